@@ -1,0 +1,44 @@
+# Tilora: `make run` to start the editor, `make test` for the whole suite.
+# Every target installs the Debian packages it needs first (scripts/deps.sh, idempotent).
+
+.PHONY: deps build run test test-dev test-asan bench fuzz format clean
+
+FUZZ_SECONDS ?= 600
+
+deps:
+	@scripts/deps.sh
+
+build: deps
+	cmake --preset dev
+	cmake --build --preset dev
+
+run: build
+	./build/dev/src/app/tilora
+
+test-dev: build
+	ctest --preset dev
+
+test-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+test: test-dev test-asan
+
+bench:
+	@scripts/deps.sh --bench
+	cmake --preset release
+	cmake --build --preset release
+	./build/release/bench/tilora_bench --benchmark_counters_tabular=true
+	scripts/bench-processes.sh build/release
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	scripts/fuzz.sh build/fuzz $(FUZZ_SECONDS)
+
+format:
+	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

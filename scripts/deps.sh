@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing, benchmarking and running Tilora need.
+# Safe to run again: it installs only what is missing, and asks apt nothing when all is there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config ccache
+  qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
+  clang libclang-rt-14-dev
+  fonts-ipafont-gothic
+  xvfb xauth
+)
+# The whole-process benchmark compares against Tiled; only `make bench` needs it.
+if [[ "${1:-}" == "--bench" ]]; then
+  packages+=(tiled hyperfine)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then
+  sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,57 @@
+#pragma once
+// A 32-bit pixel surface and the stretching copy every picture in the editor is drawn with.
+
+#include <cstdint>
+#include <vector>
+
+namespace tilora {
+
+// Pixels are 0xAARRGGBB, the layout of QImage::Format_RGB32 / ARGB32 on every platform.
+using Pixel = std::uint32_t;
+
+// What a source pixel outside the source bitmap reads as.
+inline constexpr Pixel NeutralPixel = 0xFF808080u;
+
+struct Rect {
+    int x = 0;
+    int y = 0;
+    int w = 0;
+    int h = 0;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+class Bitmap {
+public:
+    Bitmap() = default;
+    Bitmap(int width, int height, Pixel fill = 0xFF000000u);
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool isNull() const { return width_ == 0 || height_ == 0; }
+
+    Pixel* row(int y) { return pixels_.data() + std::size_t(y) * width_; }
+    const Pixel* row(int y) const { return pixels_.data() + std::size_t(y) * width_; }
+    Pixel* data() { return pixels_.data(); }
+    const Pixel* data() const { return pixels_.data(); }
+    Pixel pixel(int x, int y) const { return row(y)[x]; }
+    void setPixel(int x, int y, Pixel p) { row(y)[x] = p; }
+    void fill(Pixel p);
+
+    friend bool operator==(const Bitmap&, const Bitmap&) = default;
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<Pixel> pixels_;
+};
+
+// Copies srcRect of src onto dstRect of dst, like a classic StretchBlt with SRCCOPY:
+// - same size: one-to-one copy;
+// - enlarging: pixel replication;
+// - shrinking: the source pixels that fall on one destination pixel are combined with a bitwise
+//   AND of the whole pixel value (the black-on-white stretch mode);
+// - destination pixels outside dst are clipped away; source pixels outside src read as
+//   NeutralPixel.
+void stretchBlt(Bitmap& dst, Rect dstRect, const Bitmap& src, Rect srcRect);
+
+}  // namespace tilora

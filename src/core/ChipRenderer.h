@@ -1,0 +1,53 @@
+#pragma once
+// The cell drawing rule: one map cell is its chip's 32 x 32 square of the chip sheet, stretched
+// to CellSize x CellSize. Chips below 0, past the sheet's last chip, or whose square does not
+// lie wholly inside the sheet are drawn as the neutral chip, never read from outside the sheet.
+
+#include "Bitmap.h"
+#include "EditorState.h"
+
+#include <cstdint>
+
+namespace tilora {
+
+// The look of a chip that the sheet does not have: 32 x 32, the same everywhere.
+const Bitmap& neutralChip();
+
+// Source square of chip `chip` on a sheet with `sheetColumns` chips per row (truncating division,
+// so -1 gives (-32, 0)). Undefined for sheetColumns <= 0.
+Rect chipSourceRect(std::int32_t chip, int sheetColumns);
+
+// True when the chip's square lies wholly inside the sheet.
+bool chipOnSheet(std::int32_t chip, int sheetColumns, const Bitmap& sheet);
+
+class ChipRenderer {
+public:
+    // The sheet is borrowed and must outlive its use here. Call again whenever the sheet's pixels
+    // change: that drops everything cached for the old sheet.
+    void setSheet(const Bitmap* sheet);
+    const Bitmap* sheet() const { return sheet_; }
+
+    // Draws one chip at (x, y) of dst, cellSize square (1, 2, 4, 8, 16, 32 or 64), clipped at dst's
+    // edges. No allocation once the cache for this sheet and cell size exists.
+    void drawChip(Bitmap& dst, int x, int y, int cellSize, int sheetColumns, std::int32_t chip);
+
+    // View cell (i, j): the chip at map (ViewRow + i, ViewCol + j) drawn at (j, i) * CellSize.
+    void drawViewCell(Bitmap& view, const EditorState& state, int i, int j);
+
+    // All N x N view cells, N = 320 / CellSize, rows outer and columns inner.
+    void redrawView(Bitmap& view, const EditorState& state);
+
+private:
+    void ensureCache(int cellSize, int sheetColumns);
+
+    const Bitmap* sheet_ = nullptr;
+    // The sheet's chips reduced to cacheCellSize_, in a grid of cacheColumns_ x cacheRows_ chips,
+    // followed by the neutral chip in the last slot. Only cell sizes below 32 are cached.
+    Bitmap cache_;
+    int cacheCellSize_ = 0;
+    int cacheColumns_ = 0;
+    int cacheRows_ = 0;
+    int cacheSheetColumns_ = 0;
+};
+
+}  // namespace tilora

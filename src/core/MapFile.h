@@ -1,0 +1,47 @@
+#pragma once
+// The map file: the chip sheet's path, the width, the height and every cell, comma-terminated,
+// one line per row, CR LF line ends. Reading produces a separate value, so a file that fails
+// to read leaves the editor's state as it was; applying it is a separate step.
+
+#include "EditorState.h"
+#include "Result.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tilora {
+
+struct MapContents {
+    std::string sheetPath;             // bytes as stored, no quoting
+    int width = 0;                     // 1..1000 when read from a file
+    int height = 0;                    // 1..1000 when read from a file
+    std::vector<std::int32_t> cells;   // width * height, row-major, compact (stride = width)
+
+    std::int32_t at(int row, int col) const { return cells[std::size_t(row) * width + col]; }
+};
+
+// The map rectangle of the state (SheetFileName, MapWidth x MapHeight cells).
+MapContents mapContentsFromState(const EditorState& state);
+
+// Writes SheetFileName, MapWidth, MapHeight and the map rectangle into the state; grid cells
+// outside the rectangle keep their values. The contents must be valid (sizes within the grid).
+void applyMapContents(const MapContents& contents, EditorState& state);
+
+// The exact bytes of a map file: "%s,\r\n%d,\r\n%d,\r\n", then per row "%d," x width and "\r\n".
+std::string formatMapFile(const MapContents& contents);
+
+// Strict reader: accepts what formatMapFile writes and LF-only line ends; refuses anything
+// else with a message that says what is wrong and where (line, and column for cells).
+Result<MapContents> parseMapFile(std::string_view bytes);
+
+// Reads a whole file; refuses files larger than maxBytes.
+Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes = 64u << 20);
+
+// Writes bytes to a temporary file beside path, checking every write, flushes it to disk and
+// renames it over path only when all went well. On failure the target is untouched, the
+// temporary file is removed and the error carries the system's reason.
+Status saveFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace tilora

@@ -1,0 +1,43 @@
+#pragma once
+// The map window: a 320 x 320 view of the map, its scroll bars and the red cell cursor; painting,
+// picking and the zoom pick all start from a press on the cursor.
+
+#include <QWidget>
+
+class QScrollBar;
+
+namespace tilora {
+
+class Application;
+class PictureWidget;
+class ShapeWidget;
+
+class TMapWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit TMapWindow(Application& app);
+
+    PictureWidget* Image1 = nullptr;   // the view: a 320 x 320 bitmap, cut to the map's size
+    ShapeWidget* Shape1 = nullptr;     // the cell cursor: rounded square, red pen 2
+    QScrollBar* ScrollBar1 = nullptr;  // vertical: left 323, top 4, 16 x 317
+    QScrollBar* ScrollBar2 = nullptr;  // horizontal: left 0, top 324, 321 x 17
+
+    void ScrollBar1Scroll(int position);
+    void ScrollBar2Scroll(int position);
+    void Image1MouseMove(int x, int y);
+    void Shape1MouseDown(Qt::MouseButton button);
+    void FormClose();
+
+    // Draws every view cell into Image1's bitmap and repaints it once.
+    void redrawView();
+    // Sets a bar's position from code without running the scroll handler.
+    void setBarPosition(QScrollBar* bar, int position);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    Application& app_;
+};
+
+}  // namespace tilora

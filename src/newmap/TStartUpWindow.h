@@ -1,0 +1,62 @@
+#pragma once
+// The new-map dialog ("初期設定"): the chip sheet, the initial chip and the map's size.
+
+#include <QWidget>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tilora {
+
+class Application;
+class PictureWidget;
+
+class TStartUpWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit TStartUpWindow(Application& app);
+
+    QLabel* Label5 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* Edit1 = nullptr;  // width, at most 4 characters
+    QGroupBox* GroupBox2 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* Edit2 = nullptr;  // height, at most 4 characters
+    QGroupBox* GroupBox5 = nullptr;
+    QPushButton* Button2 = nullptr;  // "参照"
+    QGroupBox* GroupBox3 = nullptr;
+    PictureWidget* Image1 = nullptr;  // the initial-chip preview, 32 x 32
+    QPushButton* Button1 = nullptr;   // "決定"
+    QPushButton* Button3 = nullptr;   // "キャンセル"
+
+    void Edit1Exit();
+    void Edit2Exit();
+    void Button2Click();  // choose the chip sheet
+    void Button1Click();  // create the map
+    void Button3Click();  // abandon
+    void FormClose();     // abandon by the close box
+
+    // Shown maximised to the work area each time, controls at the top left.
+    void showDialog();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Application& app_;
+};
+
+// Sizes and arranges the chip palette window for the sheet its Image1 holds, and shows it.
+void LayoutChipWindow(Application& app);
+
+// The full refresh of the map view: view reset (unless a zoom pick is pending), SheetColumns,
+// window arrangement, control states, every view cell redrawn, image, bars and cursor laid out.
+void RefreshMapView(Application& app);
+
+}  // namespace tilora

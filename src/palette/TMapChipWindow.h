@@ -1,0 +1,59 @@
+#pragma once
+// The chip palette: the chip sheet at its natural size in a viewport of at most 320 x 320, a red
+// frame that follows the pointer chip by chip, and a click that chooses the current chip.
+
+#include "core/Bitmap.h"
+
+#include <QWidget>
+
+class QScrollBar;
+
+namespace tilora {
+
+class Application;
+class PictureWidget;
+class ShapeWidget;
+
+class TMapChipWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit TMapChipWindow(Application& app);
+
+    // Outer size = client size + this frame (the palette's dialog-style border).
+    static constexpr int FrameWidth = 7;
+    static constexpr int FrameHeight = 27;
+
+    PictureWidget* Image2 = nullptr;  // the still copy of the viewport, 553 x 545
+    PictureWidget* Image1 = nullptr;  // the whole chip sheet
+    ShapeWidget* Shape1 = nullptr;    // red rectangle, pen 3
+    QScrollBar* ScrollBar1 = nullptr;  // vertical, 16 wide
+    QScrollBar* ScrollBar2 = nullptr;  // horizontal, 17 high
+
+    // The chip sheet (Image1's picture); every chip drawn anywhere is copied from it.
+    const Bitmap& sheet() const;
+    // Puts a newly loaded sheet into Image1 and tells the renderer.
+    void setSheet(Bitmap sheet);
+
+    void Image1MouseMove(int x, int y);
+    // Scroll handlers get the proposed position and return the position to take.
+    int ScrollBar1Scroll(int position);
+    int ScrollBar2Scroll(int position);
+    void ScrollBar1Change();
+    void ScrollBar2Change();
+    void FormMouseMove();
+    void Image2MouseMove();
+    void Shape1MouseDown(Qt::MouseButton button);
+    void FormClose();
+
+    // Sets a bar's position from code without running the user's scroll handler.
+    void setBarPosition(QScrollBar* bar, int position);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    Application& app_;
+};
+
+}  // namespace tilora

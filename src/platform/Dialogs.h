@@ -1,0 +1,63 @@
+#pragma once
+// The host's modal services: message boxes, file dialogs and help. The windows call them only
+// through this interface, so tests can answer every prompt from a script and assert its text.
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace tilora {
+
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
+enum class Answer { Ok, Yes, No, Cancel };
+
+// The classic filter form "description|pattern", e.g. "マップデータ(*.map)|*.map".
+struct FileDialogRequest {
+    QString defaultExt;
+    QString filter;
+    QString title;
+    QString fileName;  // the name the dialog opens showing
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual Answer messageBox(QWidget* owner, const QString& text, const QString& caption,
+                              MessageButtons buttons) = 0;
+    // The chosen path, or nothing when the user cancels. Open dialogs only return existing files.
+    virtual std::optional<QString> openFile(QWidget* owner, const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> saveFile(QWidget* owner, const FileDialogRequest& request) = 0;
+    // Shows the editor's help document.
+    virtual void showHelp(QWidget* owner) = 0;
+};
+
+// Qt's own dialogs: QMessageBox with Japanese button texts, QFileDialog, and the help viewer.
+class QtDialogs : public Dialogs {
+public:
+    Answer messageBox(QWidget* owner, const QString& text, const QString& caption,
+                      MessageButtons buttons) override;
+    std::optional<QString> openFile(QWidget* owner, const FileDialogRequest& request) override;
+    std::optional<QString> saveFile(QWidget* owner, const FileDialogRequest& request) override;
+    void showHelp(QWidget* owner) override;
+};
+
+// "マップ(*.MAP)|*.MAP" -> "マップ(*.MAP) (*.[Mm][Aa][Pp])": the pattern matches in any letter
+// case, as it does on the system the file names come from.
+QString toQtFilter(const QString& classicFilter);
+
+// A file dialog object that remembers its properties between uses, like the main window's
+// OpenDialog1 and SaveDialog1: set the properties, then Execute; on OK FileName is the choice.
+struct FileDialog {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Open;
+    QString FileName;
+    QString DefaultExt;
+    QString Filter;
+    QString Title;
+
+    bool Execute(Dialogs& dialogs, QWidget* owner);
+};
+
+}  // namespace tilora

@@ -1,0 +1,19 @@
+#pragma once
+// Font set-up: the layouts name the classic Japanese UI gothics; map them to the IPA fonts.
+
+#include <QFont>
+#include <QString>
+
+namespace tilora {
+
+inline const QString PGothic = QStringLiteral("ＭＳ Ｐゴシック");
+inline const QString Gothic = QStringLiteral("ＭＳ ゴシック");
+
+// Registers the substitutions "ＭＳ Ｐゴシック"/"MS PGothic" -> IPAPGothic and
+// "ＭＳ ゴシック"/"MS Gothic" -> IPAGothic. Call once after the QApplication exists.
+void registerFontSubstitutions();
+
+// A font by layout name and pixel height.
+QFont layoutFont(const QString& family, int pixelHeight, bool bold = false);
+
+}  // namespace tilora

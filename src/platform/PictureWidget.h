@@ -1,0 +1,43 @@
+#pragma once
+// A picture control: shows a core Bitmap through a QImage that wraps the bitmap's own buffer,
+// so a redraw into the bitmap needs only refresh() to reach the screen.
+
+#include "core/Bitmap.h"
+
+#include <QImage>
+#include <QWidget>
+
+namespace tilora {
+
+class PictureWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureWidget(QWidget* parent = nullptr);
+
+    Bitmap& bitmap() { return bitmap_; }
+    const Bitmap& bitmap() const { return bitmap_; }
+
+    // Replaces the picture; with autoSize the widget takes the picture's size.
+    void setBitmap(Bitmap bitmap);
+    void setAutoSize(bool on) { autoSize_ = on; }
+    // Repaints the widget from the bitmap (after drawing into bitmap()).
+    void refresh();
+
+signals:
+    void mouseMoved(int x, int y);
+    void mousePressed(Qt::MouseButton button, int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void wrap();
+
+    Bitmap bitmap_;
+    QImage image_;
+    bool autoSize_ = false;
+};
+
+}  // namespace tilora

@@ -1,0 +1,108 @@
+#pragma once
+// The main window: the menu bar and the two-row toolbar strip across the top of the screen, and
+// the file, tool and view commands behind them.
+
+#include "platform/Dialogs.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+namespace tilora {
+
+class Application;
+
+class TMainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainWindow(Application& app);
+    ~TMainWindow() override;
+
+    // Toolbar.
+    QPushButton* NewButton = nullptr;
+    QPushButton* OverWriteSaveButton = nullptr;
+    QPushButton* OpenButton = nullptr;
+    QPushButton* NameSaveButton = nullptr;
+    QPushButton* ChipShowButton = nullptr;
+    QPushButton* MapShowButton = nullptr;
+    QPushButton* ZoomInButton = nullptr;
+    QPushButton* ZoomOutButton = nullptr;
+    QPushButton* PenButton1 = nullptr;
+    QPushButton* PenButton2 = nullptr;
+    QPushButton* PenButton3 = nullptr;
+    QPushButton* PenButton4 = nullptr;
+    QPushButton* StampButton = nullptr;
+    QPushButton* SEButton = nullptr;
+
+    // Menus and their items.
+    QMenu* K1 = nullptr;  // "ファイル"
+    QMenu* K4 = nullptr;  // "表示"
+    QMenu* K2 = nullptr;  // "ヘルプ"
+    QAction* NewFile = nullptr;
+    QAction* LoadFile = nullptr;
+    QAction* Save = nullptr;
+    QAction* NameSave = nullptr;
+    QAction* CloseFile = nullptr;
+    QAction* ExitApp = nullptr;
+    QAction* MapChipWindow1 = nullptr;  // checkable
+    QAction* MapWindow1 = nullptr;      // checkable
+    QAction* Help1 = nullptr;
+    QAction* About1 = nullptr;
+
+    // The shared file dialogs; SaveDialog1.FileName is the current map's file name.
+    FileDialog OpenDialog1{FileDialog::Kind::Open};
+    FileDialog SaveDialog1{FileDialog::Kind::Save};
+    QString CurrentFileName() const { return SaveDialog1.FileName; }
+
+    QTimer* Timer1 = nullptr;  // 1000 ms, disabled at start
+    QTimer* Timer2 = nullptr;  // 5000 ms, disabled at start
+
+    // --- start-up (TMainWindow.cpp)
+    void FormCreate();
+    void Timer1Timer();
+    void Timer2Timer();
+
+    // --- file commands (FileCommands.cpp)
+    // Returns true when cancelled (modes 0 and 1 only). Modes: 0 new map, 1 close map,
+    // 2 load or exit.
+    bool AskToSave(int mode);
+    // Each returns true when the map was written (or loaded).
+    bool SaveMapAs();
+    bool SaveMap();
+    bool LoadMap();
+    void NewButtonClick();      // also the menu item NewFile
+    void OpenButtonClick();
+    void LoadFileClick();
+    void SaveClick();           // OverWriteSaveButton and the menu item Save
+    void NameSaveButtonClick(); // also the menu item NameSave
+    void CloseFileClick();
+    void ExitAppClick();
+    // The close box; returns true when the program may end.
+    bool FormCloseQuery();
+
+    // --- tool and view commands (ToolCommands.cpp)
+    void PenButtonClick(int k);  // k = 1..4
+    void StampButtonClick();
+    void SEButtonClick();
+    void ZoomInButtonClick();
+    void ZoomOutButtonClick();
+    void ToggleChipWindow();  // ChipShowButton and the menu item MapChipWindow1
+    void ToggleMapWindow();   // MapShowButton and the menu item MapWindow1
+    void Help1Click();
+    void About1Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildToolbar();
+    void buildMenus();
+    void connectCommands();
+
+    Application& app_;
+};
+
+}  // namespace tilora
