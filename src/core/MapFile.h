@@ -20,6 +20,8 @@ struct MapContents {
     std::vector<std::int32_t> cells;   // width * height, row-major, compact (stride = width)
 
     std::int32_t at(int row, int col) const { return cells[std::size_t(row) * width + col]; }
+
+    friend bool operator==(const MapContents&, const MapContents&) = default;
 };
 
 // The map rectangle of the state (SheetFileName, MapWidth x MapHeight cells).
@@ -28,6 +30,11 @@ MapContents mapContentsFromState(const EditorState& state);
 // Writes SheetFileName, MapWidth, MapHeight and the map rectangle into the state; grid cells
 // outside the rectangle keep their values. The contents must be valid (sizes within the grid).
 void applyMapContents(const MapContents& contents, EditorState& state);
+
+// Whether the contents can be written so that they read back the same: sizes within 1..1000,
+// width * height cells, and a sheet path without ',', CR, LF or NUL (the format has no escape,
+// so such a path would end the field early). The message is ready for the user.
+Status checkMapContents(const MapContents& contents);
 
 // The exact bytes of a map file: "%s,\r\n%d,\r\n%d,\r\n", then per row "%d," x width and "\r\n".
 std::string formatMapFile(const MapContents& contents);

@@ -17,8 +17,9 @@ struct Anchor {
 Anchor anchorCell(const EditorState& state);
 
 // Pen: writes CurrentChip (-1 included) into the PenSize x PenSize block whose top-left cell is
-// the anchor, clipped at the map's right and bottom edges. Calls written(rowOffset, colOffset)
-// for every cell written. Returns the number of cells written.
+// the anchor, clipped at the map's right and bottom edges (and, whatever the state says, at the
+// grid's edges and at negative indices). Calls written(rowOffset, colOffset) for every cell
+// written. Returns the number of cells written.
 int paintPen(EditorState& state, Anchor anchor,
              const std::function<void(int rowOffset, int colOffset)>& written = {});
 
@@ -27,11 +28,14 @@ int paintPen(EditorState& state, Anchor anchor,
 int pasteStamp(EditorState& state, int bank, Anchor anchor);
 
 // Right-button pick: the chip at the anchor (the grid is read even outside the map rectangle,
-// but never outside the grid).
+// but never outside the grid). An anchor beyond the grid picks nothing: CurrentChip is returned
+// unchanged.
 std::int32_t pickChip(const EditorState& state, Anchor anchor);
 
 // Zoom pick: CellSize from ZoomStep, the clicked cell becomes the view origin, pulled back so
-// that the view ends at the map's edge, or starts at 0 when the whole map fits.
+// that the view ends at the map's edge, or starts at 0 when the whole map fits. ZoomStep is kept
+// within 1..7. ZoomPending stays 1: the view refresh that follows must still see it, and the
+// window clears it after that refresh. PenDragActive, MapModified and the hover cell are untouched.
 void applyZoomPick(EditorState& state);
 
 // Zoom buttons: step ZoomStep and arm the pick; false (and nothing changed) at the limits.

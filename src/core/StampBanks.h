@@ -8,6 +8,8 @@
 
 namespace tilora {
 
+// Throws std::out_of_range for a bank outside 0..49 or a row or column outside 0..9. The
+// operations below do nothing for a bank outside 0..49.
 std::int32_t& stampCell(StampBankArray& banks, int bank, int row, int col);
 std::int32_t stampCell(const StampBankArray& banks, int bank, int row, int col);
 

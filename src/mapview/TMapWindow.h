@@ -25,8 +25,10 @@ public:
     void ScrollBar1Scroll(int position);
     void ScrollBar2Scroll(int position);
     void Image1MouseMove(int x, int y);
-    void Shape1MouseDown(Qt::MouseButton button);
+    void Shape1MouseDown(Qt::MouseButton button);  // MapPainting.cpp
     void FormClose();
+    // The painting part of a pointer move, run after the cursor has moved (MapPainting.cpp).
+    void DragPaint();
 
     // Draws every view cell into Image1's bitmap and repaints it once.
     void redrawView();

@@ -4,6 +4,7 @@
 #include "core/Bitmap.h"
 #include "core/Result.h"
 
+#include <QImage>
 #include <QString>
 
 namespace tilora {
@@ -17,7 +18,7 @@ inline constexpr qint64 MaxBitmapPixels = 64LL * 1024 * 1024;
 Result<Bitmap> loadBmp(const QString& path);
 
 // Conversions between core bitmaps and Qt images (copies).
-Bitmap bitmapFromImage(const class QImage& image);
-class QImage imageFromBitmap(const Bitmap& bitmap);
+Bitmap bitmapFromImage(const QImage& image);
+QImage imageFromBitmap(const Bitmap& bitmap);
 
 }  // namespace tilora

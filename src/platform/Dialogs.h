@@ -51,7 +51,9 @@ QString toQtFilter(const QString& classicFilter);
 // OpenDialog1 and SaveDialog1: set the properties, then Execute; on OK FileName is the choice.
 struct FileDialog {
     enum class Kind { Open, Save };
-    Kind kind = Kind::Open;
+    explicit FileDialog(Kind k) : kind(k) {}
+
+    Kind kind;
     QString FileName;
     QString DefaultExt;
     QString Filter;

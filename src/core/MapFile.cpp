@@ -1,0 +1,470 @@
+#include "MapFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cassert>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <system_error>
+
+namespace tilora {
+
+// ---------------------------------------------------------------------------------------------
+// Contents <-> state
+
+MapContents mapContentsFromState(const EditorState& state) {
+    MapContents m;
+    m.sheetPath = state.SheetFileName;
+    // Out-of-range sizes (the state before any map exists) are held to the grid so that the
+    // copy never reads outside it; checkMapContents then refuses to save them.
+    m.width = std::clamp(state.MapWidth, 0, GridSide);
+    m.height = std::clamp(state.MapHeight, 0, GridSide);
+    m.cells.resize(std::size_t(m.width) * m.height);
+    for (int r = 0; r < m.height; ++r) {
+        const auto src = state.MapCells.begin() + std::ptrdiff_t(r) * GridSide;
+        std::copy(src, src + m.width, m.cells.begin() + std::ptrdiff_t(r) * m.width);
+    }
+    // Keep the sizes the state claims, so that a bad size is reported rather than hidden.
+    if (state.MapWidth != m.width || state.MapHeight != m.height) {
+        m.width = state.MapWidth;
+        m.height = state.MapHeight;
+    }
+    return m;
+}
+
+void applyMapContents(const MapContents& contents, EditorState& state) {
+    assert(contents.width >= 0 && contents.width <= GridSide);
+    assert(contents.height >= 0 && contents.height <= GridSide);
+    assert(contents.cells.size() == std::size_t(contents.width) * contents.height);
+    state.SheetFileName = contents.sheetPath;
+    state.MapWidth = contents.width;
+    state.MapHeight = contents.height;
+    for (int r = 0; r < contents.height; ++r) {
+        const auto src = contents.cells.begin() + std::ptrdiff_t(r) * contents.width;
+        std::copy(src, src + contents.width,
+                  state.MapCells.begin() + std::ptrdiff_t(r) * GridSide);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writer
+
+namespace {
+
+constexpr std::string_view SaveRefused = "保存できません：";
+constexpr std::string_view ReadRefused = "マップデータを読み込めません：";
+constexpr int MinFileSide = 1;
+
+bool isStorablePathByte(char ch) { return ch != ',' && ch != '\r' && ch != '\n' && ch != '\0'; }
+
+}  // namespace
+
+Status checkMapContents(const MapContents& contents) {
+    if (!std::all_of(contents.sheetPath.begin(), contents.sheetPath.end(), isStorablePathByte))
+        return Error{std::string(SaveRefused) +
+                     "チップ画像のパスに「,」や改行など、マップデータに書けない文字が含まれています"};
+    if (contents.width < MinFileSide || contents.width > MaxMapSide ||
+        contents.height < MinFileSide || contents.height > MaxMapSide)
+        return Error{std::string(SaveRefused) + "マップの幅と高さは1～1000でなければなりません"};
+    if (contents.cells.size() != std::size_t(contents.width) * contents.height)
+        return Error{std::string(SaveRefused) + "マップのセルの数が幅と高さに合いません"};
+    return Ok{};
+}
+
+std::string formatMapFile(const MapContents& contents) {
+    const int width = std::max(contents.width, 0);
+    const int height = std::max(contents.height, 0);
+    assert(contents.cells.size() == std::size_t(width) * height);
+
+    // Longest value: "-2147483648" and its comma, 12 bytes; each line adds CR LF.
+    constexpr std::size_t MaxValue = 12;
+    const std::size_t capacity = contents.sheetPath.size() + 3 + 2 * (MaxValue + 2) +
+                                 std::size_t(height) * (std::size_t(width) * MaxValue + 2);
+    std::string out;
+    out.resize(capacity);
+    char* p = out.data();
+    char* const end = p + capacity;
+
+    const auto lineEnd = [&p] {
+        *p++ = '\r';
+        *p++ = '\n';
+    };
+    const auto value = [&p, end](std::int32_t v) {
+        p = std::to_chars(p, end, v).ptr;
+        *p++ = ',';
+    };
+
+    std::memcpy(p, contents.sheetPath.data(), contents.sheetPath.size());
+    p += contents.sheetPath.size();
+    *p++ = ',';
+    lineEnd();
+    value(width);
+    lineEnd();
+    value(height);
+    lineEnd();
+    const std::int32_t* cell = contents.cells.data();
+    for (int r = 0; r < height; ++r) {
+        for (int c = 0; c < width; ++c) value(*cell++);
+        lineEnd();
+    }
+    out.resize(std::size_t(p - out.data()));
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reader
+//
+// Lines end in CR LF or LF. Line 1 is the sheet path up to the first comma, lines 2 and 3 the
+// width and the height, then one line per row with exactly width comma-terminated values. The
+// last row's line end may be missing; after it only empty lines may follow. A value is optional
+// blanks, an optional sign and at least one digit, nothing else, and must fit 32 bits.
+
+namespace {
+
+enum class FieldStatus { Ok, NotNumber, OutOfRange };
+
+bool isBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\v' || ch == '\f'; }
+bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
+
+// Reads a number starting at p and returns where it stopped; the caller decides what may
+// follow. Blanks and a '+' in front are accepted, as a user editing the file by hand may type.
+const char* scanNumber(const char* p, const char* end, std::int32_t& out, FieldStatus& status) {
+    while (p != end && isBlank(*p)) ++p;
+    if (p != end && *p == '+') {
+        ++p;
+        if (p == end || !isDigit(*p)) {
+            status = FieldStatus::NotNumber;
+            return p;
+        }
+    }
+    const auto [next, ec] = std::from_chars(p, end, out);
+    status = ec == std::errc{}                         ? FieldStatus::Ok
+             : ec == std::errc::result_out_of_range ? FieldStatus::OutOfRange
+                                                      : FieldStatus::NotNumber;
+    return next;
+}
+
+// A whole field [begin, end) as a number.
+FieldStatus classifyField(const char* begin, const char* end, std::int32_t& out) {
+    FieldStatus status;
+    const char* stop = scanNumber(begin, end, out, status);
+    if (status == FieldStatus::Ok && stop != end) return FieldStatus::NotNumber;
+    return status;
+}
+
+struct Line {
+    const char* begin;
+    const char* end;   // content end, without the line break
+    const char* next;  // start of the following line
+    bool terminated;   // false: the file ends inside this line
+};
+
+Line lineAt(const char* begin, const char* fileEnd) {
+    const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', std::size_t(fileEnd - begin)));
+    Line line{begin, lf ? lf : fileEnd, lf ? lf + 1 : fileEnd, lf != nullptr};
+    if (line.end != begin && line.end[-1] == '\r') --line.end;
+    return line;
+}
+
+std::string lineText(int line) { return std::to_string(line) + "行目"; }
+
+Error readError(const std::string& what) { return Error{std::string(ReadRefused) + what}; }
+
+Error missingLine(int line) {
+    return readError("ファイルが途中で終わっています（" + lineText(line) + "がありません）");
+}
+
+Error endsInside(int line) { return readError("ファイルが" + lineText(line) + "の途中で終わっています"); }
+
+// Reads one header line "<field>," and leaves its field in [fieldBegin, fieldEnd).
+// name is what the field holds, for the messages.
+Result<Line> headerLine(const char* p, const char* fileEnd, int line, const std::string& name,
+                        const char*& fieldEnd) {
+    if (p == fileEnd) return missingLine(line);
+    const Line ln = lineAt(p, fileEnd);
+    const auto* comma = static_cast<const char*>(std::memchr(ln.begin, ',', std::size_t(ln.end - ln.begin)));
+    if (!comma) {
+        if (!ln.terminated) return endsInside(line);
+        return readError(lineText(line) + "の" + name + "の後に「,」がありません");
+    }
+    if (comma + 1 != ln.end)
+        return readError(lineText(line) + "の" + name + "の後に余分な文字があります");
+    fieldEnd = comma;
+    return ln;
+}
+
+Result<int> readSide(const char*& p, const char* fileEnd, int line, const std::string& name) {
+    const char* fieldEnd = nullptr;
+    auto ln = headerLine(p, fileEnd, line, name, fieldEnd);
+    if (!ln) return ln.error();
+    std::int32_t v = 0;
+    const FieldStatus status = classifyField(ln->begin, fieldEnd, v);
+    if (status == FieldStatus::NotNumber)
+        return readError(lineText(line) + "の" + name + "が数値ではありません");
+    if (status == FieldStatus::OutOfRange || v < MinFileSide || v > MaxMapSide)
+        return readError(lineText(line) + "の" + name + "が1～1000の範囲外です");
+    if (!ln->terminated) return missingLine(line + 1);
+    p = ln->next;
+    return int(v);
+}
+
+// Says what is wrong with the row line that starts at begin; called only when the fast path
+// of the reader stopped, so it may take its time.
+Error diagnoseRow(const char* begin, const char* fileEnd, int line, int width) {
+    const Line ln = lineAt(begin, fileEnd);
+    const auto nth = [line](int k) { return lineText(line) + "の" + std::to_string(k) + "番目の値"; };
+    const char* p = ln.begin;
+    int count = 0;
+    for (;;) {
+        const auto* comma = static_cast<const char*>(std::memchr(p, ',', std::size_t(ln.end - p)));
+        if (!comma) break;
+        if (count == width)
+            return readError(lineText(line) + "の値が多すぎます（" + std::to_string(width) +
+                             "個のはずです）");
+        std::int32_t v = 0;
+        const FieldStatus status = classifyField(p, comma, v);
+        if (status == FieldStatus::NotNumber) return readError(nth(count + 1) + "が数値ではありません");
+        if (status == FieldStatus::OutOfRange)
+            return readError(nth(count + 1) + "が-2147483648～2147483647の範囲外です");
+        ++count;
+        p = comma + 1;
+    }
+    // No comma after p: either the line is done or a value lacks its comma.
+    if (p == ln.end) {
+        if (count < width && !ln.terminated) return endsInside(line);
+        if (count < width)
+            return readError(lineText(line) + "の値が足りません（" + std::to_string(width) +
+                             "個のところ" + std::to_string(count) + "個です）");
+    } else {
+        if (count == width) return readError(nth(width) + "の後に余分な文字があります");
+        if (!ln.terminated) return endsInside(line);
+        std::int32_t v = 0;
+        const FieldStatus status = classifyField(p, ln.end, v);
+        if (status == FieldStatus::NotNumber) return readError(nth(count + 1) + "が数値ではありません");
+        if (status == FieldStatus::OutOfRange)
+            return readError(nth(count + 1) + "が-2147483648～2147483647の範囲外です");
+        return readError(nth(count + 1) + "の後に「,」がありません");
+    }
+    return readError(lineText(line) + "を読み取れません");  // not reached by a row that failed
+}
+
+}  // namespace
+
+Result<MapContents> parseMapFile(std::string_view bytes) {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    MapContents m;
+
+    const char* pathEnd = nullptr;
+    auto first = headerLine(p, end, 1, "チップ画像のパス", pathEnd);
+    if (!first) return first.error();
+    if (!std::all_of(first->begin, pathEnd, isStorablePathByte))
+        return readError("1行目のチップ画像のパスに使えない文字が含まれています");
+    if (!first->terminated) return missingLine(2);
+    m.sheetPath.assign(first->begin, pathEnd);
+    p = first->next;
+
+    auto width = readSide(p, end, 2, "幅");
+    if (!width) return width.error();
+    auto height = readSide(p, end, 3, "高さ");
+    if (!height) return height.error();
+    m.width = *width;
+    m.height = *height;
+    m.cells.resize(std::size_t(m.width) * m.height);
+
+    std::int32_t* out = m.cells.data();
+    for (int r = 0; r < m.height; ++r) {
+        const int line = 4 + r;
+        if (p == end) return missingLine(line);
+        const char* const rowStart = p;
+        for (int c = 0; c < m.width; ++c) {
+            FieldStatus status;
+            p = scanNumber(p, end, *out++, status);
+            if (status != FieldStatus::Ok || p == end || *p != ',')
+                return diagnoseRow(rowStart, end, line, m.width);
+            ++p;
+        }
+        // Line end: CR LF or LF; the file may also end here, after an optional CR.
+        if (p != end && *p == '\r') ++p;
+        if (p != end && *p == '\n') {
+            ++p;
+        } else if (p != end) {
+            return diagnoseRow(rowStart, end, line, m.width);
+        } else if (r + 1 < m.height) {
+            return missingLine(line + 1);
+        }
+    }
+
+    // Only empty lines may follow the last row.
+    for (int line = 4 + m.height; p != end; ++line) {
+        const Line ln = lineAt(p, end);
+        if (ln.begin != ln.end) return readError(lineText(line) + "以降に余分なデータがあります");
+        p = ln.next;
+    }
+    return m;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files
+
+namespace {
+
+std::string reason(int err) { return std::system_category().message(err); }
+
+// Closes a descriptor on every path out of a function unless released.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    // Closes now and reports the result; close can reveal a failed delayed write.
+    int closeChecked() {
+        const int r = ::close(fd_);
+        fd_ = -1;
+        return r;
+    }
+
+private:
+    int fd_;
+};
+
+int openRetrying(const char* path, int flags, mode_t mode = 0) {
+    int fd;
+    do fd = ::open(path, flags | O_CLOEXEC, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Writes all of bytes, going on after partial writes and interruptions; 0 or an errno value.
+int writeAll(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, std::min<std::size_t>(left, std::size_t(1) << 30));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return EIO;
+        p += n;
+        left -= std::size_t(n);
+    }
+    return 0;
+}
+
+int fsyncRetrying(int fd) {
+    int r;
+    do r = ::fsync(fd);
+    while (r < 0 && errno == EINTR);
+    return r;
+}
+
+// A name beside the target that no other file has: "<name>.<random>.tmp", created exclusively
+// so that the umask applies to it as to any new file.
+int createTemporary(const std::string& dir, const std::string& base, std::string& tmpPath) {
+    static std::mt19937_64 random{std::random_device{}() ^ std::uint64_t(::getpid())};
+    // Leave room in the name for the suffix; NAME_MAX is 255 on the usual file systems.
+    const std::string stem = base.substr(0, 200);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
+                      static_cast<unsigned long long>(random() & 0xffffffffffffULL));
+        tmpPath = dir + "/" + stem + suffix;
+        const int fd = openRetrying(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+}  // namespace
+
+Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes) {
+    const std::string refused = "ファイルを読み込めません：";
+    Descriptor fd{openRetrying(path.c_str(), O_RDONLY)};
+    if (fd.get() < 0) return Error{refused + reason(errno)};
+    const auto tooLarge = [&] {
+        return Error{refused + "ファイルが大きすぎます（上限は" + std::to_string(maxBytes) +
+                     "バイトです）"};
+    };
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return Error{refused + reason(errno)};
+    if (S_ISREG(st.st_mode) && std::uintmax_t(st.st_size) > maxBytes) return tooLarge();
+
+    std::string data;
+    if (S_ISREG(st.st_mode)) data.reserve(std::size_t(st.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return Error{refused + reason(errno)};
+        }
+        if (n == 0) break;
+        // The size seen before reading is only a hint: the file may grow, or report none.
+        if (std::size_t(n) > maxBytes - data.size()) return tooLarge();
+        data.append(chunk, std::size_t(n));
+    }
+    return data;
+}
+
+Status saveFileAtomically(const std::string& path, std::string_view bytes) {
+    const std::string refused(SaveRefused);
+    if (path.empty()) return Error{refused + reason(ENOENT)};
+
+    // Save beside the file a symbolic link points to, so the link stays a link.
+    std::string target = path;
+    struct stat linkSt {};
+    if (::lstat(path.c_str(), &linkSt) == 0 && S_ISLNK(linkSt.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+
+    const std::size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (base.empty()) return Error{refused + reason(EISDIR)};
+
+    std::string tmpPath;
+    Descriptor fd{createTemporary(dir, base, tmpPath)};
+    if (fd.get() < 0) return Error{refused + reason(errno)};
+
+    const auto fail = [&](int err) {
+        ::unlink(tmpPath.c_str());
+        return Error{refused + reason(err)};
+    };
+
+    // An existing file keeps its permission bits; a new one gets the usual 0666 & ~umask.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        if (::fchmod(fd.get(), old.st_mode & 07777) != 0) return fail(errno);
+    }
+    if (const int err = writeAll(fd.get(), bytes)) return fail(err);
+    if (fsyncRetrying(fd.get()) != 0) return fail(errno);
+    if (fd.closeChecked() != 0) return fail(errno);
+    if (::rename(tmpPath.c_str(), target.c_str()) != 0) return fail(errno);
+
+    // Make the rename itself durable. The new file is in place already, so a failure here is
+    // not reported: there is nothing the user could do about it.
+    const int dirFd = openRetrying(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dirFd >= 0) {
+        fsyncRetrying(dirFd);
+        ::close(dirFd);
+    }
+    return Ok{};
+}
+
+}  // namespace tilora

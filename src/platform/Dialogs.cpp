@@ -1,0 +1,106 @@
+#include "platform/Dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+
+namespace tilora {
+
+Answer QtDialogs::messageBox(QWidget* owner, const QString& text, const QString& caption,
+                             MessageButtons buttons) {
+    QMessageBox box(owner);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    QPushButton* yes = nullptr;
+    QPushButton* no = nullptr;
+    QPushButton* cancel = nullptr;
+    QPushButton* ok = nullptr;
+    switch (buttons) {
+    case MessageButtons::Ok:
+        ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setDefaultButton(ok);
+        break;
+    case MessageButtons::YesNo:
+        yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        break;
+    case MessageButtons::YesNoCancel:
+        yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel);
+        break;
+    }
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked == yes && yes) return Answer::Yes;
+    if (clicked == no && no) return Answer::No;
+    if (buttons == MessageButtons::YesNoCancel) return Answer::Cancel;
+    if (buttons == MessageButtons::YesNo) return Answer::No;
+    return Answer::Ok;
+}
+
+QString toQtFilter(const QString& classicFilter) {
+    const QStringList parts = classicFilter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            QString anyCase;
+            for (QChar ch : pattern) {
+                if (ch.isLetter() && ch.unicode() < 128) {
+                    anyCase += QLatin1Char('[') + ch.toUpper() + ch.toLower() + QLatin1Char(']');
+                } else {
+                    anyCase += ch;
+                }
+            }
+            patterns << anyCase;
+        }
+        entries << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+namespace {
+std::optional<QString> runFileDialog(QWidget* owner, const FileDialogRequest& request,
+                                     QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(owner, request.title);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setNameFilter(toQtFilter(request.filter));
+    dialog.setDefaultSuffix(request.defaultExt);
+    // Replacing an existing map is not confirmed: the save goes through a temporary file.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}
+}  // namespace
+
+std::optional<QString> QtDialogs::openFile(QWidget* owner, const FileDialogRequest& request) {
+    return runFileDialog(owner, request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtDialogs::saveFile(QWidget* owner, const FileDialogRequest& request) {
+    return runFileDialog(owner, request, QFileDialog::AcceptSave);
+}
+
+void QtDialogs::showHelp(QWidget*) {}
+
+bool FileDialog::Execute(Dialogs& dialogs, QWidget* owner) {
+    const FileDialogRequest request{DefaultExt, Filter, Title, FileName};
+    const std::optional<QString> chosen =
+        kind == Kind::Open ? dialogs.openFile(owner, request) : dialogs.saveFile(owner, request);
+    if (!chosen) return false;
+    FileName = *chosen;
+    return true;
+}
+
+}  // namespace tilora

@@ -1,0 +1,56 @@
+#include "platform/PictureWidget.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace tilora {
+
+PictureWidget::PictureWidget(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    setMouseTracking(true);
+}
+
+void PictureWidget::setBitmap(Bitmap bitmap) {
+    bitmap_ = std::move(bitmap);
+    wrap();
+    if (autoSize_) resize(bitmap_.width(), bitmap_.height());
+    update();
+}
+
+void PictureWidget::refresh() {
+    // The bitmap may have been replaced wholesale through bitmap(); re-wrap if its buffer moved.
+    if (image_.constBits() != reinterpret_cast<const uchar*>(bitmap_.data()) ||
+        image_.width() != bitmap_.width() || image_.height() != bitmap_.height()) {
+        wrap();
+    }
+    update();
+}
+
+void PictureWidget::wrap() {
+    if (bitmap_.isNull()) {
+        image_ = QImage();
+        return;
+    }
+    image_ = QImage(reinterpret_cast<const uchar*>(bitmap_.data()), bitmap_.width(),
+                    bitmap_.height(), bitmap_.width() * int(sizeof(Pixel)), QImage::Format_RGB32);
+}
+
+void PictureWidget::paintEvent(QPaintEvent*) {
+    if (image_.isNull()) return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, image_);
+}
+
+void PictureWidget::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    emit mouseMoved(p.x(), p.y());
+    event->accept();
+}
+
+void PictureWidget::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    emit mousePressed(event->button(), p.x(), p.y());
+    event->accept();
+}
+
+}  // namespace tilora

@@ -1,0 +1,20 @@
+#pragma once
+// The pictures of the toolbar buttons, the window icon and the splash, drawn by the program.
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace tilora {
+
+enum class ButtonPicture {
+    None, New, Save, Open, SaveAs, ChipWindow, MapWindow, ZoomIn, ZoomOut,
+    Pen1, Pen2, Pen4, Pen8, Stamp
+};
+
+// A 16 x 16 picture with its normal and disabled look.
+QIcon buttonIcon(ButtonPicture picture);
+QIcon applicationIcon();
+// The 320 x 128 splash picture.
+QPixmap splashPicture();
+
+}  // namespace tilora

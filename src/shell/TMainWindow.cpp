@@ -1,0 +1,188 @@
+#include "shell/TMainWindow.h"
+
+#include "platform/Fonts.h"
+#include "shell/Application.h"
+#include "shell/ButtonPictures.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace tilora {
+
+namespace {
+
+constexpr int ClientHeight = 57;
+
+struct ButtonLayout {
+    QPushButton* TMainWindow::*member;
+    int left, top, width, height;
+    const char* hint;
+    const char* caption;  // nullptr: picture only
+    ButtonPicture picture;
+    bool enabled;
+};
+
+// The toolbar as laid out: two rows, top edges 4 and 30.
+const ButtonLayout kButtons[] = {
+    {&TMainWindow::NewButton, 4, 4, 25, 25, "マップ新規作成", nullptr, ButtonPicture::New, true},
+    {&TMainWindow::OverWriteSaveButton, 4, 30, 25, 25, "上書き保存", nullptr, ButtonPicture::Save, false},
+    {&TMainWindow::OpenButton, 30, 4, 25, 25, "マップ読み込み", nullptr, ButtonPicture::Open, true},
+    {&TMainWindow::NameSaveButton, 30, 30, 25, 25, "名前をつけて保存", nullptr, ButtonPicture::SaveAs, false},
+    {&TMainWindow::ChipShowButton, 56, 4, 25, 25, "チップウィンドウの表示／非表示", nullptr, ButtonPicture::ChipWindow, false},
+    {&TMainWindow::MapShowButton, 56, 30, 25, 25, "マップウィンドウの表示／非表示", nullptr, ButtonPicture::MapWindow, false},
+    {&TMainWindow::ZoomInButton, 82, 4, 25, 25, "拡大表示", nullptr, ButtonPicture::ZoomIn, false},
+    {&TMainWindow::ZoomOutButton, 82, 30, 25, 25, "縮小表示", nullptr, ButtonPicture::ZoomOut, false},
+    {&TMainWindow::PenButton1, 108, 4, 50, 25, "標準サイズ", "×1", ButtonPicture::Pen1, false},
+    {&TMainWindow::PenButton2, 108, 30, 50, 25, "縦横２倍サイズ", "×2", ButtonPicture::Pen2, false},
+    {&TMainWindow::PenButton3, 159, 4, 50, 25, "縦横４倍サイズ", "×4", ButtonPicture::Pen4, false},
+    {&TMainWindow::PenButton4, 159, 30, 50, 25, "縦横８倍サイズ", "×8", ButtonPicture::Pen8, false},
+    {&TMainWindow::StampButton, 210, 4, 25, 25, "スタンプエディタで選択されているスタンプを使用", nullptr, ButtonPicture::Stamp, false},
+    {&TMainWindow::SEButton, 210, 30, 25, 25, "スタンプエディターの表示", "SE", ButtonPicture::None, false},
+};
+
+struct MenuItemLayout {
+    QAction* TMainWindow::*member;
+    int menu;  // 0 "ファイル", 1 "表示", 2 "ヘルプ"
+    const char* caption;
+    bool enabled;
+    bool checkable;
+};
+
+const MenuItemLayout kMenuItems[] = {
+    {&TMainWindow::NewFile, 0, "マップ新規作成", true, false},
+    {&TMainWindow::LoadFile, 0, "マップの読み込み", true, false},
+    {&TMainWindow::Save, 0, "上書き保存", false, false},
+    {&TMainWindow::NameSave, 0, "名前をつけて保存", false, false},
+    {&TMainWindow::CloseFile, 0, "閉じる", false, false},
+    {&TMainWindow::ExitApp, 0, "終了", true, false},
+    {&TMainWindow::MapChipWindow1, 1, "チップウィンドウ", false, true},
+    {&TMainWindow::MapWindow1, 1, "マップウィンドウ", false, true},
+    {&TMainWindow::Help1, 2, "ヘルプ", true, false},
+    {&TMainWindow::About1, 2, "ﾊﾞｰｼﾞｮﾝ情報", true, false},
+};
+
+}  // namespace
+
+TMainWindow::TMainWindow(Application& app) : QMainWindow(nullptr), app_(app) {
+    setWindowTitle(QStringLiteral("Tilora ver1.0"));
+    setWindowIcon(applicationIcon());
+    setFont(layoutFont(PGothic, 12));
+    buildMenus();
+    buildToolbar();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(5000);
+
+    connectCommands();
+    FormCreate();
+}
+
+TMainWindow::~TMainWindow() = default;
+
+void TMainWindow::buildMenus() {
+    K1 = menuBar()->addMenu(QStringLiteral("ファイル"));
+    K4 = menuBar()->addMenu(QStringLiteral("表示"));
+    K2 = menuBar()->addMenu(QStringLiteral("ヘルプ"));
+    QMenu* menus[] = {K1, K4, K2};
+    for (const MenuItemLayout& item : kMenuItems) {
+        QAction* action = menus[item.menu]->addAction(QString::fromUtf8(item.caption));
+        action->setEnabled(item.enabled);
+        action->setCheckable(item.checkable);
+        this->*item.member = action;
+    }
+}
+
+void TMainWindow::buildToolbar() {
+    auto* strip = new QWidget(this);
+    strip->setAutoFillBackground(true);
+    QPalette navy = strip->palette();
+    navy.setColor(QPalette::Window, QColor(0, 0, 128));
+    strip->setPalette(navy);
+    strip->setFixedHeight(ClientHeight);
+    setCentralWidget(strip);
+
+    for (const ButtonLayout& b : kButtons) {
+        auto* button = new QPushButton(strip);
+        button->setGeometry(b.left, b.top, b.width, b.height);
+        button->setToolTip(QString::fromUtf8(b.hint));
+        button->setFocusPolicy(Qt::NoFocus);
+        if (b.caption) button->setText(QString::fromUtf8(b.caption));
+        if (b.picture != ButtonPicture::None) {
+            button->setIcon(buttonIcon(b.picture));
+            button->setIconSize(QSize(16, 16));
+        }
+        button->setEnabled(b.enabled);
+        this->*b.member = button;
+    }
+}
+
+void TMainWindow::connectCommands() {
+    connect(Timer1, &QTimer::timeout, this, &TMainWindow::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &TMainWindow::Timer2Timer);
+
+    connect(NewButton, &QPushButton::clicked, this, &TMainWindow::NewButtonClick);
+    connect(NewFile, &QAction::triggered, this, &TMainWindow::NewButtonClick);
+    connect(OpenButton, &QPushButton::clicked, this, &TMainWindow::OpenButtonClick);
+    connect(LoadFile, &QAction::triggered, this, &TMainWindow::LoadFileClick);
+    connect(OverWriteSaveButton, &QPushButton::clicked, this, &TMainWindow::SaveClick);
+    connect(Save, &QAction::triggered, this, &TMainWindow::SaveClick);
+    connect(NameSaveButton, &QPushButton::clicked, this, &TMainWindow::NameSaveButtonClick);
+    connect(NameSave, &QAction::triggered, this, &TMainWindow::NameSaveButtonClick);
+    connect(CloseFile, &QAction::triggered, this, &TMainWindow::CloseFileClick);
+    connect(ExitApp, &QAction::triggered, this, &TMainWindow::ExitAppClick);
+
+    connect(PenButton1, &QPushButton::clicked, this, [this] { PenButtonClick(1); });
+    connect(PenButton2, &QPushButton::clicked, this, [this] { PenButtonClick(2); });
+    connect(PenButton3, &QPushButton::clicked, this, [this] { PenButtonClick(3); });
+    connect(PenButton4, &QPushButton::clicked, this, [this] { PenButtonClick(4); });
+    connect(StampButton, &QPushButton::clicked, this, &TMainWindow::StampButtonClick);
+    connect(SEButton, &QPushButton::clicked, this, &TMainWindow::SEButtonClick);
+    connect(ZoomInButton, &QPushButton::clicked, this, &TMainWindow::ZoomInButtonClick);
+    connect(ZoomOutButton, &QPushButton::clicked, this, &TMainWindow::ZoomOutButtonClick);
+    connect(ChipShowButton, &QPushButton::clicked, this, &TMainWindow::ToggleChipWindow);
+    connect(MapChipWindow1, &QAction::triggered, this, &TMainWindow::ToggleChipWindow);
+    connect(MapShowButton, &QPushButton::clicked, this, &TMainWindow::ToggleMapWindow);
+    connect(MapWindow1, &QAction::triggered, this, &TMainWindow::ToggleMapWindow);
+    connect(Help1, &QAction::triggered, this, &TMainWindow::Help1Click);
+    connect(About1, &QAction::triggered, this, &TMainWindow::About1Click);
+}
+
+void TMainWindow::FormCreate() {
+    app_.State.clearStampBanks();
+    move(0, 0);
+    resize(app_.Screen.width, height());
+    if (app_.Screen.bitsPerPixel != 16) {
+        app_.dialogs.messageBox(
+            this,
+            QStringLiteral("このソフトウェアは16BitsColorのみサポートしております\n"
+                           "他のBitsColorで実行すると色の表示、拡大縮小速度に異常をきたします。"),
+            QStringLiteral("警告"), MessageButtons::Ok);
+    }
+    Timer1->start();
+}
+
+void TMainWindow::Timer1Timer() {
+    // Filled in with the start-up placement.
+}
+
+void TMainWindow::Timer2Timer() {
+    Timer1->stop();
+    Timer2->stop();
+}
+
+void TMainWindow::closeEvent(QCloseEvent* event) {
+    if (FormCloseQuery()) {
+        event->accept();
+        QCoreApplication::exit(0);
+    } else {
+        event->ignore();
+    }
+}
+
+}  // namespace tilora

@@ -1,0 +1,79 @@
+#pragma once
+// A fresh application object on scripted dialogs and a 16-bit screen, plus small helpers that
+// make generated chip sheets and drive widgets the way a user's pointer would.
+
+#include "ScriptedDialogs.h"
+
+#include "core/Bitmap.h"
+#include "shell/Application.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QString>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <memory>
+
+namespace tilora::test {
+
+inline ScreenMetrics testScreen() {
+    ScreenMetrics m;
+    m.width = 1280;
+    m.height = 1024;
+    m.bitsPerPixel = 16;
+    return m;
+}
+
+struct TestApp {
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Application> app;
+    QTemporaryDir dir;
+
+    explicit TestApp(ScreenMetrics screen = testScreen())
+        : app(std::make_unique<Application>(dialogs, screen)) {}
+
+    Application& operator*() { return *app; }
+    Application* operator->() { return app.get(); }
+    EditorState& state() { return app->State; }
+    QString path(const QString& name) const { return dir.filePath(name); }
+};
+
+// A chip sheet whose every 32 x 32 chip has its own colour (chip k: 0xFF000000 | k * 0x010307 + 1),
+// so a test can tell which chip was drawn where.
+inline Pixel chipColour(int chip) {
+    return 0xFF000000u | ((std::uint32_t(chip) * 0x00010307u + 1u) & 0x00FFFFFFu);
+}
+
+inline Bitmap makeSheet(int width, int height) {
+    Bitmap sheet(width, height);
+    const int cols = width / 32;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int chip = cols > 0 ? (y / 32) * cols + (x / 32) : 0;
+            sheet.setPixel(x, y, chipColour(chip));
+        }
+    }
+    return sheet;
+}
+
+// Writes a sheet as a 24-bit BMP file through Qt; returns the path.
+QString writeSheetBmp(const QString& path, int width, int height);
+
+// A pointer move to (x, y) of the widget, without buttons, delivered as a real event would be.
+inline void movePointer(QWidget* w, int x, int y, Qt::MouseButtons buttons = Qt::NoButton) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::NoButton,
+                  buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+inline void pressButton(QWidget* w, Qt::MouseButton button, int x = 1, int y = 1) {
+    QMouseEvent e(QEvent::MouseButtonPress, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), button,
+                  button, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+    QMouseEvent r(QEvent::MouseButtonRelease, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), button,
+                  Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &r);
+}
+
+}  // namespace tilora::test
