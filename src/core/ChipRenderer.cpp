@@ -40,7 +40,9 @@ struct Clip {
 };
 
 Clip clipSquare(const Bitmap& dst, int x, int y, int size) {
-    const auto lo = [](int at) { return int(std::max<std::int64_t>(0, -std::int64_t(at))); };
+    const auto lo = [size](int at) {
+        return int(std::clamp<std::int64_t>(-std::int64_t(at), 0, size));
+    };
     const auto hi = [size](int at, int extent) {
         return int(std::clamp<std::int64_t>(std::int64_t(extent) - at, 0, size));
     };

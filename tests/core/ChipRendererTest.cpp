@@ -166,10 +166,10 @@ TEST(ChipRenderer, DrawChipClipsAtEveryEdge) {
     }
 }
 
-TEST(ChipNumbering, SourceSquareAndWhetherTheSheetHoldsIt) {
+TEST(ChipSquare, SourceSquareAndWhetherTheSheetHoldsIt) {
     EXPECT_EQ(chipSourceRect(0, 8), (Rect{0, 0, 32, 32}));
     EXPECT_EQ(chipSourceRect(7, 8), (Rect{224, 0, 32, 32}));
-    EXPECT_EQ(chipSourceRect(19, 8), (Rect{96, 32, 32, 32}));
+    EXPECT_EQ(chipSourceRect(19, 8), (Rect{96, 64, 32, 32}));  // row 2, column 3
     EXPECT_EQ(chipSourceRect(-1, 8), (Rect{-32, 0, 32, 32}));  // truncating division
     EXPECT_EQ(chipSourceRect(-9, 8), (Rect{-32, -32, 32, 32}));
     EXPECT_GT(std::int64_t(chipSourceRect(Huge, 1).y) + 32, 1LL << 30);  // far away, not wrapped

@@ -37,7 +37,7 @@ TEST(SnapSheetScroll, RoundsDownToWholeChips) {
         EXPECT_EQ(snapSheetScroll(c[0]), c[1]) << c[0];
 }
 
-TEST(ChipNumbering, RowMajorOverWholeSquares) {
+TEST(ChipIndex, RowMajorOverWholeSquares) {
     // A sheet 256 wide has 8 chips per row: column 2 of row 4 is chip 34.
     EXPECT_EQ(chipIndexAt(2, 4, 256 / 32), 34);
     EXPECT_EQ(chipCount(256, 640), 8 * 20);

@@ -29,12 +29,10 @@ TEST(SizeField, CheckOnLeavingTheField) {
         {"9999", "1000", 1000},
         {"0500", nullptr, 500},
         {"12ab", nullptr, 12},
-        {"\xEF\xBC\x95\xEF\xBC\x90\xEF\xBC\x90", "10", 10}, // "５００": full-width digits
+        {"５００", "10", 10}, // full-width digits
         {" 12", nullptr, 12},
         {"\t\n 42", nullptr, 42},
-        {"\xE3\x80\x80"
-         "12",
-         "10", 10}, // an ideographic space is not skipped
+        {"　12", "10", 10}, // an ideographic space is not skipped
         {"+15", nullptr, 15},
         {"- 5", "10", 10}, // the sign must be followed by digits
         {"99999999999999999999", "1000", 1000},
