@@ -24,7 +24,7 @@ namespace {
 struct Figure {
     std::string group;
     std::string role;
-    std::string kase;  // empty when the benchmark has no case
+    std::string kase; // empty when the benchmark has no case
 };
 
 std::optional<Figure> parseName(const std::string& name) {
@@ -32,8 +32,8 @@ std::optional<Figure> parseName(const std::string& name) {
     if (first == std::string::npos) return std::nullopt;
     const auto second = name.find('/', first + 1);
     Figure f{name.substr(0, first),
-             name.substr(first + 1, second == std::string::npos ? std::string::npos
-                                                                : second - first - 1),
+             name.substr(first + 1,
+                         second == std::string::npos ? std::string::npos : second - first - 1),
              second == std::string::npos ? std::string() : name.substr(second + 1)};
     if (f.role != "tilora" && f.role != "floor" && f.role != "naive") return std::nullopt;
     return f;
@@ -42,10 +42,14 @@ std::optional<Figure> parseName(const std::string& name) {
 double microseconds(const benchmark::BenchmarkReporter::Run& run) {
     const double t = run.GetAdjustedCPUTime();
     switch (run.time_unit) {
-        case benchmark::kNanosecond: return t / 1e3;
-        case benchmark::kMicrosecond: return t;
-        case benchmark::kMillisecond: return t * 1e3;
-        case benchmark::kSecond: return t * 1e6;
+    case benchmark::kNanosecond:
+        return t / 1e3;
+    case benchmark::kMicrosecond:
+        return t;
+    case benchmark::kMillisecond:
+        return t * 1e3;
+    case benchmark::kSecond:
+        return t * 1e6;
     }
     return t;
 }
@@ -53,7 +57,7 @@ double microseconds(const benchmark::BenchmarkReporter::Run& run) {
 // Passes everything to the display reporter the command line chose and keeps the CPU time of each
 // benchmark (the mean when repetitions are asked for).
 class CollectingReporter : public benchmark::BenchmarkReporter {
-public:
+  public:
     explicit CollectingReporter(benchmark::BenchmarkReporter* display) : display_(display) {}
 
     bool ReportContext(const Context& context) override { return display_->ReportContext(context); }
@@ -72,7 +76,7 @@ public:
 
     const std::map<std::string, double>& times() const { return times_; }
 
-private:
+  private:
     benchmark::BenchmarkReporter* display_;
     std::map<std::string, double> times_;
 };
@@ -95,24 +99,33 @@ void printSummary(const std::map<std::string, double>& times, std::FILE* out) {
     }
     const auto cell = [](std::optional<double> v) {
         char buf[32];
-        if (v) std::snprintf(buf, sizeof buf, "%12.2f", *v);
-        else std::snprintf(buf, sizeof buf, "%12s", "-");
+        if (v)
+            std::snprintf(buf, sizeof buf, "%12.2f", *v);
+        else
+            std::snprintf(buf, sizeof buf, "%12s", "-");
         return std::string(buf);
     };
     const auto ratio = [](std::optional<double> a, std::optional<double> b) {
         char buf[32];
-        if (a && b && *b > 0) std::snprintf(buf, sizeof buf, "%10.2fx", *a / *b);
-        else std::snprintf(buf, sizeof buf, "%11s", "-");
+        if (a && b && *b > 0)
+            std::snprintf(buf, sizeof buf, "%10.2fx", *a / *b);
+        else
+            std::snprintf(buf, sizeof buf, "%11s", "-");
         return std::string(buf);
     };
-    for (auto& [group, names] : cases) {
+    for (auto& entry : cases) {
+        const std::string& group = entry.first;
+        std::vector<std::string>& names = entry.second;
         // Numeric cases sort as numbers (cell sizes 1 < 2 < 16 < 64).
-        std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-            const bool na = !a.empty() && a.find_first_not_of("0123456789") == std::string::npos;
-            const bool nb = !b.empty() && b.find_first_not_of("0123456789") == std::string::npos;
-            if (na && nb) return std::stoll(a) < std::stoll(b);
-            return na && !nb;
-        });
+        std::stable_sort(names.begin(), names.end(),
+                         [](const std::string& a, const std::string& b) {
+                             const bool na = !a.empty() &&
+                                             a.find_first_not_of("0123456789") == std::string::npos;
+                             const bool nb = !b.empty() &&
+                                             b.find_first_not_of("0123456789") == std::string::npos;
+                             if (na && nb) return std::stoll(a) < std::stoll(b);
+                             return na && !nb;
+                         });
         std::fprintf(out, "\n%s (CPU time in microseconds)\n", group.c_str());
         std::fprintf(out, "%-10s %12s %12s %12s %11s %11s\n", "case", "tilora", "floor", "naive",
                      "tilora/flr", "naive/tilo");
@@ -126,21 +139,22 @@ void printSummary(const std::map<std::string, double>& times, std::FILE* out) {
                 return std::nullopt;
             };
             const auto t = get("tilora"), fl = get("floor"), nv = get("naive");
-            std::fprintf(out, "%-10s %s %s %s %s %s\n", k.empty() ? "-" : k.c_str(), cell(t).c_str(),
-                         cell(fl).c_str(), cell(nv).c_str(), ratio(t, fl).c_str(),
+            std::fprintf(out, "%-10s %s %s %s %s %s\n", k.empty() ? "-" : k.c_str(),
+                         cell(t).c_str(), cell(fl).c_str(), cell(nv).c_str(), ratio(t, fl).c_str(),
                          ratio(nv, t).c_str());
         }
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     // Machine-readable output on stdout must stay parseable: the summary then goes to stderr.
     bool machineFormat = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--benchmark_format=json" || arg == "--benchmark_format=csv") machineFormat = true;
+        if (arg == "--benchmark_format=json" || arg == "--benchmark_format=csv")
+            machineFormat = true;
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

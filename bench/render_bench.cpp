@@ -28,11 +28,13 @@ struct Scene {
     Scene() {
         std::mt19937 rng(20240601);
         for (int y = 0; y < SheetSide; ++y)
-            for (int x = 0; x < SheetSide; ++x) sheet.setPixel(x, y, 0xFF000000u | (rng() & 0xFFFFFFu));
+            for (int x = 0; x < SheetSide; ++x)
+                sheet.setPixel(x, y, 0xFF000000u | (rng() & 0xFFFFFFu));
         sheetImage = QImage(reinterpret_cast<const uchar*>(sheet.data()), SheetSide, SheetSide,
                             SheetSide * int(sizeof(Pixel)), QImage::Format_RGB32)
                          .copy();
-        for (auto& c : state->MapCells) c = std::int32_t(rng() % SheetChips);
+        for (auto& c : state->MapCells)
+            c = std::int32_t(rng() % SheetChips);
         state->MapWidth = state->MapHeight = GridSide;
         state->SheetColumns = SheetSide / ChipPixels;
         state->ViewCol = 123;
@@ -53,12 +55,12 @@ void setCells(benchmark::State& bs, int cellSize) {
 
 void tiloraRedraw(benchmark::State& bs, int cellSize) {
     const Scene& sc = scene();
-    EditorState& state = *sc.state;  // the scene's state is only read, apart from the cell size
+    EditorState& state = *sc.state; // the scene's state is only read, apart from the cell size
     state.CellSize = cellSize;
     ChipRenderer renderer;
     renderer.setSheet(&sc.sheet);
     Bitmap view(ViewPixels, ViewPixels);
-    renderer.redrawView(view, state);  // builds the cache once, as the first redraw would
+    renderer.redrawView(view, state); // builds the cache once, as the first redraw would
     for (auto _ : bs) {
         renderer.redrawView(view, state);
         benchmark::DoNotOptimize(view.data());
@@ -117,5 +119,5 @@ void qpainterRedraw(benchmark::State& bs, int cellSize) {
     return true;
 }();
 
-}  // namespace
-}  // namespace tilora
+} // namespace
+} // namespace tilora

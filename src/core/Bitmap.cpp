@@ -6,13 +6,15 @@
 namespace tilora {
 
 Bitmap::Bitmap(int width, int height, Pixel fill) {
-    if (width <= 0 || height <= 0) return;  // a surface with no pixels is the null bitmap
+    if (width <= 0 || height <= 0) return; // a surface with no pixels is the null bitmap
     width_ = width;
     height_ = height;
     pixels_.assign(std::size_t(width) * std::size_t(height), fill);
 }
 
-void Bitmap::fill(Pixel p) { std::fill(pixels_.begin(), pixels_.end(), p); }
+void Bitmap::fill(Pixel p) {
+    std::fill(pixels_.begin(), pixels_.end(), p);
+}
 
 namespace {
 
@@ -35,7 +37,7 @@ Span sourceSpan(std::int64_t d, std::int64_t dstLen, std::int64_t srcLen) {
     return {d * srcLen / dstLen, (d + 1) * srcLen / dstLen};
 }
 
-}  // namespace
+} // namespace
 
 void stretchBlt(Bitmap& dst, Rect dstRect, const Bitmap& src, Rect srcRect) {
     if (dstRect.w <= 0 || dstRect.h <= 0 || srcRect.w <= 0 || srcRect.h <= 0) return;
@@ -45,8 +47,10 @@ void stretchBlt(Bitmap& dst, Rect dstRect, const Bitmap& src, Rect srcRect) {
     // the int limits cannot overflow.
     const std::int64_t dx0 = std::max<std::int64_t>(0, -std::int64_t(dstRect.x));
     const std::int64_t dy0 = std::max<std::int64_t>(0, -std::int64_t(dstRect.y));
-    const std::int64_t dx1 = std::min<std::int64_t>(dstRect.w, std::int64_t(dst.width()) - dstRect.x);
-    const std::int64_t dy1 = std::min<std::int64_t>(dstRect.h, std::int64_t(dst.height()) - dstRect.y);
+    const std::int64_t dx1 =
+        std::min<std::int64_t>(dstRect.w, std::int64_t(dst.width()) - dstRect.x);
+    const std::int64_t dy1 =
+        std::min<std::int64_t>(dstRect.h, std::int64_t(dst.height()) - dstRect.y);
     if (dx0 >= dx1 || dy0 >= dy1) return;
 
     const std::int64_t srcW = src.width();
@@ -83,4 +87,4 @@ void stretchBlt(Bitmap& dst, Rect dstRect, const Bitmap& src, Rect srcRect) {
     }
 }
 
-}  // namespace tilora
+} // namespace tilora

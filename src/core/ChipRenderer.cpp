@@ -1,9 +1,16 @@
 #include "core/ChipRenderer.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define TILORA_AVX2_AT_RUN_TIME 1
+#endif
 
 namespace tilora {
 
@@ -62,34 +69,169 @@ void doubleClipped(Bitmap& dst, int x, int y, const Clip& c, const Pixel* src, s
     for (int cy = c.y0; cy < c.y1; ++cy) {
         const Pixel* in = src + std::size_t(cy / 2) * stride;
         Pixel* out = dst.row(y + cy) + x;
-        if (cy > c.y0 && (cy & 1)) {  // the odd row repeats the even row just written
+        if (cy > c.y0 && (cy & 1)) { // the odd row repeats the even row just written
             std::memcpy(out + c.x0, dst.row(y + cy - 1) + x + c.x0,
                         std::size_t(c.x1 - c.x0) * sizeof(Pixel));
             continue;
         }
-        for (int cx = c.x0; cx < c.x1; ++cx) out[cx] = in[cx / 2];
+        for (int cx = c.x0; cx < c.x1; ++cx)
+            out[cx] = in[cx / 2];
     }
 }
 
-// One row of view cells from the cache: chipAt(j) gives the cached pixels of view column j.
-// S is the cell size when known at compile time, 0 otherwise (then `size` holds it).
-template <int S, class ChipAt>
-void drawCellRow(Bitmap& view, int top, int n, int size, const ChipAt& chipAt) {
-    const int s = S ? S : size;
-    if constexpr (S == 1) {
-        Pixel* out = view.row(top);
-        for (int j = 0; j < n; ++j) out[j] = *chipAt(j);
-    } else {
-        std::array<const Pixel*, ViewPixels> src;
-        for (int j = 0; j < n; ++j) src[j] = chipAt(j);
-        for (int r = 0; r < s; ++r) {
-            Pixel* out = view.row(top + r);
-            for (int j = 0; j < n; ++j) {
-                std::memcpy(out + std::size_t(j) * s, src[j] + std::size_t(r) * s,
-                            std::size_t(s) * sizeof(Pixel));
-            }
+// The unclipped squares of the full redraw, with sizes the compiler can see.
+void copySquare32(Pixel* out, std::size_t outStride, const Pixel* src, std::size_t srcStride) {
+    for (int r = 0; r < ChipPixels; ++r) {
+        std::memcpy(out + r * outStride, src + r * srcStride, ChipPixels * sizeof(Pixel));
+    }
+}
+
+void doubleSquare64(Pixel* out, std::size_t outStride, const Pixel* src, std::size_t srcStride) {
+    for (int r = 0; r < ChipPixels; ++r, src += srcStride, out += 2 * outStride) {
+        for (int k = 0; k < ChipPixels; ++k)
+            out[2 * k] = out[2 * k + 1] = src[k];
+        std::memcpy(out + outStride, out, 2 * ChipPixels * sizeof(Pixel));
+    }
+}
+
+// The cache as plain values, so that the hot loops keep them in registers.
+struct CacheView {
+    const Pixel* base;
+    std::uint32_t chips; // whole chips on the sheet; slot `chips` holds the neutral chip
+    int columns;         // whole chip columns cached
+    int rows;
+    int sheetColumns;
+
+    // Direct: the sheet has exactly sheetColumns whole columns, so the chip number is the slot,
+    // and a negative chip, read unsigned, lands above `chips` like any number past the last chip.
+    template <bool Direct> std::uint32_t slot(std::int32_t chip) const {
+        if constexpr (Direct) {
+            return std::min(std::uint32_t(chip), chips);
+        } else {
+            if (chip < 0 || sheetColumns <= 0) return chips;
+            const int col = chip % sheetColumns;
+            const int row = chip / sheetColumns;
+            return col < columns && row < rows ? std::uint32_t(row * columns + col) : chips;
         }
     }
+    bool direct() const { return columns == sheetColumns; }
+    const Pixel* pixels(std::int32_t chip, std::uint32_t chipLength) const {
+        return base + (direct() ? slot<true>(chip) : slot<false>(chip)) * chipLength;
+    }
+};
+
+CacheView viewOf(const Bitmap& cache, int columns, int rows, int sheetColumns) {
+    return {cache.data(), std::uint32_t(columns * rows), columns, rows, sheetColumns};
+}
+
+// Where each cell of a view row starts in the cache, worked out for the whole row before any
+// pixel moves (a loop without branches). Columns [from, last) hold cells[j - from], the rest
+// are neutral.
+template <bool Direct>
+inline void cellOffsets(std::uint32_t* offset, int n, std::uint32_t chipLength,
+                        const CacheView& cache, const std::int32_t* cells, int from, int last) {
+    const std::uint32_t neutral = cache.chips * chipLength;
+    for (int j = 0; j < from; ++j)
+        offset[j] = neutral;
+    for (int j = from; j < last; ++j)
+        offset[j] = cache.slot<Direct>(cells[j - from]) * chipLength;
+    for (int j = std::max(from, last); j < n; ++j)
+        offset[j] = neutral;
+}
+
+// Copies one row of n cells out of the cache. S is the cell size when fixed at compile time, 0
+// when `size` holds it.
+template <int S>
+inline void copyCells(Pixel* out, std::size_t stride, int n, int size, const Pixel* base,
+                      const std::uint32_t* offset) {
+    const std::size_t s = S ? S : std::size_t(size);
+    int j = 0;
+    if constexpr (S == 1) {
+        for (; j < n; ++j)
+            out[j] = base[offset[j]];
+        return;
+    }
+#if defined(__SSE2__)
+    if constexpr (S == 2) {
+        // A cached 2 x 2 chip is 16 bytes, its top row then its bottom row: two neighbouring
+        // cells give one 16-byte store per pixel row instead of four 8-byte ones.
+        for (; j + 1 < n; j += 2) {
+            const auto a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset[j]));
+            const auto b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset[j + 1]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * j), _mm_unpacklo_epi64(a, b));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + stride + 2 * j),
+                             _mm_unpackhi_epi64(a, b));
+        }
+    }
+#endif
+    for (; j < n; ++j) {
+        const Pixel* src = base + offset[j];
+        Pixel* to = out + std::size_t(j) * s;
+        for (std::size_t r = 0; r < s; ++r) {
+            std::memcpy(to + r * stride, src + r * s, s * sizeof(Pixel));
+        }
+    }
+}
+
+template <int S, bool Direct>
+void drawCachedRow(Pixel* out, std::size_t stride, int n, int size, const CacheView& cache,
+                   const std::int32_t* cells, int from, int last) {
+    const std::uint32_t s = S ? S : std::uint32_t(size);
+    std::uint32_t offset[ViewPixels];
+    cellOffsets<Direct>(offset, n, s * s, cache, cells, from, last);
+    copyCells<S>(out, stride, n, size, cache.base, offset);
+}
+
+#if TILORA_AVX2_AT_RUN_TIME
+// Cell size 2 has the most cells per pixel and gains most from wider registers: this version
+// works out the offsets eight at a time and writes one pixel row of four cells per 32-byte store.
+// It is compiled for AVX2 and only chosen on processors that have it.
+template <bool Direct>
+__attribute__((target("avx2"))) void
+drawRowOfTwoAvx2(Pixel* out, std::size_t stride, const CacheView& cache, const std::int32_t* cells,
+                 int from, int last) {
+    constexpr int n = ViewPixels / 2;
+    static_assert(n % 4 == 0, "whole steps of four cells");
+    std::uint32_t offset[n];
+    cellOffsets<Direct>(offset, n, 4, cache, cells, from, last);
+    const Pixel* const base = cache.base;
+    const auto chip = [&](int k) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset[k]));
+    };
+    for (int j = 0; j < n; j += 4) {
+        const __m256i ac = _mm256_inserti128_si256(_mm256_castsi128_si256(chip(j)), chip(j + 2), 1);
+        const __m256i bd =
+            _mm256_inserti128_si256(_mm256_castsi128_si256(chip(j + 1)), chip(j + 3), 1);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * j), _mm256_unpacklo_epi64(ac, bd));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + stride + 2 * j),
+                            _mm256_unpackhi_epi64(ac, bd));
+    }
+}
+
+bool hasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
+template <int S>
+void drawCachedRow(bool direct, Pixel* out, std::size_t stride, int n, int size,
+                   const CacheView& cache, const std::int32_t* cells, int from, int last) {
+#if TILORA_AVX2_AT_RUN_TIME
+    if constexpr (S == 2) {
+        if (hasAvx2()) { // n is ViewPixels / 2 at this size
+            if (direct)
+                drawRowOfTwoAvx2<true>(out, stride, cache, cells, from, last);
+            else
+                drawRowOfTwoAvx2<false>(out, stride, cache, cells, from, last);
+            return;
+        }
+    }
+#endif
+    if (direct)
+        drawCachedRow<S, true>(out, stride, n, size, cache, cells, from, last);
+    else
+        drawCachedRow<S, false>(out, stride, n, size, cache, cells, from, last);
 }
 
 // The chip at view cell (i, j); anything outside the grid reads as -1, which no sheet has.
@@ -101,7 +243,7 @@ std::int32_t viewChip(const EditorState& state, int i, int j) {
     return at < state.MapCells.size() ? state.MapCells[at] : TransparentChip;
 }
 
-}  // namespace
+} // namespace
 
 const Bitmap& neutralChip() {
     static const Bitmap chip = makeNeutralChip();
@@ -132,7 +274,8 @@ void ChipRenderer::setSheet(const Bitmap* sheet) {
 }
 
 void ChipRenderer::ensureCache(int cellSize, int sheetColumns) {
-    if (!cache_.isNull() && cacheCellSize_ == cellSize && cacheSheetColumns_ == sheetColumns) return;
+    if (!cache_.isNull() && cacheCellSize_ == cellSize && cacheSheetColumns_ == sheetColumns)
+        return;
 
     // Only whole chips get a slot: a partial column or row at the sheet's edge has none.
     int columns = 0;
@@ -142,6 +285,13 @@ void ChipRenderer::ensureCache(int cellSize, int sheetColumns) {
         rows = sheet_->height() / ChipPixels;
         if (columns <= 0 || rows <= 0) columns = rows = 0;
     }
+    // The hot loops address the cache with 32-bit offsets. A sheet too big for that (billions of
+    // pixels, far beyond any bitmap that loads) keeps the chips that fit; the rest draw neutral.
+    const std::int64_t maxChips = std::min<std::int64_t>(std::numeric_limits<std::uint32_t>::max() /
+                                                             (std::int64_t(cellSize) * cellSize),
+                                                         std::numeric_limits<int>::max()) -
+                                  1;
+    if (columns > 0 && std::int64_t(columns) * rows > maxChips) rows = int(maxChips / columns);
     const int chips = columns * rows;
 
     // One chip per cache row, cellSize * cellSize pixels each, the neutral chip in the last row.
@@ -164,20 +314,6 @@ void ChipRenderer::ensureCache(int cellSize, int sheetColumns) {
     std::memcpy(cache_.row(chips), reduced.data(), bytes);
 }
 
-const Pixel* ChipRenderer::cachedChip(std::int32_t chip) const {
-    const int chips = cacheColumns_ * cacheRows_;
-    if (cacheColumns_ == cacheSheetColumns_) {
-        // The usual case: the sheet has exactly SheetColumns whole columns, so the chip number is
-        // the slot and every number below the chip count is on the sheet.
-        return cache_.row(chip >= 0 && chip < chips ? chip : chips);
-    }
-    if (chip < 0 || cacheSheetColumns_ <= 0) return cache_.row(chips);
-    const int col = chip % cacheSheetColumns_;
-    const int row = chip / cacheSheetColumns_;
-    if (col >= cacheColumns_ || row >= cacheRows_) return cache_.row(chips);
-    return cache_.row(row * cacheColumns_ + col);
-}
-
 void ChipRenderer::drawChip(Bitmap& dst, int x, int y, int cellSize, int sheetColumns,
                             std::int32_t chip) {
     if (cellSize <= 0) return;
@@ -186,14 +322,18 @@ void ChipRenderer::drawChip(Bitmap& dst, int x, int y, int cellSize, int sheetCo
 
     if (cellSize < ChipPixels) {
         ensureCache(cellSize, sheetColumns);
-        copyClipped(dst, x, y, clip, cachedChip(chip), std::size_t(cellSize));
+        const std::uint32_t chipLength = std::uint32_t(cellSize) * std::uint32_t(cellSize);
+        copyClipped(
+            dst, x, y, clip,
+            viewOf(cache_, cacheColumns_, cacheRows_, cacheSheetColumns_).pixels(chip, chipLength),
+            std::size_t(cellSize));
         return;
     }
 
     const bool onSheet = sheet_ != nullptr && chipOnSheet(chip, sheetColumns, *sheet_);
     const Bitmap& from = onSheet ? *sheet_ : neutralChip();
-    const Rect square = onSheet ? chipSourceRect(chip, sheetColumns)
-                                : Rect{0, 0, ChipPixels, ChipPixels};
+    const Rect square =
+        onSheet ? chipSourceRect(chip, sheetColumns) : Rect{0, 0, ChipPixels, ChipPixels};
     const Pixel* src = from.row(square.y) + square.x;
     if (cellSize == ChipPixels) {
         copyClipped(dst, x, y, clip, src, std::size_t(from.width()));
@@ -215,20 +355,46 @@ void ChipRenderer::redrawView(Bitmap& view, const EditorState& state) {
     const int s = state.CellSize;
     if (s <= 0 || s > ViewPixels) return;
     const int n = ViewPixels / s;
-    if (s < ChipPixels && view.width() >= n * s && view.height() >= n * s) {
+    const bool fits = view.width() >= n * s && view.height() >= n * s;
+    if (fits && s < ChipPixels) {
         redrawFromCache(view, state, s);
-        return;
-    }
-    // 32 and 64 draw straight from the sheet; a view too small for the block clips per cell.
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) drawViewCell(view, state, i, j);
+    } else if (fits && (s == ChipPixels || s == 2 * ChipPixels)) {
+        // Straight from the sheet: whole rows at 32, each pixel doubled at 64.
+        const std::size_t stride = std::size_t(view.width());
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < n; ++j) {
+                const std::int32_t chip = viewChip(state, i, j);
+                const bool onSheet =
+                    sheet_ != nullptr && chipOnSheet(chip, state.SheetColumns, *sheet_);
+                const Pixel* src = neutralChip().data();
+                std::size_t srcStride = ChipPixels;
+                if (onSheet) {
+                    const Rect square = chipSourceRect(chip, state.SheetColumns);
+                    src = sheet_->row(square.y) + square.x;
+                    srcStride = std::size_t(sheet_->width());
+                }
+                Pixel* out = view.row(i * s) + j * s;
+                if (s == ChipPixels)
+                    copySquare32(out, stride, src, srcStride);
+                else
+                    doubleSquare64(out, stride, src, srcStride);
+            }
+        }
+    } else {
+        // Any other size, or a view too small for the block: cell by cell, clipped.
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < n; ++j)
+                drawViewCell(view, state, i, j);
+        }
     }
 }
 
 void ChipRenderer::redrawFromCache(Bitmap& view, const EditorState& state, int cellSize) {
     ensureCache(cellSize, state.SheetColumns);
+    const CacheView cache = viewOf(cache_, cacheColumns_, cacheRows_, cacheSheetColumns_);
+    const bool direct = cache.direct();
     const int n = ViewPixels / cellSize;
-    const Pixel* neutral = cachedChip(TransparentChip);
+    const std::size_t stride = std::size_t(view.width());
     const bool gridComplete = state.MapCells.size() >= std::size_t(GridSide) * GridSide;
 
     // View columns [first, last) lie inside the grid; the rest are drawn neutral.
@@ -238,23 +404,32 @@ void ChipRenderer::redrawFromCache(Bitmap& view, const EditorState& state, int c
 
     for (int i = 0; i < n; ++i) {
         const std::int64_t row = std::int64_t(state.ViewRow) + i;
-        const bool rowInGrid = gridComplete && row >= 0 && row < GridSide;
-        const int from = rowInGrid ? first : n;  // columns [from, last) are read from the grid
-        const std::int32_t* cells = state.MapCells.data();
-        const std::int64_t rowStart = row * GridSide + col0;
-        const auto chipAt = [&](int j) {
-            return j >= from && j < last ? cachedChip(cells[rowStart + j]) : neutral;
-        };
-        const int top = i * cellSize;
+        const bool rowInGrid = gridComplete && row >= 0 && row < GridSide && first < last;
+        const int from = rowInGrid ? first : n;
+        const std::int32_t* cells =
+            rowInGrid ? state.MapCells.data() + (row * GridSide + col0 + first) : nullptr;
+        Pixel* out = view.row(i * cellSize);
         switch (cellSize) {
-            case 1: drawCellRow<1>(view, top, n, 1, chipAt); break;
-            case 2: drawCellRow<2>(view, top, n, 2, chipAt); break;
-            case 4: drawCellRow<4>(view, top, n, 4, chipAt); break;
-            case 8: drawCellRow<8>(view, top, n, 8, chipAt); break;
-            case 16: drawCellRow<16>(view, top, n, 16, chipAt); break;
-            default: drawCellRow<0>(view, top, n, cellSize, chipAt); break;
+        case 1:
+            drawCachedRow<1>(direct, out, stride, n, 1, cache, cells, from, last);
+            break;
+        case 2:
+            drawCachedRow<2>(direct, out, stride, n, 2, cache, cells, from, last);
+            break;
+        case 4:
+            drawCachedRow<4>(direct, out, stride, n, 4, cache, cells, from, last);
+            break;
+        case 8:
+            drawCachedRow<8>(direct, out, stride, n, 8, cache, cells, from, last);
+            break;
+        case 16:
+            drawCachedRow<16>(direct, out, stride, n, 16, cache, cells, from, last);
+            break;
+        default:
+            drawCachedRow<0>(direct, out, stride, n, cellSize, cache, cells, from, last);
+            break;
         }
     }
 }
 
-}  // namespace tilora
+} // namespace tilora

@@ -39,9 +39,6 @@ public:
 
 private:
     void ensureCache(int cellSize, int sheetColumns);
-    // The cached cellSize x cellSize pixels of `chip` (the neutral chip's for chips off the sheet);
-    // ensureCache must have run for this cell size and column count.
-    const Pixel* cachedChip(std::int32_t chip) const;
     // redrawView for cell sizes below 32 when the whole N x N block fits in `view`.
     void redrawFromCache(Bitmap& view, const EditorState& state, int cellSize);
 

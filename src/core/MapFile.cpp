@@ -22,19 +22,14 @@ namespace tilora {
 MapContents mapContentsFromState(const EditorState& state) {
     MapContents m;
     m.sheetPath = state.SheetFileName;
-    // Out-of-range sizes (the state before any map exists) are held to the grid so that the
-    // copy never reads outside it; checkMapContents then refuses to save them.
+    // Sizes are held to the grid so the copy never reads outside it; the state before any map
+    // exists has height 0, which checkMapContents refuses to save.
     m.width = std::clamp(state.MapWidth, 0, GridSide);
     m.height = std::clamp(state.MapHeight, 0, GridSide);
     m.cells.resize(std::size_t(m.width) * m.height);
     for (int r = 0; r < m.height; ++r) {
         const auto src = state.MapCells.begin() + std::ptrdiff_t(r) * GridSide;
         std::copy(src, src + m.width, m.cells.begin() + std::ptrdiff_t(r) * m.width);
-    }
-    // Keep the sizes the state claims, so that a bad size is reported rather than hidden.
-    if (state.MapWidth != m.width || state.MapHeight != m.height) {
-        m.width = state.MapWidth;
-        m.height = state.MapHeight;
     }
     return m;
 }
@@ -43,13 +38,17 @@ void applyMapContents(const MapContents& contents, EditorState& state) {
     assert(contents.width >= 0 && contents.width <= GridSide);
     assert(contents.height >= 0 && contents.height <= GridSide);
     assert(contents.cells.size() == std::size_t(contents.width) * contents.height);
+    // Contents that do not fit the grid are a caller's mistake; never write outside the grid.
+    if (contents.width < 0 || contents.width > GridSide || contents.height < 0 ||
+        contents.height > GridSide ||
+        contents.cells.size() != std::size_t(contents.width) * contents.height)
+        return;
     state.SheetFileName = contents.sheetPath;
     state.MapWidth = contents.width;
     state.MapHeight = contents.height;
     for (int r = 0; r < contents.height; ++r) {
         const auto src = contents.cells.begin() + std::ptrdiff_t(r) * contents.width;
-        std::copy(src, src + contents.width,
-                  state.MapCells.begin() + std::ptrdiff_t(r) * GridSide);
+        std::copy(src, src + contents.width, state.MapCells.begin() + std::ptrdiff_t(r) * GridSide);
     }
 }
 
@@ -62,14 +61,17 @@ constexpr std::string_view SaveRefused = "保存できません：";
 constexpr std::string_view ReadRefused = "マップデータを読み込めません：";
 constexpr int MinFileSide = 1;
 
-bool isStorablePathByte(char ch) { return ch != ',' && ch != '\r' && ch != '\n' && ch != '\0'; }
+bool isStorablePathByte(char ch) {
+    return ch != ',' && ch != '\r' && ch != '\n' && ch != '\0';
+}
 
-}  // namespace
+} // namespace
 
 Status checkMapContents(const MapContents& contents) {
     if (!std::all_of(contents.sheetPath.begin(), contents.sheetPath.end(), isStorablePathByte))
-        return Error{std::string(SaveRefused) +
-                     "チップ画像のパスに「,」や改行など、マップデータに書けない文字が含まれています"};
+        return Error{
+            std::string(SaveRefused) +
+            "チップ画像のパスに「,」や改行など、マップデータに書けない文字が含まれています"};
     if (contents.width < MinFileSide || contents.width > MaxMapSide ||
         contents.height < MinFileSide || contents.height > MaxMapSide)
         return Error{std::string(SaveRefused) + "マップの幅と高さは1～1000でなければなりません"};
@@ -111,7 +113,8 @@ std::string formatMapFile(const MapContents& contents) {
     lineEnd();
     const std::int32_t* cell = contents.cells.data();
     for (int r = 0; r < height; ++r) {
-        for (int c = 0; c < width; ++c) value(*cell++);
+        for (int c = 0; c < width; ++c)
+            value(*cell++);
         lineEnd();
     }
     out.resize(std::size_t(p - out.data()));
@@ -130,66 +133,73 @@ namespace {
 
 enum class FieldStatus { Ok, NotNumber, OutOfRange };
 
-bool isBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\v' || ch == '\f'; }
-bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
-
-// Reads a number starting at p and returns where it stopped; the caller decides what may
-// follow. Blanks and a '+' in front are accepted, as a user editing the file by hand may type.
-const char* scanNumber(const char* p, const char* end, std::int32_t& out, FieldStatus& status) {
-    while (p != end && isBlank(*p)) ++p;
-    if (p != end && *p == '+') {
-        ++p;
-        if (p == end || !isDigit(*p)) {
-            status = FieldStatus::NotNumber;
-            return p;
-        }
-    }
-    const auto [next, ec] = std::from_chars(p, end, out);
-    status = ec == std::errc{}                         ? FieldStatus::Ok
-             : ec == std::errc::result_out_of_range ? FieldStatus::OutOfRange
-                                                      : FieldStatus::NotNumber;
-    return next;
+bool isBlank(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\v' || ch == '\f';
+}
+bool isDigit(char ch) {
+    return ch >= '0' && ch <= '9';
 }
 
-// A whole field [begin, end) as a number.
+// Where a value's sign or digits begin, past leading blanks and a '+' (which a user editing the
+// file by hand may type); nullptr when a '+' is not followed by a digit.
+const char* numberStart(const char* p, const char* end) {
+    while (p != end && isBlank(*p))
+        ++p;
+    if (p != end && *p == '+') {
+        ++p;
+        if (p == end || !isDigit(*p)) return nullptr;
+    }
+    return p;
+}
+
+// A whole field [begin, end) as a number: blanks, a sign, digits and nothing else.
 FieldStatus classifyField(const char* begin, const char* end, std::int32_t& out) {
-    FieldStatus status;
-    const char* stop = scanNumber(begin, end, out, status);
-    if (status == FieldStatus::Ok && stop != end) return FieldStatus::NotNumber;
-    return status;
+    const char* p = numberStart(begin, end);
+    if (!p) return FieldStatus::NotNumber;
+    const auto [next, ec] = std::from_chars(p, end, out);
+    if (ec == std::errc::result_out_of_range) return FieldStatus::OutOfRange;
+    return ec == std::errc{} && next == end ? FieldStatus::Ok : FieldStatus::NotNumber;
 }
 
 struct Line {
     const char* begin;
-    const char* end;   // content end, without the line break
-    const char* next;  // start of the following line
-    bool terminated;   // false: the file ends inside this line
+    const char* end;  // content end, without the line break
+    const char* next; // start of the following line
+    bool terminated;  // false: the file ends inside this line
 };
 
 Line lineAt(const char* begin, const char* fileEnd) {
-    const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', std::size_t(fileEnd - begin)));
+    const auto* lf =
+        static_cast<const char*>(std::memchr(begin, '\n', std::size_t(fileEnd - begin)));
     Line line{begin, lf ? lf : fileEnd, lf ? lf + 1 : fileEnd, lf != nullptr};
     if (line.end != begin && line.end[-1] == '\r') --line.end;
     return line;
 }
 
-std::string lineText(int line) { return std::to_string(line) + "行目"; }
+std::string lineText(int line) {
+    return std::to_string(line) + "行目";
+}
 
-Error readError(const std::string& what) { return Error{std::string(ReadRefused) + what}; }
+Error readError(const std::string& what) {
+    return Error{std::string(ReadRefused) + what};
+}
 
 Error missingLine(int line) {
     return readError("ファイルが途中で終わっています（" + lineText(line) + "がありません）");
 }
 
-Error endsInside(int line) { return readError("ファイルが" + lineText(line) + "の途中で終わっています"); }
+Error endsInside(int line) {
+    return readError("ファイルが" + lineText(line) + "の途中で終わっています");
+}
 
-// Reads one header line "<field>," and leaves its field in [fieldBegin, fieldEnd).
-// name is what the field holds, for the messages.
+// Reads one header line "<field>," and sets fieldEnd to the end of its field (which starts at
+// the line's beginning); name is what the field holds, for the messages.
 Result<Line> headerLine(const char* p, const char* fileEnd, int line, const std::string& name,
                         const char*& fieldEnd) {
     if (p == fileEnd) return missingLine(line);
     const Line ln = lineAt(p, fileEnd);
-    const auto* comma = static_cast<const char*>(std::memchr(ln.begin, ',', std::size_t(ln.end - ln.begin)));
+    const auto* comma =
+        static_cast<const char*>(std::memchr(ln.begin, ',', std::size_t(ln.end - ln.begin)));
     if (!comma) {
         if (!ln.terminated) return endsInside(line);
         return readError(lineText(line) + "の" + name + "の後に「,」がありません");
@@ -219,7 +229,9 @@ Result<int> readSide(const char*& p, const char* fileEnd, int line, const std::s
 // of the reader stopped, so it may take its time.
 Error diagnoseRow(const char* begin, const char* fileEnd, int line, int width) {
     const Line ln = lineAt(begin, fileEnd);
-    const auto nth = [line](int k) { return lineText(line) + "の" + std::to_string(k) + "番目の値"; };
+    const auto nth = [line](int k) {
+        return lineText(line) + "の" + std::to_string(k) + "番目の値";
+    };
     const char* p = ln.begin;
     int count = 0;
     for (;;) {
@@ -230,7 +242,8 @@ Error diagnoseRow(const char* begin, const char* fileEnd, int line, int width) {
                              "個のはずです）");
         std::int32_t v = 0;
         const FieldStatus status = classifyField(p, comma, v);
-        if (status == FieldStatus::NotNumber) return readError(nth(count + 1) + "が数値ではありません");
+        if (status == FieldStatus::NotNumber)
+            return readError(nth(count + 1) + "が数値ではありません");
         if (status == FieldStatus::OutOfRange)
             return readError(nth(count + 1) + "が-2147483648～2147483647の範囲外です");
         ++count;
@@ -247,15 +260,16 @@ Error diagnoseRow(const char* begin, const char* fileEnd, int line, int width) {
         if (!ln.terminated) return endsInside(line);
         std::int32_t v = 0;
         const FieldStatus status = classifyField(p, ln.end, v);
-        if (status == FieldStatus::NotNumber) return readError(nth(count + 1) + "が数値ではありません");
+        if (status == FieldStatus::NotNumber)
+            return readError(nth(count + 1) + "が数値ではありません");
         if (status == FieldStatus::OutOfRange)
             return readError(nth(count + 1) + "が-2147483648～2147483647の範囲外です");
         return readError(nth(count + 1) + "の後に「,」がありません");
     }
-    return readError(lineText(line) + "を読み取れません");  // not reached by a row that failed
+    return readError(lineText(line) + "を読み取れません"); // not reached by a row that failed
 }
 
-}  // namespace
+} // namespace
 
 Result<MapContents> parseMapFile(std::string_view bytes) {
     const char* p = bytes.data();
@@ -285,11 +299,17 @@ Result<MapContents> parseMapFile(std::string_view bytes) {
         if (p == end) return missingLine(line);
         const char* const rowStart = p;
         for (int c = 0; c < m.width; ++c) {
-            FieldStatus status;
-            p = scanNumber(p, end, *out++, status);
-            if (status != FieldStatus::Ok || p == end || *p != ',')
+            // The common case, a value written by the editor, goes straight to the conversion.
+            const char* digits = p;
+            if (digits != end && !isDigit(*digits) && *digits != '-') {
+                digits = numberStart(digits, end);
+                if (!digits) return diagnoseRow(rowStart, end, line, m.width);
+            }
+            const auto [next, ec] = std::from_chars(digits, end, *out);
+            if (ec != std::errc{} || next == end || *next != ',')
                 return diagnoseRow(rowStart, end, line, m.width);
-            ++p;
+            ++out;
+            p = next + 1;
         }
         // Line end: CR LF or LF; the file may also end here, after an optional CR.
         if (p != end && *p == '\r') ++p;
@@ -316,11 +336,13 @@ Result<MapContents> parseMapFile(std::string_view bytes) {
 
 namespace {
 
-std::string reason(int err) { return std::system_category().message(err); }
+std::string reason(int err) {
+    return std::system_category().message(err);
+}
 
-// Closes a descriptor on every path out of a function unless released.
+// Closes a descriptor on every path out of a function.
 class Descriptor {
-public:
+  public:
     explicit Descriptor(int fd) : fd_(fd) {}
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
@@ -335,13 +357,14 @@ public:
         return r;
     }
 
-private:
+  private:
     int fd_;
 };
 
 int openRetrying(const char* path, int flags, mode_t mode = 0) {
     int fd;
-    do fd = ::open(path, flags | O_CLOEXEC, mode);
+    do
+        fd = ::open(path, flags | O_CLOEXEC, mode);
     while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -365,7 +388,8 @@ int writeAll(int fd, std::string_view bytes) {
 
 int fsyncRetrying(int fd) {
     int r;
-    do r = ::fsync(fd);
+    do
+        r = ::fsync(fd);
     while (r < 0 && errno == EINTR);
     return r;
 }
@@ -388,7 +412,7 @@ int createTemporary(const std::string& dir, const std::string& base, std::string
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes) {
     const std::string refused = "ファイルを読み込めません：";
@@ -434,7 +458,9 @@ Status saveFileAtomically(const std::string& path, std::string_view bytes) {
     }
 
     const std::size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const std::string dir = slash == std::string::npos ? "."
+                            : slash == 0               ? "/"
+                                                       : target.substr(0, slash);
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
     if (base.empty()) return Error{refused + reason(EISDIR)};
 
@@ -467,4 +493,4 @@ Status saveFileAtomically(const std::string& path, std::string_view bytes) {
     return Ok{};
 }
 
-}  // namespace tilora
+} // namespace tilora

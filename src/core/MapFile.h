@@ -41,6 +41,8 @@ std::string formatMapFile(const MapContents& contents);
 
 // Strict reader: accepts what formatMapFile writes and LF-only line ends; refuses anything
 // else with a message that says what is wrong and where (line, and column for cells).
+// Also taken: a missing line end after the last row, empty lines after it, and blanks or a '+'
+// in front of a number. A sheet path with NUL or CR is refused, as checkMapContents refuses it.
 Result<MapContents> parseMapFile(std::string_view bytes);
 
 // Reads a whole file; refuses files larger than maxBytes.

@@ -1,10 +1,88 @@
+// Painting on the map view: pen, stamp, chip pick and zoom pick from a press on the cell cursor,
+// and the pen's continuous painting while the pointer moves.
+
 #include "mapview/TMapWindow.h"
 
+#include "core/Painting.h"
+#include "newmap/TStartUpWindow.h"
+#include "platform/PictureWidget.h"
+#include "platform/ShapeWidget.h"
 #include "shell/Application.h"
+#include "shell/TMainWindow.h"
+#include "stamps/TStampWindow.h"
+
+#include <QPushButton>
+
+#include <initializer_list>
 
 namespace tilora {
 
-void TMapWindow::Shape1MouseDown(Qt::MouseButton) {}
-void TMapWindow::DragPaint() {}
+namespace {
+
+constexpr int MaxZoomStep = 7;
+constexpr int MinZoomStep = 1;
+
+// The pointer over the view and the cell cursor while the pen paints on every move.
+constexpr Qt::CursorShape DragPointer = Qt::DragMoveCursor;
+
+void setViewPointer(TMapWindow& w, Qt::CursorShape shape) {
+    for (QWidget* part : std::initializer_list<QWidget*>{w.Image1, w.Shape1}) {
+        part->setCursor(shape);
+    }
+}
+
+}  // namespace
+
+void TMapWindow::Shape1MouseDown(Qt::MouseButton button) {
+    EditorState& s = app_.State;
+    if (button == Qt::LeftButton) {
+        if (s.ZoomPending == 1) {
+            applyZoomPick(s);
+            // The refresh still sees the pick pending, so it keeps the new origin and zoom step.
+            RefreshMapView(app_);
+            s.ZoomPending = 0;
+            const int frame = cursorFrameSize(s.CellSize);
+            Shape1->resize(frame, frame);
+            TMainWindow& main = *app_.MainWindow;
+            if (s.ZoomStep < MaxZoomStep) main.ZoomInButton->setEnabled(true);
+            if (s.ZoomStep > MinZoomStep) main.ZoomOutButton->setEnabled(true);
+            Shape1->setShape(ShapeWidget::Shape::RoundSquare);
+            Shape1->setToolTip(QString());
+        } else {
+            if (s.StampMode == 1) {
+                pasteStamp(s, app_.StampWindow->CurrentBank(), anchorCell(s));
+            } else {
+                s.PenDragActive = 1;
+                setViewPointer(*this, DragPointer);
+                paintPen(s, anchorCell(s));
+            }
+            redrawView();
+            // Counts as a change even when nothing new was written.
+            s.MapModified = 1;
+        }
+    }
+    if (button == Qt::RightButton) {
+        s.PenDragActive = 0;
+        setViewPointer(*this, Qt::ArrowCursor);
+        s.CurrentChip = pickChip(s, anchorCell(s));
+    }
+}
+
+void TMapWindow::DragPaint() {
+    EditorState& s = app_.State;
+    Bitmap& view = Image1->bitmap();
+    const int left = Shape1->x();
+    const int top = Shape1->y();
+    const int size = s.CellSize;
+    // Only the written cells are drawn; parts beyond the view's bitmap are clipped away.
+    const int written = paintPen(s, anchorCell(s), [&](int rowOffset, int colOffset) {
+        app_.Renderer.drawChip(view, left + colOffset * size, top + rowOffset * size, size,
+                               s.SheetColumns, s.CurrentChip);
+    });
+    // Every stroke that changes the map marks it, so painting that goes on after a save is not
+    // lost without the unsaved-changes question.
+    if (written > 0) s.MapModified = 1;
+    Image1->refresh();
+}
 
 }  // namespace tilora

@@ -1,9 +1,15 @@
 #include "newmap/TStartUpWindow.h"
 
+#include "core/SizeField.h"
+#include "palette/TMapChipWindow.h"
+#include "platform/Fonts.h"
 #include "platform/PictureWidget.h"
 #include "shell/Application.h"
+#include "shell/TMainWindow.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,33 +17,204 @@
 
 namespace tilora {
 
+namespace {
+
+// The client area the controls are laid out in; the dialog itself opens maximised.
+constexpr int DesignedClientWidth = 285;
+constexpr int DesignedClientHeight = 283;
+
+constexpr int SizeFieldMaxLength = 4;  // so no value above 9999 can be typed
+
+struct ComponentLayout {
+    const char* name;
+    const char* parent;  // the group box holding it; nullptr: the form
+    int left, top, width, height;
+    const char* caption;  // nullptr: none (Label5's caption is built below)
+};
+
+// Positions relative to the form's client area, or to the group box a component sits in.
+const ComponentLayout kComponents[] = {
+    {"Label5", nullptr, 8, 5, 273, 52, nullptr},
+    {"GroupBox1", nullptr, 8, 64, 129, 73, "作成するマップの横幅"},
+    {"Label1", "GroupBox1", 16, 16, 90, 12, "（チップの数です）"},
+    {"Label3", "GroupBox1", 32, 32, 42, 12, "10-1000"},
+    {"Edit1", "GroupBox1", 32, 48, 49, 20, "10"},
+    {"GroupBox2", nullptr, 8, 144, 129, 73, "作成するマップの縦幅"},
+    {"Label2", "GroupBox2", 24, 16, 90, 12, "（チップの数です）"},
+    {"Label4", "GroupBox2", 32, 32, 42, 12, "10-1000"},
+    {"Edit2", "GroupBox2", 32, 48, 49, 20, "10"},
+    {"GroupBox5", nullptr, 152, 64, 129, 73, "使用するビットマップ"},
+    {"Button2", "GroupBox5", 8, 24, 105, 25, "参照"},
+    {"GroupBox3", nullptr, 152, 144, 129, 73, " 初期化チップの設定"},
+    {"Image1", "GroupBox3", 48, 24, 32, 32, nullptr},
+    {"Button1", nullptr, 8, 224, 273, 25, "決定"},
+    {"Button3", nullptr, 8, 256, 273, 25, "キャンセル"},
+};
+
+// The notice at the top; its runs of ASCII blanks and ideographic spaces place the phrases on
+// the label's lines.
+QString label5Caption() {
+    const QString ideographic2(2, QChar(0x3000));
+    const QString ideographic7(7, QChar(0x3000));
+    return QString(3, QLatin1Char(' ')) + QStringLiteral("当ソフトでご使用頂けるマップチップは") +
+           QString(21, QLatin1Char(' ')) +
+           QStringLiteral("１チップ３２×３２ドットで構成されたビットマップです") + ideographic2 +
+           QStringLiteral("縦横幅が３２の倍数のビットマップでないと") + ideographic7 +
+           QStringLiteral("誤動作の原因となります") + QLatin1Char(' ') +
+           QStringLiteral("ご注意下さい");
+}
+
+void setCaption(QWidget* w, const QString& caption) {
+    if (auto* label = qobject_cast<QLabel*>(w)) label->setText(caption);
+    else if (auto* box = qobject_cast<QGroupBox*>(w)) box->setTitle(caption);
+    else if (auto* button = qobject_cast<QPushButton*>(w)) button->setText(caption);
+    else if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(caption);
+}
+
+void setTextColour(QWidget* w, QPalette::ColorRole role, const QColor& colour) {
+    QPalette p = w->palette();
+    p.setColor(role, colour);
+    w->setPalette(p);
+}
+
+}  // namespace
+
 TStartUpWindow::TStartUpWindow(Application& app) : QWidget(nullptr), app_(app) {
+    // Dialog border: title and close box only, no minimise or maximise button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("初期設定"));
+    setFont(layoutFont(PGothic, 12));
+    setTextColour(this, QPalette::Window, palette().color(QPalette::Button));
+    setAutoFillBackground(true);
+    resize(DesignedClientWidth, DesignedClientHeight);
+
     Label5 = new QLabel(this);
     GroupBox1 = new QGroupBox(this);
     Label1 = new QLabel(GroupBox1);
     Label3 = new QLabel(GroupBox1);
-    Edit1 = new QLineEdit(QStringLiteral("10"), GroupBox1);
+    Edit1 = new QLineEdit(GroupBox1);
     GroupBox2 = new QGroupBox(this);
     Label2 = new QLabel(GroupBox2);
     Label4 = new QLabel(GroupBox2);
-    Edit2 = new QLineEdit(QStringLiteral("10"), GroupBox2);
+    Edit2 = new QLineEdit(GroupBox2);
     GroupBox5 = new QGroupBox(this);
     Button2 = new QPushButton(GroupBox5);
     GroupBox3 = new QGroupBox(this);
     Image1 = new PictureWidget(GroupBox3);
     Button1 = new QPushButton(this);
     Button3 = new QPushButton(this);
+
+    const std::pair<QWidget*, const char*> names[] = {
+        {Label5, "Label5"}, {GroupBox1, "GroupBox1"}, {Label1, "Label1"}, {Label3, "Label3"},
+        {Edit1, "Edit1"},   {GroupBox2, "GroupBox2"}, {Label2, "Label2"}, {Label4, "Label4"},
+        {Edit2, "Edit2"},   {GroupBox5, "GroupBox5"}, {Button2, "Button2"},
+        {GroupBox3, "GroupBox3"}, {Image1, "Image1"}, {Button1, "Button1"}, {Button3, "Button3"}};
+    for (const auto& [widget, name] : names) widget->setObjectName(QLatin1String(name));
+    for (const ComponentLayout& c : kComponents) {
+        QWidget* w = findChild<QWidget*>(QLatin1String(c.name));
+        w->setGeometry(c.left, c.top, c.width, c.height);
+        if (c.caption) setCaption(w, QString::fromUtf8(c.caption));
+    }
+
+    Label5->setText(label5Caption());
+    Label5->setWordWrap(true);
+    Label5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label5->setAutoFillBackground(true);
+    setTextColour(Label5, QPalette::Window, Qt::white);
+    setTextColour(Label5, QPalette::WindowText, Qt::black);
+
+    for (QLineEdit* edit : {Edit1, Edit2}) {
+        edit->setMaxLength(SizeFieldMaxLength);
+        edit->setFont(layoutFont(PGothic, 16, true));
+        setTextColour(edit, QPalette::Text, Qt::black);
+        edit->installEventFilter(this);
+    }
+
+    Image1->setBitmap(Bitmap(ChipPixels, ChipPixels));
+    Image1->hide();
+
+    Button1->setFont(layoutFont(Gothic, 15));
+    setTextColour(Button1, QPalette::ButtonText, Qt::black);
+    Button1->setEnabled(false);
+    // No default (Enter) or cancel (Escape) button.
+    for (QPushButton* b : {Button1, Button2, Button3}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+
+    // Button1, GroupBox1 (Edit1), GroupBox2 (Edit2), GroupBox5 (Button2), Button3; GroupBox3
+    // holds nothing that takes the focus.
+    setTabOrder(Button1, Edit1);
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, Button2);
+    setTabOrder(Button2, Button3);
+
+    connect(Button1, &QPushButton::clicked, this, &TStartUpWindow::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TStartUpWindow::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TStartUpWindow::Button3Click);
+
+    // Every later show() opens maximised too, not only showDialog().
+    setWindowState(Qt::WindowMaximized);
 }
 
-void TStartUpWindow::Edit1Exit() {}
-void TStartUpWindow::Edit2Exit() {}
-void TStartUpWindow::Button2Click() {}
-void TStartUpWindow::Button1Click() {}
-void TStartUpWindow::Button3Click() {}
-void TStartUpWindow::FormClose() {}
-void TStartUpWindow::showDialog() { show(); }
-void TStartUpWindow::closeEvent(QCloseEvent* event) { QWidget::closeEvent(event); }
+void TStartUpWindow::checkField(QLineEdit* field) {
+    if (const auto corrected = checkSizeField(field->text().toStdString())) {
+        field->setText(QString::fromStdString(*corrected));
+    }
+}
+
+void TStartUpWindow::Edit1Exit() { checkField(Edit1); }
+void TStartUpWindow::Edit2Exit() { checkField(Edit2); }
+
+void TStartUpWindow::Button1Click() {
+    // The check runs again here: a click from code, or a toolkit that does not move the focus
+    // first, must never set up a map outside 10..1000.
+    Edit1Exit();
+    Edit2Exit();
+    EditorState& s = app_.State;
+    s.MapWidth = sizeFieldValue(Edit1->text().toStdString());
+    s.MapHeight = sizeFieldValue(Edit2->text().toStdString());
+    // Only the new map's rectangle is filled; the rest of the grid keeps what it held.
+    for (int r = 0; r < s.MapHeight; ++r) {
+        for (int c = 0; c < s.MapWidth; ++c) s.cell(r, c) = s.CurrentChip;
+    }
+    s.clearStampBanks();
+    RefreshMapView(app_);
+    app_.MainWindow->SaveDialog1.FileName.clear();
+    s.MapModified = 1;
+}
+
+void TStartUpWindow::Button3Click() {
+    app_.MapChipWindow->hide();
+    hide();
+    TMainWindow& main = *app_.MainWindow;
+    main.MapChipWindow1->setChecked(false);
+    main.MapChipWindow1->setEnabled(false);
+    main.ChipShowButton->setEnabled(false);
+}
+
+void TStartUpWindow::FormClose() { Button3Click(); }
+
+void TStartUpWindow::showDialog() {
+    // Fills the screen's work area each time it opens; the controls keep their places at the
+    // top left.
+    showMaximized();
+}
+
+void TStartUpWindow::closeEvent(QCloseEvent* event) {
+    // Only the user's close box on the open dialog abandons; closing a hidden dialog does nothing.
+    if (isVisible()) FormClose();
+    event->accept();
+}
+
 bool TStartUpWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Leaving a field checks it; a context menu opening over the field is not leaving it.
+    if (event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        if (watched == Edit1) Edit1Exit();
+        else if (watched == Edit2) Edit2Exit();
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -49,6 +49,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The size field check: "1000" above 1000, "10" below 10, otherwise the text stays.
+    void checkField(QLineEdit* field);
+
     Application& app_;
 };
 

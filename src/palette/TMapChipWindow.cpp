@@ -1,21 +1,121 @@
 #include "palette/TMapChipWindow.h"
 
+#include "core/Geometry.h"
+#include "newmap/TStartUpWindow.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
 #include "shell/Application.h"
+#include "shell/TMainWindow.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 namespace tilora {
 
+namespace {
+
+// The window as laid out. LayoutChipWindow resizes it to the sheet once one is loaded.
+constexpr int DesignClientWidth = 138;
+constexpr int DesignClientHeight = 185;
+const char* const Caption = "チップウィンドウ";
+
+struct Place {
+    int left, top, width, height;
+};
+constexpr Place Image2Place{0, 0, 553, 545};  // larger than any client area the window gets
+constexpr Place Shape1Place{0, 0, ChipPixels, ChipPixels};
+constexpr int Shape1PenWidth = 3;
+constexpr Place ScrollBar1Place{ViewPixels, 0, 16, ViewPixels};  // vertical, right of the viewport
+constexpr Place ScrollBar2Place{0, ViewPixels, ViewPixels, 17};  // horizontal, under it
+// One arrow click scrolls one chip, a click in the page area two.
+constexpr int ScrollSmallStep = ChipPixels;
+constexpr int ScrollLargeStep = 2 * ChipPixels;
+
+void place(QWidget* w, const Place& p) { w->setGeometry(p.left, p.top, p.width, p.height); }
+
+Pixel toPixel(const QColor& c) { return 0xFF000000u | (c.rgb() & 0x00FFFFFFu); }
+
+void setUpBar(QScrollBar* bar, const Place& p) {
+    place(bar, p);
+    bar->setRange(0, 0);
+    bar->setSingleStep(ScrollSmallStep);
+    bar->setPageStep(ScrollLargeStep);
+    // The menu's "scroll here" would set a position the snapping never sees.
+    bar->setContextMenuPolicy(Qt::NoContextMenu);
+    bar->setFocusPolicy(Qt::StrongFocus);
+    bar->hide();
+}
+
+// A scroll bar's controls are inverted so that the wheel scrolls the natural way, which also
+// turns the left and right arrow keys round on a horizontal bar; put them back. The step still
+// goes through triggerAction, so the scroll handler sees it like any other.
+bool stepAcross(QScrollBar* bar, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Left && key != Qt::Key_Right) return false;
+    bar->triggerAction(key == Qt::Key_Right ? QAbstractSlider::SliderSingleStepAdd
+                                            : QAbstractSlider::SliderSingleStepSub);
+    return true;
+}
+
+}  // namespace
+
 TMapChipWindow::TMapChipWindow(Application& app) : QWidget(nullptr), app_(app) {
+    // A fixed dialog-style border with only a close box; setClientSize keeps it unresizable.
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QString::fromUtf8(Caption));
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
+    setAutoFillBackground(true);
+    // Moves over the bare client area make the sheet visible again after a scroll.
+    setMouseTracking(true);
+
+    // Children bottom to top; the scroll bars lie above the pictures and the frame.
     Image2 = new PictureWidget(this);
+    place(Image2, Image2Place);
+    // Whatever the still copy does not reach shows the window's own face colour.
+    Image2->setBitmap(
+        Bitmap(Image2Place.width, Image2Place.height, toPixel(face.color(QPalette::Button))));
+
     Image1 = new PictureWidget(this);
     Image1->setAutoSize(true);
-    Shape1 = new ShapeWidget(ShapeWidget::Shape::Rectangle, 3, this);
+    Image1->move(0, 0);
+
+    Shape1 = new ShapeWidget(ShapeWidget::Shape::Rectangle, Shape1PenWidth, this);
+    place(Shape1, Shape1Place);
+
     ScrollBar1 = new QScrollBar(Qt::Vertical, this);
+    setUpBar(ScrollBar1, ScrollBar1Place);
     ScrollBar2 = new QScrollBar(Qt::Horizontal, this);
+    setUpBar(ScrollBar2, ScrollBar2Place);
+    ScrollBar2->installEventFilter(this);
+
+    // The design size; LayoutChipWindow gives the real one through setClientSize.
+    resize(DesignClientWidth, DesignClientHeight);
+
+    connect(Image1, &PictureWidget::mouseMoved, this, &TMapChipWindow::Image1MouseMove);
+    connect(Image2, &PictureWidget::mouseMoved, this, [this](int, int) { Image2MouseMove(); });
+    connect(Shape1, &ShapeWidget::pressed, this, &TMapChipWindow::Shape1MouseDown);
+    // Every user scroll (arrows, page areas, thumb, keyboard, wheel over the bar) arrives as an
+    // action with the proposed position already in sliderPosition(); the handler's snapped value
+    // goes back into the bar before it takes the position as its value.
+    connect(ScrollBar1, &QScrollBar::actionTriggered, this, [this](int) {
+        const int proposed = ScrollBar1->sliderPosition();
+        const int taken = ScrollBar1Scroll(proposed);
+        if (taken != proposed) ScrollBar1->setSliderPosition(taken);
+    });
+    connect(ScrollBar2, &QScrollBar::actionTriggered, this, [this](int) {
+        const int proposed = ScrollBar2->sliderPosition();
+        const int taken = ScrollBar2Scroll(proposed);
+        if (taken != proposed) ScrollBar2->setSliderPosition(taken);
+    });
+    connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int) { ScrollBar1Change(); });
+    connect(ScrollBar2, &QScrollBar::valueChanged, this, [this](int) { ScrollBar2Change(); });
 }
 
 const Bitmap& TMapChipWindow::sheet() const { return Image1->bitmap(); }
@@ -25,17 +125,90 @@ void TMapChipWindow::setSheet(Bitmap sheet) {
     app_.Renderer.setSheet(&Image1->bitmap());
 }
 
-void TMapChipWindow::Image1MouseMove(int, int) {}
-int TMapChipWindow::ScrollBar1Scroll(int position) { return position; }
-int TMapChipWindow::ScrollBar2Scroll(int position) { return position; }
-void TMapChipWindow::ScrollBar1Change() {}
-void TMapChipWindow::ScrollBar2Change() {}
-void TMapChipWindow::FormMouseMove() {}
-void TMapChipWindow::Image2MouseMove() {}
-void TMapChipWindow::Shape1MouseDown(Qt::MouseButton) {}
-void TMapChipWindow::FormClose() {}
-void TMapChipWindow::setBarPosition(QScrollBar* bar, int position) { bar->setValue(position); }
-void TMapChipWindow::closeEvent(QCloseEvent* event) { QWidget::closeEvent(event); }
-void TMapChipWindow::mouseMoveEvent(QMouseEvent* event) { QWidget::mouseMoveEvent(event); }
+void TMapChipWindow::setClientSize(int width, int height) {
+    // Minimum and maximum pinned to the size: the border cannot be dragged. A plain resize()
+    // would be held back by the pins, so code sizes the window only through here.
+    setFixedSize(width, height);
+}
+
+void TMapChipWindow::Image1MouseMove(int x, int y) {
+    // Image1 is already offset by the scroll, so (x, y) are sheet pixels.
+    const int col = pixelToCell(x, ChipPixels);
+    const int row = pixelToCell(y, ChipPixels);
+    Shape1->move(col * ChipPixels - app_.State.SheetScrollX,
+                 row * ChipPixels - app_.State.SheetScrollY);
+}
+
+int TMapChipWindow::ScrollBar1Scroll(int position) {
+    const int snapped = snapSheetScroll(position);
+    Image1->move(Image1->x(), -snapped);
+    app_.State.SheetScrollY = snapped;
+    return snapped;
+}
+
+int TMapChipWindow::ScrollBar2Scroll(int position) {
+    const int snapped = snapSheetScroll(position);
+    Image1->move(-snapped, Image1->y());
+    app_.State.SheetScrollX = snapped;
+    return snapped;
+}
+
+void TMapChipWindow::ScrollBar1Change() { showStillCopy(); }
+void TMapChipWindow::ScrollBar2Change() { showStillCopy(); }
+
+void TMapChipWindow::showStillCopy() {
+    // The viewport's full sheet width, always 320 high; source pixels beyond the sheet come out
+    // neutral, destination pixels beyond the copy keep Image2's face colour.
+    const int w = sheet().width();
+    stretchBlt(Image2->bitmap(), Rect{0, 0, w, ViewPixels}, sheet(),
+               Rect{app_.State.SheetScrollX, app_.State.SheetScrollY, w, ViewPixels});
+    Image2->refresh();
+    Image1->hide();
+}
+
+void TMapChipWindow::FormMouseMove() { Image1->show(); }
+void TMapChipWindow::Image2MouseMove() { Image1->show(); }
+
+void TMapChipWindow::Shape1MouseDown(Qt::MouseButton) {
+    // Any button selects. Without a sheet there is nothing to choose from.
+    if (sheet().isNull()) return;
+    const int left = Shape1->x() + app_.State.SheetScrollX;
+    const int top = Shape1->y() + app_.State.SheetScrollY;
+    app_.State.CurrentChip = chipIndexAt(left / ChipPixels, top / ChipPixels,
+                                         sheet().width() / ChipPixels);
+
+    // The new-map dialog's preview shows the chosen chip, whether the dialog is open or not.
+    PictureWidget* preview = app_.StartUpWindow->Image1;
+    if (preview->bitmap().isNull()) preview->setBitmap(Bitmap(ChipPixels, ChipPixels));
+    stretchBlt(preview->bitmap(), Rect{0, 0, ChipPixels, ChipPixels}, sheet(),
+               Rect{left, top, ChipPixels, ChipPixels});
+    preview->refresh();
+}
+
+void TMapChipWindow::FormClose() {
+    hide();
+    app_.MainWindow->MapChipWindow1->setChecked(false);
+}
+
+void TMapChipWindow::setBarPosition(QScrollBar* bar, int position) {
+    // setValue never raises actionTriggered, so the user's scroll handler stays out of it; the
+    // change handler does run, which refreshes the still copy as any position change does.
+    bar->setValue(position);
+}
+
+bool TMapChipWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ScrollBar2 && stepAcross(ScrollBar2, event)) return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void TMapChipWindow::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TMapChipWindow::mouseMoveEvent(QMouseEvent* event) {
+    FormMouseMove();
+    event->accept();
+}
 
 }  // namespace tilora

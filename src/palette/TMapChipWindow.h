@@ -48,11 +48,19 @@ public:
     // Sets a bar's position from code without running the user's scroll handler.
     void setBarPosition(QScrollBar* bar, int position);
 
+    // Sets the client size and keeps the user from resizing the window: the border is fixed.
+    // Size the window only through this (a plain resize() is held at the last fixed size).
+    void setClientSize(int width, int height);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    // The still copy: the viewport's part of the sheet into Image2, then Image1 hidden.
+    void showStillCopy();
+
     Application& app_;
 };
 

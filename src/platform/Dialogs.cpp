@@ -1,5 +1,7 @@
 #include "platform/Dialogs.h"
 
+#include "platform/HelpViewer.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -92,7 +94,7 @@ std::optional<QString> QtDialogs::saveFile(QWidget* owner, const FileDialogReque
     return runFileDialog(owner, request, QFileDialog::AcceptSave);
 }
 
-void QtDialogs::showHelp(QWidget*) {}
+void QtDialogs::showHelp(QWidget* owner) { HelpViewer::open(owner); }
 
 bool FileDialog::Execute(Dialogs& dialogs, QWidget* owner) {
     const FileDialogRequest request{DefaultExt, Filter, Title, FileName};

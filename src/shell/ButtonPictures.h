@@ -2,6 +2,7 @@
 // The pictures of the toolbar buttons, the window icon and the splash, drawn by the program.
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
 namespace tilora {
@@ -13,8 +14,14 @@ enum class ButtonPicture {
 
 // A 16 x 16 picture with its normal and disabled look.
 QIcon buttonIcon(ButtonPicture picture);
+// The normal look alone (transparent where the picture has nothing).
+QImage buttonImage(ButtonPicture picture);
+// The etched grey look of a disabled button, made from the normal one.
+QImage disabledLook(const QImage& normal);
+// The 32 x 32 window icon.
 QIcon applicationIcon();
-// The 320 x 128 splash picture.
+// The 320 x 128 splash picture, 24 bits per pixel.
+QImage splashImage();
 QPixmap splashPicture();
 
 }  // namespace tilora

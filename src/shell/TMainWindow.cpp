@@ -1,8 +1,12 @@
 #include "shell/TMainWindow.h"
 
+#include "mapview/TMapWindow.h"
+#include "newmap/TStartUpWindow.h"
+#include "palette/TMapChipWindow.h"
 #include "platform/Fonts.h"
 #include "shell/Application.h"
 #include "shell/ButtonPictures.h"
+#include "shell/TTitleWindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -15,6 +19,7 @@ namespace tilora {
 
 namespace {
 
+// The toolbar strip below the menu bar.
 constexpr int ClientHeight = 57;
 
 struct ButtonLayout {
@@ -65,14 +70,34 @@ const MenuItemLayout kMenuItems[] = {
     {&TMainWindow::About1, 2, "ﾊﾞｰｼﾞｮﾝ情報", true, false},
 };
 
+// Keeps the main window's outer width equal to the screen's once the window system has framed
+// it: the frame is only known after the window is first shown.
+class FrameFit : public QObject {
+public:
+    explicit FrameFit(TMainWindow* window) : QObject(window), window_(window) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == window_ && event->type() == QEvent::Show) window_->fitToScreen();
+        return false;
+    }
+
+private:
+    TMainWindow* window_;
+};
+
 }  // namespace
 
 TMainWindow::TMainWindow(Application& app) : QMainWindow(nullptr), app_(app) {
+    // Single-line border, system menu and minimise box, no maximise box; the fixed size set in
+    // fitToScreen keeps the border from resizing.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Tilora ver1.0"));
     setWindowIcon(applicationIcon());
     setFont(layoutFont(PGothic, 12));
     buildMenus();
     buildToolbar();
+    installEventFilter(new FrameFit(this));
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
@@ -90,6 +115,8 @@ void TMainWindow::buildMenus() {
     K4 = menuBar()->addMenu(QStringLiteral("表示"));
     K2 = menuBar()->addMenu(QStringLiteral("ヘルプ"));
     QMenu* menus[] = {K1, K4, K2};
+    // Drop-down menus are windows of their own and do not inherit the main window's font.
+    for (QMenu* menu : menus) menu->setFont(font());
     for (const MenuItemLayout& item : kMenuItems) {
         QAction* action = menus[item.menu]->addAction(QString::fromUtf8(item.caption));
         action->setEnabled(item.enabled);
@@ -156,7 +183,7 @@ void TMainWindow::connectCommands() {
 void TMainWindow::FormCreate() {
     app_.State.clearStampBanks();
     move(0, 0);
-    resize(app_.Screen.width, height());
+    fitToScreen();
     if (app_.Screen.bitsPerPixel != 16) {
         app_.dialogs.messageBox(
             this,
@@ -167,11 +194,32 @@ void TMainWindow::FormCreate() {
     Timer1->start();
 }
 
+void TMainWindow::fitToScreen() {
+    // The width is the outer width: the screen's width less what the frame adds at the sides
+    // (nothing until the window system has put a frame round it). The height is the menu bar
+    // plus the toolbar strip.
+    const int frameExtra = frameGeometry().width() - geometry().width();
+    setFixedSize(app_.Screen.width - frameExtra, menuBar()->sizeHint().height() + ClientHeight);
+}
+
 void TMainWindow::Timer1Timer() {
-    // Filled in with the start-up placement.
+    const QSize title = app_.TitleWindow->frameGeometry().size();
+    app_.TitleWindow->move(app_.Screen.width / 2 - title.width() / 2,
+                           app_.Screen.height / 2 - title.height() / 2);
+    app_.TitleWindow->show();
+    // The other windows go right below the main window's full height (title bar, menu bar and
+    // toolbar).
+    const int below = frameGeometry().height();
+    app_.StartUpWindow->move(0, below);
+    app_.MapChipWindow->move(app_.StartUpWindow->frameGeometry().width(), below);
+    app_.MapWindow->move(0, below);
+    // Starting a running QTimer would restart its interval; the splash must go 5 s after the
+    // first tick, not after the last one.
+    if (!Timer2->isActive()) Timer2->start();
 }
 
 void TMainWindow::Timer2Timer() {
+    app_.TitleWindow->hide();
     Timer1->stop();
     Timer2->stop();
 }

@@ -4,7 +4,10 @@
 
 #include "platform/Dialogs.h"
 
+#include <QCoreApplication>
 #include <QMainWindow>
+
+#include <functional>
 
 class QAction;
 class QMenu;
@@ -64,10 +67,13 @@ public:
     void FormCreate();
     void Timer1Timer();
     void Timer2Timer();
+    // Outer width = the screen's width, height = menu bar + toolbar strip, fixed.
+    void fitToScreen();
 
     // --- file commands (FileCommands.cpp)
     // Returns true when cancelled (modes 0 and 1 only). Modes: 0 new map, 1 close map,
-    // 2 load or exit.
+    // 2 load or exit. A Yes whose save did not happen (dialog cancelled, name refused, write
+    // failed) also counts as cancelled, in every mode, so unsaved work is never dropped.
     bool AskToSave(int mode);
     // Each returns true when the map was written (or loaded).
     bool SaveMapAs();
@@ -82,6 +88,8 @@ public:
     void ExitAppClick();
     // The close box; returns true when the program may end.
     bool FormCloseQuery();
+    // Ends the message loop once leaving is allowed; tests put a recorder in its place.
+    std::function<void(int)> exitProgram = [](int code) { QCoreApplication::exit(code); };
 
     // --- tool and view commands (ToolCommands.cpp)
     void PenButtonClick(int k);  // k = 1..4

@@ -1,16 +1,118 @@
+// The tool and view commands of the main window: pen sizes and the stamp, the zoom buttons, the
+// chip, map and stamp windows, help and the about box.
+//
+// The pen buttons and the stamp button form one group: the button of the tool in use is the
+// disabled one.
+
+#include "core/Painting.h"
+#include "mapview/TMapWindow.h"
+#include "palette/TMapChipWindow.h"
+#include "platform/ShapeWidget.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
+#include "stamps/TStampWindow.h"
+
+#include <QAction>
+#include <QPushButton>
+
+// The program's resources (the help document) are linked from a static library; registering
+// them by name keeps the linker from dropping them. Declared outside any namespace, as the
+// registration requires.
+static void registerProgramResources() { Q_INIT_RESOURCE(resources); }
 
 namespace tilora {
 
-void TMainWindow::PenButtonClick(int) {}
-void TMainWindow::StampButtonClick() {}
-void TMainWindow::SEButtonClick() {}
-void TMainWindow::ZoomInButtonClick() {}
-void TMainWindow::ZoomOutButtonClick() {}
-void TMainWindow::ToggleChipWindow() {}
-void TMainWindow::ToggleMapWindow() {}
-void TMainWindow::Help1Click() {}
-void TMainWindow::About1Click() {}
+namespace {
+
+// Pen button k (1..4) paints a square of this many chips.
+constexpr int kPenSizes[] = {1, 2, 4, 8};
+
+// The cell cursor's hint while a zoom pick is armed; the gap is one ideographic space.
+const QString kZoomInHint = QStringLiteral("拡大　基準座標を選んでください");
+const QString kZoomOutHint = QStringLiteral("縮小　基準座標を選んでください");
+
+const QString kAboutCaption = QStringLiteral("バージョン情報");
+const QString kAboutText =
+    QStringLiteral("Tilora ver1.0\ntilora@example.org\nhttps://tilora.example.org/");
+
+// The frame's outer size as the window system reports it (the client size until it has framed
+// the window).
+int outerWidth(const QWidget& w) { return w.frameGeometry().width(); }
+int outerHeight(const QWidget& w) { return w.frameGeometry().height(); }
+
+// Arms a zoom pick: the next left click on the map view picks the reference cell, which the
+// round cursor and its hint tell the user.
+void armZoomPick(Application& app, const QString& hint) {
+    ShapeWidget& cursor = *app.MapWindow->Shape1;
+    cursor.setShape(ShapeWidget::Shape::Circle);
+    cursor.setToolTip(hint);
+}
+
+}  // namespace
+
+void TMainWindow::PenButtonClick(int k) {
+    if (k < 1 || k > 4) return;
+    QPushButton* pens[] = {PenButton1, PenButton2, PenButton3, PenButton4};
+    for (int i = 0; i < 4; ++i) pens[i]->setEnabled(i != k - 1);
+    StampButton->setEnabled(true);
+    app_.State.PenSize = kPenSizes[k - 1];
+    app_.State.StampMode = 0;
+}
+
+void TMainWindow::StampButtonClick() {
+    for (QPushButton* pen : {PenButton1, PenButton2, PenButton3, PenButton4}) pen->setEnabled(true);
+    StampButton->setEnabled(false);
+    app_.State.StampMode = 1;
+}
+
+void TMainWindow::SEButtonClick() {
+    TStampWindow& editor = *app_.StampWindow;
+    editor.DrawStampBank();
+    editor.setVisible(!editor.isVisible());
+}
+
+void TMainWindow::ZoomInButtonClick() {
+    if (!zoomIn(app_.State)) return;  // already at the largest cells
+    armZoomPick(app_, kZoomInHint);
+    ZoomInButton->setEnabled(false);
+}
+
+void TMainWindow::ZoomOutButtonClick() {
+    if (!zoomOut(app_.State)) return;  // already at the smallest cells
+    armZoomPick(app_, kZoomOutHint);
+    ZoomOutButton->setEnabled(false);
+}
+
+void TMainWindow::ToggleChipWindow() {
+    TMapChipWindow& palette = *app_.MapChipWindow;
+    const TMapWindow& map = *app_.MapWindow;
+    palette.move(map.x() + outerWidth(map), outerHeight(*this));
+    // Decided by the window itself; the menu item has already flipped its own mark when it was
+    // the one chosen, so the mark is set from the outcome.
+    const bool show = !palette.isVisible();
+    palette.setVisible(show);
+    MapChipWindow1->setChecked(show);
+}
+
+void TMainWindow::ToggleMapWindow() {
+    TMapWindow& map = *app_.MapWindow;
+    map.move(0, outerHeight(*this));
+    // Decided by the menu item's mark as it was before the command: choosing the item from the
+    // menu has already flipped it.
+    const bool fromMenuItem = sender() == MapWindow1;
+    const bool wasChecked = fromMenuItem ? !MapWindow1->isChecked() : MapWindow1->isChecked();
+    map.setVisible(!wasChecked);
+    MapWindow1->setChecked(!wasChecked);
+}
+
+void TMainWindow::Help1Click() {
+    static const bool registered = (registerProgramResources(), true);
+    (void)registered;
+    app_.dialogs.showHelp(this);
+}
+
+void TMainWindow::About1Click() {
+    app_.dialogs.messageBox(nullptr, kAboutText, kAboutCaption, MessageButtons::Ok);
+}
 
 }  // namespace tilora

@@ -1,24 +1,167 @@
 #include "stamps/TStampWindow.h"
 
+#include "core/Geometry.h"
+#include "core/StampBanks.h"
+#include "platform/Fonts.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
 #include "shell/Application.h"
 
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 
+#include <algorithm>
+
 namespace tilora {
 
+namespace {
+
+// The window's outer size is 429 x 383 with the sizeable window frame, which adds 8 pixels across
+// (a 4-pixel border each side) and 27 down (the caption bar and the borders); Qt sizes the client.
+constexpr int OuterWidth = 429;
+constexpr int OuterHeight = 383;
+constexpr int SizeableFrameWidth = 8;
+constexpr int SizeableFrameHeight = 27;
+constexpr int WindowLeft = 294;
+constexpr int WindowTop = 284;
+
+constexpr int GridCell = ChipPixels;  // the grid shows each stamp cell at the chip's own size
+constexpr Pixel White = 0xFFFFFFFFu;
+constexpr Pixel Blue = 0xFF0000FFu;
+const QColor Silver(192, 192, 192);
+
+const Qt::CursorShape DragPointer = Qt::DragMoveCursor;
+
+enum class Font { Window, Bold13, Vertical13 };
+
+// A component of the window by its member name, whatever its widget class.
+using Component = QWidget* (*)(TStampWindow&);
+template <auto Member>
+QWidget* component(TStampWindow& w) {
+    return w.*Member;
+}
+
+struct ComponentLayout {
+    Component widget;
+    int left, top, width, height;
+    const char* caption;  // nullptr: none
+    const char* hint;     // nullptr: none
+    Font font;
+};
+
+// Positions are relative to the window's client area, or to the group box a control sits in
+// (RadioButton1/2 in GroupBox1; LeftShift, RightShift, DownShift, Button2, Button3 in GroupBox2).
+const ComponentLayout kComponents[] = {
+    {component<&TStampWindow::Image1>, 0, 0, 320, 320, nullptr, nullptr, Font::Window},
+    {component<&TStampWindow::Shape1>, 0, 0, 32, 32, nullptr, nullptr, Font::Window},
+    {component<&TStampWindow::Image2>, 208, 272, 41, 41, nullptr, nullptr, Font::Window},
+    {component<&TStampWindow::Label2>, 336, 328, 43, 13, "バンク", nullptr, Font::Bold13},
+    {component<&TStampWindow::Label1>, 384, 328, 15, 13, "１", nullptr, Font::Bold13},
+    {component<&TStampWindow::TrackBar1>, 0, 320, 329, 29, nullptr,
+     "５０バンクから　使用/編集する番号を選択", Font::Window},
+    {component<&TStampWindow::GroupBox1>, 320, 56, 97, 73, "チップ属性", nullptr, Font::Window},
+    {component<&TStampWindow::RadioButton1>, 8, 16, 49, 25, "通常",
+     "チップウィンドウで選択されたチップを使用", Font::Window},
+    {component<&TStampWindow::RadioButton2>, 8, 40, 49, 25, "透明",
+     "透明属性のチップを使用", Font::Window},
+    {component<&TStampWindow::GroupBox2>, 328, 144, 89, 129, "コントロール", nullptr, Font::Window},
+    {component<&TStampWindow::LeftShift>, 8, 40, 25, 25, "←", "左方向シフト",
+     Font::Window},
+    {component<&TStampWindow::RightShift>, 56, 40, 25, 25, "→", "右方向シフト",
+     Font::Window},
+    {component<&TStampWindow::DownShift>, 32, 64, 25, 25, "↓", "下方向シフト",
+     Font::Window},
+    {component<&TStampWindow::Button2>, 8, 96, 33, 25, "⇔", "垂直反転",
+     Font::Vertical13},
+    {component<&TStampWindow::Button3>, 48, 96, 33, 25, "⇔", "水平反転",
+     Font::Bold13},
+    // A child of the window, not of GroupBox2, at (32, 16) of the group box's area, so the four
+    // arrows form a cross.
+    {component<&TStampWindow::UpShift>, 360, 160, 25, 25, "↑", "上方向シフト", Font::Window},
+    {component<&TStampWindow::Button1>, 328, 296, 89, 25, "クリア", "現在バンクを現在チップでクリア",
+     Font::Window},
+};
+
+// Keyboard focus order; the group boxes pass it on to their controls.
+const Component kTabOrder[] = {
+    component<&TStampWindow::TrackBar1>,  component<&TStampWindow::RadioButton1>,
+    component<&TStampWindow::RadioButton2>, component<&TStampWindow::Button1>,
+    component<&TStampWindow::UpShift>,    component<&TStampWindow::LeftShift>,
+    component<&TStampWindow::RightShift>, component<&TStampWindow::DownShift>,
+    component<&TStampWindow::Button2>,    component<&TStampWindow::Button3>,
+};
+
+// The transparent-cell picture: white, a one-pixel blue border and a blue diagonal from the
+// top-right corner to the bottom-left corner.
+Bitmap transparentCellPicture() {
+    Bitmap picture(ChipPixels, ChipPixels, White);
+    const int last = ChipPixels - 1;
+    for (int y = 0; y < ChipPixels; ++y) {
+        for (int x = 0; x < ChipPixels; ++x) {
+            if (x == 0 || x == last || y == 0 || y == last || x + y == last) {
+                picture.setPixel(x, y, Blue);
+            }
+        }
+    }
+    return picture;
+}
+
+// The caption as vertical writing sets it: the glyph turned a quarter turn clockwise, so the
+// left-right arrow "⇔" reads as an up-down arrow.
+QIcon verticalCaption(const QString& text, const QFont& font, QSize size) {
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.translate(size.width() / 2.0, size.height() / 2.0);
+    painter.rotate(90);
+    painter.translate(-size.height() / 2.0, -size.width() / 2.0);
+    painter.drawText(QRectF(0, 0, size.height(), size.width()), Qt::AlignCenter, text);
+    return QIcon(pixmap);
+}
+
+void blackOnWhite(QLabel* label) {
+    QPalette p = label->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    p.setColor(QPalette::WindowText, Qt::black);
+    label->setPalette(p);
+    label->setAutoFillBackground(true);
+}
+
+}  // namespace
+
 TStampWindow::TStampWindow(Application& app) : QWidget(nullptr), app_(app) {
+    setWindowTitle(QStringLiteral("スタンプエディター"));
+    setFont(layoutFont(Gothic, 12));
+    QPalette silver = palette();
+    silver.setColor(QPalette::Window, Silver);
+    silver.setColor(QPalette::WindowText, Qt::black);
+    setPalette(silver);
+    setAutoFillBackground(true);
+    move(WindowLeft, WindowTop);
+    resize(OuterWidth - SizeableFrameWidth, OuterHeight - SizeableFrameHeight);
+
     Image1 = new PictureWidget(this);
-    Image1->setBitmap(Bitmap(ViewPixels, ViewPixels, 0xFFFFFFFFu));
+    Image1->setBitmap(Bitmap(ViewPixels, ViewPixels, White));
     Shape1 = new ShapeWidget(ShapeWidget::Shape::RoundSquare, 2, this);
     Image2 = new PictureWidget(this);
+    Image2->setBitmap(transparentCellPicture());
+    Image2->hide();
+
     TrackBar1 = new QSlider(Qt::Horizontal, this);
     TrackBar1->setRange(0, StampBankCount - 1);
+    TrackBar1->setValue(0);
+    TrackBar1->setSingleStep(1);
+    TrackBar1->setPageStep(1);
+    TrackBar1->setTickPosition(QSlider::TicksBelow);
+    TrackBar1->setTickInterval(1);
     Label2 = new QLabel(this);
     Label1 = new QLabel(this);
     GroupBox1 = new QGroupBox(this);
@@ -32,22 +175,179 @@ TStampWindow::TStampWindow(Application& app) : QWidget(nullptr), app_(app) {
     Button2 = new QPushButton(GroupBox2);
     Button3 = new QPushButton(GroupBox2);
     Button1 = new QPushButton(this);
+    applyLayout();
+    // The frame lies over the grid and receives the presses on the framed cell.
+    Shape1->raise();
+
+    RadioButton1->setChecked(true);
+    connectEvents();
+}
+
+void TStampWindow::applyLayout() {
+    for (const ComponentLayout& c : kComponents) {
+        QWidget* w = c.widget(*this);
+        w->setGeometry(c.left, c.top, c.width, c.height);
+        if (c.hint) w->setToolTip(QString::fromUtf8(c.hint));
+        const QString caption = c.caption ? QString::fromUtf8(c.caption) : QString();
+        switch (c.font) {
+        case Font::Window:
+            break;
+        case Font::Bold13:
+            w->setFont(layoutFont(Gothic, 13, true));
+            break;
+        case Font::Vertical13:
+            w->setFont(layoutFont(Gothic, 13));
+            break;
+        }
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            label->setText(caption);
+            blackOnWhite(label);
+        } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
+            box->setTitle(caption);
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            if (c.font == Font::Vertical13) {
+                // Qt has no vertical-writing forms: draw the turned glyph as the button's picture
+                // and keep the caption for accessibility.
+                const QSize glyph(16, 16);
+                button->setIcon(verticalCaption(caption, w->font(), glyph));
+                button->setIconSize(glyph);
+                button->setAccessibleName(caption);
+            } else {
+                button->setText(caption);
+            }
+        }
+    }
+    for (std::size_t k = 1; k < std::size(kTabOrder); ++k) {
+        setTabOrder(kTabOrder[k - 1](*this), kTabOrder[k](*this));
+    }
+}
+
+void TStampWindow::connectEvents() {
+    connect(Image1, &PictureWidget::mouseMoved, this,
+            [this](int x, int y) { Image1MouseMove(x, y); });
+    connect(Shape1, &ShapeWidget::pressed, this,
+            [this](Qt::MouseButton button) { Shape1MouseDown(button); });
+    // Choosing a radio button by click or by the arrow keys both check it.
+    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) RadioButton1Click();
+    });
+    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) RadioButton2Click();
+    });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(UpShift, &QPushButton::clicked, this, [this] { UpShiftClick(); });
+    connect(DownShift, &QPushButton::clicked, this, [this] { DownShiftClick(); });
+    connect(LeftShift, &QPushButton::clicked, this, [this] { LeftShiftClick(); });
+    connect(RightShift, &QPushButton::clicked, this, [this] { RightShiftClick(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
 }
 
 int TStampWindow::CurrentBank() const { return TrackBar1->value(); }
-void TStampWindow::DrawStampBank() {}
-void TStampWindow::Image1MouseMove(int, int) {}
-void TStampWindow::Shape1MouseDown(Qt::MouseButton) {}
-void TStampWindow::RadioButton1Click() {}
-void TStampWindow::RadioButton2Click() {}
-void TStampWindow::Button1Click() {}
-void TStampWindow::UpShiftClick() {}
-void TStampWindow::DownShiftClick() {}
-void TStampWindow::LeftShiftClick() {}
-void TStampWindow::RightShiftClick() {}
-void TStampWindow::Button3Click() {}
-void TStampWindow::Button2Click() {}
-void TStampWindow::TrackBar1Change() {}
-void TStampWindow::redrawGrid() {}
+
+void TStampWindow::DrawStampBank() {
+    Label1->setText(QString::number(CurrentBank() + 1));
+    redrawGrid();
+}
+
+void TStampWindow::redrawGrid() {
+    const EditorState& s = app_.State;
+    Bitmap& grid = Image1->bitmap();
+    const int bank = CurrentBank();
+    for (int r = 0; r < StampSide; ++r) {
+        for (int c = 0; c < StampSide; ++c) {
+            const std::int32_t v = stampCell(s.StampBanks, bank, r, c);
+            if (v == TransparentChip) {
+                stretchBlt(grid, Rect{c * GridCell, r * GridCell, GridCell, GridCell},
+                           Image2->bitmap(), Rect{0, 0, ChipPixels, ChipPixels});
+            } else {
+                // Chips the sheet does not have come out in the renderer's neutral look.
+                app_.Renderer.drawChip(grid, c * GridCell, r * GridCell, GridCell, s.SheetColumns,
+                                       v);
+            }
+        }
+    }
+    Image1->refresh();
+}
+
+void TStampWindow::setHoverCell() {
+    stampCell(app_.State.StampBanks, CurrentBank(), StampHoverRow, StampHoverCol) =
+        TransparentMode == 1 ? TransparentChip : app_.State.CurrentChip;
+}
+
+void TStampWindow::setGridPointer(Qt::CursorShape shape) {
+    for (QWidget* w : std::initializer_list<QWidget*>{Image1, Shape1, Label1, Label2}) {
+        w->setCursor(shape);
+    }
+}
+
+void TStampWindow::Image1MouseMove(int x, int y) {
+    // While a button is held the grid keeps getting the moves after the pointer has left it;
+    // those positions are held to the edge cells.
+    StampHoverCol = std::clamp(pixelToCell(x, GridCell), 0, StampSide - 1);
+    StampHoverRow = std::clamp(pixelToCell(y, GridCell), 0, StampSide - 1);
+    Shape1->move(StampHoverCol * GridCell, StampHoverRow * GridCell);
+    if (StampDragActive != 1) return;
+    setHoverCell();
+    redrawGrid();
+}
+
+void TStampWindow::Shape1MouseDown(Qt::MouseButton button) {
+    if (button == Qt::LeftButton) {
+        StampDragActive = 1;
+        setGridPointer(DragPointer);
+        setHoverCell();
+        redrawGrid();
+    } else if (button == Qt::RightButton) {
+        StampDragActive = 0;
+        setGridPointer(Qt::ArrowCursor);
+        if (TransparentMode == 0) {
+            app_.State.CurrentChip =
+                stampCell(app_.State.StampBanks, CurrentBank(), StampHoverRow, StampHoverCol);
+        }
+    }
+}
+
+void TStampWindow::RadioButton1Click() { TransparentMode = 0; }
+void TStampWindow::RadioButton2Click() { TransparentMode = 1; }
+
+void TStampWindow::Button1Click() {
+    clearStampBank(app_.State.StampBanks, CurrentBank(),
+                   TransparentMode == 1 ? TransparentChip : app_.State.CurrentChip);
+    DrawStampBank();
+}
+
+void TStampWindow::UpShiftClick() {
+    rotateStampUp(app_.State.StampBanks, CurrentBank());
+    DrawStampBank();
+}
+
+void TStampWindow::DownShiftClick() {
+    rotateStampDown(app_.State.StampBanks, CurrentBank());
+    DrawStampBank();
+}
+
+void TStampWindow::LeftShiftClick() {
+    rotateStampLeft(app_.State.StampBanks, CurrentBank());
+    DrawStampBank();
+}
+
+void TStampWindow::RightShiftClick() {
+    rotateStampRight(app_.State.StampBanks, CurrentBank());
+    DrawStampBank();
+}
+
+void TStampWindow::Button3Click() {
+    mirrorStampLeftRight(app_.State.StampBanks, CurrentBank());
+    DrawStampBank();
+}
+
+void TStampWindow::Button2Click() {
+    mirrorStampTopBottom(app_.State.StampBanks, CurrentBank());
+    DrawStampBank();
+}
+
+void TStampWindow::TrackBar1Change() { DrawStampBank(); }
 
 }  // namespace tilora

@@ -63,6 +63,12 @@ public:
 
 private:
     void redrawGrid();
+    void applyLayout();
+    void connectEvents();
+    // Sets the framed cell of the bank in use: -1 in transparent mode, otherwise CurrentChip.
+    void setHoverCell();
+    // The pointer shape over the grid, the frame and the labels.
+    void setGridPointer(Qt::CursorShape shape);
 
     Application& app_;
 };

@@ -19,7 +19,8 @@ Bitmap randomSheet(int w, int h, unsigned seed) {
     Bitmap sheet(w, h);
     std::mt19937 rng(seed);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) sheet.setPixel(x, y, Pixel(rng()));
+        for (int x = 0; x < w; ++x)
+            sheet.setPixel(x, y, Pixel(rng()));
     return sheet;
 }
 
@@ -63,10 +64,11 @@ Bitmap rendered(ChipRenderer& renderer, const EditorState& st) {
 // A map of chips on the sheet, just past it, and far outside it in both directions.
 std::unique_ptr<EditorState> mixedMap(unsigned seed) {
     auto st = std::make_unique<EditorState>();
-    const std::vector<std::int32_t> chips = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, -1, -2, -33,
-                                             1000, Huge, MostNegative};
+    const std::vector<std::int32_t> chips = {0, 1, 2,  3,  4,   5,    6,    7,
+                                             8, 9, -1, -2, -33, 1000, Huge, MostNegative};
     std::mt19937 rng(seed);
-    for (auto& c : st->MapCells) c = chips[rng() % chips.size()];
+    for (auto& c : st->MapCells)
+        c = chips[rng() % chips.size()];
     return st;
 }
 
@@ -130,7 +132,7 @@ TEST(ChipRenderer, NewSheetCellSizeOrColumnCountDropsTheCache) {
         st->CellSize = size;
         ASSERT_EQ(rendered(renderer, *st), referenceView(&second, *st)) << size;
     }
-    st->SheetColumns = 3;  // same sheet and size, other numbering
+    st->SheetColumns = 3; // same sheet and size, other numbering
     ASSERT_EQ(rendered(renderer, *st), referenceView(&second, *st));
 
     // The same sheet object with new pixels, handed over again.
@@ -147,8 +149,8 @@ TEST(ChipRenderer, DrawChipClipsAtEveryEdge) {
     ChipRenderer renderer;
     renderer.setSheet(&sheet);
     const std::vector<std::pair<int, int>> places = {
-        {-5, -7}, {310, 315}, {-40, 100}, {100, -70}, {319, 319}, {320, 0}, {0, 320},
-        {-64, -64}, {Huge - 10, 5}, {MostNegative, MostNegative}};
+        {-5, -7}, {310, 315}, {-40, 100}, {100, -70},     {319, 319},
+        {320, 0}, {0, 320},   {-64, -64}, {Huge - 10, 5}, {MostNegative, MostNegative}};
     for (int size : {1, 3, 16, 31, 32, 40, 64}) {
         for (std::int32_t chip : {5, -1}) {
             for (const auto& [x, y] : places) {
@@ -169,24 +171,31 @@ TEST(ChipRenderer, DrawChipClipsAtEveryEdge) {
 TEST(ChipSquare, SourceSquareAndWhetherTheSheetHoldsIt) {
     EXPECT_EQ(chipSourceRect(0, 8), (Rect{0, 0, 32, 32}));
     EXPECT_EQ(chipSourceRect(7, 8), (Rect{224, 0, 32, 32}));
-    EXPECT_EQ(chipSourceRect(19, 8), (Rect{96, 64, 32, 32}));  // row 2, column 3
-    EXPECT_EQ(chipSourceRect(-1, 8), (Rect{-32, 0, 32, 32}));  // truncating division
+    EXPECT_EQ(chipSourceRect(19, 8), (Rect{96, 64, 32, 32})); // row 2, column 3
+    EXPECT_EQ(chipSourceRect(-1, 8), (Rect{-32, 0, 32, 32})); // truncating division
     EXPECT_EQ(chipSourceRect(-9, 8), (Rect{-32, -32, 32, 32}));
-    EXPECT_GT(std::int64_t(chipSourceRect(Huge, 1).y) + 32, 1LL << 30);  // far away, not wrapped
+    EXPECT_GT(std::int64_t(chipSourceRect(Huge, 1).y) + 32, 1LL << 30); // far away, not wrapped
 
-    const Bitmap sheet(100, 80);  // 3 whole columns, 2 whole rows
+    const Bitmap sheet(100, 80); // 3 whole columns, 2 whole rows
     struct Case {
         std::int32_t chip;
         int columns;
         bool on;
     };
-    for (const Case& c : std::vector<Case>{{0, 3, true},     {5, 3, true},     {6, 3, false},
-                                           {-1, 3, false},   {Huge, 3, false}, {3, 4, false},
-                                           {4, 4, true},     {7, 4, false},    {0, 0, false},
-                                           {0, -3, false},   {MostNegative, 1, false}}) {
+    for (const Case& c : std::vector<Case>{{0, 3, true},
+                                           {5, 3, true},
+                                           {6, 3, false},
+                                           {-1, 3, false},
+                                           {Huge, 3, false},
+                                           {3, 4, false},
+                                           {4, 4, true},
+                                           {7, 4, false},
+                                           {0, 0, false},
+                                           {0, -3, false},
+                                           {MostNegative, 1, false}}) {
         EXPECT_EQ(chipOnSheet(c.chip, c.columns, sheet), c.on) << c.chip << " / " << c.columns;
     }
 }
 
-}  // namespace
-}  // namespace tilora
+} // namespace
+} // namespace tilora

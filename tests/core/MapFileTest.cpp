@@ -43,7 +43,8 @@ TEST(MapFileFormat, TenByTenExampleIsByteExact) {
     MapContents m = makeMap("D:\\tiles\\sea.bmp", 10, 10);
     m.cells[1] = 17;
     std::string expected = "D:\\tiles\\sea.bmp,\r\n10,\r\n10,\r\n0,17,0,0,0,0,0,0,0,0,\r\n";
-    for (int r = 1; r < 10; ++r) expected += "0,0,0,0,0,0,0,0,0,0,\r\n";
+    for (int r = 1; r < 10; ++r)
+        expected += "0,0,0,0,0,0,0,0,0,0,\r\n";
     EXPECT_EQ(formatMapFile(m), expected);
 
     auto back = parseMapFile(expected);
@@ -56,7 +57,8 @@ TEST(MapFileFormat, FullSizeRandomMapRoundTripsByteForByte) {
     std::uniform_int_distribution<std::int32_t> any(std::numeric_limits<std::int32_t>::min(),
                                                     std::numeric_limits<std::int32_t>::max());
     MapContents m = makeMap("/home/user/チップ/sheet.bmp", 1000, 1000);
-    for (auto& cell : m.cells) cell = (random() % 4 == 0) ? any(random) : std::int32_t(random() % 300) - 1;
+    for (auto& cell : m.cells)
+        cell = (random() % 4 == 0) ? any(random) : std::int32_t(random() % 300) - 1;
     m.cells.front() = std::numeric_limits<std::int32_t>::min();
     m.cells.back() = std::numeric_limits<std::int32_t>::max();
 
@@ -69,7 +71,8 @@ TEST(MapFileFormat, FullSizeRandomMapRoundTripsByteForByte) {
 
 TEST(MapFileFormat, LongSheetPathRoundTrips) {
     std::string path = "/";
-    while (path.size() < 5000) path += "とても長いフォルダ名/";
+    while (path.size() < 5000)
+        path += "とても長いフォルダ名/";
     path += "sheet.bmp";
     const MapContents m = makeMap(path, 1, 1, 5);
     EXPECT_TRUE(checkMapContents(m).ok());
@@ -141,8 +144,10 @@ TEST(MapFileFormat, RefusesMalformedFilesSayingWhereAndWhat) {
         {head + "1,0x2,3,\r\n" + row, "4行目の2番目の値が数値ではありません"},
         {head + row + "1,2,3\r\n", "5行目の3番目の値の後に「,」がありません"},
         {head + row + "1,2,y\r\n", "5行目の3番目の値が数値ではありません"},
-        {head + "1,2,2147483648,\r\n" + row, "4行目の3番目の値が-2147483648～2147483647の範囲外です"},
-        {head + "-2147483649,2,3,\r\n" + row, "4行目の1番目の値が-2147483648～2147483647の範囲外です"},
+        {head + "1,2,2147483648,\r\n" + row,
+         "4行目の3番目の値が-2147483648～2147483647の範囲外です"},
+        {head + "-2147483649,2,3,\r\n" + row,
+         "4行目の1番目の値が-2147483648～2147483647の範囲外です"},
         {head + row, "ファイルが途中で終わっています（5行目がありません）"},
         {head + "1,2,3,", "ファイルが途中で終わっています（5行目がありません）"},
         {head + row + "4,5", "ファイルが5行目の途中で終わっています"},
@@ -178,11 +183,13 @@ TEST(MapFileFormat, CheckRefusesContentsThatWouldNotReadBack) {
 TEST(MapFileState, ApplyWritesOnlyTheRectangleAndReadsItBack) {
     EditorState state;
     for (int r = 0; r < 40; ++r)
-        for (int c = 0; c < 40; ++c) state.cell(r, c) = 900 + r * 40 + c;
+        for (int c = 0; c < 40; ++c)
+            state.cell(r, c) = 900 + r * 40 + c;
     state.cell(999, 999) = 77;
 
     MapContents m = makeMap("b.bmp", 20, 15);
-    for (std::size_t i = 0; i < m.cells.size(); ++i) m.cells[i] = std::int32_t(i);
+    for (std::size_t i = 0; i < m.cells.size(); ++i)
+        m.cells[i] = std::int32_t(i);
     applyMapContents(m, state);
 
     EXPECT_EQ(state.SheetFileName, "b.bmp");
@@ -198,14 +205,14 @@ TEST(MapFileState, ApplyWritesOnlyTheRectangleAndReadsItBack) {
 }
 
 TEST(MapFileState, StateWithoutAMapIsRefusedForSaving) {
-    const EditorState fresh;  // height 0 until a map exists
+    const EditorState fresh; // height 0 until a map exists
     EXPECT_FALSE(checkMapContents(mapContentsFromState(fresh)).ok());
 }
 
 // ---- Files ----------------------------------------------------------------------------------
 
 class MapFileDisk : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string tmpl = (fs::temp_directory_path() / "tilora-mapfile-XXXXXX").string();
         ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
@@ -216,7 +223,8 @@ protected:
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
     std::set<std::string> names() const {
         std::set<std::string> out;
-        for (const auto& e : fs::directory_iterator(dir_)) out.insert(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(dir_))
+            out.insert(e.path().filename().string());
         return out;
     }
     static void write(const std::string& p, const std::string& bytes) {
@@ -295,7 +303,8 @@ TEST_F(MapFileDisk, FullDiskKeepsTheOldFileAndLeavesNoTemporary) {
     ::close(pipeFds[1]);
     std::string message;
     char buf[512];
-    for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;) message.append(buf, std::size_t(n));
+    for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;)
+        message.append(buf, std::size_t(n));
     ::close(pipeFds[0]);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -321,5 +330,5 @@ TEST_F(MapFileDisk, ReadWholeFileRefusesMissingAndOversizedFiles) {
     EXPECT_THAT(big.error().message, HasSubstr("大きすぎます"));
 }
 
-}  // namespace
-}  // namespace tilora
+} // namespace
+} // namespace tilora

@@ -1,0 +1,124 @@
+#include "cli/TmxWriter.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+namespace tilora::cli {
+
+namespace {
+
+// Appends text to a buffer known to be large enough.
+class Writer {
+public:
+    explicit Writer(char* p) : p_(p) {}
+    char* pos() const { return p_; }
+    void setPos(char* p) { p_ = p; }
+
+    void raw(std::string_view s) {
+        std::memcpy(p_, s.data(), s.size());
+        p_ += s.size();
+    }
+    void number(std::int64_t v) { p_ = std::to_chars(p_, p_ + 24, v).ptr; }
+    void escaped(std::string_view text) {
+        for (char ch : text) {
+            switch (ch) {
+                case '&': raw("&amp;"); break;
+                case '<': raw("&lt;"); break;
+                case '>': raw("&gt;"); break;
+                case '"': raw("&quot;"); break;
+                case '\t': raw("&#9;"); break;
+                default: *p_++ = ch; break;
+            }
+        }
+    }
+    // ` name="value"`
+    void attribute(std::string_view name, std::int64_t value) {
+        *p_++ = ' ';
+        raw(name);
+        raw("=\"");
+        number(value);
+        *p_++ = '"';
+    }
+    void attribute(std::string_view name, std::string_view value) {
+        *p_++ = ' ';
+        raw(name);
+        raw("=\"");
+        escaped(value);
+        *p_++ = '"';
+    }
+
+private:
+    char* p_;
+};
+
+}  // namespace
+
+bool isXmlAttributeText(std::string_view text) {
+    return std::none_of(text.begin(), text.end(), [](char ch) {
+        const auto u = static_cast<unsigned char>(ch);
+        return (u < 0x20 && ch != '\t') || u == 0x7F;
+    });
+}
+
+TmxDocument formatTmx(const MapContents& map, const TmxTileset& tileset) {
+    const std::size_t cellCount = std::size_t(map.width) * map.height;
+    // Fixed text under 1 KiB, escaped names at most 6 bytes per byte, each cell at most 10
+    // digits and a comma, each row a line break.
+    const std::size_t capacity = 1024 + (tileset.name.size() + tileset.imageSource.size()) * 6 +
+                                 cellCount * 11 + std::size_t(map.height);
+    TmxDocument doc;
+    doc.data_ = std::make_unique_for_overwrite<char[]>(capacity);
+    Writer out(doc.data_.get());
+
+    out.raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map version=\"1.8\" "
+            "orientation=\"orthogonal\" renderorder=\"right-down\"");
+    out.attribute("width", map.width);
+    out.attribute("height", map.height);
+    out.raw(" tilewidth=\"32\" tileheight=\"32\" infinite=\"0\" nextlayerid=\"2\" "
+            "nextobjectid=\"1\">\n <tileset firstgid=\"1\"");
+    out.attribute("name", tileset.name);
+    out.raw(" tilewidth=\"32\" tileheight=\"32\"");
+    out.attribute("tilecount", tileset.tileCount());
+    out.attribute("columns", tileset.columns());
+    out.raw(">\n  <image");
+    out.attribute("source", tileset.imageSource);
+    out.attribute("width", tileset.imageWidth);
+    out.attribute("height", tileset.imageHeight);
+    out.raw("/>\n </tileset>\n <layer id=\"1\" name=\"map\"");
+    out.attribute("width", map.width);
+    out.attribute("height", map.height);
+    out.raw(">\n  <data encoding=\"csv\">\n");
+
+    char* p = out.pos();
+    const auto tiles = std::uint32_t(std::max(tileset.tileCount(), 0));
+    std::int64_t emptied = 0;
+    const std::int32_t* cell = map.cells.data();
+    for (int r = 0; r < map.height; ++r) {
+        for (int c = 0; c < map.width; ++c) {
+            // One unsigned compare keeps chips in [0, tiles); -1 wraps to a huge value.
+            const auto chip = static_cast<std::uint32_t>(*cell++);
+            std::uint32_t gid = chip + 1;
+            if (chip >= tiles) {
+                gid = 0;
+                ++emptied;
+            }
+            if (gid < 10) {
+                *p++ = char('0' + gid);
+            } else {
+                p = std::to_chars(p, p + 10, gid).ptr;
+            }
+            *p++ = ',';
+        }
+        // Tiled ends every row with a comma but the last.
+        if (r + 1 == map.height && map.width > 0) --p;
+        *p++ = '\n';
+    }
+    out.setPos(p);
+    out.raw("</data>\n </layer>\n</map>\n");
+    doc.size_ = std::size_t(out.pos() - doc.data_.get());
+    doc.emptied_ = emptied;
+    return doc;
+}
+
+}  // namespace tilora::cli

@@ -1,0 +1,548 @@
+// The new-map dialog: its layout, the size fields, the sheet chooser and confirm / abandon.
+
+#include "TestApp.h"
+
+#include "mapview/TMapWindow.h"
+#include "newmap/SheetChoice.h"
+#include "newmap/TStartUpWindow.h"
+#include "palette/TMapChipWindow.h"
+#include "platform/PictureWidget.h"
+#include "platform/ShapeWidget.h"
+#include "shell/TMainWindow.h"
+
+#include <QAction>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringEncoder>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tilora::test {
+namespace {
+
+const QString kCaution = QStringLiteral("注意");
+
+// Writes a generated sheet, scripts the file dialog to pick it and presses "参照".
+QString chooseSheet(TestApp& t, int width, int height,
+                    const QString& name = QStringLiteral("sheet.bmp")) {
+    const QString path = writeSheetBmp(t.path(name), width, height);
+    t.dialogs.chooseFile(path);
+    t->StartUpWindow->Button2Click();
+    return path;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout
+
+struct Placed {
+    const char* name;
+    const char* parent;  // nullptr: the dialog
+    QRect rect;
+    const char* caption;
+};
+
+TEST(NewMapDialog, ComponentsSitWhereTheLayoutPutsThem) {
+    TestApp t;
+    TStartUpWindow& d = *t->StartUpWindow;
+    const Placed expected[] = {
+        {"Label5", nullptr, {8, 5, 273, 52}, nullptr},
+        {"GroupBox1", nullptr, {8, 64, 129, 73}, "作成するマップの横幅"},
+        {"Label1", "GroupBox1", {16, 16, 90, 12}, "（チップの数です）"},
+        {"Label3", "GroupBox1", {32, 32, 42, 12}, "10-1000"},
+        {"Edit1", "GroupBox1", {32, 48, 49, 20}, "10"},
+        {"GroupBox2", nullptr, {8, 144, 129, 73}, "作成するマップの縦幅"},
+        {"Label2", "GroupBox2", {24, 16, 90, 12}, "（チップの数です）"},
+        {"Label4", "GroupBox2", {32, 32, 42, 12}, "10-1000"},
+        {"Edit2", "GroupBox2", {32, 48, 49, 20}, "10"},
+        {"GroupBox5", nullptr, {152, 64, 129, 73}, "使用するビットマップ"},
+        {"Button2", "GroupBox5", {8, 24, 105, 25}, "参照"},
+        {"GroupBox3", nullptr, {152, 144, 129, 73}, " 初期化チップの設定"},
+        {"Image1", "GroupBox3", {48, 24, 32, 32}, nullptr},
+        {"Button1", nullptr, {8, 224, 273, 25}, "決定"},
+        {"Button3", nullptr, {8, 256, 273, 25}, "キャンセル"},
+    };
+    for (const Placed& p : expected) {
+        SCOPED_TRACE(p.name);
+        QWidget* w = d.findChild<QWidget*>(QLatin1String(p.name));
+        ASSERT_NE(w, nullptr);
+        QWidget* parent = p.parent ? d.findChild<QWidget*>(QLatin1String(p.parent)) : &d;
+        EXPECT_EQ(w->parentWidget(), parent);
+        EXPECT_EQ(w->geometry(), p.rect);
+        if (!p.caption) continue;
+        const QString caption = QString::fromUtf8(p.caption);
+        if (auto* l = qobject_cast<QLabel*>(w)) EXPECT_EQ(l->text(), caption);
+        if (auto* g = qobject_cast<QGroupBox*>(w)) EXPECT_EQ(g->title(), caption);
+        if (auto* b = qobject_cast<QPushButton*>(w)) EXPECT_EQ(b->text(), caption);
+        if (auto* e = qobject_cast<QLineEdit*>(w)) EXPECT_EQ(e->text(), caption);
+    }
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("初期設定"));
+    EXPECT_EQ(d.size(), QSize(285, 283));
+}
+
+TEST(NewMapDialog, NoticeKeepsItsExactBlanks) {
+    TestApp t;
+    QLabel* label = t->StartUpWindow->Label5;
+    const QString blank(QLatin1Char(' '));
+    const QString wide(QChar(0x3000));
+    const QString expected = blank.repeated(3) + QStringLiteral("当ソフトでご使用頂けるマップチップは") +
+                             blank.repeated(21) +
+                             QStringLiteral("１チップ３２×３２ドットで構成されたビットマップです") +
+                             wide.repeated(2) +
+                             QStringLiteral("縦横幅が３２の倍数のビットマップでないと") +
+                             wide.repeated(7) + QStringLiteral("誤動作の原因となります") + blank +
+                             QStringLiteral("ご注意下さい");
+    EXPECT_EQ(label->text(), expected);
+    QStringEncoder sjis("Shift_JIS");
+    ASSERT_TRUE(sjis.isValid());
+    const QByteArray bytes = sjis.encode(label->text());
+    EXPECT_EQ(bytes.size(), 205);
+    EXPECT_TRUE(label->wordWrap());
+    EXPECT_TRUE(label->autoFillBackground());
+    EXPECT_EQ(label->palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::black));
+}
+
+TEST(NewMapDialog, FontsStartStateAndButtons) {
+    TestApp t;
+    TStartUpWindow& d = *t->StartUpWindow;
+    for (QLineEdit* e : {d.Edit1, d.Edit2}) {
+        EXPECT_EQ(e->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        EXPECT_EQ(e->font().pixelSize(), 16);
+        EXPECT_TRUE(e->font().bold());
+        EXPECT_EQ(e->maxLength(), 4);
+    }
+    EXPECT_EQ(d.Button1->font().family(), QStringLiteral("ＭＳ ゴシック"));
+    EXPECT_EQ(d.Button1->font().pixelSize(), 15);
+    EXPECT_FALSE(d.Button1->font().bold());
+    for (QWidget* w : std::initializer_list<QWidget*>{d.Label5, d.Label1, d.Button2, d.Button3,
+                                                      d.GroupBox3}) {
+        EXPECT_EQ(w->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        EXPECT_EQ(w->font().pixelSize(), 12);
+    }
+
+    EXPECT_FALSE(d.Button1->isEnabled());
+    EXPECT_TRUE(d.Image1->isHidden());
+    EXPECT_EQ(d.Image1->bitmap().width(), 32);
+    EXPECT_EQ(d.Image1->bitmap().height(), 32);
+    for (QPushButton* b : {d.Button1, d.Button2, d.Button3}) {
+        EXPECT_FALSE(b->autoDefault());
+        EXPECT_FALSE(b->isDefault());
+    }
+
+    const Qt::WindowFlags flags = d.windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+
+    // Keyboard order: Button1, the width field, the height field, "参照", "キャンセル".
+    std::vector<QWidget*> order;
+    QWidget* w = d.Button1;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus) order.push_back(w);
+        w = w->nextInFocusChain();
+    } while (w != d.Button1 && order.size() < 20);
+    const std::vector<QWidget*> expected{d.Button1, d.Edit1, d.Edit2, d.Button2, d.Button3};
+    EXPECT_EQ(order, expected);
+}
+
+TEST(NewMapDialog, OpensMaximisedWithControlsAtTopLeft) {
+    TestApp t;
+    t->start();
+    TStartUpWindow& d = *t->StartUpWindow;
+    d.showDialog();
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_TRUE(d.isMaximized());
+    EXPECT_EQ(d.Label5->pos(), QPoint(8, 5));
+    d.hide();
+    d.showDialog();
+    EXPECT_TRUE(d.isMaximized());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Size fields
+
+struct FieldCase {
+    const char* typed;
+    const char* after;  // the field's text after the check
+    int value;          // what confirm makes of it
+};
+
+const FieldCase kFieldCases[] = {
+    {"5", "10", 10},         {"0", "10", 10},       {"-20", "10", 10},
+    {"abc", "10", 10},       {"", "10", 10},        {"1001", "1000", 1000},
+    {"9999", "1000", 1000},  {"0500", "0500", 500}, {"12ab", "12ab", 12},
+    {"５００", "10", 10},    {"10", "10", 10},      {"1000", "1000", 1000},
+    {"+999", "+999", 999},   {" 42", " 42", 42},    {"9", "10", 10},
+};
+
+TEST(NewMapSizeField, CheckedWhenTheFocusLeaves) {
+    TestApp t;
+    t->start();
+    TStartUpWindow& d = *t->StartUpWindow;
+    d.showDialog();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    for (const FieldCase& c : kFieldCases) {
+        SCOPED_TRACE(c.typed);
+        const QString typed = QString::fromUtf8(c.typed);
+        // Width: focus moves on to the height field.
+        d.Edit1->setFocus();
+        d.Edit1->setText(typed);
+        d.Edit2->setFocus();
+        EXPECT_EQ(d.Edit1->text(), QString::fromUtf8(c.after));
+        // Height: focus moves on to "参照".
+        d.Edit2->setText(typed);
+        d.Button2->setFocus();
+        EXPECT_EQ(d.Edit2->text(), QString::fromUtf8(c.after));
+    }
+}
+
+TEST(NewMapSizeField, CheckedAgainAtConfirmWithoutLeavingTheField) {
+    for (const FieldCase& c : kFieldCases) {
+        SCOPED_TRACE(c.typed);
+        TestApp t;
+        t->start();
+        TStartUpWindow& d = *t->StartUpWindow;
+        d.showDialog();
+        chooseSheet(t, 64, 64);
+        d.Edit1->setText(QString::fromUtf8(c.typed));
+        d.Edit2->setText(QString::fromUtf8(c.typed));
+        // A click from code: the focus never leaves the field.
+        d.Button1->click();
+        EXPECT_EQ(t.state().MapWidth, c.value);
+        EXPECT_EQ(t.state().MapHeight, c.value);
+        EXPECT_EQ(d.Edit1->text(), QString::fromUtf8(c.after));
+        EXPECT_EQ(d.Edit2->text(), QString::fromUtf8(c.after));
+    }
+}
+
+TEST(NewMapSizeField, HoldsAtMostFourCharacters) {
+    TestApp t;
+    TStartUpWindow& d = *t->StartUpWindow;
+    d.Edit1->clear();
+    QTest::keyClicks(d.Edit1, QStringLiteral("12345"));
+    EXPECT_EQ(d.Edit1->text(), QStringLiteral("1234"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The whole flow
+
+TEST(NewMapFlow, ChooseSheetTypeSizeConfirm) {
+    TestApp t;
+    t->start();
+    TStartUpWindow& d = *t->StartUpWindow;
+    TMainWindow& main = *t->MainWindow;
+    EditorState& s = t.state();
+    d.showDialog();
+    s.CurrentChip = 7;
+    s.StampBanks[0] = -1;
+    s.StampBanks[4999] = 12;
+    main.SaveDialog1.FileName = t.path(QStringLiteral("old.map"));
+
+    const QString path = chooseSheet(t, 256, 128);  // 8 x 4 chips
+    ASSERT_EQ(t.dialogs.fileCalls.size(), 1u);
+    const FileCall& call = t.dialogs.fileCalls[0];
+    EXPECT_FALSE(call.save);
+    EXPECT_EQ(call.request.defaultExt, QStringLiteral("BMP"));
+    EXPECT_EQ(call.request.filter, QStringLiteral("ビットマップ(*.BMP)|*.BMP"));
+    EXPECT_EQ(call.request.title, QStringLiteral("使用するＢｉｔＭａｐファイルの読み込み"));
+    EXPECT_TRUE(t.dialogs.messages.empty());
+
+    // Accepted: the palette shows the sheet, chip 0 is current and previewed.
+    EXPECT_EQ(s.SheetFileName, path.toStdString());
+    EXPECT_TRUE(t->MapChipWindow->isVisible());
+    EXPECT_EQ(t->MapChipWindow->sheet().width(), 256);
+    EXPECT_TRUE(t->MapChipWindow->Shape1->isVisible());
+    EXPECT_EQ(t->MapChipWindow->Shape1->pos(), QPoint(0, 0));
+    EXPECT_TRUE(d.Image1->isVisible());
+    EXPECT_EQ(d.Image1->bitmap().pixel(0, 0), chipColour(0));
+    EXPECT_EQ(d.Image1->bitmap().pixel(31, 31), chipColour(0));
+    EXPECT_EQ(s.CurrentChip, 0);
+    EXPECT_TRUE(d.Button1->isEnabled());
+    EXPECT_TRUE(main.MapChipWindow1->isEnabled());
+    EXPECT_TRUE(main.MapChipWindow1->isChecked());
+    EXPECT_TRUE(main.ChipShowButton->isEnabled());
+    EXPECT_TRUE(main.OpenDialog1.FileName.isEmpty());
+
+    // The user picks chip 9 in the palette and types the size.
+    s.CurrentChip = 9;
+    d.Edit1->setText(QStringLiteral("40"));
+    d.Edit2->setText(QStringLiteral("12"));
+    d.Button1->click();
+
+    EXPECT_EQ(s.MapWidth, 40);
+    EXPECT_EQ(s.MapHeight, 12);
+    for (int r = 0; r < 12; ++r) {
+        for (int c = 0; c < 40; ++c) ASSERT_EQ(s.cell(r, c), 9) << r << "," << c;
+    }
+    EXPECT_TRUE(std::all_of(s.StampBanks.begin(), s.StampBanks.end(), [](int v) { return v == 0; }));
+    EXPECT_EQ(s.MapModified, 1);
+    EXPECT_TRUE(main.CurrentFileName().isEmpty());
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_TRUE(t->MapWindow->isVisible());
+    EXPECT_EQ(s.SheetColumns, 8);
+    EXPECT_EQ(s.ViewCol, 0);
+    EXPECT_EQ(s.ViewRow, 0);
+
+    // The view shows chip 9 in every cell; then a varied map shows each cell's own chip.
+    const Bitmap& view = t->MapWindow->Image1->bitmap();
+    EXPECT_EQ(view.pixel(5, 5), chipColour(9));
+    EXPECT_EQ(view.pixel(319, 319), chipColour(9));
+    for (int r = 0; r < 12; ++r) {
+        for (int c = 0; c < 40; ++c) s.cell(r, c) = (r * 7 + c) % 32;
+    }
+    RefreshMapView(*t);
+    for (auto [i, j] : {std::pair{0, 0}, {0, 9}, {3, 4}, {9, 0}, {9, 9}}) {
+        EXPECT_EQ(view.pixel(j * 32 + 16, i * 32 + 16), chipColour(s.cell(i, j))) << i << "," << j;
+    }
+}
+
+TEST(NewMapFlow, SmallerMapKeepsTheCellsOutsideIt) {
+    TestApp t;
+    t->start();
+    TStartUpWindow& d = *t->StartUpWindow;
+    EditorState& s = t.state();
+    d.showDialog();
+    chooseSheet(t, 128, 64);
+    s.CurrentChip = 2;
+    d.Edit1->setText(QStringLiteral("30"));
+    d.Edit2->setText(QStringLiteral("30"));
+    d.Button1Click();
+
+    d.showDialog();
+    chooseSheet(t, 128, 64);
+    s.CurrentChip = 5;
+    d.Edit1->setText(QStringLiteral("10"));
+    d.Edit2->setText(QStringLiteral("10"));
+    d.Button1Click();
+
+    EXPECT_EQ(s.MapWidth, 10);
+    EXPECT_EQ(s.MapHeight, 10);
+    EXPECT_EQ(s.cell(0, 0), 5);
+    EXPECT_EQ(s.cell(9, 9), 5);
+    EXPECT_EQ(s.cell(0, 10), 2);
+    EXPECT_EQ(s.cell(10, 0), 2);
+    EXPECT_EQ(s.cell(29, 29), 2);
+    EXPECT_EQ(s.cell(30, 30), 0);
+}
+
+// Abandoning by "キャンセル" and by the close box.
+TEST(NewMapFlow, AbandonHidesThePaletteAndKeepsTheSheet) {
+    for (bool byCloseBox : {false, true}) {
+        SCOPED_TRACE(byCloseBox ? "close box" : "Button3");
+        TestApp t;
+        t->start();
+        TStartUpWindow& d = *t->StartUpWindow;
+        TMainWindow& main = *t->MainWindow;
+        EditorState& s = t.state();
+        s.MapModified = 1;
+        s.MapWidth = 33;
+        d.showDialog();
+        const QString path = chooseSheet(t, 64, 64);
+        ASSERT_TRUE(t->MapChipWindow->isVisible());
+
+        if (byCloseBox) d.close();
+        else d.Button3->click();
+
+        EXPECT_FALSE(d.isVisible());
+        EXPECT_FALSE(t->MapChipWindow->isVisible());
+        EXPECT_FALSE(t->MapWindow->isVisible());
+        EXPECT_FALSE(main.MapChipWindow1->isChecked());
+        EXPECT_FALSE(main.MapChipWindow1->isEnabled());
+        EXPECT_FALSE(main.ChipShowButton->isEnabled());
+        EXPECT_EQ(s.SheetFileName, path.toStdString());
+        EXPECT_EQ(t->MapChipWindow->sheet().width(), 64);
+        EXPECT_EQ(s.MapModified, 1);
+        EXPECT_EQ(s.MapWidth, 33);
+    }
+}
+
+TEST(NewMapFlow, ClosingTheHiddenDialogAbandonsNothing) {
+    TestApp t;
+    t->start();
+    t->StartUpWindow->showDialog();
+    chooseSheet(t, 64, 64);
+    t->StartUpWindow->hide();
+    t->StartUpWindow->close();
+    EXPECT_TRUE(t->MapChipWindow->isVisible());
+    EXPECT_TRUE(t->MainWindow->ChipShowButton->isEnabled());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The sheet chooser's refusals
+
+TEST(NewMapSheetName, BitmapMarkAnywhereInAnyAsciiCase) {
+    const std::pair<const char*, bool> cases[] = {
+        {"/maps/tiles.bmp", true},  {"/maps/TILES.BmP", true}, {"/maps/a.bmp.txt", true},
+        {"/set.BMP/chips.png", true}, {"/maps/tiles.png", false}, {"/maps/bmp", false},
+        {"/maps/tiles_bmp", false},  {"/maps/tiles．ＢＭＰ", false}, {"", false},
+    };
+    for (const auto& [name, passes] : cases) {
+        EXPECT_EQ(hasBitmapMark(QString::fromUtf8(name)), passes) << name;
+    }
+}
+
+// What a refused choice must leave exactly as it was.
+struct Snapshot {
+    std::string sheetFileName;
+    int scrollX, scrollY, currentChip;
+    QSize sheetSize;
+    QPoint frame;
+    bool paletteVisible, previewVisible, button1, chipItemChecked, chipItemEnabled, chipButton;
+    Pixel previewPixel;
+
+    static Snapshot of(TestApp& t) {
+        const EditorState& s = t.state();
+        TStartUpWindow& d = *t->StartUpWindow;
+        TMapChipWindow& p = *t->MapChipWindow;
+        TMainWindow& m = *t->MainWindow;
+        return {s.SheetFileName,
+                s.SheetScrollX,
+                s.SheetScrollY,
+                s.CurrentChip,
+                QSize(p.sheet().width(), p.sheet().height()),
+                p.Shape1->pos(),
+                p.isVisible(),
+                d.Image1->isVisible(),
+                d.Button1->isEnabled(),
+                m.MapChipWindow1->isChecked(),
+                m.MapChipWindow1->isEnabled(),
+                m.ChipShowButton->isEnabled(),
+                d.Image1->bitmap().pixel(3, 3)};
+    }
+    bool operator==(const Snapshot&) const = default;
+};
+
+enum class Content { Sheet, Truncated, Text };
+
+struct RefusedCase {
+    const char* label;
+    QString fileName;
+    Content content;
+    int width, height;
+    QString caption;       // empty: the application title (a load error)
+    QString textContains;
+    bool nameEmptied;      // the dialog's file name afterwards: "" or the refused name
+};
+
+void writeContent(const QString& path, Content content, int width, int height) {
+    if (content == Content::Sheet) {
+        writeSheetBmp(path, width, height);
+        return;
+    }
+    QByteArray bytes;
+    if (content == Content::Truncated) {
+        writeSheetBmp(path, width, height);
+        QFile in(path);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        bytes = in.read(200);  // header intact, pixel data cut short
+    } else {
+        bytes = "this is not a bitmap\r\n";
+    }
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(bytes);
+}
+
+TEST(NewMapSheetRefused, NothingChangesAndTheUserIsTold) {
+    const RefusedCase cases[] = {
+        {"not a bitmap name", QStringLiteral("chips.txt"), Content::Sheet, 64, 64, kCaution,
+         QStringLiteral("読み込めません"), true},
+        {"truncated bitmap", QStringLiteral("cut.bmp"), Content::Truncated, 64, 64, QString(),
+         QString(), false},
+        {"text named .bmp", QStringLiteral("text.bmp"), Content::Text, 0, 0, QString(), QString(),
+         false},
+        {"narrower than a chip", QStringLiteral("narrow.bmp"), Content::Sheet, 16, 64, kCaution,
+         QStringLiteral("３２ドット"), false},
+        {"comma in the path", QStringLiteral("a,b.bmp"), Content::Sheet, 64, 64, kCaution,
+         QStringLiteral("カンマ"), false},
+        {"line break in the path", QStringLiteral("a\nb.bmp"), Content::Sheet, 64, 64, kCaution,
+         QStringLiteral("改行"), false},
+    };
+    for (const RefusedCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        TestApp t;
+        t->start();
+        TStartUpWindow& d = *t->StartUpWindow;
+        EditorState& s = t.state();
+        // A sheet was accepted, then the dialog abandoned and reopened (preview hidden, confirm
+        // disabled), and the palette had been scrolled and a chip chosen.
+        d.showDialog();
+        chooseSheet(t, 96, 64, QStringLiteral("first.bmp"));
+        d.Button3Click();
+        d.showDialog();
+        d.Image1->hide();
+        d.Button1->setEnabled(false);
+        s.SheetScrollX = 32;
+        s.SheetScrollY = 64;
+        s.CurrentChip = 3;
+        t->MapChipWindow->Shape1->move(32, 32);
+        d.Image1->bitmap().setPixel(3, 3, 0xFF123456u);
+        const Snapshot before = Snapshot::of(t);
+
+        const QString path = t.path(c.fileName);
+        writeContent(path, c.content, c.width, c.height);
+        t.dialogs.chooseFile(path);
+        d.Button2Click();
+
+        EXPECT_TRUE(Snapshot::of(t) == before);
+        ASSERT_EQ(t.dialogs.messages.size(), 1u);
+        const MessageCall& m = t.dialogs.messages[0];
+        EXPECT_EQ(m.caption, c.caption.isEmpty() ? ApplicationTitle : c.caption);
+        EXPECT_FALSE(m.text.isEmpty());
+        if (!c.textContains.isEmpty()) EXPECT_TRUE(m.text.contains(c.textContains)) << m.text.toStdString();
+        EXPECT_EQ(m.buttons, MessageButtons::Ok);
+        EXPECT_EQ(m.owner, &d);
+        EXPECT_EQ(t->MainWindow->OpenDialog1.FileName, c.nameEmptied ? QString() : path);
+    }
+}
+
+TEST(NewMapSheetRefused, SameNameLeftInTheDialogIsIgnored) {
+    TestApp t;
+    t->start();
+    TStartUpWindow& d = *t->StartUpWindow;
+    FileDialog& dialog = t->MainWindow->OpenDialog1;
+    d.showDialog();
+    const QString leftOver = t.path(QStringLiteral("broken.map"));
+
+    // The name from an earlier use is confirmed again unchanged: nothing at all happens.
+    dialog.FileName = leftOver;
+    t.dialogs.chooseFile(leftOver);
+    d.Button2Click();
+    EXPECT_TRUE(t.dialogs.messages.empty());
+    EXPECT_EQ(dialog.FileName, leftOver);
+    EXPECT_EQ(t.dialogs.fileCalls.back().request.fileName, leftOver);
+
+    // A refused pick empties the name, so picking it again is a new name and is told again.
+    const QString other = t.path(QStringLiteral("notes.txt"));
+    t.dialogs.chooseFile(other);
+    d.Button2Click();
+    t.dialogs.chooseFile(other);
+    d.Button2Click();
+    EXPECT_EQ(t.dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialog.FileName.isEmpty());
+    EXPECT_TRUE(t.state().SheetFileName.empty());
+}
+
+TEST(NewMapSheetRefused, CancelledDialogChangesNothing) {
+    TestApp t;
+    t->start();
+    TStartUpWindow& d = *t->StartUpWindow;
+    d.showDialog();
+    const QString kept = t.path(QStringLiteral("notes.txt"));
+    t->MainWindow->OpenDialog1.FileName = kept;
+    t.dialogs.cancelFile();
+    d.Button2Click();
+    EXPECT_TRUE(t.dialogs.messages.empty());
+    EXPECT_EQ(t->MainWindow->OpenDialog1.FileName, kept);
+    EXPECT_FALSE(d.Button1->isEnabled());
+    EXPECT_FALSE(t->MapChipWindow->isVisible());
+    EXPECT_TRUE(t.state().SheetFileName.empty());
+}
+
+}  // namespace
+}  // namespace tilora::test
