@@ -89,6 +89,9 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Invocation& inv)
                           " つ必要です"};
     if (inv.cellSize && inv.command != "render")
         return UsageError{"--cell-size は render だけのオプションです"};
+    if (inv.command == "render" && !imageFormatFor(inv.operands[1]))
+        return UsageError{"画像の形式は拡張子 .bmp か .png で指定してください：" +
+                          std::string(inv.operands[1])};
     return std::nullopt;
 }
 
@@ -97,7 +100,8 @@ Status dispatch(const Invocation& inv, std::ostream& out, std::ostream& err) {
     if (inv.command == "info") return runInfo(first, out, err);
     const CliPath second = CliPath::fromArgument(inv.operands[1]);
     if (inv.command == "render")
-        return runRender(first, second, inv.cellSize.value_or(DefaultRenderCellSize));
+        return runRender(first, second, *imageFormatFor(inv.operands[1]),
+                         inv.cellSize.value_or(DefaultRenderCellSize));
     if (inv.command == "export") return runExport(first, second, err);
     return runImport(first, second, err);
 }

@@ -69,15 +69,14 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err) {
     return Ok{};
 }
 
-Status runRender(const CliPath& mapPath, const CliPath& imagePath, int cellSize) {
-    const auto format = imageFormatFor(imagePath.bytes);
-    if (!format) return fileError(imagePath, "画像の形式は拡張子 .bmp か .png で指定してください");
+Status runRender(const CliPath& mapPath, const CliPath& imagePath, ImageFormat format,
+                 int cellSize) {
     auto map = loadMapFile(mapPath);
     if (!map) return map.error();
     if (auto size = checkImageSize(*map, cellSize); !size) return fileError(imagePath, size.error().message);
     auto sheet = loadMapSheet(*map, mapPath);
     if (!sheet) return sheet.error();
-    auto image = renderMapImage(*map, sheet->bitmap, cellSize, *format);
+    auto image = renderMapImage(*map, sheet->bitmap, cellSize, format);
     if (!image) return fileError(imagePath, image.error().message);
     return writeOutput(imagePath, std::string_view(image->constData(), std::size_t(image->size())));
 }

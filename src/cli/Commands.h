@@ -3,6 +3,7 @@
 // remarks that do not stop the command (cells left empty, a sheet not found by info) go to err.
 
 #include "cli/CliSupport.h"
+#include "cli/MapImage.h"
 #include "core/Result.h"
 
 #include <iosfwd>
@@ -13,7 +14,7 @@ namespace tilora::cli {
 Status runInfo(const CliPath& map, std::ostream& out, std::ostream& err);
 
 // The whole map as one BMP or PNG, cellSize pixels per cell.
-Status runRender(const CliPath& map, const CliPath& image, int cellSize);
+Status runRender(const CliPath& map, const CliPath& image, ImageFormat format, int cellSize);
 
 // The map as a Tiled TMX file.
 Status runExport(const CliPath& map, const CliPath& tmx, std::ostream& err);

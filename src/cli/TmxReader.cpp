@@ -81,6 +81,11 @@ Status readTilesetImage(QXmlStreamReader& xml, const QString& dir, Tileset& ts,
         width = std::int64_t(size.width());
         height = std::int64_t(size.height());
     }
+    // Any real sheet is far smaller; the bound keeps the chip arithmetic below from overflowing.
+    constexpr std::int64_t MaxImageSide = 1 << 20;
+    if (*width < 1 || *height < 1 || *width > MaxImageSide || *height > MaxImageSide)
+        return tmxError("タイルセットの画像の大きさが正しくありません（" + std::to_string(*width) +
+                        " x " + std::to_string(*height) + "）");
     const std::int64_t columns = *width / ChipPixels;
     if (declaredColumns && *declaredColumns != columns)
         return unsupported("画像の幅と列数（columns）が合わないタイルセット");

@@ -74,13 +74,23 @@ void stretchBlt(Bitmap& dst, Rect dstRect, const Bitmap& src, Rect srcRect) {
         Pixel* out = dst.row(int(dstRect.y + dy)) + dstRect.x;
         for (std::int64_t dx = dx0; dx < dx1; ++dx) {
             const Span xs = sourceSpan(dx, dstRect.w, srcRect.w);
+            // Columns [in0, in1) of the span lie on src. AND is idempotent, so any number of
+            // neutral pixels in a row counts as one.
+            const std::int64_t x0 = srcRect.x + xs.first;
+            const std::int64_t x1 = srcRect.x + xs.last;
+            const std::int64_t in0 = std::clamp<std::int64_t>(x0, 0, srcW);
+            const std::int64_t in1 = std::clamp<std::int64_t>(x1, in0, srcW);
+            const Pixel edge = in1 - in0 < x1 - x0 ? NeutralPixel : ~Pixel(0);
             Pixel p = ~Pixel(0);
             for (std::int64_t sy = srcRect.y + ys.first; sy < srcRect.y + ys.last; ++sy) {
-                const bool rowInside = sy >= 0 && sy < srcH;
-                const Pixel* in = rowInside ? src.row(int(sy)) : nullptr;
-                for (std::int64_t sx = srcRect.x + xs.first; sx < srcRect.x + xs.last; ++sx) {
-                    p &= (rowInside && sx >= 0 && sx < srcW) ? in[sx] : NeutralPixel;
+                if (sy < 0 || sy >= srcH) {
+                    p &= NeutralPixel;
+                    continue;
                 }
+                const Pixel* in = src.row(int(sy));
+                p &= edge;
+                for (std::int64_t sx = in0; sx < in1; ++sx)
+                    p &= in[sx];
             }
             out[dx] = p;
         }

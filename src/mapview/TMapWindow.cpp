@@ -27,13 +27,15 @@ struct Place {
 constexpr Place Image1Place{0, 0, ViewPixels, ViewPixels};
 constexpr Place Shape1Place{0, 0, ChipPixels, ChipPixels};
 constexpr int Shape1PenWidth = 2;
-constexpr Place ScrollBar1Place{323, 4, 16, 317};  // vertical, right of the view
-constexpr Place ScrollBar2Place{0, 324, 321, 17};  // horizontal, under the view
+constexpr Place ScrollBar1Place{323, 4, 16, 317}; // vertical, right of the view
+constexpr Place ScrollBar2Place{0, 324, 321, 17}; // horizontal, under the view
 // Design-time steps; RefreshMapView sets them to CellSize and 2 x CellSize.
 constexpr int ScrollSmallStep = 32;
 constexpr int ScrollLargeStep = 64;
 
-void place(QWidget* w, const Place& p) { w->setGeometry(p.left, p.top, p.width, p.height); }
+void place(QWidget* w, const Place& p) {
+    w->setGeometry(p.left, p.top, p.width, p.height);
+}
 
 void setUpBar(QScrollBar* bar, const Place& p) {
     place(bar, p);
@@ -57,7 +59,7 @@ bool stepAcross(QScrollBar* bar, QEvent* event) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 TMapWindow::TMapWindow(Application& app) : QWidget(nullptr), app_(app) {
     // A tool window: small caption, no minimise or maximise box.
@@ -143,4 +145,4 @@ void TMapWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-}  // namespace tilora
+} // namespace tilora

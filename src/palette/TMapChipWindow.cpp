@@ -25,18 +25,22 @@ const char* const Caption = "チップウィンドウ";
 struct Place {
     int left, top, width, height;
 };
-constexpr Place Image2Place{0, 0, 553, 545};  // larger than any client area the window gets
+constexpr Place Image2Place{0, 0, 553, 545}; // larger than any client area the window gets
 constexpr Place Shape1Place{0, 0, ChipPixels, ChipPixels};
 constexpr int Shape1PenWidth = 3;
-constexpr Place ScrollBar1Place{ViewPixels, 0, 16, ViewPixels};  // vertical, right of the viewport
-constexpr Place ScrollBar2Place{0, ViewPixels, ViewPixels, 17};  // horizontal, under it
+constexpr Place ScrollBar1Place{ViewPixels, 0, 16, ViewPixels}; // vertical, right of the viewport
+constexpr Place ScrollBar2Place{0, ViewPixels, ViewPixels, 17}; // horizontal, under it
 // One arrow click scrolls one chip, a click in the page area two.
 constexpr int ScrollSmallStep = ChipPixels;
 constexpr int ScrollLargeStep = 2 * ChipPixels;
 
-void place(QWidget* w, const Place& p) { w->setGeometry(p.left, p.top, p.width, p.height); }
+void place(QWidget* w, const Place& p) {
+    w->setGeometry(p.left, p.top, p.width, p.height);
+}
 
-Pixel toPixel(const QColor& c) { return 0xFF000000u | (c.rgb() & 0x00FFFFFFu); }
+Pixel toPixel(const QColor& c) {
+    return 0xFF000000u | (c.rgb() & 0x00FFFFFFu);
+}
 
 void setUpBar(QScrollBar* bar, const Place& p) {
     place(bar, p);
@@ -61,7 +65,7 @@ bool stepAcross(QScrollBar* bar, QEvent* event) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 TMapChipWindow::TMapChipWindow(Application& app) : QWidget(nullptr), app_(app) {
     // A fixed dialog-style border with only a close box; setClientSize keeps it unresizable.
@@ -118,7 +122,9 @@ TMapChipWindow::TMapChipWindow(Application& app) : QWidget(nullptr), app_(app) {
     connect(ScrollBar2, &QScrollBar::valueChanged, this, [this](int) { ScrollBar2Change(); });
 }
 
-const Bitmap& TMapChipWindow::sheet() const { return Image1->bitmap(); }
+const Bitmap& TMapChipWindow::sheet() const {
+    return Image1->bitmap();
+}
 
 void TMapChipWindow::setSheet(Bitmap sheet) {
     Image1->setBitmap(std::move(sheet));
@@ -153,8 +159,12 @@ int TMapChipWindow::ScrollBar2Scroll(int position) {
     return snapped;
 }
 
-void TMapChipWindow::ScrollBar1Change() { showStillCopy(); }
-void TMapChipWindow::ScrollBar2Change() { showStillCopy(); }
+void TMapChipWindow::ScrollBar1Change() {
+    showStillCopy();
+}
+void TMapChipWindow::ScrollBar2Change() {
+    showStillCopy();
+}
 
 void TMapChipWindow::showStillCopy() {
     // The viewport's full sheet width, always 320 high; source pixels beyond the sheet come out
@@ -166,16 +176,20 @@ void TMapChipWindow::showStillCopy() {
     Image1->hide();
 }
 
-void TMapChipWindow::FormMouseMove() { Image1->show(); }
-void TMapChipWindow::Image2MouseMove() { Image1->show(); }
+void TMapChipWindow::FormMouseMove() {
+    Image1->show();
+}
+void TMapChipWindow::Image2MouseMove() {
+    Image1->show();
+}
 
 void TMapChipWindow::Shape1MouseDown(Qt::MouseButton) {
     // Any button selects. Without a sheet there is nothing to choose from.
     if (sheet().isNull()) return;
     const int left = Shape1->x() + app_.State.SheetScrollX;
     const int top = Shape1->y() + app_.State.SheetScrollY;
-    app_.State.CurrentChip = chipIndexAt(left / ChipPixels, top / ChipPixels,
-                                         sheet().width() / ChipPixels);
+    app_.State.CurrentChip =
+        chipIndexAt(left / ChipPixels, top / ChipPixels, sheet().width() / ChipPixels);
 
     // The new-map dialog's preview shows the chosen chip, whether the dialog is open or not.
     PictureWidget* preview = app_.StartUpWindow->Image1;
@@ -211,4 +225,4 @@ void TMapChipWindow::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
 }
 
-}  // namespace tilora
+} // namespace tilora

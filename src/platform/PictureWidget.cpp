@@ -18,12 +18,16 @@ void PictureWidget::setBitmap(Bitmap bitmap) {
 }
 
 void PictureWidget::refresh() {
-    // The bitmap may have been replaced wholesale through bitmap(); re-wrap if its buffer moved.
+    rewrapIfMoved();
+    update();
+}
+
+void PictureWidget::rewrapIfMoved() {
+    // The bitmap may have been replaced wholesale through bitmap(); its buffer then moved.
     if (image_.constBits() != reinterpret_cast<const uchar*>(bitmap_.data()) ||
         image_.width() != bitmap_.width() || image_.height() != bitmap_.height()) {
         wrap();
     }
-    update();
 }
 
 void PictureWidget::wrap() {
@@ -36,6 +40,8 @@ void PictureWidget::wrap() {
 }
 
 void PictureWidget::paintEvent(QPaintEvent*) {
+    // A repaint can come before the owner's refresh(); never draw from a buffer that is gone.
+    rewrapIfMoved();
     if (image_.isNull()) return;
     QPainter painter(this);
     painter.drawImage(0, 0, image_);

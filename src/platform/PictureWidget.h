@@ -34,6 +34,7 @@ protected:
 
 private:
     void wrap();
+    void rewrapIfMoved();
 
     Bitmap bitmap_;
     QImage image_;

@@ -97,7 +97,7 @@ SheetSearchResult findSheet(const std::string& written, const QString& mapFilePa
     if (!text || text->isEmpty()) return r;
 
     const auto found = [&r](const QString& path) {
-        r.path = QFileInfo(path).absoluteFilePath();
+        r.path = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
         return r;
     };
 

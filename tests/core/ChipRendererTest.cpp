@@ -84,7 +84,7 @@ struct ViewCase {
 TEST(ChipRenderer, RedrawMatchesTheCellRuleAtEveryCellSize) {
     const Bitmap sheet = randomSheet(100, 80, 1);
     const auto st = mixedMap(2);
-    const std::vector<ViewCase> cases = {{3, 7, 13}, {4, 0, 0}, {2, 990, 995}, {3, -3, -5}};
+    const std::vector<ViewCase> cases = {{3, 7, 13}, {4, 990, -5}, {2, -3, 995}};
     for (const ViewCase& c : cases) {
         ChipRenderer renderer;
         renderer.setSheet(&sheet);

@@ -20,7 +20,9 @@ namespace tilora::test {
 namespace {
 
 // Chip of map cell (row, col): neighbours differ in both directions.
-int chipAt(int row, int col) { return (row * 31 + col * 7) % 100; }
+int chipAt(int row, int col) {
+    return (row * 31 + col * 7) % 100;
+}
 
 // A map on a 320 x 320 sheet (100 chips), the map window's bars set up for it as the full
 // refresh leaves them, and the view drawn from (0, 0).
@@ -36,9 +38,11 @@ struct MapView {
         s.CellSize = cellSize;
         s.SheetColumns = 10;
         for (int r = 0; r < GridSide; ++r) {
-            for (int c = 0; c < GridSide; ++c) s.cell(r, c) = chipAt(r, c);
+            for (int c = 0; c < GridSide; ++c)
+                s.cell(r, c) = chipAt(r, c);
         }
-        for (auto [bar, cells] : {std::pair{w.ScrollBar2, width}, std::pair{w.ScrollBar1, height}}) {
+        for (auto [bar, cells] :
+             {std::pair{w.ScrollBar2, width}, std::pair{w.ScrollBar1, height}}) {
             bar->setSingleStep(cellSize);
             bar->setPageStep(2 * cellSize);
             if (cells * cellSize > ViewPixels) {
@@ -107,9 +111,9 @@ TEST(MapNavigation, CursorFollowsThePointerCellByCell) {
         int cellSize, x, y, col, row;
     };
     const Case cases[] = {
-        {32, 32, 32, 0, 0},   {32, 33, 32, 1, 0},  {32, 32, 33, 0, 1},   {32, 319, 319, 9, 9},
-        {1, 0, 0, 0, 0},      {1, 1, 1, 0, 0},     {1, 2, 1, 1, 0},      {1, 319, 2, 318, 1},
-        {64, 64, 65, 0, 1},   {64, 128, 129, 1, 2}, {16, 17, 16, 1, 0},
+        {32, 32, 32, 0, 0}, {32, 33, 32, 1, 0},   {32, 32, 33, 0, 1}, {32, 319, 319, 9, 9},
+        {1, 0, 0, 0, 0},    {1, 1, 1, 0, 0},      {1, 2, 1, 1, 0},    {1, 319, 2, 318, 1},
+        {64, 64, 65, 0, 1}, {64, 128, 129, 1, 2}, {16, 17, 16, 1, 0},
     };
     for (const Case& c : cases) {
         MapView v(1000, 1000, c.cellSize);
@@ -128,7 +132,7 @@ TEST(MapNavigation, ThumbPositionIsTruncatedToTheCellThatHoldsIt) {
         MapView v(1000, 1000, cellSize);
         MapView::drag(v.w.ScrollBar2, 100);
         EXPECT_EQ(v.state().ViewCol, col) << cellSize;
-        EXPECT_EQ(v.w.ScrollBar2->value(), 100) << cellSize;  // the position is not snapped
+        EXPECT_EQ(v.w.ScrollBar2->value(), 100) << cellSize; // the position is not snapped
         EXPECT_EQ(v.viewMismatch(), "") << cellSize;
     }
 }
@@ -136,7 +140,7 @@ TEST(MapNavigation, ThumbPositionIsTruncatedToTheCellThatHoldsIt) {
 TEST(MapNavigation, WidestMapAtCellSizeOneReachesItsLastColumns) {
     MapView v(1000, 1000, 1);
     ASSERT_EQ(v.w.ScrollBar2->maximum(), 680);
-    MapView::drag(v.w.ScrollBar2, 900);  // past the end: the bar holds it at its maximum
+    MapView::drag(v.w.ScrollBar2, 900); // past the end: the bar holds it at its maximum
     EXPECT_EQ(v.state().ViewCol, 680);
     EXPECT_EQ(v.state().ViewRow, 0);
     EXPECT_EQ(v.viewMismatch(), "");
@@ -178,7 +182,7 @@ TEST(MapNavigation, EveryKindOfScrollMovesTheView) {
 TEST(MapNavigation, ScrollingOneBarLeavesTheOtherCoordinateAndTheCursor) {
     MapView v(200, 200, 16);
     MapView::drag(v.w.ScrollBar2, 48);
-    movePointer(v.w.Image1, 50, 70);  // cell (3, 4)
+    movePointer(v.w.Image1, 50, 70); // cell (3, 4)
     const QRect cursor = v.w.Shape1->geometry();
 
     v.w.ScrollBar1->triggerAction(QAbstractSlider::SliderPageStepAdd);
@@ -235,5 +239,5 @@ TEST(MapNavigation, FullRefreshThenScrollToTheEnd) {
     EXPECT_EQ(v.viewMismatch(), "");
 }
 
-}  // namespace
-}  // namespace tilora::test
+} // namespace
+} // namespace tilora::test

@@ -62,8 +62,12 @@ TEST(NewMapPaletteLayout, SizesAndBarsFollowTheSheet) {
         EXPECT_EQ(p.size(), c.client);
         EXPECT_EQ(p.ScrollBar1->isVisible(), c.vertical);
         EXPECT_EQ(p.ScrollBar2->isVisible(), c.horizontal);
-        if (c.vertical) EXPECT_EQ(p.ScrollBar1->maximum(), c.verticalMax);
-        if (c.horizontal) EXPECT_EQ(p.ScrollBar2->maximum(), c.horizontalMax);
+        if (c.vertical) {
+            EXPECT_EQ(p.ScrollBar1->maximum(), c.verticalMax);
+        }
+        if (c.horizontal) {
+            EXPECT_EQ(p.ScrollBar2->maximum(), c.horizontalMax);
+        }
         EXPECT_EQ(p.ScrollBar1->value(), 0);
         EXPECT_EQ(p.ScrollBar2->value(), 0);
         EXPECT_EQ(p.ScrollBar1->geometry(), QRect(c.verticalLeft, 0, 16, 320));
@@ -172,8 +176,12 @@ TEST(NewMapRefresh, BarsImageAndCursorFollowMapAndCellSize) {
         EXPECT_TRUE(map.Image1->isVisible());
         EXPECT_EQ(map.ScrollBar2->isVisible(), c.horizontal);
         EXPECT_EQ(map.ScrollBar1->isVisible(), c.vertical);
-        if (c.horizontal) EXPECT_EQ(map.ScrollBar2->maximum(), c.horizontalMax);
-        if (c.vertical) EXPECT_EQ(map.ScrollBar1->maximum(), c.verticalMax);
+        if (c.horizontal) {
+            EXPECT_EQ(map.ScrollBar2->maximum(), c.horizontalMax);
+        }
+        if (c.vertical) {
+            EXPECT_EQ(map.ScrollBar1->maximum(), c.verticalMax);
+        }
         for (QScrollBar* bar : {map.ScrollBar1, map.ScrollBar2}) {
             EXPECT_EQ(bar->value(), 0);
             EXPECT_EQ(bar->singleStep(), c.cellSize);

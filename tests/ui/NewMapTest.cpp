@@ -74,10 +74,18 @@ TEST(NewMapDialog, ComponentsSitWhereTheLayoutPutsThem) {
         EXPECT_EQ(w->geometry(), p.rect);
         if (!p.caption) continue;
         const QString caption = QString::fromUtf8(p.caption);
-        if (auto* l = qobject_cast<QLabel*>(w)) EXPECT_EQ(l->text(), caption);
-        if (auto* g = qobject_cast<QGroupBox*>(w)) EXPECT_EQ(g->title(), caption);
-        if (auto* b = qobject_cast<QPushButton*>(w)) EXPECT_EQ(b->text(), caption);
-        if (auto* e = qobject_cast<QLineEdit*>(w)) EXPECT_EQ(e->text(), caption);
+        if (auto* l = qobject_cast<QLabel*>(w)) {
+            EXPECT_EQ(l->text(), caption);
+        }
+        if (auto* g = qobject_cast<QGroupBox*>(w)) {
+            EXPECT_EQ(g->title(), caption);
+        }
+        if (auto* b = qobject_cast<QPushButton*>(w)) {
+            EXPECT_EQ(b->text(), caption);
+        }
+        if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            EXPECT_EQ(e->text(), caption);
+        }
     }
     EXPECT_EQ(d.windowTitle(), QStringLiteral("初期設定"));
     EXPECT_EQ(d.size(), QSize(285, 283));
@@ -494,7 +502,9 @@ TEST(NewMapSheetRefused, NothingChangesAndTheUserIsTold) {
         const MessageCall& m = t.dialogs.messages[0];
         EXPECT_EQ(m.caption, c.caption.isEmpty() ? ApplicationTitle : c.caption);
         EXPECT_FALSE(m.text.isEmpty());
-        if (!c.textContains.isEmpty()) EXPECT_TRUE(m.text.contains(c.textContains)) << m.text.toStdString();
+        if (!c.textContains.isEmpty()) {
+            EXPECT_TRUE(m.text.contains(c.textContains)) << m.text.toStdString();
+        }
         EXPECT_EQ(m.buttons, MessageButtons::Ok);
         EXPECT_EQ(m.owner, &d);
         EXPECT_EQ(t->MainWindow->OpenDialog1.FileName, c.nameEmptied ? QString() : path);

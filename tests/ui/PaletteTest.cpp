@@ -78,8 +78,8 @@ TEST(Palette, FrameSnapsToTheCellLeftOfAGridLine) {
         int x, y, left, top;
     };
     const Case cases[] = {
-        {32, 32, 0, 0},   {33, 32, 32, 0},  {32, 33, 0, 32},  {0, 0, 0, 0},
-        {64, 64, 32, 32}, {65, 96, 64, 64}, {97, 1, 96, 0},   {639, 639, 608, 608},
+        {32, 32, 0, 0},   {33, 32, 32, 0},  {32, 33, 0, 32}, {0, 0, 0, 0},
+        {64, 64, 32, 32}, {65, 96, 64, 64}, {97, 1, 96, 0},  {639, 639, 608, 608},
     };
     for (const Case& c : cases) {
         movePointer(p.w.Image1, c.x, c.y);
@@ -89,8 +89,8 @@ TEST(Palette, FrameSnapsToTheCellLeftOfAGridLine) {
 
 TEST(Palette, FrameOnAScrolledSheetIsInWindowCoordinates) {
     Palette p(640, 640);
-    p.w.ScrollBar1->triggerAction(QAbstractSlider::SliderPageStepAdd);  // 64
-    p.w.ScrollBar2->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // 32
+    p.w.ScrollBar1->triggerAction(QAbstractSlider::SliderPageStepAdd);   // 64
+    p.w.ScrollBar2->triggerAction(QAbstractSlider::SliderSingleStepAdd); // 32
     ASSERT_EQ(p.w.Image1->pos(), QPoint(-32, -64));
     // Sheet pixel (40, 100) is chip column 1, row 3.
     movePointer(p.w.Image1, 40, 100);
@@ -108,8 +108,8 @@ enum class Gesture { ArrowUp, ArrowDown, PageUp, PageDown, Thumb };
 // Brings the bar to a position from which the gesture proposes `proposed`, then performs it.
 // Returns false when the gesture cannot propose that position inside the bar's range.
 bool propose(TMapChipWindow& w, QScrollBar* bar, Gesture g, int proposed) {
-    const int step = (g == Gesture::PageUp || g == Gesture::PageDown) ? bar->pageStep()
-                                                                      : bar->singleStep();
+    const int step =
+        (g == Gesture::PageUp || g == Gesture::PageDown) ? bar->pageStep() : bar->singleStep();
     switch (g) {
     case Gesture::ArrowDown:
     case Gesture::PageDown: {
@@ -149,9 +149,9 @@ TEST(Palette, EveryScrollGestureSettlesOnAWholeChip) {
                 Palette p(640, 640);
                 QScrollBar* bar = vertical ? p.w.ScrollBar1 : p.w.ScrollBar2;
                 if (!propose(p.w, bar, g, c.proposed)) continue;
-                SCOPED_TRACE(testing::Message() << (vertical ? "vertical" : "horizontal")
-                                                << " gesture " << int(g) << " proposing "
-                                                << c.proposed);
+                SCOPED_TRACE(testing::Message()
+                             << (vertical ? "vertical" : "horizontal") << " gesture " << int(g)
+                             << " proposing " << c.proposed);
                 EXPECT_EQ(bar->value(), c.settled);
                 EXPECT_EQ(bar->sliderPosition(), c.settled);
                 const int offset = vertical ? p.t.state().SheetScrollY : p.t.state().SheetScrollX;
@@ -170,7 +170,7 @@ TEST(Palette, KeyboardAndWheelOnTheBarAreSnappedToo) {
     p.w.setBarPosition(bar, 6);
 
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QApplication::sendEvent(bar, &down);  // proposes 38
+    QApplication::sendEvent(bar, &down); // proposes 38
     EXPECT_EQ(bar->value(), 32);
     EXPECT_EQ(p.t.state().SheetScrollY, 32);
 
@@ -178,7 +178,7 @@ TEST(Palette, KeyboardAndWheelOnTheBarAreSnappedToo) {
     QScrollBar* across = p.w.ScrollBar2;
     p.w.setBarPosition(across, 40);
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
-    QApplication::sendEvent(across, &right);  // proposes 72
+    QApplication::sendEvent(across, &right); // proposes 72
     EXPECT_EQ(across->value(), 64);
     EXPECT_EQ(p.t.state().SheetScrollX, 64);
     QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
@@ -199,13 +199,13 @@ TEST(Palette, SetBarPositionRunsTheChangeButNotTheScrollHandler) {
     Palette p(640, 640);
     p.w.setBarPosition(p.w.ScrollBar1, 70);
     EXPECT_EQ(p.w.ScrollBar1->value(), 70);
-    EXPECT_EQ(p.t.state().SheetScrollY, 0);  // not snapped to 64 and not taken over
+    EXPECT_EQ(p.t.state().SheetScrollY, 0); // not snapped to 64 and not taken over
     EXPECT_EQ(p.w.Image1->pos(), QPoint(0, 0));
-    EXPECT_TRUE(p.w.Image1->isHidden());  // the change handler did run
+    EXPECT_TRUE(p.w.Image1->isHidden()); // the change handler did run
 }
 
 TEST(Palette, AScrollLeavesTheFrameAndAClickTakesTheChipNowUnderIt) {
-    Palette p(640, 640);  // 20 chips per row
+    Palette p(640, 640); // 20 chips per row
     movePointer(p.w.Image1, 40, 40);
     ASSERT_EQ(p.w.Shape1->pos(), QPoint(32, 32));
     ASSERT_EQ(p.clickFrame(), 21);
@@ -219,7 +219,7 @@ TEST(Palette, AScrollLeavesTheFrameAndAClickTakesTheChipNowUnderIt) {
 }
 
 TEST(Palette, TallNarrowSheetScrolledOneChip) {
-    Palette p(256, 640);  // 8 chips per row, vertical bar only
+    Palette p(256, 640); // 8 chips per row, vertical bar only
     EXPECT_TRUE(p.w.ScrollBar2->isHidden());
     p.w.ScrollBar1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     ASSERT_EQ(p.t.state().SheetScrollY, 32);
@@ -231,8 +231,8 @@ TEST(Palette, TallNarrowSheetScrolledOneChip) {
 
 TEST(Palette, EveryMouseButtonSelectsAndFillsThePreview) {
     for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
-        Palette p(320, 320);  // no bars: the frame position is the chip's pixel position
-        movePointer(p.w.Image1, 100, 260);  // column 3, row 8
+        Palette p(320, 320); // no bars: the frame position is the chip's pixel position
+        movePointer(p.w.Image1, 100, 260); // column 3, row 8
         EXPECT_EQ(p.clickFrame(button), 8 * 10 + 3) << button;
         EXPECT_EQ(p.previewPixel(0, 0), chipColour(83)) << button;
         EXPECT_EQ(p.previewPixel(31, 31), chipColour(83)) << button;
@@ -241,7 +241,7 @@ TEST(Palette, EveryMouseButtonSelectsAndFillsThePreview) {
 
 TEST(Palette, StillCopyShowsTheScrolledSheetUntilThePointerComesBack) {
     Palette p(256, 640);
-    p.w.ScrollBar1->triggerAction(QAbstractSlider::SliderPageStepAdd);  // 64
+    p.w.ScrollBar1->triggerAction(QAbstractSlider::SliderPageStepAdd); // 64
     EXPECT_TRUE(p.w.Image1->isHidden());
     const Bitmap& copy = p.w.Image2->bitmap();
     // Image2 (x, y) shows sheet (x, y + 64) across the sheet's width, 320 high.
@@ -294,7 +294,7 @@ TEST(Palette, NewLayoutAfterAScrollStartsFromTheTopLeft) {
     Palette p(640, 640);
     p.w.ScrollBar1->triggerAction(QAbstractSlider::SliderPageStepAdd);
     p.w.ScrollBar2->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    movePointer(p.w.Image1, 200, 200);  // frame at window (128, 128)
+    movePointer(p.w.Image1, 200, 200); // frame at window (128, 128)
     ASSERT_EQ(p.w.Shape1->pos(), QPoint(128, 128));
 
     // What a map load does: offsets back to 0, then the layout.
@@ -310,5 +310,5 @@ TEST(Palette, NewLayoutAfterAScrollStartsFromTheTopLeft) {
     EXPECT_EQ(p.clickFrame(), 4 * 20 + 4);
 }
 
-}  // namespace
-}  // namespace tilora::test
+} // namespace
+} // namespace tilora::test

@@ -183,17 +183,16 @@ TEST(StampWindow, InverseSequencesLeaveTheBankUnchanged) {
         SCOPED_TRACE(name);
         StampEditor e;
         for (int r = 0; r < 10; ++r)
-            for (int c = 0; c < 10; ++c) e.cell(r, c) = r * 10 + c - 1;  // -1 at (0, 0)
+            for (int c = 0; c < 10; ++c) e.cell(r, c) = (r * 10 + c - 1) % 64;  // -1 at (0, 0)
         const StampBankArray before = e.t.state().StampBanks;
-        for (auto button : buttons) {
-            (e.w.*button)->click();
-            if (buttons.size() == 10) {
-                ASSERT_NE(e.t.state().StampBanks, before);  // every single step moves something
-            }
+        for (std::size_t k = 0; k < buttons.size(); ++k) {
+            (e.w.*buttons[k])->click();
+            // Each step but the last moves something, so a button that did nothing would show.
+            if (k + 1 < buttons.size()) ASSERT_NE(e.t.state().StampBanks, before) << "step " << k;
         }
         EXPECT_EQ(e.t.state().StampBanks, before);
         EXPECT_TRUE(e.showsTransparent(0, 0));
-        EXPECT_TRUE(e.showsChip(9, 9, 98));
+        EXPECT_TRUE(e.showsChip(9, 9, 98 % 64));
     }
 }
 

@@ -1,0 +1,505 @@
+// The platform layer: BMP loading, fonts, the picture and shape controls, the Qt dialogs and
+// file filters, screen metrics, and the program's own pictures and splash window.
+
+#include "TestApp.h"
+
+#include "platform/BmpLoader.h"
+#include "platform/Dialogs.h"
+#include "platform/Fonts.h"
+#include "platform/PictureWidget.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/ShapeWidget.h"
+#include "shell/ButtonPictures.h"
+#include "shell/TMainWindow.h"
+#include "shell/TTitleWindow.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFontInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTimer>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tilora::test {
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// BMP files made byte by byte, so every header field is under the test's control.
+
+struct BmpSpec {
+    qint32 width = 0;
+    qint32 height = 0;  // negative: rows stored top-down
+    quint16 bitsPerPixel = 24;
+    quint32 compression = 0;
+    quint32 sizeImage = 0;
+    QList<QRgb> palette;
+    QByteArray pixels;
+};
+
+void put16(QByteArray& b, quint16 v) {
+    b.append(char(v & 0xFF)).append(char(v >> 8));
+}
+void put32(QByteArray& b, quint32 v) {
+    put16(b, quint16(v & 0xFFFF));
+    put16(b, quint16(v >> 16));
+}
+
+QByteArray bmpBytes(const BmpSpec& s) {
+    const quint32 offBits = 14 + 40 + quint32(s.palette.size()) * 4;
+    QByteArray b("BM");
+    put32(b, offBits + quint32(s.pixels.size()));
+    put32(b, 0);
+    put32(b, offBits);
+    put32(b, 40);
+    put32(b, quint32(s.width));
+    put32(b, quint32(s.height));
+    put16(b, 1);
+    put16(b, s.bitsPerPixel);
+    put32(b, s.compression);
+    put32(b, s.sizeImage);
+    put32(b, 2835);
+    put32(b, 2835);
+    put32(b, quint32(s.palette.size()));
+    put32(b, 0);
+    for (const QRgb c : s.palette) {
+        b.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append('\0');
+    }
+    return b + s.pixels;
+}
+
+QString writeFile(const TestApp& t, const QString& name, const QByteArray& bytes) {
+    const QString path = t.path(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return f.readAll();
+}
+
+// 24-bit rows of blue, green, red bytes, each row padded to 4 bytes.
+QByteArray rows24(const std::vector<std::vector<QRgb>>& rows, bool padLastRow = true) {
+    QByteArray out;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (const QRgb c : rows[r]) out.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c)));
+        if (padLastRow || r + 1 < rows.size()) {
+            while (out.size() % 4 != 0) out.append('\0');
+        }
+    }
+    return out;
+}
+
+constexpr QRgb Red = 0xFFFF0000u, Green = 0xFF00FF00u, Blue = 0xFF0000FFu, White = 0xFFFFFFFFu;
+
+TEST(BmpLoader, ReadsA24BitSheetAsWritten) {
+    TestApp t;
+    const QString path = writeSheetBmp(t.path("tiles.bmp"), 96, 64);
+    const Result<Bitmap> loaded = loadBmp(path);
+    ASSERT_TRUE(loaded) << loaded.error().message;
+    EXPECT_EQ(*loaded, makeSheet(96, 64));
+}
+
+TEST(BmpLoader, ReadsRowsBottomUpAndTopDownAndPalettedPictures) {
+    TestApp t;
+    // Stored bottom-up: the first row in the file is the picture's bottom row.
+    BmpSpec up{3, 2, 24, 0, 0, {}, rows24({{Blue, White, Red}, {Red, Green, Blue}})};
+    BmpSpec down = up;
+    down.height = -2;
+    down.pixels = rows24({{Red, Green, Blue}, {Blue, White, Red}});
+    BmpSpec paletted{3, 2, 8, 0, 0, {Red, Green, Blue, White}, QByteArray("\x02\x03\x00\x00\x00\x01\x02\x00", 8)};
+    const std::pair<const char*, BmpSpec> cases[] = {{"up", up}, {"down", down}, {"paletted", paletted}};
+    for (const auto& [name, spec] : cases) {
+        SCOPED_TRACE(name);
+        const Result<Bitmap> loaded = loadBmp(writeFile(t, QString::fromUtf8(name) + ".bmp", bmpBytes(spec)));
+        ASSERT_TRUE(loaded) << loaded.error().message;
+        ASSERT_EQ(loaded->width(), 3);
+        ASSERT_EQ(loaded->height(), 2);
+        EXPECT_EQ(loaded->pixel(0, 0), Red);
+        EXPECT_EQ(loaded->pixel(1, 0), Green);
+        EXPECT_EQ(loaded->pixel(2, 0), Blue);
+        EXPECT_EQ(loaded->pixel(0, 1), Blue);
+        EXPECT_EQ(loaded->pixel(1, 1), White);
+        EXPECT_EQ(loaded->pixel(2, 1), Red);
+    }
+}
+
+TEST(BmpLoader, AcceptsAFileThatLacksOnlyTheLastRowsPadding) {
+    TestApp t;
+    BmpSpec spec{3, 2, 24, 0, 0, {}, rows24({{Blue, White, Red}, {Red, Green, Blue}}, false)};
+    ASSERT_EQ(spec.pixels.size(), 12 + 9);
+    const Result<Bitmap> loaded = loadBmp(writeFile(t, "nopad.bmp", bmpBytes(spec)));
+    ASSERT_TRUE(loaded) << loaded.error().message;
+    EXPECT_EQ(loaded->pixel(2, 0), Blue);
+    // One pixel byte less and the picture is incomplete.
+    spec.pixels.chop(1);
+    EXPECT_FALSE(loadBmp(writeFile(t, "short.bmp", bmpBytes(spec))));
+}
+
+TEST(BmpLoader, DecodesRunLengthPicturesAndRefusesCutOnes) {
+    TestApp t;
+    // 4 x 2, 8 bits per pixel, run-length coded: bottom row "two of 1, two of 2", end of line,
+    // top row "four of 3", end of picture.
+    const QByteArray rle("\x02\x01\x02\x02\x00\x00\x04\x03\x00\x01", 10);
+    BmpSpec spec{4, 2, 8, 1, quint32(rle.size()), {White, Red, Green, Blue}, rle};
+    const Result<Bitmap> loaded = loadBmp(writeFile(t, "rle.bmp", bmpBytes(spec)));
+    ASSERT_TRUE(loaded) << loaded.error().message;
+    EXPECT_EQ(loaded->pixel(0, 0), Blue);
+    EXPECT_EQ(loaded->pixel(3, 0), Blue);
+    EXPECT_EQ(loaded->pixel(0, 1), Red);
+    EXPECT_EQ(loaded->pixel(3, 1), Green);
+
+    spec.pixels.chop(4);  // the header still announces the full size
+    const Result<Bitmap> cut = loadBmp(writeFile(t, "rlecut.bmp", bmpBytes(spec)));
+    ASSERT_FALSE(cut);
+    EXPECT_NE(cut.error().message.find("ファイルが途中で切れています"), std::string::npos);
+}
+
+struct RefusalCase {
+    const char* name;
+    QByteArray bytes;
+    const char* reason;
+};
+
+TEST(BmpLoader, RefusesBrokenAndForeignFilesWithAReason) {
+    TestApp t;
+    const QByteArray good = readFile(writeSheetBmp(t.path("good.bmp"), 64, 64));
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        imageFromBitmap(makeSheet(64, 64)).save(&buffer, "PNG");
+    }
+    std::mt19937 random(1234);
+    QByteArray noise;
+    for (int i = 0; i < 5000; ++i) noise.append(char(random() & 0xFF));
+
+    BmpSpec huge{100000, 100000, 24, 0, 0, {}, QByteArray(16, '\0')};
+    BmpSpec justOver{8193, 8192, 24, 0, 0, {}, QByteArray(16, '\0')};
+    BmpSpec limit{8192, 8192, 24, 0, 0, {}, QByteArray(16, '\0')};
+    BmpSpec flat{0, 10, 24, 0, 0, {}, {}};
+    BmpSpec weird{4, 4, 24, 1, 0, {}, QByteArray(64, '\0')};  // run-length coding on 24 bits
+    QByteArray oddHeader = bmpBytes({4, 4, 24, 0, 0, {}, QByteArray(64, '\0')});
+    oddHeader[14] = 50;  // an info header size no writer uses
+
+    const RefusalCase cases[] = {
+        {"empty", {}, "ファイルが空です"},
+        {"cut in the pixels", good.left(good.size() - 100), "ファイルが途中で切れています"},
+        {"headers only", good.left(54), "ファイルが途中で切れています"},
+        {"cut in the info header", good.left(30), "ファイルが途中で切れています"},
+        {"png", png, "BMP形式ではありません"},
+        {"noise", noise, "BMP形式ではありません"},
+        {"two letters", QByteArray("BM"), "BMP形式ではありません"},
+        {"100000 x 100000", bmpBytes(huge), "大きすぎます"},
+        {"just over the limit", bmpBytes(justOver), "大きすぎます"},
+        {"at the limit but short", bmpBytes(limit), "ファイルが途中で切れています"},
+        {"zero width", bmpBytes(flat), "大きさが正しくありません"},
+        {"odd header", oddHeader, "対応していないBMP形式です"},
+        {"unreadable coding", bmpBytes(weird), ""},
+    };
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = writeFile(t, QStringLiteral("case.bmp"), c.bytes);
+        const Result<Bitmap> loaded = loadBmp(path);
+        ASSERT_FALSE(loaded);
+        const std::string& message = loaded.error().message;
+        EXPECT_EQ(message.rfind("ビットマップを読み込めません：", 0), 0u) << message;
+        EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+        EXPECT_NE(message.find(path.toStdString()), std::string::npos) << message;
+    }
+}
+
+TEST(BmpLoader, RefusesAMissingFile) {
+    TestApp t;
+    const Result<Bitmap> loaded = loadBmp(t.path("nothing here.bmp"));
+    ASSERT_FALSE(loaded);
+    EXPECT_NE(loaded.error().message.find("ファイルを開けません"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TEST(Fonts, LayoutNamesResolveToTheIpaGothics) {
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")},
+        {QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic")},
+        {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")},
+        {QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic")},
+    };
+    for (const auto& [name, expected] : cases) {
+        const QFontInfo info(layoutFont(name, 12));
+        EXPECT_EQ(info.family(), expected) << name.toStdString();
+        EXPECT_EQ(info.pixelSize(), 12) << name.toStdString();
+    }
+    TestApp t;
+    EXPECT_EQ(QFontInfo(t->MainWindow->font()).family(), QStringLiteral("IPAPGothic"));
+    EXPECT_EQ(QFontInfo(t->MainWindow->PenButton1->font()).family(), QStringLiteral("IPAPGothic"));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// Counts the pointer moves that reach it.
+class MoveCounter : public QWidget {
+public:
+    int moves = 0;
+
+protected:
+    void mouseMoveEvent(QMouseEvent*) override { ++moves; }
+};
+
+TEST(ShapeWidget, SwallowsPointerMovesAndReportsEveryButtonPress) {
+    MoveCounter parent;
+    parent.setMouseTracking(true);
+    parent.resize(200, 200);
+    auto* shape = new ShapeWidget(ShapeWidget::Shape::Rectangle, 3, &parent);
+    shape->setGeometry(10, 10, 32, 32);
+    std::vector<Qt::MouseButton> pressed;
+    QObject::connect(shape, &ShapeWidget::pressed, [&](Qt::MouseButton b) { pressed.push_back(b); });
+
+    movePointer(&parent, 100, 100);
+    ASSERT_EQ(parent.moves, 1);  // the counter does see moves sent to it
+    movePointer(shape, 5, 5);
+    movePointer(shape, 6, 6, Qt::LeftButton);
+    movePointer(shape, 7, 7, Qt::RightButton);
+    EXPECT_EQ(parent.moves, 1);
+
+    for (const Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) pressButton(shape, b);
+    EXPECT_EQ(pressed, (std::vector<Qt::MouseButton>{Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}));
+}
+
+TEST(ShapeWidget, DrawsARedOutlineAndLeavesTheInsideClear) {
+    QWidget parent;
+    parent.resize(64, 64);
+    QPalette green = parent.palette();
+    green.setColor(QPalette::Window, Qt::green);
+    parent.setPalette(green);
+    parent.setAutoFillBackground(true);
+    auto* shape = new ShapeWidget(ShapeWidget::Shape::Rectangle, 3, &parent);
+    shape->setGeometry(10, 10, 32, 32);
+    const QImage image = parent.grab().toImage();
+    EXPECT_EQ(QColor(image.pixel(10, 20)), QColor(Qt::red));
+    EXPECT_EQ(QColor(image.pixel(12, 20)), QColor(Qt::red));  // pen 3 wide
+    EXPECT_EQ(QColor(image.pixel(41, 41)), QColor(Qt::red));
+    EXPECT_EQ(QColor(image.pixel(26, 26)), QColor(Qt::green));
+    EXPECT_EQ(QColor(image.pixel(5, 5)), QColor(Qt::green));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TEST(PictureWidget, ShowsTheBitmapItHoldsAfterEachRefresh) {
+    PictureWidget picture;
+    picture.setAutoSize(true);
+    picture.setBitmap(makeSheet(64, 32));
+    EXPECT_EQ(picture.size(), QSize(64, 32));
+    QImage shown = picture.grab().toImage();
+    EXPECT_EQ(shown.pixel(40, 5), chipColour(1));
+
+    // Drawn straight into the bitmap, made visible by refresh().
+    picture.bitmap().setPixel(40, 5, 0xFF123456u);
+    picture.refresh();
+    shown = picture.grab().toImage();
+    EXPECT_EQ(shown.pixel(40, 5), 0xFF123456u);
+    EXPECT_EQ(shown.pixel(41, 5), chipColour(1));
+
+    // Replaced wholesale: the widget follows the new buffer, even before refresh() is called.
+    picture.bitmap() = Bitmap(64, 32, 0xFF00AA00u);
+    shown = picture.grab().toImage();
+    EXPECT_EQ(shown.pixel(40, 5), 0xFF00AA00u);
+}
+
+TEST(PictureWidget, ReportsPointerMovesAndPressesWithTheirPosition) {
+    PictureWidget picture;
+    picture.setBitmap(Bitmap(50, 50));
+    picture.resize(50, 50);
+    std::vector<QPoint> moves;
+    std::vector<std::pair<Qt::MouseButton, QPoint>> presses;
+    QObject::connect(&picture, &PictureWidget::mouseMoved, [&](int x, int y) { moves.emplace_back(x, y); });
+    QObject::connect(&picture, &PictureWidget::mousePressed,
+                     [&](Qt::MouseButton b, int x, int y) { presses.emplace_back(b, QPoint(x, y)); });
+    movePointer(&picture, 12, 34);
+    pressButton(&picture, Qt::RightButton, 5, 6);
+    EXPECT_EQ(moves, std::vector<QPoint>{QPoint(12, 34)});
+    ASSERT_EQ(presses.size(), 1u);
+    EXPECT_EQ(presses[0].first, Qt::RightButton);
+    EXPECT_EQ(presses[0].second, QPoint(5, 6));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TEST(FileFilter, ClassicFiltersBecomeQtFiltersMatchingAnyLetterCase) {
+    const std::pair<QString, QString> conversions[] = {
+        {QStringLiteral("ビットマップ(*.BMP)|*.BMP"), QStringLiteral("ビットマップ(*.BMP) (*.[Bb][Mm][Pp])")},
+        {QStringLiteral("マップデータ(*.map)|*.map|すべて(*.*)|*.*"),
+         QStringLiteral("マップデータ(*.map) (*.[Mm][Aa][Pp]);;すべて(*.*) (*.*)")},
+        {QStringLiteral("画像|*.bmp;*.dib"), QStringLiteral("画像 (*.[Bb][Mm][Pp] *.[Dd][Ii][Bb])")},
+    };
+    for (const auto& [classic, qt] : conversions) EXPECT_EQ(toQtFilter(classic), qt);
+
+    // What the dialog does with the pattern.
+    const QRegularExpression bmp(QRegularExpression::wildcardToRegularExpression(
+        QStringLiteral("*.[Bb][Mm][Pp]")));
+    for (const char* name : {"tiles.bmp", "TILES.BMP", "Tiles.Bmp"}) {
+        EXPECT_TRUE(bmp.match(QString::fromUtf8(name)).hasMatch()) << name;
+    }
+    for (const char* name : {"tiles.png", "tiles.bmp.txt"}) {
+        EXPECT_FALSE(bmp.match(QString::fromUtf8(name)).hasMatch()) << name;
+    }
+}
+
+// Runs a QtDialogs message box and, once it is up, records its look and clicks a button.
+struct BoxSeen {
+    QStringList buttons;
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::Information;
+};
+
+Answer runBox(MessageButtons buttons, int click, BoxSeen& seen, bool escape = false) {
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        poll.stop();
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        seen.icon = box->icon();
+        // In the order they are laid out.
+        QList<QAbstractButton*> list = box->buttons();
+        std::sort(list.begin(), list.end(),
+                  [](QAbstractButton* a, QAbstractButton* b) { return a->x() < b->x(); });
+        for (QAbstractButton* b : list) seen.buttons << b->text();
+        if (escape) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(box, &key);
+            if (box->isVisible()) box->reject();
+        } else {
+            list[click]->click();
+        }
+    });
+    poll.start();
+    QtDialogs dialogs;
+    return dialogs.messageBox(nullptr, QStringLiteral("本文"), QStringLiteral("題"), buttons);
+}
+
+TEST(QtDialogs, MessageBoxesHaveJapaneseButtonsAndNoIcon) {
+    struct Case {
+        MessageButtons buttons;
+        QStringList texts;
+        std::vector<Answer> answers;  // for clicking each button in turn
+    };
+    const Case cases[] = {
+        {MessageButtons::Ok, {QStringLiteral("OK")}, {Answer::Ok}},
+        {MessageButtons::YesNo, {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)")}, {Answer::Yes, Answer::No}},
+        {MessageButtons::YesNoCancel,
+         {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("キャンセル")},
+         {Answer::Yes, Answer::No, Answer::Cancel}},
+    };
+    for (const Case& c : cases) {
+        for (int k = 0; k < int(c.answers.size()); ++k) {
+            BoxSeen seen;
+            EXPECT_EQ(runBox(c.buttons, k, seen), c.answers[std::size_t(k)]);
+            EXPECT_EQ(seen.buttons, c.texts);
+            EXPECT_EQ(seen.title, QStringLiteral("題"));
+            EXPECT_EQ(seen.text, QStringLiteral("本文"));
+            EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+        }
+    }
+    BoxSeen seen;
+    EXPECT_EQ(runBox(MessageButtons::YesNoCancel, 0, seen, true), Answer::Cancel);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TEST(ScreenMetrics, ComeFromThePrimaryScreen) {
+    const ScreenMetrics m = ScreenMetrics::fromPrimaryScreen();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(m.width, screen->geometry().width());
+    EXPECT_EQ(m.height, screen->geometry().height());
+    EXPECT_EQ(m.bitsPerPixel, screen->depth());
+    EXPECT_GT(m.bitsPerPixel, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+const ButtonPicture kPictures[] = {
+    ButtonPicture::New,     ButtonPicture::Save,   ButtonPicture::Open,   ButtonPicture::SaveAs,
+    ButtonPicture::ChipWindow, ButtonPicture::MapWindow, ButtonPicture::ZoomIn, ButtonPicture::ZoomOut,
+    ButtonPicture::Pen1,    ButtonPicture::Pen2,   ButtonPicture::Pen4,   ButtonPicture::Pen8,
+    ButtonPicture::Stamp,
+};
+
+TEST(ButtonPictures, EachHasItsOwnPictureAndAGreyDisabledLook) {
+    std::vector<QImage> seen;
+    for (const ButtonPicture picture : kPictures) {
+        SCOPED_TRACE(int(picture));
+        const QIcon icon = buttonIcon(picture);
+        const QImage normal = icon.pixmap(16, 16, QIcon::Normal).toImage();
+        const QImage disabled = icon.pixmap(16, 16, QIcon::Disabled).toImage();
+        ASSERT_EQ(normal.size(), QSize(16, 16));
+        ASSERT_EQ(disabled.size(), QSize(16, 16));
+        EXPECT_NE(normal, disabled);
+        int greys = 0;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                const QRgb p = disabled.pixel(x, y);
+                if (qAlpha(p) == 0) continue;
+                EXPECT_TRUE(p == qRgb(128, 128, 128) || p == qRgb(255, 255, 255)) << x << "," << y;
+                greys += p == qRgb(128, 128, 128);
+            }
+        }
+        EXPECT_GT(greys, 3);
+        const QImage plain = normal.convertToFormat(QImage::Format_ARGB32);
+        for (const QImage& other : seen) EXPECT_NE(plain, other);
+        seen.push_back(plain);
+    }
+}
+
+TEST(ButtonPictures, PenPicturesGrowWithThePen) {
+    int previous = 0;
+    for (const ButtonPicture pen : {ButtonPicture::Pen1, ButtonPicture::Pen2, ButtonPicture::Pen4, ButtonPicture::Pen8}) {
+        const QImage image = buttonImage(pen).convertToFormat(QImage::Format_ARGB32);
+        int ink = 0;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) ink += image.pixel(x, y) == qRgb(0, 0, 0);
+        }
+        EXPECT_GT(ink, previous * 2 - 1);
+        previous = ink;
+    }
+}
+
+TEST(ButtonPictures, IconAndSplashHaveTheirSizes) {
+    EXPECT_EQ(applicationIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
+    const QImage splash = splashImage();
+    EXPECT_EQ(splash.size(), QSize(320, 128));
+    EXPECT_EQ(splash.format(), QImage::Format_RGB888);
+    EXPECT_EQ(splash.depth(), 24);
+}
+
+TEST(TitleWindow, IsABorderlessWhiteWindowShowingThePicturesTopLeft) {
+    TestApp t;
+    TTitleWindow& w = *t->TitleWindow;
+    EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(w.size(), QSize(318, 127));
+    EXPECT_EQ(w.palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(w.Image1->geometry(), QRect(0, 0, 320, 128));
+    w.show();
+    EXPECT_EQ(w.frameGeometry().size(), QSize(318, 127));
+    const QImage shown = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage expected = splashImage().copy(0, 0, 318, 127).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown, expected);
+    w.hide();
+}
+
+}  // namespace
+}  // namespace tilora::test
