@@ -23,7 +23,8 @@ struct MapFixture {
         contents.width = contents.height = MaxMapSide;
         contents.cells.resize(std::size_t(MaxMapSide) * MaxMapSide);
         std::mt19937 rng(1000);
-        for (auto& c : contents.cells) c = std::int32_t(rng() % 1000);
+        for (auto& c : contents.cells)
+            c = std::int32_t(rng() % 1000);
         bytes = formatMapFile(contents);
     }
 };
@@ -64,7 +65,7 @@ void readNaive(benchmark::State& bs) {
     for (auto _ : bs) {
         std::istringstream in(bytes);
         std::string field;
-        std::getline(in, field, ',');  // sheet path
+        std::getline(in, field, ','); // sheet path
         MapContents m;
         m.sheetPath = field;
         std::getline(in, field, ',');
@@ -74,7 +75,7 @@ void readNaive(benchmark::State& bs) {
         m.cells.resize(std::size_t(m.width) * m.height);
         for (auto& c : m.cells) {
             std::getline(in, field, ',');
-            c = std::stoi(field);  // skips the line break in front
+            c = std::stoi(field); // skips the line break in front
         }
         benchmark::DoNotOptimize(m);
     }
@@ -109,7 +110,8 @@ void writeNaive(benchmark::State& bs) {
         out << m.sheetPath << ",\r\n" << m.width << ",\r\n" << m.height << ",\r\n";
         const std::int32_t* cell = m.cells.data();
         for (int r = 0; r < m.height; ++r) {
-            for (int c = 0; c < m.width; ++c) out << *cell++ << ',';
+            for (int c = 0; c < m.width; ++c)
+                out << *cell++ << ',';
             out << "\r\n";
         }
         std::string s = out.str();
@@ -128,5 +130,5 @@ void writeNaive(benchmark::State& bs) {
     return true;
 }();
 
-}  // namespace
-}  // namespace tilora
+} // namespace
+} // namespace tilora

@@ -44,7 +44,8 @@ struct UsageError {
 std::optional<int> parseCellSize(std::string_view text) {
     int v = 0;
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc{} || ptr != text.data() + text.size() || !isCellSize(v)) return std::nullopt;
+    if (ec != std::errc{} || ptr != text.data() + text.size() || !isCellSize(v))
+        return std::nullopt;
     return v;
 }
 
@@ -106,7 +107,7 @@ Status dispatch(const Invocation& inv, std::ostream& out, std::ostream& err) {
     return runImport(first, second, err);
 }
 
-}  // namespace
+} // namespace
 
 int run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     Invocation inv;
@@ -133,4 +134,4 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     return 1;
 }
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

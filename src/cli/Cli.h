@@ -8,4 +8,4 @@ namespace tilora::cli {
 // Runs one command line; returns the exit status (0 ok, 1 error, 2 usage).
 int run(int argc, char** argv, std::ostream& out, std::ostream& err);
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

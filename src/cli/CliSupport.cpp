@@ -35,7 +35,7 @@ Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath)
     LoadedSheet sheet;
     sheet.path = QFileInfo(found.path).absoluteFilePath();
     auto bitmap = loadBmp(found.path);
-    if (!bitmap) return Error{QFile::encodeName(found.path).toStdString() + ": " + bitmap.error().message};
+    if (!bitmap) return bitmap.error(); // the loader names the file
     sheet.bitmap = std::move(*bitmap);
     if (chipCount(sheet.bitmap.width(), sheet.bitmap.height()) == 0)
         return Error{QFile::encodeName(found.path).toStdString() +
@@ -49,4 +49,4 @@ Status writeOutput(const CliPath& path, std::string_view bytes) {
     return Ok{};
 }
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

@@ -27,8 +27,8 @@ Error fileError(const CliPath& path, const std::string& message);
 Result<MapContents> loadMapFile(const CliPath& path);
 
 struct LoadedSheet {
-    QString path;   // absolute path of the file found
-    Bitmap bitmap;  // its pixels
+    QString path;  // absolute path of the file found
+    Bitmap bitmap; // its pixels
     int columns() const { return bitmap.width() / 32; }
     int rows() const { return bitmap.height() / 32; }
 };
@@ -41,4 +41,4 @@ Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath)
 // leaves no file (and an existing one untouched).
 Status writeOutput(const CliPath& path, std::string_view bytes);
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

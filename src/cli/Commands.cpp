@@ -20,11 +20,15 @@ namespace tilora::cli {
 
 namespace {
 
-std::string utf8(const QString& s) { return s.toStdString(); }
+std::string utf8(const QString& s) {
+    return s.toStdString();
+}
 
-void note(std::ostream& err, const std::string& line) { err << "tilora-cli: " << line << '\n'; }
+void note(std::ostream& err, const std::string& line) {
+    err << "tilora-cli: " << line << '\n';
+}
 
-}  // namespace
+} // namespace
 
 Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err) {
     auto loaded = loadMapFile(mapPath);
@@ -32,8 +36,8 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err) {
     const MapContents& map = *loaded;
 
     const auto [lowest, highest] = std::minmax_element(map.cells.begin(), map.cells.end());
-    const auto belowZero = std::count_if(map.cells.begin(), map.cells.end(),
-                                         [](std::int32_t c) { return c < 0; });
+    const auto belowZero =
+        std::count_if(map.cells.begin(), map.cells.end(), [](std::int32_t c) { return c < 0; });
 
     // The sheet is only needed for its size; without it the rest is still worth printing.
     const SheetSearchResult found = findSheet(map.sheetPath, mapPath.text);
@@ -46,15 +50,15 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err) {
         foundText = utf8(QFileInfo(found.path).absoluteFilePath());
         auto sheet = loadBmp(found.path);
         if (!sheet) {
-            note(err, QFile::encodeName(found.path).toStdString() + ": " + sheet.error().message);
+            note(err, sheet.error().message); // the loader names the file
         } else {
             const int chips = chipCount(sheet->width(), sheet->height());
             sheetSize = std::to_string(sheet->width()) + "x" + std::to_string(sheet->height()) +
                         " (" + std::to_string(chips) + " chips)";
             // Chip numbers in [0, chips) are exactly the chips whose square lies on the sheet.
-            offSheet = std::to_string(std::count_if(
-                map.cells.begin(), map.cells.end(),
-                [chips](std::int32_t c) { return c < 0 || c >= chips; }));
+            offSheet = std::to_string(
+                std::count_if(map.cells.begin(), map.cells.end(),
+                              [chips](std::int32_t c) { return c < 0 || c >= chips; }));
         }
     }
     out << "sheet: " << utf8(found.lookedFor) << '\n'
@@ -73,7 +77,8 @@ Status runRender(const CliPath& mapPath, const CliPath& imagePath, ImageFormat f
                  int cellSize) {
     auto map = loadMapFile(mapPath);
     if (!map) return map.error();
-    if (auto size = checkImageSize(*map, cellSize); !size) return fileError(imagePath, size.error().message);
+    if (auto size = checkImageSize(*map, cellSize); !size)
+        return fileError(imagePath, size.error().message);
     auto sheet = loadMapSheet(*map, mapPath);
     if (!sheet) return sheet.error();
     auto image = renderMapImage(*map, sheet->bitmap, cellSize, format);
@@ -107,11 +112,12 @@ Status runExport(const CliPath& mapPath, const CliPath& tmxPath, std::ostream& e
 Status runImport(const CliPath& tmxPath, const CliPath& mapPath, std::ostream& err) {
     auto bytes = readWholeFile(tmxPath.bytes);
     if (!bytes) return fileError(tmxPath, bytes.error().message);
-    auto imported = parseTmx(QByteArray::fromStdString(*bytes),
-                             QFileInfo(tmxPath.text).absolutePath());
+    auto imported =
+        parseTmx(QByteArray::fromStdString(*bytes), QFileInfo(tmxPath.text).absolutePath());
     if (!imported) return fileError(tmxPath, imported.error().message);
     const MapContents& map = imported->map;
-    if (auto valid = checkMapContents(map); !valid) return fileError(tmxPath, valid.error().message);
+    if (auto valid = checkMapContents(map); !valid)
+        return fileError(tmxPath, valid.error().message);
     if (auto saved = writeOutput(mapPath, formatMapFile(map)); !saved) return saved;
 
     const QString sheet = QString::fromStdString(map.sheetPath);
@@ -121,8 +127,10 @@ Status runImport(const CliPath& tmxPath, const CliPath& mapPath, std::ostream& e
     if (!QFileInfo(sheet).isFile())
         note(err, tmxPath.bytes + ": 注意：タイルセットの画像がありません：" + map.sheetPath);
     else if (!sheet.endsWith(u".bmp", Qt::CaseInsensitive))
-        note(err, tmxPath.bytes + ": 注意：タイルセットの画像が BMP ではないため、エディターでは読み込めません");
+        note(err,
+             tmxPath.bytes +
+                 ": 注意：タイルセットの画像が BMP ではないため、エディターでは読み込めません");
     return Ok{};
 }
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

@@ -22,4 +22,4 @@ Status runExport(const CliPath& map, const CliPath& tmx, std::ostream& err);
 // A Tiled TMX file as a map file.
 Status runImport(const CliPath& tmx, const CliPath& map, std::ostream& err);
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

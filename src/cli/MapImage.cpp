@@ -15,8 +15,8 @@ namespace {
 constexpr std::size_t BmpHeaderBytes = 14 + 40;
 
 // Draws map row r into strip (width * cellSize x cellSize).
-void drawMapRow(ChipRenderer& renderer, Bitmap& strip, const MapContents& map, int r,
-                int cellSize, int sheetColumns) {
+void drawMapRow(ChipRenderer& renderer, Bitmap& strip, const MapContents& map, int r, int cellSize,
+                int sheetColumns) {
     const std::int32_t* cells = map.cells.data() + std::size_t(r) * map.width;
     for (int c = 0; c < map.width; ++c)
         renderer.drawChip(strip, c * cellSize, 0, cellSize, sheetColumns, cells[c]);
@@ -37,7 +37,8 @@ void packRow(char* dst, const Pixel* src, int width, std::size_t stride) {
     // Pixels are 0xAARRGGBB, so their little-endian bytes are B, G, R, A: store four and step
     // three; the last pixel stores exactly three, so nothing is written past the row.
     int x = 0;
-    for (; x + 1 < width; ++x, dst += 3) std::memcpy(dst, &src[x], 4);
+    for (; x + 1 < width; ++x, dst += 3)
+        std::memcpy(dst, &src[x], 4);
     const Pixel last = src[x];
     dst[0] = char(last & 0xFF);
     dst[1] = char((last >> 8) & 0xFF);
@@ -47,8 +48,9 @@ void packRow(char* dst, const Pixel* src, int width, std::size_t stride) {
 
 bool endsWithNoCase(std::string_view s, std::string_view suffix) {
     if (s.size() < suffix.size()) return false;
-    return std::equal(suffix.begin(), suffix.end(), s.end() - std::ptrdiff_t(suffix.size()),
-                      [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); });
+    return std::equal(
+        suffix.begin(), suffix.end(), s.end() - std::ptrdiff_t(suffix.size()),
+        [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); });
 }
 
 Result<QByteArray> encodePng(const MapContents& map, const Bitmap& sheet, int cellSize) {
@@ -67,11 +69,12 @@ Result<QByteArray> encodePng(const MapContents& map, const Bitmap& sheet, int ce
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
-    if (!writer.write(image)) return Error{"PNG を書けません：" + writer.errorString().toStdString()};
+    if (!writer.write(image))
+        return Error{"PNG を書けません：" + writer.errorString().toStdString()};
     return bytes;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<ImageFormat> imageFormatFor(std::string_view path) {
     if (endsWithNoCase(path, ".bmp")) return ImageFormat::Bmp;
@@ -93,9 +96,7 @@ Status checkImageSize(const MapContents& map, int cellSize) {
 }
 
 MapBmpEncoder::MapBmpEncoder(const MapContents& map, const Bitmap& sheet, int cellSize)
-    : map_(map),
-      cellSize_(cellSize),
-      sheetColumns_(sheet.width() / ChipPixels),
+    : map_(map), cellSize_(cellSize), sheetColumns_(sheet.width() / ChipPixels),
       stride_((std::size_t(map.width) * cellSize * 3 + 3) & ~std::size_t(3)),
       nextMapRow_(map.height - 1) {
     renderer_.setSheet(&sheet);
@@ -118,11 +119,11 @@ std::string_view MapBmpEncoder::next() {
         putLe32(h + 10, std::uint32_t(BmpHeaderBytes));
         putLe32(h + 14, 40);
         putLe32(h + 18, std::uint32_t(width));
-        putLe32(h + 22, std::uint32_t(height));  // positive: rows bottom-up
-        putLe16(h + 26, 1);                      // planes
-        putLe16(h + 28, 24);                     // bits per pixel; compression 0 (none)
+        putLe32(h + 22, std::uint32_t(height)); // positive: rows bottom-up
+        putLe16(h + 26, 1);                     // planes
+        putLe16(h + 28, 24);                    // bits per pixel; compression 0 (none)
         putLe32(h + 34, std::uint32_t(fileSize() - BmpHeaderBytes));
-        putLe32(h + 38, 2835);  // 72 dpi
+        putLe32(h + 38, 2835); // 72 dpi
         putLe32(h + 42, 2835);
         return {piece_.data(), piece_.size()};
     }
@@ -151,4 +152,4 @@ Result<QByteArray> renderMapImage(const MapContents& map, const Bitmap& sheet, i
     return bytes;
 }
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

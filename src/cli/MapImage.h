@@ -36,21 +36,21 @@ Status checkImageSize(const MapContents& map, int cellSize);
 // cells (cellSize pixel rows) at a time from the bottom, so the file never has to be held whole.
 // The map and the sheet are borrowed; the size must have passed checkImageSize.
 class MapBmpEncoder {
-public:
+  public:
     MapBmpEncoder(const MapContents& map, const Bitmap& sheet, int cellSize);
     std::uint64_t fileSize() const;
     // The next piece; valid until the following call. Empty when the file is complete.
     std::string_view next();
 
-private:
+  private:
     const MapContents& map_;
     int cellSize_;
     int sheetColumns_;
-    std::size_t stride_;  // bytes per pixel row, padded to 4
+    std::size_t stride_; // bytes per pixel row, padded to 4
     ChipRenderer renderer_;
     Bitmap strip_;
     std::vector<char> piece_;
-    int nextMapRow_;  // counts down; -1 after the last row
+    int nextMapRow_; // counts down; -1 after the last row
     bool headerDone_ = false;
 };
 
@@ -58,4 +58,4 @@ private:
 Result<QByteArray> renderMapImage(const MapContents& map, const Bitmap& sheet, int cellSize,
                                   ImageFormat format);
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

@@ -12,14 +12,18 @@ namespace tilora::cli {
 
 namespace {
 
-Error dataError(const std::string& what) { return Error{"TMX を読み込めません：" + what}; }
-
-Error countError(std::size_t found, std::size_t expected) {
-    return dataError("レイヤーのタイルの数が " + std::to_string(found) + " 個です（幅 x 高さ = " +
-                     std::to_string(expected) + " 個のはずです）");
+Error dataError(const std::string& what) {
+    return Error{"TMX を読み込めません：" + what};
 }
 
-bool isSpace(char16_t ch) { return ch == ' ' || ch == '\n' || ch == '\r' || ch == '\t'; }
+Error countError(std::size_t found, std::size_t expected) {
+    return dataError("レイヤーのタイルの数が " + std::to_string(found) +
+                     " 個です（幅 x 高さ = " + std::to_string(expected) + " 個のはずです）");
+}
+
+bool isSpace(char16_t ch) {
+    return ch == ' ' || ch == '\n' || ch == '\r' || ch == '\t';
+}
 
 // Inflates exactly `expected` bytes; windowBits selects zlib (15) or gzip (15 + 16). More or
 // fewer bytes than expected, or a damaged stream, is an error.
@@ -49,7 +53,7 @@ Result<QByteArray> inflateExactly(const QByteArray& in, std::size_t expected, in
     return out;
 }
 
-}  // namespace
+} // namespace
 
 Result<TileIds> decodeCsvTiles(QStringView text, std::size_t expected) {
     TileIds ids;
@@ -58,10 +62,12 @@ Result<TileIds> decodeCsvTiles(QStringView text, std::size_t expected) {
     const char16_t* const end = p + text.size();
     std::size_t index = 0;
     while (true) {
-        while (p != end && isSpace(*p)) ++p;
+        while (p != end && isSpace(*p))
+            ++p;
         if (p == end) break;
         if (*p < '0' || *p > '9')
-            return dataError("CSV の " + std::to_string(index + 1) + " 番目の値が数値ではありません");
+            return dataError("CSV の " + std::to_string(index + 1) +
+                             " 番目の値が数値ではありません");
         std::uint64_t v = 0;
         while (p != end && *p >= '0' && *p <= '9') {
             v = v * 10 + std::uint64_t(*p - '0');
@@ -72,10 +78,12 @@ Result<TileIds> decodeCsvTiles(QStringView text, std::size_t expected) {
         if (ids.size() == expected) return countError(expected + 1, expected);
         ids.push_back(std::uint32_t(v));
         ++index;
-        while (p != end && isSpace(*p)) ++p;
+        while (p != end && isSpace(*p))
+            ++p;
         if (p == end) break;
         if (*p != ',')
-            return dataError("CSV の " + std::to_string(index) + " 番目の値の後に「,」がありません");
+            return dataError("CSV の " + std::to_string(index) +
+                             " 番目の値の後に「,」がありません");
         ++p;
     }
     if (ids.size() != expected) return countError(ids.size(), expected);
@@ -107,7 +115,8 @@ Result<TileIds> decodeBase64Tiles(QStringView text, QStringView compression, std
                          " には対応していません（zlib と gzip のみ）");
     }
     if (std::size_t(raw.size()) != bytes) {
-        if (raw.size() % 4 != 0) return dataError("base64 のデータの長さが4バイトの倍数ではありません");
+        if (raw.size() % 4 != 0)
+            return dataError("base64 のデータの長さが4バイトの倍数ではありません");
         return countError(std::size_t(raw.size()) / 4, expected);
     }
     TileIds ids(expected);
@@ -118,4 +127,4 @@ Result<TileIds> decodeBase64Tiles(QStringView text, QStringView compression, std
     return ids;
 }
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

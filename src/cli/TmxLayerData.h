@@ -19,4 +19,4 @@ Result<TileIds> decodeCsvTiles(QStringView text, std::size_t expected);
 // compression: empty, "zlib" or "gzip".
 Result<TileIds> decodeBase64Tiles(QStringView text, QStringView compression, std::size_t expected);
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

@@ -17,16 +17,24 @@ namespace tilora::cli {
 
 namespace {
 
-Error tmxError(const std::string& what) { return Error{"TMX を読み込めません：" + what}; }
+Error tmxError(const std::string& what) {
+    return Error{"TMX を読み込めません：" + what};
+}
 
-Error unsupported(const std::string& what) { return tmxError(what + "には対応していません"); }
+Error unsupported(const std::string& what) {
+    return tmxError(what + "には対応していません");
+}
 
-std::string text(QStringView s) { return s.toString().toStdString(); }
-std::string text(QLatin1String s) { return std::string(s.data(), std::size_t(s.size())); }
+std::string text(QStringView s) {
+    return s.toString().toStdString();
+}
+std::string text(QLatin1String s) {
+    return std::string(s.data(), std::size_t(s.size()));
+}
 
 struct Tileset {
     std::uint32_t firstGid = 1;
-    QString imagePath;  // absolute
+    QString imagePath; // absolute
     std::int64_t tileCount = 0;
 };
 
@@ -40,8 +48,7 @@ Result<std::int64_t> intAttribute(const QXmlStreamReader& xml, QLatin1String ele
     }
     bool ok = false;
     const qlonglong v = attrs.value(name).toLongLong(&ok);
-    if (!ok)
-        return tmxError(text(element) + " 要素の " + text(name) + " 属性が整数ではありません");
+    if (!ok) return tmxError(text(element) + " 要素の " + text(name) + " 属性が整数ではありません");
     return std::int64_t(v);
 }
 
@@ -102,18 +109,21 @@ Status readTilesetBody(QXmlStreamReader& xml, const QString& dir, Tileset& ts) {
     for (QLatin1String name : {QLatin1String("spacing"), QLatin1String("margin")}) {
         auto v = intAttribute(xml, QLatin1String("tileset"), name, 0);
         if (!v) return v.error();
-        if (*v != 0) return unsupported("タイルの間隔や余白（" + text(name) + "）のあるタイルセット");
+        if (*v != 0)
+            return unsupported("タイルの間隔や余白（" + text(name) + "）のあるタイルセット");
     }
     std::optional<std::int64_t> columns;
     std::optional<std::int64_t> count;
     const QXmlStreamAttributes attrs = xml.attributes();
     if (attrs.hasAttribute(QLatin1String("columns"))) {
-        auto v = intAttribute(xml, QLatin1String("tileset"), QLatin1String("columns"), std::nullopt);
+        auto v =
+            intAttribute(xml, QLatin1String("tileset"), QLatin1String("columns"), std::nullopt);
         if (!v) return v.error();
         columns = *v;
     }
     if (attrs.hasAttribute(QLatin1String("tilecount"))) {
-        auto v = intAttribute(xml, QLatin1String("tileset"), QLatin1String("tilecount"), std::nullopt);
+        auto v =
+            intAttribute(xml, QLatin1String("tileset"), QLatin1String("tilecount"), std::nullopt);
         if (!v) return v.error();
         count = *v;
     }
@@ -123,7 +133,7 @@ Status readTilesetBody(QXmlStreamReader& xml, const QString& dir, Tileset& ts) {
             if (auto img = readTilesetImage(xml, dir, ts, columns, count); !img) return img.error();
             haveImage = true;
         } else {
-            xml.skipCurrentElement();  // properties, tile properties, terrains: not needed
+            xml.skipCurrentElement(); // properties, tile properties, terrains: not needed
         }
     }
     if (xml.hasError()) return xmlError(xml);
@@ -233,8 +243,7 @@ Result<TmxImport> toMap(const TileIds& ids, int width, int height, const Tileset
             ++out.emptyCells;
             continue;
         }
-        if (gid & 0xF0000000u)
-            return unsupported("反転・回転したタイル（" + where() + "）");
+        if (gid & 0xF0000000u) return unsupported("反転・回転したタイル（" + where() + "）");
         const std::int64_t chip = std::int64_t(gid) - ts.firstGid;
         if (chip < 0 || chip >= ts.tileCount)
             return tmxError(where() + " のタイル ID " + std::to_string(gid) +
@@ -244,7 +253,7 @@ Result<TmxImport> toMap(const TileIds& ids, int width, int height, const Tileset
     return out;
 }
 
-}  // namespace
+} // namespace
 
 Result<TmxImport> parseTmx(const QByteArray& bytes, const QString& baseDir) {
     QXmlStreamReader xml(bytes);
@@ -285,7 +294,7 @@ Result<TmxImport> parseTmx(const QByteArray& bytes, const QString& baseDir) {
         } else if (name == u"objectgroup" || name == u"imagelayer" || name == u"group") {
             return unsupported("タイルレイヤー以外のレイヤー（" + text(name) + "）");
         } else {
-            xml.skipCurrentElement();  // properties, editor settings
+            xml.skipCurrentElement(); // properties, editor settings
         }
     }
     if (xml.hasError()) return xmlError(xml);
@@ -294,4 +303,4 @@ Result<TmxImport> parseTmx(const QByteArray& bytes, const QString& baseDir) {
     return toMap(*ids, int(*width), int(*height), *tileset);
 }
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

@@ -14,12 +14,12 @@
 namespace tilora::cli {
 
 struct TmxImport {
-    MapContents map;              // sheetPath: the tileset image's absolute path, UTF-8
-    std::int64_t emptyCells = 0;  // tiles with global id 0, read as chip -1 (no chip)
+    MapContents map;             // sheetPath: the tileset image's absolute path, UTF-8
+    std::int64_t emptyCells = 0; // tiles with global id 0, read as chip -1 (no chip)
 };
 
 // bytes: the TMX document; baseDir: its folder, against which the tileset image and an external
 // tileset (.tsx) are resolved.
 Result<TmxImport> parseTmx(const QByteArray& bytes, const QString& baseDir);
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

@@ -10,7 +10,7 @@ namespace {
 
 // Appends text to a buffer known to be large enough.
 class Writer {
-public:
+  public:
     explicit Writer(char* p) : p_(p) {}
     char* pos() const { return p_; }
     void setPos(char* p) { p_ = p; }
@@ -23,12 +23,24 @@ public:
     void escaped(std::string_view text) {
         for (char ch : text) {
             switch (ch) {
-                case '&': raw("&amp;"); break;
-                case '<': raw("&lt;"); break;
-                case '>': raw("&gt;"); break;
-                case '"': raw("&quot;"); break;
-                case '\t': raw("&#9;"); break;
-                default: *p_++ = ch; break;
+            case '&':
+                raw("&amp;");
+                break;
+            case '<':
+                raw("&lt;");
+                break;
+            case '>':
+                raw("&gt;");
+                break;
+            case '"':
+                raw("&quot;");
+                break;
+            case '\t':
+                raw("&#9;");
+                break;
+            default:
+                *p_++ = ch;
+                break;
             }
         }
     }
@@ -48,11 +60,11 @@ public:
         *p_++ = '"';
     }
 
-private:
+  private:
     char* p_;
 };
 
-}  // namespace
+} // namespace
 
 bool isXmlAttributeText(std::string_view text) {
     return std::none_of(text.begin(), text.end(), [](char ch) {
@@ -121,4 +133,4 @@ TmxDocument formatTmx(const MapContents& map, const TmxTileset& tileset) {
     return doc;
 }
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

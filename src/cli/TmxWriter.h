@@ -13,20 +13,20 @@
 namespace tilora::cli {
 
 struct TmxTileset {
-    std::string name;         // UTF-8
-    std::string imageSource;  // UTF-8, relative to the TMX file's folder
-    int imageWidth = 0;       // pixels; the tileset has imageWidth / 32 columns
+    std::string name;        // UTF-8
+    std::string imageSource; // UTF-8, relative to the TMX file's folder
+    int imageWidth = 0;      // pixels; the tileset has imageWidth / 32 columns
     int imageHeight = 0;
     int columns() const { return imageWidth / 32; }
     int tileCount() const { return columns() * (imageHeight / 32); }
 };
 
 class TmxDocument {
-public:
+  public:
     std::string_view xml() const { return {data_.get(), size_}; }
-    std::int64_t emptiedCells() const { return emptied_; }  // chips written as 0
+    std::int64_t emptiedCells() const { return emptied_; } // chips written as 0
 
-private:
+  private:
     friend TmxDocument formatTmx(const MapContents&, const TmxTileset&);
     // Sized for the longest possible document and never cleared: only the pages written are
     // ever touched, which matters for a 1000 x 1000 map.
@@ -41,4 +41,4 @@ bool isXmlAttributeText(std::string_view text);
 // The tileset's texts must pass isXmlAttributeText.
 TmxDocument formatTmx(const MapContents& map, const TmxTileset& tileset);
 
-}  // namespace tilora::cli
+} // namespace tilora::cli

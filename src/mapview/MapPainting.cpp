@@ -31,7 +31,7 @@ void setViewPointer(TMapWindow& w, Qt::CursorShape shape) {
     }
 }
 
-}  // namespace
+} // namespace
 
 void TMapWindow::Shape1MouseDown(Qt::MouseButton button) {
     EditorState& s = app_.State;
@@ -85,4 +85,4 @@ void TMapWindow::DragPaint() {
     Image1->refresh();
 }
 
-}  // namespace tilora
+} // namespace tilora

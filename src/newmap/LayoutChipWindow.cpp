@@ -16,14 +16,18 @@ constexpr int Viewport = ViewPixels;
 
 // Outer sizes the palette takes: the sheet plus the frame, or the fixed viewport plus the frame
 // where a bar is shown.
-constexpr int OuterViewportWidth = Viewport + 7;    // 327
-constexpr int OuterViewportHeight = Viewport + 27;  // 347
+constexpr int OuterViewportWidth = Viewport + 7;   // 327
+constexpr int OuterViewportHeight = Viewport + 27; // 347
 
 // The palette's dialog-style border adds TMapChipWindow::FrameWidth x FrameHeight to the client.
-int clientWidth(int outerWidth) { return outerWidth - TMapChipWindow::FrameWidth; }
-int clientHeight(int outerHeight) { return outerHeight - TMapChipWindow::FrameHeight; }
+int clientWidth(int outerWidth) {
+    return outerWidth - TMapChipWindow::FrameWidth;
+}
+int clientHeight(int outerHeight) {
+    return outerHeight - TMapChipWindow::FrameHeight;
+}
 
-}  // namespace
+} // namespace
 
 void LayoutChipWindow(Application& app) {
     TMapChipWindow& w = *app.MapChipWindow;
@@ -71,4 +75,4 @@ void LayoutChipWindow(Application& app) {
     app.MainWindow->OpenDialog1.FileName.clear();
 }
 
-}  // namespace tilora
+} // namespace tilora

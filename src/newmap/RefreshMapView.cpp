@@ -15,12 +15,16 @@ namespace tilora {
 
 namespace {
 
-constexpr int DefaultZoomStep = 6;  // the zoom step of cell size 32
+constexpr int DefaultZoomStep = 6; // the zoom step of cell size 32
 
 // MapWindow's tool-window frame and the other windows come from the window system, so the
 // outer sizes are read from the frames, not assumed.
-int outerWidth(const QWidget& w) { return w.frameGeometry().width(); }
-int outerHeight(const QWidget& w) { return w.frameGeometry().height(); }
+int outerWidth(const QWidget& w) {
+    return w.frameGeometry().width();
+}
+int outerHeight(const QWidget& w) {
+    return w.frameGeometry().height();
+}
 
 void arrangeWindows(Application& app) {
     TMainWindow& main = *app.MainWindow;
@@ -41,13 +45,13 @@ void enableMapCommands(TMainWindow& main) {
     }
     // PenButton1, Save and OverWriteSaveButton keep their states.
     for (QPushButton* b : {main.NameSaveButton, main.MapShowButton, main.ChipShowButton,
-                           main.ZoomInButton, main.ZoomOutButton, main.PenButton2,
-                           main.PenButton3, main.PenButton4, main.StampButton, main.SEButton}) {
+                           main.ZoomInButton, main.ZoomOutButton, main.PenButton2, main.PenButton3,
+                           main.PenButton4, main.StampButton, main.SEButton}) {
         b->setEnabled(true);
     }
 }
 
-}  // namespace
+} // namespace
 
 void RefreshMapView(Application& app) {
     EditorState& s = app.State;
@@ -103,4 +107,4 @@ void RefreshMapView(Application& app) {
     map.setBarPosition(map.ScrollBar2, s.ViewCol * s.CellSize);
 }
 
-}  // namespace tilora
+} // namespace tilora

@@ -34,4 +34,4 @@ std::optional<QString> sheetSizeProblem(const Bitmap& sheet) {
     return std::nullopt;
 }
 
-}  // namespace tilora
+} // namespace tilora

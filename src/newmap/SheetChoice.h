@@ -21,4 +21,4 @@ std::optional<QString> sheetPathProblem(const QString& path);
 // number of 32-pixel columns, so the sheet must be at least one chip wide.
 std::optional<QString> sheetSizeProblem(const Bitmap& sheet);
 
-}  // namespace tilora
+} // namespace tilora

@@ -3,11 +3,11 @@
 #include "newmap/SheetChoice.h"
 #include "newmap/TStartUpWindow.h"
 
+#include "palette/TMapChipWindow.h"
 #include "platform/BmpLoader.h"
 #include "platform/PictureWidget.h"
-#include "platform/SheetSearch.h"
 #include "platform/ShapeWidget.h"
-#include "palette/TMapChipWindow.h"
+#include "platform/SheetSearch.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
 
@@ -24,7 +24,7 @@ const QString kSheetTitle = QStringLiteral("使用するＢｉｔＭａｐファ
 const QString kRefusedName = QStringLiteral("読み込めません");
 const QString kCaution = QStringLiteral("注意");
 
-}  // namespace
+} // namespace
 
 void TStartUpWindow::Button2Click() {
     FileDialog& dialog = app_.MainWindow->OpenDialog1;
@@ -85,4 +85,4 @@ void TStartUpWindow::Button2Click() {
     main.ChipShowButton->setEnabled(true);
 }
 
-}  // namespace tilora
+} // namespace tilora

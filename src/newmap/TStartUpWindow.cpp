@@ -23,13 +23,13 @@ namespace {
 constexpr int DesignedClientWidth = 285;
 constexpr int DesignedClientHeight = 283;
 
-constexpr int SizeFieldMaxLength = 4;  // so no value above 9999 can be typed
+constexpr int SizeFieldMaxLength = 4; // so no value above 9999 can be typed
 
 struct ComponentLayout {
     const char* name;
-    const char* parent;  // the group box holding it; nullptr: the form
+    const char* parent; // the group box holding it; nullptr: the form
     int left, top, width, height;
-    const char* caption;  // nullptr: none (Label5's caption is built below)
+    const char* caption; // nullptr: none (Label5's caption is built below)
 };
 
 // Positions relative to the form's client area, or to the group box a component sits in.
@@ -65,10 +65,14 @@ QString label5Caption() {
 }
 
 void setCaption(QWidget* w, const QString& caption) {
-    if (auto* label = qobject_cast<QLabel*>(w)) label->setText(caption);
-    else if (auto* box = qobject_cast<QGroupBox*>(w)) box->setTitle(caption);
-    else if (auto* button = qobject_cast<QPushButton*>(w)) button->setText(caption);
-    else if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(caption);
+    if (auto* label = qobject_cast<QLabel*>(w))
+        label->setText(caption);
+    else if (auto* box = qobject_cast<QGroupBox*>(w))
+        box->setTitle(caption);
+    else if (auto* button = qobject_cast<QPushButton*>(w))
+        button->setText(caption);
+    else if (auto* edit = qobject_cast<QLineEdit*>(w))
+        edit->setText(caption);
 }
 
 void setTextColour(QWidget* w, QPalette::ColorRole role, const QColor& colour) {
@@ -77,7 +81,7 @@ void setTextColour(QWidget* w, QPalette::ColorRole role, const QColor& colour) {
     w->setPalette(p);
 }
 
-}  // namespace
+} // namespace
 
 TStartUpWindow::TStartUpWindow(Application& app) : QWidget(nullptr), app_(app) {
     // Dialog border: title and close box only, no minimise or maximise button.
@@ -106,15 +110,22 @@ TStartUpWindow::TStartUpWindow(Application& app) : QWidget(nullptr), app_(app) {
     Button3 = new QPushButton(this);
 
     const std::pair<QWidget*, const char*> names[] = {
-        {Label5, "Label5"}, {GroupBox1, "GroupBox1"}, {Label1, "Label1"}, {Label3, "Label3"},
-        {Edit1, "Edit1"},   {GroupBox2, "GroupBox2"}, {Label2, "Label2"}, {Label4, "Label4"},
-        {Edit2, "Edit2"},   {GroupBox5, "GroupBox5"}, {Button2, "Button2"},
-        {GroupBox3, "GroupBox3"}, {Image1, "Image1"}, {Button1, "Button1"}, {Button3, "Button3"}};
-    for (const auto& [widget, name] : names) widget->setObjectName(QLatin1String(name));
+        {Label5, "Label5"},       {GroupBox1, "GroupBox1"}, {Label1, "Label1"},
+        {Label3, "Label3"},       {Edit1, "Edit1"},         {GroupBox2, "GroupBox2"},
+        {Label2, "Label2"},       {Label4, "Label4"},       {Edit2, "Edit2"},
+        {GroupBox5, "GroupBox5"}, {Button2, "Button2"},     {GroupBox3, "GroupBox3"},
+        {Image1, "Image1"},       {Button1, "Button1"},     {Button3, "Button3"}};
+    for (const auto& [widget, name] : names)
+        widget->setObjectName(QLatin1String(name));
     for (const ComponentLayout& c : kComponents) {
         QWidget* w = findChild<QWidget*>(QLatin1String(c.name));
         w->setGeometry(c.left, c.top, c.width, c.height);
         if (c.caption) setCaption(w, QString::fromUtf8(c.caption));
+    }
+    // The small labels size themselves to their text (only Label5 has a fixed size): the laid-out
+    // size is what the text took in the original font, and a wider substitute must not clip it.
+    for (QLabel* label : {Label1, Label2, Label3, Label4}) {
+        label->resize(label->size().expandedTo(label->sizeHint()));
     }
 
     Label5->setText(label5Caption());
@@ -164,8 +175,12 @@ void TStartUpWindow::checkField(QLineEdit* field) {
     }
 }
 
-void TStartUpWindow::Edit1Exit() { checkField(Edit1); }
-void TStartUpWindow::Edit2Exit() { checkField(Edit2); }
+void TStartUpWindow::Edit1Exit() {
+    checkField(Edit1);
+}
+void TStartUpWindow::Edit2Exit() {
+    checkField(Edit2);
+}
 
 void TStartUpWindow::Button1Click() {
     // The check runs again here: a click from code, or a toolkit that does not move the focus
@@ -177,7 +192,8 @@ void TStartUpWindow::Button1Click() {
     s.MapHeight = sizeFieldValue(Edit2->text().toStdString());
     // Only the new map's rectangle is filled; the rest of the grid keeps what it held.
     for (int r = 0; r < s.MapHeight; ++r) {
-        for (int c = 0; c < s.MapWidth; ++c) s.cell(r, c) = s.CurrentChip;
+        for (int c = 0; c < s.MapWidth; ++c)
+            s.cell(r, c) = s.CurrentChip;
     }
     s.clearStampBanks();
     RefreshMapView(app_);
@@ -194,7 +210,9 @@ void TStartUpWindow::Button3Click() {
     main.ChipShowButton->setEnabled(false);
 }
 
-void TStartUpWindow::FormClose() { Button3Click(); }
+void TStartUpWindow::FormClose() {
+    Button3Click();
+}
 
 void TStartUpWindow::showDialog() {
     // Fills the screen's work area each time it opens; the controls keep their places at the
@@ -212,10 +230,12 @@ bool TStartUpWindow::eventFilter(QObject* watched, QEvent* event) {
     // Leaving a field checks it; a context menu opening over the field is not leaving it.
     if (event->type() == QEvent::FocusOut &&
         static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-        if (watched == Edit1) Edit1Exit();
-        else if (watched == Edit2) Edit2Exit();
+        if (watched == Edit1)
+            Edit1Exit();
+        else if (watched == Edit2)
+            Edit2Exit();
     }
     return QWidget::eventFilter(watched, event);
 }
 
-}  // namespace tilora
+} // namespace tilora

@@ -125,14 +125,13 @@ Result<BmpHeader> readHeader(const QByteArray& head, qint64 fileSize, const QStr
     h.pixelDataStart = std::max<qint64>(offBits, FileHeaderSize + infoSize + tableBytes);
 
     if (h.compression == CompressionNone || h.compression == CompressionBitfields) {
-        // Rows are padded to 4 bytes; the last row's padding may be missing without losing
-        // any pixel.
+        // Rows are padded to 4 bytes. The decoder reads whole padded rows and leaves a row it
+        // cannot read in full undefined, so the last row's padding must be there too.
         if (bpp <= 0 || bpp > 32) {
             return Error{failure(QStringLiteral("対応していないBMP形式です"), path).toStdString()};
         }
         const qint64 stride = (h.width * bpp + 31) / 32 * 4;
-        const qint64 lastRow = (h.width * bpp + 7) / 8;
-        h.pixelDataSize = stride * (h.height - 1) + lastRow;
+        h.pixelDataSize = stride * h.height;
     } else if (h.compression == CompressionRle8 || h.compression == CompressionRle4) {
         h.pixelDataSize = sizeImage;
     }

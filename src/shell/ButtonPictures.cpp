@@ -109,8 +109,8 @@ void drawPencil(Canvas& c) {
 
 void drawGrid(Canvas& c) {
     // Nine chips of a sheet in a 3 x 3 grid.
-    const QColor chips[9] = {{60, 170, 60},  {70, 120, 230}, {220, 190, 120},
-                             {170, 90, 40},  {60, 170, 60},  {200, 60, 60},
+    const QColor chips[9] = {{60, 170, 60},  {70, 120, 230},  {220, 190, 120},
+                             {170, 90, 40},  {60, 170, 60},   {200, 60, 60},
                              {70, 120, 230}, {150, 150, 150}, {240, 220, 60}};
     c.frame(0, 0, 15, 15, Ink);
     for (int r = 0; r < 3; ++r) {
@@ -174,23 +174,48 @@ void drawStamp(Canvas& c) {
 QImage drawGlyph(ButtonPicture picture) {
     Canvas c;
     switch (picture) {
-    case ButtonPicture::None: break;
-    case ButtonPicture::New: drawPaper(c); break;
-    case ButtonPicture::Save: drawFloppy(c, 1, 1, 14); break;
-    case ButtonPicture::Open: drawFolder(c); break;
+    case ButtonPicture::None:
+        break;
+    case ButtonPicture::New:
+        drawPaper(c);
+        break;
+    case ButtonPicture::Save:
+        drawFloppy(c, 1, 1, 14);
+        break;
+    case ButtonPicture::Open:
+        drawFolder(c);
+        break;
     case ButtonPicture::SaveAs:
         drawFloppy(c, 0, 0, 12);
         drawPencil(c);
         break;
-    case ButtonPicture::ChipWindow: drawGrid(c); break;
-    case ButtonPicture::MapWindow: drawMapWindow(c); break;
-    case ButtonPicture::ZoomIn: drawMagnifier(c, true); break;
-    case ButtonPicture::ZoomOut: drawMagnifier(c, false); break;
-    case ButtonPicture::Pen1: drawPenDot(c, 2); break;
-    case ButtonPicture::Pen2: drawPenDot(c, 4); break;
-    case ButtonPicture::Pen4: drawPenDot(c, 8); break;
-    case ButtonPicture::Pen8: drawPenDot(c, 12); break;
-    case ButtonPicture::Stamp: drawStamp(c); break;
+    case ButtonPicture::ChipWindow:
+        drawGrid(c);
+        break;
+    case ButtonPicture::MapWindow:
+        drawMapWindow(c);
+        break;
+    case ButtonPicture::ZoomIn:
+        drawMagnifier(c, true);
+        break;
+    case ButtonPicture::ZoomOut:
+        drawMagnifier(c, false);
+        break;
+    case ButtonPicture::Pen1:
+        drawPenDot(c, 2);
+        break;
+    case ButtonPicture::Pen2:
+        drawPenDot(c, 4);
+        break;
+    case ButtonPicture::Pen4:
+        drawPenDot(c, 8);
+        break;
+    case ButtonPicture::Pen8:
+        drawPenDot(c, 12);
+        break;
+    case ButtonPicture::Stamp:
+        drawStamp(c);
+        break;
     }
     return c.done();
 }
@@ -199,13 +224,14 @@ QImage drawGlyph(ButtonPicture picture) {
 
 QImage disabledLook(const QImage& normal) {
     // The classic etched look: every dark pixel of the picture becomes grey with a white
-    // highlight one pixel down and to the right; light pixels drop out.
+    // highlight one pixel down and to the right; light and mid-tone pixels (paper, fills) drop
+    // out, so what stays is the outline.
     const QImage src = normal.convertToFormat(QImage::Format_ARGB32);
     QImage out(src.size(), QImage::Format_ARGB32);
     out.fill(Qt::transparent);
     auto ink = [&](int x, int y) {
         const QRgb px = src.pixel(x, y);
-        return qAlpha(px) > 128 && qGray(px) < 170;
+        return qAlpha(px) > 128 && qGray(px) < 100;
     };
     for (int y = 0; y < src.height(); ++y) {
         for (int x = 0; x < src.width(); ++x) {
@@ -222,7 +248,9 @@ QImage disabledLook(const QImage& normal) {
     return out;
 }
 
-QImage buttonImage(ButtonPicture picture) { return drawGlyph(picture); }
+QImage buttonImage(ButtonPicture picture) {
+    return drawGlyph(picture);
+}
 
 QIcon buttonIcon(ButtonPicture picture) {
     const QImage normal = drawGlyph(picture);
@@ -239,7 +267,8 @@ QIcon applicationIcon() {
     const QColor tiles[16] = {grass, grass, water, water, sand,  grass, grass, water,
                               brick, sand,  sand,  grass, brick, brick, sand,  grass};
     for (int r = 0; r < 4; ++r) {
-        for (int k = 0; k < 4; ++k) c.fill(k * 8, r * 8, k * 8 + 7, r * 8 + 7, tiles[r * 4 + k]);
+        for (int k = 0; k < 4; ++k)
+            c.fill(k * 8, r * 8, k * 8 + 7, r * 8 + 7, tiles[r * 4 + k]);
     }
     for (int i = 0; i <= 4; ++i) {
         const int at = std::min(i * 8, 31);
@@ -277,12 +306,13 @@ QImage splashImage() {
     version.setPixelSize(16);
     p.setFont(version);
     p.setPen(QColor(255, 230, 120));
-    p.drawText(QRect(200, 50, 108, 24), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("ver1.0"));
+    p.drawText(QRect(200, 50, 108, 24), Qt::AlignRight | Qt::AlignVCenter,
+               QStringLiteral("ver1.0"));
 
     // A row of tiles, one of them under the red cell frame.
-    const QColor tiles[] = {{70, 170, 70},  {60, 120, 230}, {225, 195, 120}, {170, 80, 50},
-                            {240, 220, 60}, {70, 170, 70},  {200, 60, 60},   {150, 150, 150},
-                            {60, 120, 230}};
+    const QColor tiles[] = {{70, 170, 70}, {60, 120, 230},  {225, 195, 120},
+                            {170, 80, 50}, {240, 220, 60},  {70, 170, 70},
+                            {200, 60, 60}, {150, 150, 150}, {60, 120, 230}};
     p.setRenderHint(QPainter::Antialiasing, false);
     int x = 16;
     for (const QColor& c : tiles) {
@@ -298,6 +328,8 @@ QImage splashImage() {
     return image;
 }
 
-QPixmap splashPicture() { return QPixmap::fromImage(splashImage()); }
+QPixmap splashPicture() {
+    return QPixmap::fromImage(splashImage());
+}
 
 }  // namespace tilora

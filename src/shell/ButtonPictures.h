@@ -8,8 +8,20 @@
 namespace tilora {
 
 enum class ButtonPicture {
-    None, New, Save, Open, SaveAs, ChipWindow, MapWindow, ZoomIn, ZoomOut,
-    Pen1, Pen2, Pen4, Pen8, Stamp
+    None,
+    New,
+    Save,
+    Open,
+    SaveAs,
+    ChipWindow,
+    MapWindow,
+    ZoomIn,
+    ZoomOut,
+    Pen1,
+    Pen2,
+    Pen4,
+    Pen8,
+    Stamp
 };
 
 // A 16 x 16 picture with its normal and disabled look.

@@ -31,7 +31,7 @@ constexpr int SizeableFrameHeight = 27;
 constexpr int WindowLeft = 294;
 constexpr int WindowTop = 284;
 
-constexpr int GridCell = ChipPixels;  // the grid shows each stamp cell at the chip's own size
+constexpr int GridCell = ChipPixels; // the grid shows each stamp cell at the chip's own size
 constexpr Pixel White = 0xFFFFFFFFu;
 constexpr Pixel Blue = 0xFF0000FFu;
 const QColor Silver(192, 192, 192);
@@ -42,16 +42,15 @@ enum class Font { Window, Bold13, Vertical13 };
 
 // A component of the window by its member name, whatever its widget class.
 using Component = QWidget* (*)(TStampWindow&);
-template <auto Member>
-QWidget* component(TStampWindow& w) {
+template <auto Member> QWidget* component(TStampWindow& w) {
     return w.*Member;
 }
 
 struct ComponentLayout {
     Component widget;
     int left, top, width, height;
-    const char* caption;  // nullptr: none
-    const char* hint;     // nullptr: none
+    const char* caption; // nullptr: none
+    const char* hint;    // nullptr: none
     Font font;
 };
 
@@ -68,33 +67,28 @@ const ComponentLayout kComponents[] = {
     {component<&TStampWindow::GroupBox1>, 320, 56, 97, 73, "チップ属性", nullptr, Font::Window},
     {component<&TStampWindow::RadioButton1>, 8, 16, 49, 25, "通常",
      "チップウィンドウで選択されたチップを使用", Font::Window},
-    {component<&TStampWindow::RadioButton2>, 8, 40, 49, 25, "透明",
-     "透明属性のチップを使用", Font::Window},
+    {component<&TStampWindow::RadioButton2>, 8, 40, 49, 25, "透明", "透明属性のチップを使用",
+     Font::Window},
     {component<&TStampWindow::GroupBox2>, 328, 144, 89, 129, "コントロール", nullptr, Font::Window},
-    {component<&TStampWindow::LeftShift>, 8, 40, 25, 25, "←", "左方向シフト",
-     Font::Window},
-    {component<&TStampWindow::RightShift>, 56, 40, 25, 25, "→", "右方向シフト",
-     Font::Window},
-    {component<&TStampWindow::DownShift>, 32, 64, 25, 25, "↓", "下方向シフト",
-     Font::Window},
-    {component<&TStampWindow::Button2>, 8, 96, 33, 25, "⇔", "垂直反転",
-     Font::Vertical13},
-    {component<&TStampWindow::Button3>, 48, 96, 33, 25, "⇔", "水平反転",
-     Font::Bold13},
+    {component<&TStampWindow::LeftShift>, 8, 40, 25, 25, "←", "左方向シフト", Font::Window},
+    {component<&TStampWindow::RightShift>, 56, 40, 25, 25, "→", "右方向シフト", Font::Window},
+    {component<&TStampWindow::DownShift>, 32, 64, 25, 25, "↓", "下方向シフト", Font::Window},
+    {component<&TStampWindow::Button2>, 8, 96, 33, 25, "⇔", "垂直反転", Font::Vertical13},
+    {component<&TStampWindow::Button3>, 48, 96, 33, 25, "⇔", "水平反転", Font::Bold13},
     // A child of the window, not of GroupBox2, at (32, 16) of the group box's area, so the four
     // arrows form a cross.
     {component<&TStampWindow::UpShift>, 360, 160, 25, 25, "↑", "上方向シフト", Font::Window},
-    {component<&TStampWindow::Button1>, 328, 296, 89, 25, "クリア", "現在バンクを現在チップでクリア",
-     Font::Window},
+    {component<&TStampWindow::Button1>, 328, 296, 89, 25, "クリア",
+     "現在バンクを現在チップでクリア", Font::Window},
 };
 
 // Keyboard focus order; the group boxes pass it on to their controls.
 const Component kTabOrder[] = {
-    component<&TStampWindow::TrackBar1>,  component<&TStampWindow::RadioButton1>,
+    component<&TStampWindow::TrackBar1>,    component<&TStampWindow::RadioButton1>,
     component<&TStampWindow::RadioButton2>, component<&TStampWindow::Button1>,
-    component<&TStampWindow::UpShift>,    component<&TStampWindow::LeftShift>,
-    component<&TStampWindow::RightShift>, component<&TStampWindow::DownShift>,
-    component<&TStampWindow::Button2>,    component<&TStampWindow::Button3>,
+    component<&TStampWindow::UpShift>,      component<&TStampWindow::LeftShift>,
+    component<&TStampWindow::RightShift>,   component<&TStampWindow::DownShift>,
+    component<&TStampWindow::Button2>,      component<&TStampWindow::Button3>,
 };
 
 // The transparent-cell picture: white, a one-pixel blue border and a blue diagonal from the
@@ -135,7 +129,7 @@ void blackOnWhite(QLabel* label) {
     label->setAutoFillBackground(true);
 }
 
-}  // namespace
+} // namespace
 
 TStampWindow::TStampWindow(Application& app) : QWidget(nullptr), app_(app) {
     setWindowTitle(QStringLiteral("スタンプエディター"));
@@ -145,6 +139,7 @@ TStampWindow::TStampWindow(Application& app) : QWidget(nullptr), app_(app) {
     silver.setColor(QPalette::WindowText, Qt::black);
     setPalette(silver);
     setAutoFillBackground(true);
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     move(WindowLeft, WindowTop);
     resize(OuterWidth - SizeableFrameWidth, OuterHeight - SizeableFrameHeight);
 
@@ -187,7 +182,11 @@ void TStampWindow::applyLayout() {
     for (const ComponentLayout& c : kComponents) {
         QWidget* w = c.widget(*this);
         w->setGeometry(c.left, c.top, c.width, c.height);
-        if (c.hint) w->setToolTip(QString::fromUtf8(c.hint));
+        if (c.hint) {
+            w->setToolTip(QString::fromUtf8(c.hint));
+            // Hints show even while another of the editor's windows is the active one.
+            w->setAttribute(Qt::WA_AlwaysShowToolTips);
+        }
         const QString caption = c.caption ? QString::fromUtf8(c.caption) : QString();
         switch (c.font) {
         case Font::Window:
@@ -244,7 +243,9 @@ void TStampWindow::connectEvents() {
     connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
 }
 
-int TStampWindow::CurrentBank() const { return TrackBar1->value(); }
+int TStampWindow::CurrentBank() const {
+    return TrackBar1->value();
+}
 
 void TStampWindow::DrawStampBank() {
     Label1->setText(QString::number(CurrentBank() + 1));
@@ -309,8 +310,12 @@ void TStampWindow::Shape1MouseDown(Qt::MouseButton button) {
     }
 }
 
-void TStampWindow::RadioButton1Click() { TransparentMode = 0; }
-void TStampWindow::RadioButton2Click() { TransparentMode = 1; }
+void TStampWindow::RadioButton1Click() {
+    TransparentMode = 0;
+}
+void TStampWindow::RadioButton2Click() {
+    TransparentMode = 1;
+}
 
 void TStampWindow::Button1Click() {
     clearStampBank(app_.State.StampBanks, CurrentBank(),
@@ -348,6 +353,8 @@ void TStampWindow::Button2Click() {
     DrawStampBank();
 }
 
-void TStampWindow::TrackBar1Change() { DrawStampBank(); }
+void TStampWindow::TrackBar1Change() {
+    DrawStampBank();
+}
 
-}  // namespace tilora
+} // namespace tilora

@@ -19,7 +19,8 @@ CliResult runCli(const std::vector<std::string>& args) {
     storage.push_back("tilora-cli");
     storage.insert(storage.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (auto& a : storage) argv.push_back(a.data());
+    for (auto& a : storage)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
     std::ostringstream out;
     std::ostringstream err;
@@ -32,7 +33,8 @@ CliResult runCli(const std::vector<std::string>& args) {
 
 CliResult runBinary(const std::vector<std::string>& args) {
     QStringList list;
-    for (const auto& a : args) list << QString::fromStdString(a);
+    for (const auto& a : args)
+        list << QString::fromStdString(a);
     QProcess process;
     process.start(QStringLiteral(TILORA_CLI_PATH), list);
     CliResult r;
@@ -50,11 +52,14 @@ Bitmap patternSheet(int width, int height, unsigned seed) {
     Bitmap sheet(width, height);
     std::mt19937 rng(seed);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) sheet.setPixel(x, y, 0xFF000000u | (rng() & 0xFFFFFFu));
+        for (int x = 0; x < width; ++x)
+            sheet.setPixel(x, y, 0xFF000000u | (rng() & 0xFFFFFFu));
     return sheet;
 }
 
-Scratch::Scratch() { EXPECT_TRUE(dir_.isValid()); }
+Scratch::Scratch() {
+    EXPECT_TRUE(dir_.isValid());
+}
 
 std::string Scratch::path(const std::string& name) const {
     return dir_.filePath(QString::fromStdString(name)).toStdString();
@@ -97,7 +102,8 @@ MapContents makeMap(const std::string& sheetPath, int width, int height,
     m.width = width;
     m.height = height;
     m.cells.resize(std::size_t(width) * height);
-    for (std::size_t k = 0; k < m.cells.size(); ++k) m.cells[k] = chips[k % chips.size()];
+    for (std::size_t k = 0; k < m.cells.size(); ++k)
+        m.cells[k] = chips[k % chips.size()];
     return m;
 }
 
@@ -105,4 +111,4 @@ bool oneLineContaining(const std::string& err, const std::string& text) {
     return !err.empty() && err.find('\n') == err.size() - 1 && err.find(text) != std::string::npos;
 }
 
-}  // namespace tilora::cli::test
+} // namespace tilora::cli::test

@@ -30,9 +30,9 @@ CliResult runBinary(const std::vector<std::string>& args);
 Bitmap patternSheet(int width, int height, unsigned seed = 7);
 
 class Scratch {
-public:
+  public:
     Scratch();
-    std::string path(const std::string& name) const;  // inside the scratch folder
+    std::string path(const std::string& name) const; // inside the scratch folder
     bool exists(const std::string& name) const;
     std::string read(const std::string& name) const;
     void write(const std::string& name, const std::string& bytes) const;
@@ -41,7 +41,7 @@ public:
     void writeMap(const std::string& name, const MapContents& map) const;
     MapContents readMap(const std::string& name) const;
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 
@@ -52,4 +52,4 @@ MapContents makeMap(const std::string& sheetPath, int width, int height,
 // Whether the first line of err says something containing `text`, and it is the only line.
 bool oneLineContaining(const std::string& err, const std::string& text);
 
-}  // namespace tilora::cli::test
+} // namespace tilora::cli::test

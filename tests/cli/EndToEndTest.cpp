@@ -14,7 +14,8 @@ TEST(EndToEnd, RenderExportImportThroughTheBinary) {
     s.writeSheet("sheet.bmp", patternSheet(64, 64));
     s.writeMap("in.map", makeMap("sheet.bmp", 4, 3, {0, 1, 2, 3, -1}));
 
-    const auto render = runBinary({"render", s.path("in.map"), s.path("o.png"), "--cell-size", "8"});
+    const auto render =
+        runBinary({"render", s.path("in.map"), s.path("o.png"), "--cell-size", "8"});
     EXPECT_EQ(render.status, 0) << render.err;
     EXPECT_EQ(render.out, "");
     EXPECT_EQ(QImage(QString::fromStdString(s.path("o.png"))).size(), QSize(32, 24));
@@ -48,5 +49,5 @@ TEST(EndToEnd, ExitStatusesOfTheBinary) {
     EXPECT_NE(help.out.find("tilora-cli import IN.tmx OUT.map"), std::string::npos);
 }
 
-}  // namespace
-}  // namespace tilora::cli::test
+} // namespace
+} // namespace tilora::cli::test

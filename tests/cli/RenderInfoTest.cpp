@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 #include <limits>
 #include <tuple>
@@ -34,8 +36,8 @@ TEST_P(RenderTest, ImageMatchesTheCellDrawingRulePixelForPixel) {
     s.writeMap("m.map", map);
     const std::string out = std::string("out.") + suffix;
 
-    const auto r = runCli({"render", s.path("m.map"), s.path(out), "--cell-size",
-                           std::to_string(cellSize)});
+    const auto r =
+        runCli({"render", s.path("m.map"), s.path(out), "--cell-size", std::to_string(cellSize)});
     ASSERT_EQ(r.status, 0) << r.err;
 
     // The sheet as the editor sees it after loading, drawn cell by cell by the map view's rule.
@@ -72,7 +74,7 @@ TEST(Render, DefaultCellSizeIs32AndBmpIs24Bit) {
     const std::string bmp = s.read("o.BMP");
     ASSERT_GE(bmp.size(), 54u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(std::uint8_t(bmp[28]), 24);  // bits per pixel
+    EXPECT_EQ(std::uint8_t(bmp[28]), 24); // bits per pixel
     // 96 pixels x 3 bytes = 288, already a multiple of 4; 64 rows.
     EXPECT_EQ(bmp.size(), 54u + 288u * 64u);
     const QImage image(QString::fromStdString(s.path("o.BMP")));
@@ -95,7 +97,7 @@ TEST(Render, SizeLimitIsInclusive) {
     MapContents map;
     map.width = 1000;
     map.height = 1000;
-    EXPECT_TRUE(checkImageSize(map, 16).ok());  // 16000 x 16000 = 256 megapixels exactly
+    EXPECT_TRUE(checkImageSize(map, 16).ok()); // 16000 x 16000 = 256 megapixels exactly
     EXPECT_FALSE(checkImageSize(map, 32).ok());
     map.width = 256;
     map.height = 256;
@@ -106,11 +108,16 @@ TEST(Render, SizeLimitIsInclusive) {
 
 struct Failure {
     const char* name;
-    std::string sheetName;      // sheet file written ("" for none)
-    int sheetSide;              // its width and height
-    std::string mapText;        // the map file's bytes ("" for no map file)
-    const char* message;        // part of the expected one-line message
+    std::string sheetName; // sheet file written ("" for none)
+    int sheetSide;         // its width and height
+    std::string mapText;   // the map file's bytes ("" for no map file)
+    const char* message;   // part of the expected one-line message
 };
+
+// Test names and failure messages show the case by its name.
+void PrintTo(const Failure& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RenderFailureTest : public ::testing::TestWithParam<Failure> {};
 
@@ -132,15 +139,15 @@ TEST_P(RenderFailureTest, FailsWithOneLineAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RenderFailureTest,
-    ::testing::Values(
-        Failure{"MissingMap", "sheet.bmp", 64, "", "m.map"},
-        Failure{"MalformedMap", "sheet.bmp", 64, "sheet.bmp,\r\n2,\r\n1,\r\n0,x,\r\n",
-                "マップデータを読み込めません"},
-        Failure{"SheetNotFound", "", 64, "nowhere.bmp,\r\n1,\r\n1,\r\n0,\r\n",
-                "チップ画像が見つかりません"},
-        Failure{"SheetSmallerThanOneChip", "sheet.bmp", 16, "sheet.bmp,\r\n1,\r\n1,\r\n0,\r\n",
-                "チップ画像が小さすぎます"},
-        Failure{"SheetNotABitmap", "", 0, "m.map,\r\n1,\r\n1,\r\n0,\r\n", "ビットマップ"}),
+    ::testing::Values(Failure{"MissingMap", "sheet.bmp", 64, "", "m.map"},
+                      Failure{"MalformedMap", "sheet.bmp", 64, "sheet.bmp,\r\n2,\r\n1,\r\n0,x,\r\n",
+                              "マップデータを読み込めません"},
+                      Failure{"SheetNotFound", "", 64, "nowhere.bmp,\r\n1,\r\n1,\r\n0,\r\n",
+                              "チップ画像が見つかりません"},
+                      Failure{"SheetSmallerThanOneChip", "sheet.bmp", 16,
+                              "sheet.bmp,\r\n1,\r\n1,\r\n0,\r\n", "チップ画像が小さすぎます"},
+                      Failure{"SheetNotABitmap", "", 0, "m.map,\r\n1,\r\n1,\r\n0,\r\n",
+                              "ビットマップ"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Info, ReportsSizesChipRangeAndCellsTheSheetLacks) {
@@ -152,14 +159,16 @@ TEST(Info, ReportsSizesChipRangeAndCellsTheSheetLacks) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, "sheet: sheet.bmp\n"
-                     "sheet-found: " + s.path("sheet.bmp") + "\n"
-                     "sheet-size: 80x96 (6 chips)\n"
-                     "width: 13\n"
-                     "height: 2\n"
-                     "lowest-chip: -2147483648\n"
-                     "highest-chip: 2147483647\n"
-                     "cells-below-zero: 4\n"
-                     "cells-off-sheet: 12\n");
+                     "sheet-found: " +
+                         s.path("sheet.bmp") +
+                         "\n"
+                         "sheet-size: 80x96 (6 chips)\n"
+                         "width: 13\n"
+                         "height: 2\n"
+                         "lowest-chip: -2147483648\n"
+                         "highest-chip: 2147483647\n"
+                         "cells-below-zero: 4\n"
+                         "cells-off-sheet: 12\n");
 }
 
 TEST(Info, SheetNotFoundIsReportedAndTheRestStillPrinted) {
@@ -181,6 +190,11 @@ struct UsageCase {
     std::vector<std::string> args;
 };
 
+// Test names and failure messages show the case by its name.
+void PrintTo(const UsageCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class UsageTest : public ::testing::TestWithParam<UsageCase> {};
 
 TEST_P(UsageTest, BadCommandLineGivesUsageAndStatus2) {
@@ -188,7 +202,8 @@ TEST_P(UsageTest, BadCommandLineGivesUsageAndStatus2) {
     s.writeSheet("sheet.bmp", patternSheet(64, 64));
     s.writeMap("m.map", makeMap("sheet.bmp", 2, 2, {0}));
     std::vector<std::string> args;
-    for (const auto& a : GetParam().args) args.push_back(a == "MAP" ? s.path("m.map") : a == "OUT" ? s.path("out.bmp") : a);
+    for (const auto& a : GetParam().args)
+        args.push_back(a == "MAP" ? s.path("m.map") : a == "OUT" ? s.path("out.bmp") : a);
     const auto r = runCli(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
@@ -199,17 +214,18 @@ TEST_P(UsageTest, BadCommandLineGivesUsageAndStatus2) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, UsageTest,
-    ::testing::Values(UsageCase{"NoCommand", {}}, UsageCase{"UnknownCommand", {"draw", "MAP"}},
-                      UsageCase{"InfoWithoutMap", {"info"}},
-                      UsageCase{"InfoWithTwoFiles", {"info", "MAP", "OUT"}},
-                      UsageCase{"RenderWithoutOutput", {"render", "MAP"}},
-                      UsageCase{"CellSizeNotAPowerOfTwo", {"render", "MAP", "OUT", "--cell-size", "3"}},
-                      UsageCase{"CellSizeTooLarge", {"render", "MAP", "OUT", "--cell-size=128"}},
-                      UsageCase{"CellSizeNotANumber", {"render", "MAP", "OUT", "--cell-size", "8px"}},
-                      UsageCase{"CellSizeWithoutValue", {"render", "MAP", "OUT", "--cell-size"}},
-                      UsageCase{"CellSizeOnExport", {"export", "MAP", "OUT", "--cell-size", "8"}},
-                      UsageCase{"UnknownOption", {"render", "MAP", "OUT", "--fast"}},
-                      UsageCase{"UnknownImageSuffix", {"render", "MAP", "out.gif"}}),
+    ::testing::Values(
+        UsageCase{"NoCommand", {}}, UsageCase{"UnknownCommand", {"draw", "MAP"}},
+        UsageCase{"InfoWithoutMap", {"info"}},
+        UsageCase{"InfoWithTwoFiles", {"info", "MAP", "OUT"}},
+        UsageCase{"RenderWithoutOutput", {"render", "MAP"}},
+        UsageCase{"CellSizeNotAPowerOfTwo", {"render", "MAP", "OUT", "--cell-size", "3"}},
+        UsageCase{"CellSizeTooLarge", {"render", "MAP", "OUT", "--cell-size=128"}},
+        UsageCase{"CellSizeNotANumber", {"render", "MAP", "OUT", "--cell-size", "8px"}},
+        UsageCase{"CellSizeWithoutValue", {"render", "MAP", "OUT", "--cell-size"}},
+        UsageCase{"CellSizeOnExport", {"export", "MAP", "OUT", "--cell-size", "8"}},
+        UsageCase{"UnknownOption", {"render", "MAP", "OUT", "--fast"}},
+        UsageCase{"UnknownImageSuffix", {"render", "MAP", "out.gif"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Usage, HelpGoesToStandardOutputWithStatus0) {
@@ -219,5 +235,5 @@ TEST(Usage, HelpGoesToStandardOutputWithStatus0) {
     EXPECT_EQ(r.err, "");
 }
 
-}  // namespace
-}  // namespace tilora::cli::test
+} // namespace
+} // namespace tilora::cli::test

@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
+
+#include <ostream>
 #include <zlib.h>
 
 #include <random>
@@ -34,7 +36,8 @@ std::int64_t countOffSheet(const MapContents& m, int chips) {
 MapContents randomMap(int width, int height, unsigned seed) {
     std::mt19937 rng(seed);
     MapContents m = makeMap("sheet.bmp", width, height, {0});
-    for (auto& c : m.cells) c = std::int32_t(rng() % 75) - 3;  // -3..71: some off a 64-chip sheet
+    for (auto& c : m.cells)
+        c = std::int32_t(rng() % 75) - 3; // -3..71: some off a 64-chip sheet
     return m;
 }
 
@@ -72,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, RoundTripTest,
 
 TEST(Export, WritesTiledTmxWithRelativeSheetAndGidsChipPlusOne) {
     Scratch s;
-    s.writeSheet("sheet.bmp", patternSheet(80, 96));  // 2 columns, 3 rows: chips 0..5
+    s.writeSheet("sheet.bmp", patternSheet(80, 96)); // 2 columns, 3 rows: chips 0..5
     s.writeMap("in.map", makeMap("sheet.bmp", 3, 2, {0, 5, -1, 6, 2, 1}));
     QDir().mkpath(QString::fromStdString(s.path("out")));
     const auto r = runCli({"export", s.path("in.map"), s.path("out/m.tmx")});
@@ -118,7 +121,8 @@ const std::vector<std::int32_t> Chips = {0, 1, 2, -1, 5, 4};
 std::string tilesetXml(int firstGid = 1, const std::string& image = "sheet.bmp") {
     return "<tileset firstgid=\"" + std::to_string(firstGid) +
            "\" name=\"s\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"6\" columns=\"2\">"
-           "<image source=\"" + image + "\" width=\"80\" height=\"96\"/></tileset>";
+           "<image source=\"" +
+           image + "\" width=\"80\" height=\"96\"/></tileset>";
 }
 
 std::string csv(const std::vector<std::uint32_t>& gids, std::uint32_t add = 0) {
@@ -135,7 +139,8 @@ std::string layer(const std::string& dataAttrs, const std::string& body) {
            "</data></layer>";
 }
 
-std::string tmx(const std::string& inside, const std::string& mapAttrs =
+std::string tmx(const std::string& inside,
+                const std::string& mapAttrs =
                     "orientation=\"orthogonal\" width=\"3\" height=\"2\" tilewidth=\"32\" "
                     "tileheight=\"32\" infinite=\"0\"") {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map version=\"1.8\" " + mapAttrs + ">" +
@@ -145,7 +150,8 @@ std::string tmx(const std::string& inside, const std::string& mapAttrs =
 QByteArray littleEndian(const std::vector<std::uint32_t>& gids) {
     QByteArray raw;
     for (std::uint32_t g : gids)
-        for (int b = 0; b < 4; ++b) raw.append(char((g >> (8 * b)) & 0xFF));
+        for (int b = 0; b < 4; ++b)
+            raw.append(char((g >> (8 * b)) & 0xFF));
     return raw;
 }
 
@@ -170,7 +176,8 @@ std::string base64(const QByteArray& bytes) {
 
 std::string xmlTiles(const std::vector<std::uint32_t>& gids) {
     std::string out;
-    for (std::uint32_t g : gids) out += g == 0 ? "<tile/>" : "<tile gid=\"" + std::to_string(g) + "\"/>";
+    for (std::uint32_t g : gids)
+        out += g == 0 ? "<tile/>" : "<tile gid=\"" + std::to_string(g) + "\"/>";
     return out;
 }
 
@@ -178,6 +185,11 @@ struct Accepted {
     const char* name;
     std::string document;
 };
+
+// Test names and failure messages show the case by its name.
+void PrintTo(const Accepted& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ImportEncodingTest : public ::testing::TestWithParam<Accepted> {};
 
@@ -205,14 +217,14 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"Csv", tmx(tilesetXml() + layer(" encoding=\"csv\"", csv(Gids)))},
         Accepted{"CsvFirstGid5", tmx(tilesetXml(5) + layer(" encoding=\"csv\"", csv(Gids, 4)))},
         Accepted{"XmlTiles", tmx(tilesetXml() + layer("", xmlTiles(Gids)))},
-        Accepted{"Base64", tmx(tilesetXml() + layer(" encoding=\"base64\"", base64(littleEndian(Gids))))},
+        Accepted{"Base64",
+                 tmx(tilesetXml() + layer(" encoding=\"base64\"", base64(littleEndian(Gids))))},
         Accepted{"Base64Zlib", tmx(tilesetXml() + layer(" encoding=\"base64\" compression=\"zlib\"",
                                                         base64(deflated(littleEndian(Gids), 15))))},
         Accepted{"Base64Gzip", tmx(tilesetXml() + layer(" encoding=\"base64\" compression=\"gzip\"",
                                                         base64(deflated(littleEndian(Gids), 31))))},
-        Accepted{"ExternalTileset",
-                 tmx("<tileset firstgid=\"1\" source=\"ts/ext.tsx\"/>" +
-                     layer(" encoding=\"csv\"", csv(Gids)))},
+        Accepted{"ExternalTileset", tmx("<tileset firstgid=\"1\" source=\"ts/ext.tsx\"/>" +
+                                        layer(" encoding=\"csv\"", csv(Gids)))},
         Accepted{"PropertiesAndEditorSettingsIgnored",
                  tmx("<editorsettings><export format=\"tmx\"/></editorsettings>"
                      "<properties><property name=\"a\" value=\"1\"/></properties>" +
@@ -226,6 +238,11 @@ struct Refused {
     std::string document;
     const char* message;
 };
+
+// Test names and failure messages show the case by its name.
+void PrintTo(const Refused& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ImportRefusalTest : public ::testing::TestWithParam<Refused> {};
 
@@ -245,7 +262,8 @@ const std::string MapAttrs3x2 = "width=\"3\" height=\"2\" tilewidth=\"32\" tileh
 INSTANTIATE_TEST_SUITE_P(
     Cases, ImportRefusalTest,
     ::testing::Values(
-        Refused{"Isometric", tmx(tilesetXml() + CsvLayer, "orientation=\"isometric\" " + MapAttrs3x2),
+        Refused{"Isometric",
+                tmx(tilesetXml() + CsvLayer, "orientation=\"isometric\" " + MapAttrs3x2),
                 "isometric"},
         Refused{"SmallTiles",
                 tmx(tilesetXml() + CsvLayer, "orientation=\"orthogonal\" width=\"3\" height=\"2\" "
@@ -253,10 +271,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "32 x 32"},
         Refused{"TilesetOfSmallTiles",
                 tmx("<tileset firstgid=\"1\" name=\"s\" tilewidth=\"16\" tileheight=\"16\">"
-                    "<image source=\"sheet.bmp\" width=\"80\" height=\"96\"/></tileset>" + CsvLayer),
+                    "<image source=\"sheet.bmp\" width=\"80\" height=\"96\"/></tileset>" +
+                    CsvLayer),
                 "32 x 32"},
         Refused{"Infinite",
-                tmx(tilesetXml() + CsvLayer, "orientation=\"orthogonal\" " + MapAttrs3x2 + " infinite=\"1\""),
+                tmx(tilesetXml() + CsvLayer,
+                    "orientation=\"orthogonal\" " + MapAttrs3x2 + " infinite=\"1\""),
                 "無限マップ"},
         Refused{"ZeroWidth",
                 tmx(tilesetXml(), "orientation=\"orthogonal\" width=\"0\" height=\"2\" "
@@ -273,8 +293,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"FlippedTile",
                 tmx(tilesetXml() + layer(" encoding=\"csv\"", "1,2,3,\n0,2147483654,5")),
                 "反転・回転したタイル（セル (1, 1)）"},
-        Refused{"GidPastTileset",
-                tmx(tilesetXml() + layer(" encoding=\"csv\"", "1,2,3,\n0,7,5")),
+        Refused{"GidPastTileset", tmx(tilesetXml() + layer(" encoding=\"csv\"", "1,2,3,\n0,7,5")),
                 "セル (1, 1) のタイル ID 7 はタイルセットにありません"},
         Refused{"GidBelowFirstGid",
                 tmx(tilesetXml(5) + layer(" encoding=\"csv\"", "5,6,7,\n0,3,5")),
@@ -282,33 +301,43 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"ImageCollection",
                 tmx("<tileset firstgid=\"1\" name=\"c\" tilewidth=\"32\" tileheight=\"32\" "
                     "tilecount=\"1\" columns=\"0\"><tile id=\"0\"><image source=\"a.png\" "
-                    "width=\"32\" height=\"32\"/></tile></tileset>" + CsvLayer),
+                    "width=\"32\" height=\"32\"/></tile></tileset>" +
+                    CsvLayer),
                 "画像の集まり"},
         Refused{"Spacing",
                 tmx("<tileset firstgid=\"1\" name=\"s\" tilewidth=\"32\" tileheight=\"32\" "
                     "spacing=\"2\"><image source=\"sheet.bmp\" width=\"80\" height=\"96\"/>"
-                    "</tileset>" + CsvLayer),
+                    "</tileset>" +
+                    CsvLayer),
                 "spacing"},
+        Refused{"HugeImage",
+                tmx("<tileset firstgid=\"1\" name=\"s\" tilewidth=\"32\" tileheight=\"32\">"
+                    "<image source=\"sheet.bmp\" width=\"99999999999\" height=\"96\"/>"
+                    "</tileset>" +
+                    CsvLayer),
+                "画像の大きさが正しくありません"},
         Refused{"Zstd",
-                tmx(tilesetXml() + layer(" encoding=\"base64\" compression=\"zstd\"",
-                                         base64(littleEndian(Gids)))),
+                tmx(tilesetXml() +
+                    layer(" encoding=\"base64\" compression=\"zstd\"", base64(littleEndian(Gids)))),
                 "zstd"},
         Refused{"DamagedZlib",
-                tmx(tilesetXml() + layer(" encoding=\"base64\" compression=\"zlib\"",
-                                         base64(littleEndian(Gids)))),
+                tmx(tilesetXml() +
+                    layer(" encoding=\"base64\" compression=\"zlib\"", base64(littleEndian(Gids)))),
                 "圧縮データ"},
         Refused{"TooFewTiles", tmx(tilesetXml() + layer(" encoding=\"csv\"", "1,2,3,4,5")),
                 "タイルの数が 5 個"},
         Refused{"TooManyTiles", tmx(tilesetXml() + layer(" encoding=\"csv\"", "1,2,3,4,5,6,1")),
                 "タイルの数が 7 個"},
-        Refused{"TooManyZlibTiles",
-                tmx(tilesetXml() + layer(" encoding=\"base64\" compression=\"zlib\"",
-                                         base64(deflated(littleEndian({1, 2, 3, 4, 5, 6, 1}), 15)))),
-                "多い"},
+        Refused{
+            "TooManyZlibTiles",
+            tmx(tilesetXml() + layer(" encoding=\"base64\" compression=\"zlib\"",
+                                     base64(deflated(littleEndian({1, 2, 3, 4, 5, 6, 1}), 15)))),
+            "多い"},
         Refused{"CsvNotANumber", tmx(tilesetXml() + layer(" encoding=\"csv\"", "1,a,3,4,5,6")),
                 "2 番目の値が数値ではありません"},
-        Refused{"MalformedXml", "<?xml version=\"1.0\"?><map orientation=\"orthogonal\" " +
-                                    MapAttrs3x2 + "><tileset firstgid=1>",
+        Refused{"MalformedXml",
+                "<?xml version=\"1.0\"?><map orientation=\"orthogonal\" " + MapAttrs3x2 +
+                    "><tileset firstgid=1>",
                 "XML を読めません"},
         Refused{"NotTmx", "<?xml version=\"1.0\"?><html/>", "map 要素がありません"},
         Refused{"NoTileset", tmx(CsvLayer), "タイルセットがありません"},
@@ -335,7 +364,7 @@ TEST(Import, FailureLeavesAnExistingMapUntouched) {
 
 // Runs Tiled's command-line export; skips the test when Tiled is not installed.
 class TiledTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         tiled_ = QStandardPaths::findExecutable(QStringLiteral("tiled"));
         if (tiled_.isEmpty()) GTEST_SKIP() << "Tiled is not installed (Debian package 'tiled')";
@@ -402,5 +431,5 @@ TEST_F(TiledTest, TmxRewrittenByTiledInAnotherFolderImportsToTheSameMap) {
     EXPECT_EQ(back.cells, expectedAfterRoundTrip(map, 64));
 }
 
-}  // namespace
-}  // namespace tilora::cli::test
+} // namespace
+} // namespace tilora::cli::test

@@ -11,6 +11,7 @@
 #include "stamps/TStampWindow.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QPushButton>
 
 #include <csignal>
@@ -565,6 +566,29 @@ TEST(FileCommands, MapFromAWindowsMachineFindsItsSheetBesideIt) {
     t.dialogs.chooseFile(t.path(QStringLiteral("moved.map")));
     t->MainWindow->NameSaveButtonClick();
     EXPECT_EQ(readBytes(t.path(QStringLiteral("moved.map"))), formatMapFile(expected));
+}
+
+TEST(FileCommands, ExampleMapOpensWhereverTheFolderLies) {
+    const QString examples = QStringLiteral(TILORA_SOURCE_DIR "/examples");
+    const QStringList maps = QDir(examples).entryList({QStringLiteral("*.map")}, QDir::Files);
+    ASSERT_FALSE(maps.isEmpty());
+    for (const QString& name : maps) {
+        // In place, and copied to a folder of its own as a checkout elsewhere would be.
+        TestApp t;
+        QDir(t.dir.path()).mkdir(QStringLiteral("copy"));
+        for (const QString& file : QDir(examples).entryList(QDir::Files))
+            QFile::copy(examples + QLatin1Char('/') + file, t.path(QStringLiteral("copy/") + file));
+        for (const QString& folder : {examples, t.path(QStringLiteral("copy"))}) {
+            loadThroughMenu(t, folder + QLatin1Char('/') + name);
+            EXPECT_TRUE(t.dialogs.messages.empty()) << name.toStdString();
+            EXPECT_EQ(t.state().MapModified, 0);
+            EXPECT_TRUE(t->MapWindow->isVisible());
+            const QString sheet = QString::fromStdString(t.state().SheetFileName);
+            EXPECT_TRUE(sheet.startsWith(QDir(folder).absolutePath() + QLatin1Char('/')))
+                << sheet.toStdString();
+            EXPECT_TRUE(QFileInfo(sheet).isFile());
+        }
+    }
 }
 
 TEST(FileCommands, MissingSheetMessageNamesThePathAsWritten) {

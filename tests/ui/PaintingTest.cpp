@@ -24,7 +24,7 @@
 namespace tilora::test {
 namespace {
 
-using CellSet = std::set<std::pair<int, int>>;  // (row, column)
+using CellSet = std::set<std::pair<int, int>>; // (row, column)
 
 struct MapEditor {
     TestApp t;
@@ -40,7 +40,8 @@ struct MapEditor {
         s.ZoomStep = 6;
         // Also a margin beyond the map, so that a write past its edge shows.
         for (int r = 0; r < std::max(height, 30); ++r)
-            for (int c = 0; c < std::max(width, 30); ++c) s.cell(r, c) = fill;
+            for (int c = 0; c < std::max(width, 30); ++c)
+                s.cell(r, c) = fill;
         m.redrawView();
     }
 
@@ -70,7 +71,8 @@ struct MapEditor {
 CellSet block(int row0, int row1, int col0, int col1) {
     CellSet out;
     for (int r = row0; r <= row1; ++r)
-        for (int c = col0; c <= col1; ++c) out.insert({r, c});
+        for (int c = col0; c <= col1; ++c)
+            out.insert({r, c});
     return out;
 }
 
@@ -78,7 +80,7 @@ TEST(Painting, PenEightIsClippedAtTheMapEdge) {
     MapEditor e(10, 10);
     e.s().PenSize = 8;
     e.s().CurrentChip = 3;
-    e.s().cell(0, 0) = 11;  // written behind the view's back: the full redraw must show it
+    e.s().cell(0, 0) = 11; // written behind the view's back: the full redraw must show it
     e.pointAt(5, 9);
     pressButton(e.m.Shape1, Qt::LeftButton);
 
@@ -99,7 +101,7 @@ TEST(Painting, StampsWriteOnlyOpaqueCellsInsideTheMap) {
         const char* name;
         int mapSide, cellSize, row, col;
         void (*fillBank)(StampBankArray&);
-        CellSet expected;  // cells that no longer hold the map's fill 1
+        CellSet expected; // cells that no longer hold the map's fill 1
         int chip;
     };
     const Case cases[] = {
@@ -116,12 +118,13 @@ TEST(Painting, StampsWriteOnlyOpaqueCellsInsideTheMap) {
         SCOPED_TRACE(c.name);
         MapEditor e(c.mapSide, c.mapSide, c.cellSize, 1);
         c.fillBank(e.s().StampBanks);
-        e.t->StampWindow->TrackBar1->setValue(2);  // the bank in use is the editor's
+        e.t->StampWindow->TrackBar1->setValue(2); // the bank in use is the editor's
         e.s().StampMode = 1;
         e.pointAt(c.row, c.col);
         pressButton(e.m.Shape1, Qt::LeftButton);
         EXPECT_EQ(e.cellsNot(1), c.expected);
-        for (const auto& [r, col] : c.expected) EXPECT_EQ(e.s().cell(r, col), c.chip);
+        for (const auto& [r, col] : c.expected)
+            EXPECT_EQ(e.s().cell(r, col), c.chip);
         EXPECT_EQ(e.viewPixel(c.row, c.col), chipColour(c.chip));
         EXPECT_EQ(e.s().MapModified, 1);
         EXPECT_EQ(e.s().PenDragActive, 0);
@@ -130,7 +133,7 @@ TEST(Painting, StampsWriteOnlyOpaqueCellsInsideTheMap) {
 }
 
 TEST(Painting, FullyClippedClickStillMarksTheMap) {
-    MapEditor e(10, 10, 16);  // the view shows 20 columns, the map only 10
+    MapEditor e(10, 10, 16); // the view shows 20 columns, the map only 10
     e.pointAt(2, 15);
     pressButton(e.m.Shape1, Qt::LeftButton);
     EXPECT_TRUE(e.cellsNot(0).empty());
@@ -153,7 +156,7 @@ TEST(Painting, ZoomPickSetsScaleAndOrigin) {
         MapEditor e(c.width, c.height, 32, 1);
         EditorState& s = e.s();
         e.pointAt(c.row, c.col);
-        s.cell(c.viewRow, c.viewCol) = 9;  // the new top-left cell
+        s.cell(c.viewRow, c.viewCol) = 9; // the new top-left cell
         // Armed as the zoom buttons leave it; a stamp click would overwrite the 1s with 0s.
         s.ZoomStep = c.zoomStep;
         s.ZoomPending = 1;
@@ -191,9 +194,9 @@ TEST(Painting, RightClickPicksTheChipAndEndsDragging) {
     EditorState& s = e.s();
     s.cell(4, 6) = 12;
     e.pointAt(4, 6);
-    s.PenDragActive = 1;  // a pen stroke in progress, after a save, with a zoom pick armed
+    s.PenDragActive = 1; // a pen stroke in progress, after a save, with a zoom pick armed
     s.ZoomPending = 1;
-    s.cell(0, 0) = 30;  // not drawn yet: any redraw would show it
+    s.cell(0, 0) = 30; // not drawn yet: any redraw would show it
     const Bitmap viewBefore = e.m.Image1->bitmap();
     const auto cellsBefore = s.MapCells;
 
@@ -207,7 +210,7 @@ TEST(Painting, RightClickPicksTheChipAndEndsDragging) {
     EXPECT_EQ(s.MapModified, 0);
     EXPECT_EQ(s.ZoomPending, 1);
 
-    e.pointAt(5, 5);  // dragging has ended: moves no longer paint
+    e.pointAt(5, 5); // dragging has ended: moves no longer paint
     EXPECT_EQ(s.cell(5, 5), 0);
 }
 
@@ -220,27 +223,28 @@ TEST(Painting, PenClickThenMoveRightPaintsTheBlockAtTheNewAnchor) {
     pressButton(e.m.Shape1, Qt::LeftButton);
     EXPECT_EQ(e.cellsNot(0), block(2, 3, 2, 3));
 
-    s.cell(8, 8) = 20;  // drag steps draw only the cells they write
-    s.StampMode = 1;    // not consulted once the pen drags
+    s.cell(8, 8) = 20; // drag steps draw only the cells they write
+    s.StampMode = 1;   // not consulted once the pen drags
     e.pointAt(2, 3);
 
     EXPECT_EQ(e.m.Shape1->pos(), QPoint(96, 64));
     CellSet expected = block(2, 3, 2, 4);
     expected.insert({8, 8});
     EXPECT_EQ(e.cellsNot(0), expected);
-    for (const auto& [r, c] : block(2, 3, 3, 4)) EXPECT_EQ(e.viewPixel(r, c), chipColour(5));
+    for (const auto& [r, c] : block(2, 3, 3, 4))
+        EXPECT_EQ(e.viewPixel(r, c), chipColour(5));
     EXPECT_EQ(e.viewPixel(8, 8), chipColour(0));
     EXPECT_EQ(s.MapModified, 1);
 }
 
 TEST(Painting, DragStepsMarkTheMapModifiedAgain) {
-    MapEditor e(10, 10, 16);  // the view shows 20 x 20 cells of which the map is 10 x 10
+    MapEditor e(10, 10, 16); // the view shows 20 x 20 cells of which the map is 10 x 10
     EditorState& s = e.s();
     s.PenSize = 2;
     s.CurrentChip = 6;
     e.pointAt(0, 0);
     pressButton(e.m.Shape1, Qt::LeftButton);
-    s.MapModified = 0;  // saved while the pen keeps dragging
+    s.MapModified = 0; // saved while the pen keeps dragging
 
     // Outside the map nothing is written, drawn or marked.
     e.m.Image1->bitmap().setPixel(15 * 16 + 8, 4 * 16 + 8, 0xFF123456u);
@@ -291,13 +295,13 @@ TEST(Painting, TransparentPenCellsKeepMinusOneAndDrawNeutral) {
         return true;
     };
     e.pointAt(0, 0);
-    pressButton(e.m.Shape1, Qt::LeftButton);  // full redraw
-    e.pointAt(0, 1);                          // single-cell drawing
+    pressButton(e.m.Shape1, Qt::LeftButton); // full redraw
+    e.pointAt(0, 1);                         // single-cell drawing
     EXPECT_EQ(s.cell(0, 0), -1);
     EXPECT_EQ(s.cell(0, 1), -1);
     EXPECT_TRUE(showsNeutral(0, 0));
     EXPECT_TRUE(showsNeutral(0, 1));
 }
 
-}  // namespace
-}  // namespace tilora::test
+} // namespace
+} // namespace tilora::test

@@ -25,7 +25,7 @@
 namespace tilora::test {
 namespace {
 
-constexpr int SheetSide = 256;  // 8 x 8 chips, 0..63
+constexpr int SheetSide = 256; // 8 x 8 chips, 0..63
 
 struct StampEditor {
     TestApp t;
@@ -71,7 +71,7 @@ TEST(StampWindow, LayoutAsDesigned) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("スタンプエディター"));
     EXPECT_EQ(w.size(), QSize(429 - 8, 383 - 27));
     EXPECT_EQ(w.pos(), QPoint(294, 284));
-    EXPECT_EQ(w.Label1->text(), QStringLiteral("１"));  // design text until the first draw
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("１")); // design text until the first draw
     EXPECT_EQ(w.Label2->text(), QStringLiteral("バンク"));
     EXPECT_TRUE(w.Label1->font().bold());
     EXPECT_EQ(w.Label1->font().pixelSize(), 13);
@@ -94,23 +94,27 @@ TEST(StampWindow, LayoutAsDesigned) {
     EXPECT_EQ(w.UpShift->parentWidget(), &w);
     EXPECT_EQ(w.UpShift->pos() - w.GroupBox2->pos(), QPoint(32, 16));
     EXPECT_EQ(w.LeftShift->parentWidget(), w.GroupBox2);
-    EXPECT_FALSE(w.Button2->icon().isNull());  // the turned arrow
+    EXPECT_FALSE(w.Button2->icon().isNull()); // the turned arrow
 
     const std::vector<std::pair<QWidget*, const char*>> hints = {
         {w.TrackBar1, "５０バンクから　使用/編集する番号を選択"},
         {w.RadioButton1, "チップウィンドウで選択されたチップを使用"},
         {w.RadioButton2, "透明属性のチップを使用"},
-        {w.UpShift, "上方向シフト"}, {w.LeftShift, "左方向シフト"},
-        {w.RightShift, "右方向シフト"}, {w.DownShift, "下方向シフト"},
-        {w.Button2, "垂直反転"}, {w.Button3, "水平反転"},
+        {w.UpShift, "上方向シフト"},
+        {w.LeftShift, "左方向シフト"},
+        {w.RightShift, "右方向シフト"},
+        {w.DownShift, "下方向シフト"},
+        {w.Button2, "垂直反転"},
+        {w.Button3, "水平反転"},
         {w.Button1, "現在バンクを現在チップでクリア"},
     };
-    for (const auto& [widget, hint] : hints) EXPECT_EQ(widget->toolTip(), QString::fromUtf8(hint));
+    for (const auto& [widget, hint] : hints)
+        EXPECT_EQ(widget->toolTip(), QString::fromUtf8(hint));
 
     // Tab order: slider, radio buttons, clear, then the arrows and mirrors.
-    const std::vector<QWidget*> order = {w.TrackBar1, w.RadioButton1, w.Button1, w.UpShift,
-                                         w.LeftShift, w.RightShift, w.DownShift, w.Button2,
-                                         w.Button3};
+    const std::vector<QWidget*> order = {w.TrackBar1, w.RadioButton1, w.Button1,
+                                         w.UpShift,   w.LeftShift,    w.RightShift,
+                                         w.DownShift, w.Button2,      w.Button3};
     for (std::size_t k = 1; k < order.size(); ++k) {
         QWidget* next = order[k - 1]->nextInFocusChain();
         while (next->focusPolicy() == Qt::NoFocus || next == w.RadioButton2) {
@@ -137,7 +141,7 @@ TEST(StampWindow, TransparentCellPictureIsExact) {
 TEST(StampWindow, RotationsAndMirrorsMoveTheMarkedLine) {
     struct Case {
         const char* name;
-        bool column;  // true: column 0 holds chip 5; false: row 0 holds chip 7
+        bool column; // true: column 0 holds chip 5; false: row 0 holds chip 7
         QPushButton* TStampWindow::*button;
         int expectedLine;
     };
@@ -154,7 +158,8 @@ TEST(StampWindow, RotationsAndMirrorsMoveTheMarkedLine) {
         StampEditor e;
         e.w.TrackBar1->setValue(4);
         const int chip = c.column ? 5 : 7;
-        for (int k = 0; k < 10; ++k) (c.column ? e.cell(k, 0) : e.cell(0, k)) = chip;
+        for (int k = 0; k < 10; ++k)
+            (c.column ? e.cell(k, 0) : e.cell(0, k)) = chip;
         (e.w.*c.button)->click();
         for (int r = 0; r < 10; ++r) {
             for (int col = 0; col < 10; ++col) {
@@ -168,7 +173,7 @@ TEST(StampWindow, RotationsAndMirrorsMoveTheMarkedLine) {
 }
 
 TEST(StampWindow, InverseSequencesLeaveTheBankUnchanged) {
-    using Buttons = std::vector<QPushButton* TStampWindow::*>;
+    using Buttons = std::vector<QPushButton * TStampWindow::*>;
     const std::vector<std::pair<const char*, Buttons>> cases = {
         {"ten ups", Buttons(10, &TStampWindow::UpShift)},
         {"ten downs", Buttons(10, &TStampWindow::DownShift)},
@@ -183,7 +188,8 @@ TEST(StampWindow, InverseSequencesLeaveTheBankUnchanged) {
         SCOPED_TRACE(name);
         StampEditor e;
         for (int r = 0; r < 10; ++r)
-            for (int c = 0; c < 10; ++c) e.cell(r, c) = (r * 10 + c - 1) % 64;  // -1 at (0, 0)
+            for (int c = 0; c < 10; ++c)
+                e.cell(r, c) = (r * 10 + c - 1) % 64; // -1 at (0, 0)
         const StampBankArray before = e.t.state().StampBanks;
         for (std::size_t k = 0; k < buttons.size(); ++k) {
             (e.w.*buttons[k])->click();
@@ -215,7 +221,7 @@ TEST(StampWindow, ClearWritesTheChosenAttribute) {
                 }
             }
         }
-        EXPECT_EQ(e.cell(6, 0, 0), 3);  // only the bank in use
+        EXPECT_EQ(e.cell(6, 0, 0), 3); // only the bank in use
         EXPECT_EQ(e.w.Label1->text(), QStringLiteral("8"));
     }
 }
@@ -250,7 +256,7 @@ TEST(StampWindow, RightClickInTransparentModeEndsSettingAndKeepsCurrentChip) {
     EXPECT_EQ(e.w.Image1->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(e.t.state().CurrentChip, 4);
 
-    e.pointAt(3, 3);  // setting has ended: the move only frames the cell
+    e.pointAt(3, 3); // setting has ended: the move only frames the cell
     EXPECT_EQ(e.cell(3, 3), 0);
 }
 
@@ -270,7 +276,7 @@ TEST(StampWindow, SettingContinuesOverMovesAndIntoAnotherBank) {
     e.pointAt(0, 1);
     pressButton(e.w.Shape1, Qt::LeftButton);
     e.pointAt(0, 2);
-    e.w.hide();  // setting survives hiding and a bank change
+    e.w.hide(); // setting survives hiding and a bank change
     e.w.TrackBar1->setValue(3);
     e.pointAt(4, 4);
     EXPECT_EQ(e.cell(0, 0, 1), 21);
@@ -333,7 +339,7 @@ TEST(StampWindow, MovesWithoutSettingOnlyMoveTheFrame) {
     StampEditor e;
     e.t.state().CurrentChip = 8;
     e.w.DrawStampBank();
-    e.w.Image1->bitmap().setPixel(100, 100, 0xFF123456u);  // any redraw would paint over this
+    e.w.Image1->bitmap().setPixel(100, 100, 0xFF123456u); // any redraw would paint over this
     const StampBankArray before = e.t.state().StampBanks;
     e.pointAt(3, 3);
     EXPECT_EQ(e.w.Shape1->pos(), QPoint(96, 96));
@@ -343,10 +349,11 @@ TEST(StampWindow, MovesWithoutSettingOnlyMoveTheFrame) {
 
 TEST(StampWindow, ChipsOffTheSheetDrawNeutral) {
     StampEditor e;
-    e.cell(0, 0) = 64;  // one past the 8 x 8 sheet
+    e.cell(0, 0) = 64; // one past the 8 x 8 sheet
     e.w.DrawStampBank();
     for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) ASSERT_EQ(e.gridPixel(0, 0, x, y), neutralChip().pixel(x, y));
+        for (int x = 0; x < 32; ++x)
+            ASSERT_EQ(e.gridPixel(0, 0, x, y), neutralChip().pixel(x, y));
     EXPECT_TRUE(e.showsChip(0, 1, 0));
 }
 
@@ -364,5 +371,5 @@ TEST(StampWindow, ClosingOnlyHides) {
     EXPECT_EQ(e.w.StampDragActive, 1);
 }
 
-}  // namespace
-}  // namespace tilora::test
+} // namespace
+} // namespace tilora::test
