@@ -49,4 +49,10 @@ Status writeOutput(const CliPath& path, std::string_view bytes) {
     return Ok{};
 }
 
+Status writeOutput(const CliPath& path, const std::function<std::string_view()>& nextPiece) {
+    auto saved = saveFileAtomically(path.bytes, nextPiece);
+    if (!saved) return fileError(path, saved.error().message);
+    return Ok{};
+}
+
 } // namespace tilora::cli

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -40,5 +41,6 @@ Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath)
 // Writes the whole output through a temporary file renamed over the target, so a failure
 // leaves no file (and an existing one untouched).
 Status writeOutput(const CliPath& path, std::string_view bytes);
+Status writeOutput(const CliPath& path, const std::function<std::string_view()>& nextPiece);
 
 } // namespace tilora::cli

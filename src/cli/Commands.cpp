@@ -81,6 +81,11 @@ Status runRender(const CliPath& mapPath, const CliPath& imagePath, ImageFormat f
         return fileError(imagePath, size.error().message);
     auto sheet = loadMapSheet(*map, mapPath);
     if (!sheet) return sheet.error();
+    if (format == ImageFormat::Bmp) {
+        // Streamed strip by strip: a large map never exists in memory as a whole image.
+        MapBmpEncoder encoder(*map, sheet->bitmap, cellSize);
+        return writeOutput(imagePath, [&encoder] { return encoder.next(); });
+    }
     auto image = renderMapImage(*map, sheet->bitmap, cellSize, format);
     if (!image) return fileError(imagePath, image.error().message);
     return writeOutput(imagePath, std::string_view(image->constData(), std::size_t(image->size())));

@@ -444,6 +444,16 @@ Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes)
 }
 
 Status saveFileAtomically(const std::string& path, std::string_view bytes) {
+    bool given = false;
+    return saveFileAtomically(path, [&]() -> std::string_view {
+        if (given) return {};
+        given = true;
+        return bytes.empty() ? std::string_view() : bytes;
+    });
+}
+
+Status saveFileAtomically(const std::string& path,
+                          const std::function<std::string_view()>& nextPiece) {
     const std::string refused(SaveRefused);
     if (path.empty()) return Error{refused + reason(ENOENT)};
 
@@ -478,7 +488,9 @@ Status saveFileAtomically(const std::string& path, std::string_view bytes) {
     if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
         if (::fchmod(fd.get(), old.st_mode & 07777) != 0) return fail(errno);
     }
-    if (const int err = writeAll(fd.get(), bytes)) return fail(err);
+    for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
+        if (const int err = writeAll(fd.get(), piece)) return fail(err);
+    }
     if (fsyncRetrying(fd.get()) != 0) return fail(errno);
     if (fd.closeChecked() != 0) return fail(errno);
     if (::rename(tmpPath.c_str(), target.c_str()) != 0) return fail(errno);

@@ -7,6 +7,7 @@
 #include "Result.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,5 +53,10 @@ Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes 
 // renames it over path only when all went well. On failure the target is untouched, the
 // temporary file is removed and the error carries the system's reason.
 Status saveFileAtomically(const std::string& path, std::string_view bytes);
+
+// The same for output produced piece by piece (a large image need not exist in memory whole):
+// nextPiece is called until it returns an empty view.
+Status saveFileAtomically(const std::string& path,
+                          const std::function<std::string_view()>& nextPiece);
 
 }  // namespace tilora

@@ -260,6 +260,19 @@ TEST_F(MapFileDisk, SaveReplacesContentKeepsModeAndLeavesNoTemporary) {
     EXPECT_EQ(names(), (std::set<std::string>{"a.map", "b.map"}));
 }
 
+TEST_F(MapFileDisk, PiecewiseSaveWritesThePiecesInOrder) {
+    const std::string target = path("big.bmp");
+    write(target, "old");
+    const std::vector<std::string> pieces = {"header", std::string(100000, 'x'), "tail"};
+    std::size_t next = 0;
+    auto saved = saveFileAtomically(target, [&]() -> std::string_view {
+        return next < pieces.size() ? std::string_view(pieces[next++]) : std::string_view();
+    });
+    ASSERT_TRUE(saved.ok()) << saved.error().message;
+    EXPECT_EQ(read(target), pieces[0] + pieces[1] + pieces[2]);
+    EXPECT_EQ(names(), std::set<std::string>{"big.bmp"});
+}
+
 TEST_F(MapFileDisk, SaveIntoMissingFolderFailsAndCreatesNothing) {
     auto saved = saveFileAtomically(path("no-such-folder/a.map"), "data");
     ASSERT_FALSE(saved.ok());

@@ -287,17 +287,6 @@ TEST(StampWindow, SettingContinuesOverMovesAndIntoAnotherBank) {
     EXPECT_EQ(e.w.StampDragActive, 1);
 }
 
-TEST(StampWindow, MiddleClickDoesNothing) {
-    StampEditor e;
-    e.t.state().CurrentChip = 4;
-    e.cell(0, 0) = 6;
-    e.w.DrawStampBank();
-    pressButton(e.w.Shape1, Qt::MiddleButton);
-    EXPECT_EQ(e.cell(0, 0), 6);
-    EXPECT_EQ(e.t.state().CurrentChip, 4);
-    EXPECT_EQ(e.w.StampDragActive, 0);
-}
-
 TEST(StampWindow, BankLabelFollowsTheSlider) {
     StampEditor e;
     EXPECT_EQ(e.w.Label1->text(), QStringLiteral("１"));
