@@ -41,6 +41,7 @@ void PictureWidget::wrap() {
 
 void PictureWidget::paintEvent(QPaintEvent*) {
     // A repaint can come before the owner's refresh(); never draw from a buffer that is gone.
+    rewrapIfMoved();
     if (image_.isNull()) return;
     QPainter painter(this);
     painter.drawImage(0, 0, image_);
