@@ -1,6 +1,7 @@
 #include "mapview/TMapWindow.h"
 
 #include "core/Geometry.h"
+#include "platform/Layout.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
 #include "shell/Application.h"
@@ -8,7 +9,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QScrollBar>
 
 namespace tilora {
@@ -20,9 +20,6 @@ constexpr int DesignClientWidth = 339;
 constexpr int DesignClientHeight = 343;
 const char* const Caption = "マップウィンドウ";
 
-struct Place {
-    int left, top, width, height;
-};
 // The view sits at the client's top-left corner, where RefreshMapView keeps it.
 constexpr Place Image1Place{0, 0, ViewPixels, ViewPixels};
 constexpr Place Shape1Place{0, 0, ChipPixels, ChipPixels};
@@ -32,32 +29,6 @@ constexpr Place ScrollBar2Place{0, 324, 321, 17}; // horizontal, under the view
 // Design-time steps; RefreshMapView sets them to CellSize and 2 x CellSize.
 constexpr int ScrollSmallStep = 32;
 constexpr int ScrollLargeStep = 64;
-
-void place(QWidget* w, const Place& p) {
-    w->setGeometry(p.left, p.top, p.width, p.height);
-}
-
-void setUpBar(QScrollBar* bar, const Place& p) {
-    place(bar, p);
-    bar->setRange(0, 0);
-    bar->setSingleStep(ScrollSmallStep);
-    bar->setPageStep(ScrollLargeStep);
-    bar->setContextMenuPolicy(Qt::NoContextMenu);
-    bar->setFocusPolicy(Qt::StrongFocus);
-    bar->hide();
-}
-
-// A scroll bar's controls are inverted so that the wheel scrolls the natural way, which also
-// turns the left and right arrow keys round on a horizontal bar; put them back. The step still
-// goes through triggerAction, so the scroll handler sees it like any other.
-bool stepAcross(QScrollBar* bar, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key != Qt::Key_Left && key != Qt::Key_Right) return false;
-    bar->triggerAction(key == Qt::Key_Right ? QAbstractSlider::SliderSingleStepAdd
-                                            : QAbstractSlider::SliderSingleStepSub);
-    return true;
-}
 
 } // namespace
 
@@ -79,9 +50,9 @@ TMapWindow::TMapWindow(Application& app) : QWidget(nullptr), app_(app) {
     place(Shape1, Shape1Place);
 
     ScrollBar1 = new QScrollBar(Qt::Vertical, this);
-    setUpBar(ScrollBar1, ScrollBar1Place);
+    setUpScrollBar(ScrollBar1, ScrollBar1Place, ScrollSmallStep, ScrollLargeStep);
     ScrollBar2 = new QScrollBar(Qt::Horizontal, this);
-    setUpBar(ScrollBar2, ScrollBar2Place);
+    setUpScrollBar(ScrollBar2, ScrollBar2Place, ScrollSmallStep, ScrollLargeStep);
     ScrollBar2->installEventFilter(this);
 
     connect(Image1, &PictureWidget::mouseMoved, this, &TMapWindow::Image1MouseMove);
@@ -136,7 +107,7 @@ void TMapWindow::setBarPosition(QScrollBar* bar, int position) {
 }
 
 bool TMapWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ScrollBar2 && stepAcross(ScrollBar2, event)) return true;
+    if (watched == ScrollBar2 && stepHorizontalBarByKey(ScrollBar2, event)) return true;
     return QWidget::eventFilter(watched, event);
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/Geometry.h"
 #include "newmap/TStartUpWindow.h"
+#include "platform/Layout.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
 #include "shell/Application.h"
@@ -9,7 +10,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -22,9 +22,6 @@ constexpr int DesignClientWidth = 138;
 constexpr int DesignClientHeight = 185;
 const char* const Caption = "チップウィンドウ";
 
-struct Place {
-    int left, top, width, height;
-};
 constexpr Place Image2Place{0, 0, 553, 545}; // larger than any client area the window gets
 constexpr Place Shape1Place{0, 0, ChipPixels, ChipPixels};
 constexpr int Shape1PenWidth = 3;
@@ -34,35 +31,8 @@ constexpr Place ScrollBar2Place{0, ViewPixels, ViewPixels, 17}; // horizontal, u
 constexpr int ScrollSmallStep = ChipPixels;
 constexpr int ScrollLargeStep = 2 * ChipPixels;
 
-void place(QWidget* w, const Place& p) {
-    w->setGeometry(p.left, p.top, p.width, p.height);
-}
-
 Pixel toPixel(const QColor& c) {
     return 0xFF000000u | (c.rgb() & 0x00FFFFFFu);
-}
-
-void setUpBar(QScrollBar* bar, const Place& p) {
-    place(bar, p);
-    bar->setRange(0, 0);
-    bar->setSingleStep(ScrollSmallStep);
-    bar->setPageStep(ScrollLargeStep);
-    // The menu's "scroll here" would set a position the snapping never sees.
-    bar->setContextMenuPolicy(Qt::NoContextMenu);
-    bar->setFocusPolicy(Qt::StrongFocus);
-    bar->hide();
-}
-
-// A scroll bar's controls are inverted so that the wheel scrolls the natural way, which also
-// turns the left and right arrow keys round on a horizontal bar; put them back. The step still
-// goes through triggerAction, so the scroll handler sees it like any other.
-bool stepAcross(QScrollBar* bar, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key != Qt::Key_Left && key != Qt::Key_Right) return false;
-    bar->triggerAction(key == Qt::Key_Right ? QAbstractSlider::SliderSingleStepAdd
-                                            : QAbstractSlider::SliderSingleStepSub);
-    return true;
 }
 
 } // namespace
@@ -94,9 +64,9 @@ TMapChipWindow::TMapChipWindow(Application& app) : QWidget(nullptr), app_(app) {
     place(Shape1, Shape1Place);
 
     ScrollBar1 = new QScrollBar(Qt::Vertical, this);
-    setUpBar(ScrollBar1, ScrollBar1Place);
+    setUpScrollBar(ScrollBar1, ScrollBar1Place, ScrollSmallStep, ScrollLargeStep);
     ScrollBar2 = new QScrollBar(Qt::Horizontal, this);
-    setUpBar(ScrollBar2, ScrollBar2Place);
+    setUpScrollBar(ScrollBar2, ScrollBar2Place, ScrollSmallStep, ScrollLargeStep);
     ScrollBar2->installEventFilter(this);
 
     // The design size; LayoutChipWindow gives the real one through setClientSize.
@@ -211,7 +181,7 @@ void TMapChipWindow::setBarPosition(QScrollBar* bar, int position) {
 }
 
 bool TMapChipWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ScrollBar2 && stepAcross(ScrollBar2, event)) return true;
+    if (watched == ScrollBar2 && stepHorizontalBarByKey(ScrollBar2, event)) return true;
     return QWidget::eventFilter(watched, event);
 }
 

@@ -78,6 +78,8 @@ std::optional<QString> runFileDialog(QWidget* owner, const FileDialogRequest& re
     dialog.setDefaultSuffix(request.defaultExt);
     // Replacing an existing map is not confirmed: the save goes through a temporary file.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    // The filter's pattern is spelled out for every letter case; show only its description.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
