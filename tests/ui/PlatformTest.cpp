@@ -34,7 +34,7 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // BMP files made byte by byte, so every header field is under the test's control.
 
-struct BmpSpec {
+struct BmpFields {
     qint32 width = 0;
     qint32 height = 0;  // negative: rows stored top-down
     quint16 bitsPerPixel = 24;
@@ -52,7 +52,7 @@ void put32(QByteArray& b, quint32 v) {
     put16(b, quint16(v >> 16));
 }
 
-QByteArray bmpBytes(const BmpSpec& s) {
+QByteArray bmpBytes(const BmpFields& s) {
     const quint32 offBits = 14 + 40 + quint32(s.palette.size()) * 4;
     QByteArray b("BM");
     put32(b, offBits + quint32(s.pixels.size()));
@@ -116,23 +116,23 @@ TEST(BmpLoader, ReadsA24BitSheetAsWritten) {
 TEST(BmpLoader, ReadsRowsBottomUpAndTopDownAndPalettedPictures) {
     TestApp t;
     // Stored bottom-up: the first row in the file is the picture's bottom row.
-    BmpSpec up{3, 2, 24, 0, 0, {}, rows24({{Blue, White, Red}, {Red, Green, Blue}})};
-    BmpSpec down = up;
+    BmpFields up{3, 2, 24, 0, 0, {}, rows24({{Blue, White, Red}, {Red, Green, Blue}})};
+    BmpFields down = up;
     down.height = -2;
     down.pixels = rows24({{Red, Green, Blue}, {Blue, White, Red}});
-    BmpSpec paletted{3,
+    BmpFields paletted{3,
                      2,
                      8,
                      0,
                      0,
                      {Red, Green, Blue, White},
                      QByteArray("\x02\x03\x00\x00\x00\x01\x02\x00", 8)};
-    const std::pair<const char*, BmpSpec> cases[] = {
+    const std::pair<const char*, BmpFields> cases[] = {
         {"up", up}, {"down", down}, {"paletted", paletted}};
-    for (const auto& [name, spec] : cases) {
+    for (const auto& [name, fields] : cases) {
         SCOPED_TRACE(name);
         const Result<Bitmap> loaded =
-            loadBmp(writeFile(t, QString::fromUtf8(name) + ".bmp", bmpBytes(spec)));
+            loadBmp(writeFile(t, QString::fromUtf8(name) + ".bmp", bmpBytes(fields)));
         ASSERT_TRUE(loaded) << loaded.error().message;
         ASSERT_EQ(loaded->width(), 3);
         ASSERT_EQ(loaded->height(), 2);
@@ -147,12 +147,12 @@ TEST(BmpLoader, ReadsRowsBottomUpAndTopDownAndPalettedPictures) {
 
 TEST(BmpLoader, NeedsEveryRowInFullIncludingTheLastRowsPadding) {
     TestApp t;
-    BmpSpec spec{3, 2, 24, 0, 0, {}, rows24({{Blue, White, Red}, {Red, Green, Blue}})};
-    ASSERT_TRUE(loadBmp(writeFile(t, "full.bmp", bmpBytes(spec))));
+    BmpFields fields{3, 2, 24, 0, 0, {}, rows24({{Blue, White, Red}, {Red, Green, Blue}})};
+    ASSERT_TRUE(loadBmp(writeFile(t, "full.bmp", bmpBytes(fields))));
     // Without the last 3 padding bytes the decoder would leave the whole top row undefined.
-    spec.pixels = rows24({{Blue, White, Red}, {Red, Green, Blue}}, false);
-    ASSERT_EQ(spec.pixels.size(), 12 + 9);
-    const Result<Bitmap> loaded = loadBmp(writeFile(t, "nopad.bmp", bmpBytes(spec)));
+    fields.pixels = rows24({{Blue, White, Red}, {Red, Green, Blue}}, false);
+    ASSERT_EQ(fields.pixels.size(), 12 + 9);
+    const Result<Bitmap> loaded = loadBmp(writeFile(t, "nopad.bmp", bmpBytes(fields)));
     ASSERT_FALSE(loaded);
     EXPECT_NE(loaded.error().message.find("ファイルが途中で切れています"), std::string::npos);
 }
@@ -162,8 +162,8 @@ TEST(BmpLoader, DecodesRunLengthPicturesAndRefusesCutOnes) {
     // 4 x 2, 8 bits per pixel, run-length coded: bottom row "two of 1, two of 2", end of line,
     // top row "four of 3", end of picture.
     const QByteArray rle("\x02\x01\x02\x02\x00\x00\x04\x03\x00\x01", 10);
-    BmpSpec spec{4, 2, 8, 1, quint32(rle.size()), {White, Red, Green, Blue}, rle};
-    const Result<Bitmap> loaded = loadBmp(writeFile(t, "rle.bmp", bmpBytes(spec)));
+    BmpFields fields{4, 2, 8, 1, quint32(rle.size()), {White, Red, Green, Blue}, rle};
+    const Result<Bitmap> loaded = loadBmp(writeFile(t, "rle.bmp", bmpBytes(fields)));
     ASSERT_TRUE(loaded) << loaded.error().message;
     EXPECT_EQ(loaded->pixel(0, 0), Blue);
     EXPECT_EQ(loaded->pixel(3, 0), Blue);
@@ -171,7 +171,7 @@ TEST(BmpLoader, DecodesRunLengthPicturesAndRefusesCutOnes) {
     EXPECT_EQ(loaded->pixel(3, 1), Green);
 
     // A stream that ends early leaves the rest of the picture in colour 0.
-    BmpSpec early = spec;
+    BmpFields early = fields;
     early.pixels = QByteArray("\x02\x01\x00\x01", 4);
     early.sizeImage = 4;
     const Result<Bitmap> part = loadBmp(writeFile(t, "rleearly.bmp", bmpBytes(early)));
@@ -180,8 +180,8 @@ TEST(BmpLoader, DecodesRunLengthPicturesAndRefusesCutOnes) {
     EXPECT_EQ(part->pixel(2, 1), White);
     EXPECT_EQ(part->pixel(0, 0), White);
 
-    spec.pixels.chop(4);  // the header still announces the full size
-    const Result<Bitmap> cut = loadBmp(writeFile(t, "rlecut.bmp", bmpBytes(spec)));
+    fields.pixels.chop(4);  // the header still announces the full size
+    const Result<Bitmap> cut = loadBmp(writeFile(t, "rlecut.bmp", bmpBytes(fields)));
     ASSERT_FALSE(cut);
     EXPECT_NE(cut.error().message.find("ファイルが途中で切れています"), std::string::npos);
 }
@@ -206,11 +206,11 @@ TEST(BmpLoader, RefusesBrokenAndForeignFilesWithAReason) {
     for (int i = 0; i < 5000; ++i)
         noise.append(char(random() & 0xFF));
 
-    BmpSpec huge{100000, 100000, 24, 0, 0, {}, QByteArray(16, '\0')};
-    BmpSpec justOver{8193, 8192, 24, 0, 0, {}, QByteArray(16, '\0')};
-    BmpSpec limit{8192, 8192, 24, 0, 0, {}, QByteArray(16, '\0')};
-    BmpSpec flat{0, 10, 24, 0, 0, {}, {}};
-    BmpSpec weird{4, 4, 24, 1, 0, {}, QByteArray(64, '\0')};  // run-length coding on 24 bits
+    BmpFields huge{100000, 100000, 24, 0, 0, {}, QByteArray(16, '\0')};
+    BmpFields justOver{8193, 8192, 24, 0, 0, {}, QByteArray(16, '\0')};
+    BmpFields limit{8192, 8192, 24, 0, 0, {}, QByteArray(16, '\0')};
+    BmpFields flat{0, 10, 24, 0, 0, {}, {}};
+    BmpFields weird{4, 4, 24, 1, 0, {}, QByteArray(64, '\0')};  // run-length coding on 24 bits
     QByteArray oddHeader = bmpBytes({4, 4, 24, 0, 0, {}, QByteArray(64, '\0')});
     oddHeader[14] = 50;  // an info header size no writer uses
 
