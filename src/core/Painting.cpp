@@ -114,6 +114,12 @@ void applyZoomPick(EditorState& state) {
     state.ViewCol = pullBack(saturatedSum(state.ViewCol, state.HoverCol), span, state.MapWidth);
 }
 
+void keepViewInsideMap(EditorState& state) {
+    const int span = ViewPixels / std::max<std::int32_t>(state.CellSize, 1);
+    state.ViewRow = pullBack(state.ViewRow, span, state.MapHeight);
+    state.ViewCol = pullBack(state.ViewCol, span, state.MapWidth);
+}
+
 bool zoomIn(EditorState& state) {
     if (state.ZoomStep >= 7) return false;
     ++state.ZoomStep;

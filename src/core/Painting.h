@@ -45,4 +45,9 @@ bool zoomOut(EditorState& state);
 // The cursor frame's edge after a zoom pick: CellSize, but never less than 5 pixels.
 int cursorFrameSize(int cellSize);
 
+// The view origin pulled back, as the zoom pick pulls it, so that the view lies inside the map
+// (and starts at 0 where the map is smaller than the view). A new map or a load while a zoom pick
+// is pending keeps the old origin only as far as the new map allows.
+void keepViewInsideMap(EditorState& state);
+
 }  // namespace tilora

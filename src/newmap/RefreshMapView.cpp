@@ -1,5 +1,7 @@
 #include "newmap/TStartUpWindow.h"
 
+#include "core/Painting.h"
+
 #include "mapview/TMapWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/PictureWidget.h"
@@ -57,11 +59,15 @@ void RefreshMapView(Application& app) {
     EditorState& s = app.State;
     TMapWindow& map = *app.MapWindow;
 
-    // A pending zoom pick keeps the origin it is about to be applied at.
+    // A pending zoom pick keeps the origin it is about to be applied at, as far as the map
+    // allows: after a new map or a load the old origin may lie beyond the new map's edge, and a
+    // view out there would show cells that are not part of the map.
     if (s.ZoomPending == 0) {
         s.ViewCol = 0;
         s.ViewRow = 0;
         s.ZoomStep = DefaultZoomStep;
+    } else {
+        keepViewInsideMap(s);
     }
     s.SheetColumns = app.MapChipWindow->sheet().width() / ChipPixels;
 

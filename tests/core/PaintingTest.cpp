@@ -197,5 +197,28 @@ TEST(ZoomButtons, StepWithinOneToSevenAndArmThePick) {
     EXPECT_EQ(both.ZoomPending, 1);
 }
 
+TEST(ViewInsideMap, PullsTheOriginBackAsFarAsTheMapNeeds) {
+    struct Case {
+        int cellSize, mapWidth, mapHeight, viewCol, viewRow, wantCol, wantRow;
+    };
+    const Case cases[] = {
+        {32, 40, 40, 3, 2, 3, 2},         // inside already
+        {32, 40, 40, 35, 31, 30, 30},     // past the right and bottom edges
+        {1, 28, 10, 500, 260, 0, 0},      // map smaller than the view
+        {64, 1000, 1000, 999, 996, 995, 995},
+    };
+    for (const Case& c : cases) {
+        EditorState s;
+        s.CellSize = c.cellSize;
+        s.MapWidth = c.mapWidth;
+        s.MapHeight = c.mapHeight;
+        s.ViewCol = c.viewCol;
+        s.ViewRow = c.viewRow;
+        keepViewInsideMap(s);
+        EXPECT_EQ(s.ViewCol, c.wantCol) << c.cellSize << " " << c.viewCol;
+        EXPECT_EQ(s.ViewRow, c.wantRow) << c.cellSize << " " << c.viewRow;
+    }
+}
+
 } // namespace
 } // namespace tilora

@@ -44,8 +44,8 @@ void writeMap(const QString& path, const QString& sheet) {
 TEST(LoadScrolledPalette, ShowsTheSheetFromItsTopLeftAndTheFrameSelectsWhatItShows) {
     struct Case {
         const char* name;
-        int sheetWidth, sheetHeight;  // the loaded map's sheet; 0: the sheet already in use
-        bool byMenu;                  // the menu's load command instead of the toolbar's button
+        int sheetWidth, sheetHeight; // the loaded map's sheet; 0: the sheet already in use
+        bool byMenu;                 // the menu's load command instead of the toolbar's button
     };
     const Case cases[] = {
         {"the same 640 x 640 sheet, by the toolbar's open button", 0, 0, false},
@@ -77,18 +77,17 @@ TEST(LoadScrolledPalette, ShowsTheSheetFromItsTopLeftAndTheFrameSelectsWhatItSho
         ASSERT_EQ(s.SheetScrollX, 64);
         ASSERT_EQ(s.SheetScrollY, 96);
         ASSERT_EQ(palette.Shape1->pos(), QPoint(96, 64));
-        ASSERT_TRUE(palette.Image1->isHidden());  // the still copy is showing
+        ASSERT_TRUE(palette.Image1->isHidden()); // the still copy is showing
         pressButton(palette.Shape1, Qt::LeftButton);
         ASSERT_EQ(s.CurrentChip, 5 * 20 + 5);
 
         const int sheetWidth = c.sheetWidth ? c.sheetWidth : 640;
-        const QString sheet = c.sheetWidth
-                                  ? writeSheetBmp(t.path("other.bmp"), c.sheetWidth, c.sheetHeight)
-                                  : big;
+        const QString sheet =
+            c.sheetWidth ? writeSheetBmp(t.path("other.bmp"), c.sheetWidth, c.sheetHeight) : big;
         const QString map = t.path("scrolled.map");
         writeMap(map, sheet);
         t.dialogs.chooseFile(map);
-        t.dialogs.answer(Answer::No);  // the new map counts as unsaved
+        t.dialogs.answer(Answer::No); // the new map counts as unsaved
         if (c.byMenu)
             main.LoadFile->trigger();
         else
@@ -127,5 +126,5 @@ TEST(LoadScrolledPalette, ShowsTheSheetFromItsTopLeftAndTheFrameSelectsWhatItSho
     }
 }
 
-}  // namespace
-}  // namespace tilora::test
+} // namespace
+} // namespace tilora::test
