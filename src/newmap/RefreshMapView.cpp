@@ -106,7 +106,10 @@ void RefreshMapView(Application& app) {
         bar->setSingleStep(s.CellSize);
         bar->setPageStep(2 * s.CellSize);
     }
-    map.Shape1->setGeometry(0, 0, s.CellSize, s.CellSize);
+    // Never smaller than 5 x 5, as after a zoom pick: a 1- or 2-pixel cursor at the small cell
+    // sizes would sit beside the pointer, and no click could reach it.
+    const int frame = cursorFrameSize(s.CellSize);
+    map.Shape1->setGeometry(0, 0, frame, frame);
 
     // Positions in pixels; set from code, so the scroll handlers do not run.
     map.setBarPosition(map.ScrollBar1, s.ViewRow * s.CellSize);
