@@ -40,9 +40,7 @@ void TMapWindow::Shape1MouseDown(Qt::MouseButton button) {
             applyZoomPick(s);
             // The refresh still sees the pick pending, so it keeps the new origin and zoom step.
             RefreshMapView(app_);
-            s.ZoomPending = 0;
-            const int frame = cursorFrameSize(s.CellSize);
-            Shape1->resize(frame, frame);
+            s.ZoomPending = 0; // the refresh has sized the cursor, never below 5 x 5
             TMainWindow& main = *app_.MainWindow;
             if (s.ZoomStep < MaxZoomStep) main.ZoomInButton->setEnabled(true);
             if (s.ZoomStep > MinZoomStep) main.ZoomOutButton->setEnabled(true);

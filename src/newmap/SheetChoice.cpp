@@ -1,18 +1,12 @@
 #include "newmap/SheetChoice.h"
 
 #include "core/EditorState.h"
+#include "platform/Dialogs.h"
 
 namespace tilora {
 
 bool hasBitmapMark(const QString& name) {
-    // Only a..z are raised; full-width or accented letters stay as they are.
-    QString upper = name;
-    for (QChar& ch : upper) {
-        if (ch >= QLatin1Char('a') && ch <= QLatin1Char('z')) {
-            ch = QChar(ch.unicode() - 'a' + 'A');
-        }
-    }
-    return upper.contains(QLatin1String(".BMP"));
+    return containsIgnoringAsciiCase(name, QLatin1String(".BMP"));
 }
 
 std::optional<QString> sheetPathProblem(const QString& path) {

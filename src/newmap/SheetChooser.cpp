@@ -22,7 +22,6 @@ const QString kSheetDefaultExt = QStringLiteral("BMP");
 const QString kSheetFilter = QStringLiteral("ビットマップ(*.BMP)|*.BMP");
 const QString kSheetTitle = QStringLiteral("使用するＢｉｔＭａｐファイルの読み込み");
 const QString kRefusedName = QStringLiteral("読み込めません");
-const QString kCaution = QStringLiteral("注意");
 
 } // namespace
 
@@ -38,7 +37,7 @@ void TStartUpWindow::Button2Click() {
     if (!hasBitmapMark(newName)) {
         // Confirming the same refused name again (it was left in the dialog) says nothing more.
         if (newName != oldName) {
-            app_.dialogs.messageBox(this, kRefusedName, kCaution, MessageButtons::Ok);
+            app_.dialogs.messageBox(this, kRefusedName, CautionCaption, MessageButtons::Ok);
             dialog.FileName.clear();
         }
         return;
@@ -47,7 +46,7 @@ void TStartUpWindow::Button2Click() {
     // Every check and the load come before the first change, so a sheet that cannot be used
     // leaves the current one, the palette, the preview and Button1 exactly as they were.
     if (const auto problem = sheetPathProblem(newName)) {
-        app_.dialogs.messageBox(this, *problem, kCaution, MessageButtons::Ok);
+        app_.dialogs.messageBox(this, *problem, CautionCaption, MessageButtons::Ok);
         return;
     }
     Result<Bitmap> loaded = loadBmp(newName);
@@ -56,7 +55,7 @@ void TStartUpWindow::Button2Click() {
         return;
     }
     if (const auto problem = sheetSizeProblem(*loaded)) {
-        app_.dialogs.messageBox(this, *problem, kCaution, MessageButtons::Ok);
+        app_.dialogs.messageBox(this, *problem, CautionCaption, MessageButtons::Ok);
         return;
     }
 

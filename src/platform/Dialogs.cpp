@@ -98,6 +98,14 @@ std::optional<QString> QtDialogs::saveFile(QWidget* owner, const FileDialogReque
 
 void QtDialogs::showHelp(QWidget* owner) { HelpViewer::open(owner); }
 
+bool containsIgnoringAsciiCase(const QString& name, QLatin1String mark) {
+    QString upper = name;
+    for (QChar& ch : upper) {
+        if (ch >= QLatin1Char('a') && ch <= QLatin1Char('z')) ch = QChar(ch.unicode() - 'a' + 'A');
+    }
+    return upper.contains(QString(mark).toUpper());
+}
+
 bool FileDialog::Execute(Dialogs& dialogs, QWidget* owner) {
     const FileDialogRequest request{DefaultExt, Filter, Title, FileName};
     const std::optional<QString> chosen =

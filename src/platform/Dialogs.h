@@ -47,6 +47,11 @@ public:
 // case, as it does on the system the file names come from.
 QString toQtFilter(const QString& classicFilter);
 
+// True when `mark` occurs anywhere in `name`, ASCII letters compared without regard to case
+// (full-width and accented letters compare as they are). The file commands use it to accept a
+// name by its extension mark: "a.MAP", "a.map.txt" and "set.bmp/a" all pass their tests.
+bool containsIgnoringAsciiCase(const QString& name, QLatin1String mark);
+
 // A file dialog object that remembers its properties between uses, like the main window's
 // OpenDialog1 and SaveDialog1: set the properties, then Execute; on OK FileName is the choice.
 struct FileDialog {

@@ -23,6 +23,8 @@ class TMapWindow;
 class TStampWindow;
 
 inline const QString ApplicationTitle = QStringLiteral("Tilora ForWIndows");
+// The caption of the boxes that refuse a file name, a sheet or a save.
+inline const QString CautionCaption = QStringLiteral("注意");
 
 class Application {
 public:

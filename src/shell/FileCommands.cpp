@@ -28,7 +28,6 @@ namespace {
 const QString kModifiedText = QStringLiteral("マップデータは変更されています保存しますか？");
 const QString kModifiedCaption = QStringLiteral("ちょっと待った！！");
 const QString kCannotSave = QStringLiteral("保存できません");
-const QString kCaution = QStringLiteral("注意");
 
 // SaveDialog1 as the save-as command sets it before each use.
 const QString kMapSaveExt = QStringLiteral("MAP");
@@ -44,19 +43,10 @@ QString fromCore(const std::string& message) { return QString::fromStdString(mes
 
 std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-// The save test: ".map" anywhere in the name, letter case ignored, so a name typed without an
-// extension (the dialog appends "MAP") and an existing file named in capitals both pass.
-bool hasMapMarkForSave(const QString& path) {
-    return path.contains(QLatin1String(".map"), Qt::CaseInsensitive);
-}
-
-// The load test: an upper-cased copy (ASCII letters only) holds ".MAP" anywhere.
-bool hasMapMarkForLoad(const QString& path) {
-    QString upper = path;
-    for (QChar& ch : upper) {
-        if (ch >= QLatin1Char('a') && ch <= QLatin1Char('z')) ch = QChar(ch.unicode() - 'a' + 'A');
-    }
-    return upper.contains(QLatin1String(".MAP"));
+// The save and load tests: ".map" anywhere in the name, ASCII letter case ignored, so a name
+// typed without an extension (the dialog appends "MAP") and a file named in capitals both pass.
+bool hasMapMark(const QString& path) {
+    return containsIgnoringAsciiCase(path, QLatin1String(".map"));
 }
 
 // Writes the map rectangle to path through a temporary file renamed over it, so a write that
@@ -71,7 +61,7 @@ Status writeMapFile(const EditorState& state, const QString& path) {
 void reportSaveFailure(Application& app, QWidget* owner, const Status& status,
                        const QString& path) {
     app.dialogs.messageBox(owner, fromCore(status.error().message) + QLatin1Char('\n') + path,
-                           kCaution, MessageButtons::Ok);
+                           CautionCaption, MessageButtons::Ok);
 }
 
 }  // namespace
@@ -116,9 +106,9 @@ bool TMainWindow::SaveMapAs() {
     if (!SaveDialog1.Execute(app_.dialogs, this)) return false;
     const QString chosen = SaveDialog1.FileName;
 
-    if (!hasMapMarkForSave(chosen)) {
+    if (!hasMapMark(chosen)) {
         if (chosen != previous) {
-            app_.dialogs.messageBox(this, kCannotSave, kCaution, MessageButtons::Ok);
+            app_.dialogs.messageBox(this, kCannotSave, CautionCaption, MessageButtons::Ok);
             SaveDialog1.FileName = previous;
         }
         return false;
@@ -152,7 +142,7 @@ bool TMainWindow::LoadMap() {
     OpenDialog1.Title = kMapOpenTitle;
     if (!OpenDialog1.Execute(app_.dialogs, this)) return false;
     const QString chosen = OpenDialog1.FileName;
-    if (!hasMapMarkForLoad(chosen)) return false;
+    if (!hasMapMark(chosen)) return false;
 
     // Asked before the file is read: a Yes may rewrite the very file being opened.
     if (AskToSave(2)) return false;
@@ -177,7 +167,7 @@ bool TMainWindow::LoadMap() {
     const QString sheetPath = where.path;
     // The path found here is what the next save records; it must be one the format can hold.
     if (const auto problem = sheetPathProblem(sheetPath)) {
-        app_.dialogs.messageBox(this, *problem + QLatin1Char('\n') + sheetPath, kCaution,
+        app_.dialogs.messageBox(this, *problem + QLatin1Char('\n') + sheetPath, CautionCaption,
                                 MessageButtons::Ok);
         return false;
     }
@@ -187,7 +177,7 @@ bool TMainWindow::LoadMap() {
         return false;
     }
     if (const auto problem = sheetSizeProblem(*sheet)) {
-        app_.dialogs.messageBox(this, *problem + QLatin1Char('\n') + sheetPath, kCaution,
+        app_.dialogs.messageBox(this, *problem + QLatin1Char('\n') + sheetPath, CautionCaption,
                                 MessageButtons::Ok);
         return false;
     }

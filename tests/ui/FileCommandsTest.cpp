@@ -124,8 +124,9 @@ TEST_F(FileCommands, NewMapAnswersCancelNoYes) {
         EXPECT_EQ(u->StartUpWindow->isVisible(), a != Answer::Cancel);
         EXPECT_EQ(u.state().MapModified, a == Answer::Yes ? 0 : 1);
         EXPECT_EQ(readBytes(g.map), formatMapFile(a == Answer::Yes ? edited : g.contents));
-        if (a == Answer::Cancel)
+        if (a == Answer::Cancel) {
             EXPECT_TRUE(u->MapWindow->isVisible() && u->MainWindow->NameSaveButton->isEnabled());
+        }
     }
 }
 

@@ -98,7 +98,9 @@ TEST(NewMapDialog, ComponentsSitWhereTheLayoutPutsThem) {
         } else {
             EXPECT_EQ(w->size(), p.rect.size());
         }
-        if (p.caption) EXPECT_EQ(captionOf(w), QString::fromUtf8(p.caption));
+        if (p.caption) {
+            EXPECT_EQ(captionOf(w), QString::fromUtf8(p.caption));
+        }
     }
     EXPECT_EQ(d.windowTitle(), QStringLiteral("初期設定"));
     EXPECT_EQ(d.size(), QSize(285, 283));

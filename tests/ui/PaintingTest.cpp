@@ -178,8 +178,12 @@ TEST(Painting, ZoomPickSetsScaleAndOrigin) {
         EXPECT_EQ(e.m.Shape1->size(), QSize(c.frame, c.frame));
         EXPECT_EQ(e.m.Shape1->shape(), ShapeWidget::Shape::RoundSquare);
         EXPECT_TRUE(e.m.Shape1->toolTip().isEmpty());
-        if (c.zoomStep < 7) EXPECT_TRUE(main.ZoomInButton->isEnabled());
-        if (c.zoomStep > 1) EXPECT_TRUE(main.ZoomOutButton->isEnabled());
+        if (c.zoomStep < 7) {
+            EXPECT_TRUE(main.ZoomInButton->isEnabled());
+        }
+        if (c.zoomStep > 1) {
+            EXPECT_TRUE(main.ZoomOutButton->isEnabled());
+        }
         EXPECT_EQ(e.m.Image1->bitmap().pixel(0, 0), chipColour(9));
         EXPECT_EQ(s.HoverRow, c.row);
         EXPECT_EQ(s.HoverCol, c.col);

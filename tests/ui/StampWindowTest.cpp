@@ -194,7 +194,9 @@ TEST(StampWindow, InverseSequencesLeaveTheBankUnchanged) {
         for (std::size_t k = 0; k < buttons.size(); ++k) {
             (e.w.*buttons[k])->click();
             // Each step but the last moves something, so a button that did nothing would show.
-            if (k + 1 < buttons.size()) ASSERT_NE(e.t.state().StampBanks, before) << "step " << k;
+            if (k + 1 < buttons.size()) {
+                ASSERT_NE(e.t.state().StampBanks, before) << "step " << k;
+            }
         }
         EXPECT_EQ(e.t.state().StampBanks, before);
         EXPECT_TRUE(e.showsTransparent(0, 0));
