@@ -28,7 +28,7 @@ QString describe(const std::exception& e) {
 // Errors thrown inside an event handler end that handler only: they are shown and the message
 // loop goes on, as it would for a failure reported by the window system.
 class GuardedApplication : public QApplication {
-public:
+  public:
     using QApplication::QApplication;
 
     bool notify(QObject* receiver, QEvent* event) override {
@@ -42,7 +42,7 @@ public:
         return false;
     }
 
-private:
+  private:
     void report(const QString& text) {
         // A failure while the box itself is up is not shown again.
         if (reporting_) return;
@@ -53,7 +53,7 @@ private:
     bool reporting_ = false;
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[]) {
     GuardedApplication qapp(argc, argv);

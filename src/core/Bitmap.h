@@ -21,7 +21,7 @@ struct Rect {
 };
 
 class Bitmap {
-public:
+  public:
     Bitmap() = default;
     Bitmap(int width, int height, Pixel fill = 0xFF000000u);
 
@@ -39,7 +39,7 @@ public:
 
     friend bool operator==(const Bitmap&, const Bitmap&) = default;
 
-private:
+  private:
     int width_ = 0;
     int height_ = 0;
     std::vector<Pixel> pixels_;
@@ -54,4 +54,4 @@ private:
 //   NeutralPixel.
 void stretchBlt(Bitmap& dst, Rect dstRect, const Bitmap& src, Rect srcRect);
 
-}  // namespace tilora
+} // namespace tilora

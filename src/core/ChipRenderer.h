@@ -21,7 +21,7 @@ Rect chipSourceRect(std::int32_t chip, int sheetColumns);
 bool chipOnSheet(std::int32_t chip, int sheetColumns, const Bitmap& sheet);
 
 class ChipRenderer {
-public:
+  public:
     // The sheet is borrowed and must outlive its use here. Call again whenever the sheet's pixels
     // change: that drops everything cached for the old sheet.
     void setSheet(const Bitmap* sheet);
@@ -37,7 +37,7 @@ public:
     // All N x N view cells, N = 320 / CellSize, rows outer and columns inner.
     void redrawView(Bitmap& view, const EditorState& state);
 
-private:
+  private:
     void ensureCache(int cellSize, int sheetColumns);
     // redrawView for cell sizes below 32 when the whole N x N block fits in `view`.
     void redrawFromCache(Bitmap& view, const EditorState& state, int cellSize);
@@ -52,4 +52,4 @@ private:
     int cacheSheetColumns_ = 0;
 };
 
-}  // namespace tilora
+} // namespace tilora

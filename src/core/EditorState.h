@@ -14,13 +14,13 @@ inline constexpr int GridSide = 1000;
 inline constexpr int MinMapSide = 10;
 inline constexpr int MaxMapSide = 1000;
 
-inline constexpr int ChipPixels = 32;   // edge of one chip on the chip sheet
-inline constexpr int ViewPixels = 320;  // edge of the map view, the stamp grid and the palette view
+inline constexpr int ChipPixels = 32;  // edge of one chip on the chip sheet
+inline constexpr int ViewPixels = 320; // edge of the map view, the stamp grid and the palette view
 
 inline constexpr int StampBankCount = 50;
 inline constexpr int StampSide = 10;
 inline constexpr int StampCells = StampSide * StampSide;
-inline constexpr std::int32_t TransparentChip = -1;  // a stamp cell that leaves the map untouched
+inline constexpr std::int32_t TransparentChip = -1; // a stamp cell that leaves the map untouched
 
 using StampBankArray = std::array<std::int32_t, StampBankCount * StampCells>;
 
@@ -30,23 +30,23 @@ struct EditorState {
 
     std::int32_t MapWidth = 10;
     std::int32_t MapHeight = 0;
-    std::int32_t CellSize = 32;    // 1, 2, 4, 8, 16, 32 or 64 pixels per chip in the map view
-    std::int32_t ViewCol = 0;      // map column at the view's left edge
-    std::int32_t ViewRow = 0;      // map row at the view's top edge
-    std::int32_t ZoomPending = 0;  // 1: the next left click on the map picks the zoom reference
-    std::int32_t ZoomStep = 6;     // 1..7; CellSize = 2^(ZoomStep - 1) after a zoom pick
+    std::int32_t CellSize = 32;   // 1, 2, 4, 8, 16, 32 or 64 pixels per chip in the map view
+    std::int32_t ViewCol = 0;     // map column at the view's left edge
+    std::int32_t ViewRow = 0;     // map row at the view's top edge
+    std::int32_t ZoomPending = 0; // 1: the next left click on the map picks the zoom reference
+    std::int32_t ZoomStep = 6;    // 1..7; CellSize = 2^(ZoomStep - 1) after a zoom pick
     std::int32_t MapModified = 0;
-    std::int32_t StampMode = 0;  // 0: clicks paint with the pen, 1: they paste the stamp
-    std::int32_t PenSize = 1;    // 1, 2, 4 or 8 chips
+    std::int32_t StampMode = 0; // 0: clicks paint with the pen, 1: they paste the stamp
+    std::int32_t PenSize = 1;   // 1, 2, 4 or 8 chips
     std::int32_t PenDragActive = 0;
     std::int32_t CurrentChip = 0;
-    std::int32_t SheetColumns = 0;  // chip sheet width div 32
+    std::int32_t SheetColumns = 0; // chip sheet width div 32
     std::int32_t SheetScrollY = 0;
     std::int32_t SheetScrollX = 0;
-    std::int32_t HoverCol = 0;  // cell under the mouse, counted from the view's left edge
+    std::int32_t HoverCol = 0; // cell under the mouse, counted from the view's left edge
     std::int32_t HoverRow = 0;
 
-    std::string SheetFileName;  // full path of the chip sheet, any length
+    std::string SheetFileName; // full path of the chip sheet, any length
 
     // Bank b, row r, column c is element b * 100 + r * 10 + c.
     StampBankArray StampBanks{};
@@ -58,4 +58,4 @@ struct EditorState {
     void clearStampBanks() { StampBanks.fill(0); }
 };
 
-}  // namespace tilora
+} // namespace tilora

@@ -21,4 +21,4 @@ int chipCount(int sheetWidth, int sheetHeight);
 // CellSize for a zoom step 1..7: 1, 2, 4, 8, 16, 32, 64.
 int cellSizeForZoomStep(int zoomStep);
 
-}  // namespace tilora
+} // namespace tilora

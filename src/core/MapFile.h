@@ -15,10 +15,10 @@
 namespace tilora {
 
 struct MapContents {
-    std::string sheetPath;             // bytes as stored, no quoting
-    int width = 0;                     // 1..1000 when read from a file
-    int height = 0;                    // 1..1000 when read from a file
-    std::vector<std::int32_t> cells;   // width * height, row-major, compact (stride = width)
+    std::string sheetPath;           // bytes as stored, no quoting
+    int width = 0;                   // 1..1000 when read from a file
+    int height = 0;                  // 1..1000 when read from a file
+    std::vector<std::int32_t> cells; // width * height, row-major, compact (stride = width)
 
     std::int32_t at(int row, int col) const { return cells[std::size_t(row) * width + col]; }
 
@@ -59,4 +59,4 @@ Status saveFileAtomically(const std::string& path, std::string_view bytes);
 Status saveFileAtomically(const std::string& path,
                           const std::function<std::string_view()>& nextPiece);
 
-}  // namespace tilora
+} // namespace tilora

@@ -50,4 +50,4 @@ int cursorFrameSize(int cellSize);
 // is pending keeps the old origin only as far as the new map allows.
 void keepViewInsideMap(EditorState& state);
 
-}  // namespace tilora
+} // namespace tilora

@@ -8,12 +8,11 @@
 namespace tilora {
 
 struct Error {
-    std::string message;  // Japanese, ready for a message box
+    std::string message; // Japanese, ready for a message box
 };
 
-template <class T>
-class [[nodiscard]] Result {
-public:
+template <class T> class [[nodiscard]] Result {
+  public:
     Result(T value) : v_(std::move(value)) {}
     Result(Error error) : v_(std::move(error)) {}
 
@@ -27,11 +26,11 @@ public:
     const T* operator->() const { return &value(); }
     const Error& error() const { return std::get<1>(v_); }
 
-private:
+  private:
     std::variant<T, Error> v_;
 };
 
 struct Ok {};
 using Status = Result<Ok>;
 
-}  // namespace tilora
+} // namespace tilora

@@ -9,7 +9,8 @@
 namespace tilora {
 
 // Decimal value of a text: leading white space skipped, one optional '+' or '-', then ASCII digits
-// up to the first non-digit; the rest is ignored and no digits give 0. Saturates at the int32 range.
+// up to the first non-digit; the rest is ignored and no digits give 0. Saturates at the int32
+// range.
 std::int32_t decimalValue(std::string_view text);
 
 // The check made when the focus leaves a size field: the text to put into the field, or nothing
@@ -19,4 +20,4 @@ std::optional<std::string> checkSizeField(std::string_view text);
 // The value a field gives after that check: always 10..1000.
 int sizeFieldValue(std::string_view text);
 
-}  // namespace tilora
+} // namespace tilora

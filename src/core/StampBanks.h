@@ -26,4 +26,4 @@ void mirrorStampLeftRight(StampBankArray& banks, int bank);
 // new(r, c) = old(9 - r, c)
 void mirrorStampTopBottom(StampBankArray& banks, int bank);
 
-}  // namespace tilora
+} // namespace tilora

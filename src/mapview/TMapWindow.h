@@ -14,18 +14,18 @@ class ShapeWidget;
 
 class TMapWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TMapWindow(Application& app);
 
-    PictureWidget* Image1 = nullptr;   // the view: a 320 x 320 bitmap, cut to the map's size
-    ShapeWidget* Shape1 = nullptr;     // the cell cursor: rounded square, red pen 2
-    QScrollBar* ScrollBar1 = nullptr;  // vertical: left 323, top 4, 16 x 317
-    QScrollBar* ScrollBar2 = nullptr;  // horizontal: left 0, top 324, 321 x 17
+    PictureWidget* Image1 = nullptr;  // the view: a 320 x 320 bitmap, cut to the map's size
+    ShapeWidget* Shape1 = nullptr;    // the cell cursor: rounded square, red pen 2
+    QScrollBar* ScrollBar1 = nullptr; // vertical: left 323, top 4, 16 x 317
+    QScrollBar* ScrollBar2 = nullptr; // horizontal: left 0, top 324, 321 x 17
 
     void ScrollBar1Scroll(int position);
     void ScrollBar2Scroll(int position);
     void Image1MouseMove(int x, int y);
-    void Shape1MouseDown(Qt::MouseButton button);  // MapPainting.cpp
+    void Shape1MouseDown(Qt::MouseButton button); // MapPainting.cpp
     void FormClose();
     // The painting part of a pointer move, run after the cursor has moved (MapPainting.cpp).
     void DragPaint();
@@ -35,12 +35,12 @@ public:
     // Sets a bar's position from code without running the scroll handler.
     void setBarPosition(QScrollBar* bar, int position);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     Application& app_;
 };
 
-}  // namespace tilora
+} // namespace tilora

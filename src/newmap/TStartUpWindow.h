@@ -15,40 +15,40 @@ class PictureWidget;
 
 class TStartUpWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TStartUpWindow(Application& app);
 
     QLabel* Label5 = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label3 = nullptr;
-    QLineEdit* Edit1 = nullptr;  // width, at most 4 characters
+    QLineEdit* Edit1 = nullptr; // width, at most 4 characters
     QGroupBox* GroupBox2 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label4 = nullptr;
-    QLineEdit* Edit2 = nullptr;  // height, at most 4 characters
+    QLineEdit* Edit2 = nullptr; // height, at most 4 characters
     QGroupBox* GroupBox5 = nullptr;
-    QPushButton* Button2 = nullptr;  // "参照"
+    QPushButton* Button2 = nullptr; // "参照"
     QGroupBox* GroupBox3 = nullptr;
-    PictureWidget* Image1 = nullptr;  // the initial-chip preview, 32 x 32
-    QPushButton* Button1 = nullptr;   // "決定"
-    QPushButton* Button3 = nullptr;   // "キャンセル"
+    PictureWidget* Image1 = nullptr; // the initial-chip preview, 32 x 32
+    QPushButton* Button1 = nullptr;  // "決定"
+    QPushButton* Button3 = nullptr;  // "キャンセル"
 
     void Edit1Exit();
     void Edit2Exit();
-    void Button2Click();  // choose the chip sheet
-    void Button1Click();  // create the map
-    void Button3Click();  // abandon
-    void FormClose();     // abandon by the close box
+    void Button2Click(); // choose the chip sheet
+    void Button1Click(); // create the map
+    void Button3Click(); // abandon
+    void FormClose();    // abandon by the close box
 
     // Shown maximised to the work area each time, controls at the top left.
     void showDialog();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     // The size field check: "1000" above 1000, "10" below 10, otherwise the text stays.
     void checkField(QLineEdit* field);
 
@@ -62,4 +62,4 @@ void LayoutChipWindow(Application& app);
 // window arrangement, control states, every view cell redrawn, image, bars and cursor laid out.
 void RefreshMapView(Application& app);
 
-}  // namespace tilora
+} // namespace tilora

@@ -16,7 +16,7 @@ class ShapeWidget;
 
 class TMapChipWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TMapChipWindow(Application& app);
 
     // Outer size = client size + this frame (the palette's dialog-style border).
@@ -26,8 +26,8 @@ public:
     PictureWidget* Image2 = nullptr;  // the still copy of the viewport, 553 x 545
     PictureWidget* Image1 = nullptr;  // the whole chip sheet
     ShapeWidget* Shape1 = nullptr;    // red rectangle, pen 3
-    QScrollBar* ScrollBar1 = nullptr;  // vertical, 16 wide
-    QScrollBar* ScrollBar2 = nullptr;  // horizontal, 17 high
+    QScrollBar* ScrollBar1 = nullptr; // vertical, 16 wide
+    QScrollBar* ScrollBar2 = nullptr; // horizontal, 17 high
 
     // The chip sheet (Image1's picture); every chip drawn anywhere is copied from it.
     const Bitmap& sheet() const;
@@ -52,16 +52,16 @@ public:
     // Size the window only through this (a plain resize() is held at the last fixed size).
     void setClientSize(int width, int height);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
-private:
+  private:
     // The still copy: the viewport's part of the sheet into Image2, then Image1 hidden.
     void showStillCopy();
 
     Application& app_;
 };
 
-}  // namespace tilora
+} // namespace tilora

@@ -55,11 +55,11 @@ std::uint32_t u32(const QByteArray& b, int at) {
 // What the headers announce, enough to know where the pixel data ends.
 struct BmpHeader {
     qint64 width = 0;
-    qint64 height = 0;  // absolute value: rows stored bottom-up or top-down alike
+    qint64 height = 0; // absolute value: rows stored bottom-up or top-down alike
     int bitsPerPixel = 0;
     std::uint32_t compression = CompressionNone;
     qint64 pixelDataStart = 0;
-    qint64 pixelDataSize = 0;  // 0 when the header cannot tell (compressed, size not given)
+    qint64 pixelDataSize = 0; // 0 when the header cannot tell (compressed, size not given)
 };
 
 QString failure(const QString& reason, const QString& path) {
@@ -120,7 +120,7 @@ Result<BmpHeader> readHeader(const QByteArray& head, qint64 fileSize, const QStr
         const qint64 colours = colorsUsed != 0 ? qint64(colorsUsed) : (qint64(1) << bpp);
         tableBytes = colours * (core ? 3 : 4);
     } else if (h.compression == CompressionBitfields && infoSize < V4HeaderSize) {
-        tableBytes = 12;  // red, green and blue masks
+        tableBytes = 12; // red, green and blue masks
     }
     h.pixelDataStart = std::max<qint64>(offBits, FileHeaderSize + infoSize + tableBytes);
 
@@ -141,7 +141,7 @@ Result<BmpHeader> readHeader(const QByteArray& head, qint64 fileSize, const QStr
     return h;
 }
 
-}  // namespace
+} // namespace
 
 Result<Bitmap> loadBmp(const QString& path) {
     QFile file(path);
@@ -174,4 +174,4 @@ Result<Bitmap> loadBmp(const QString& path) {
     return bitmapFromImage(image);
 }
 
-}  // namespace tilora
+} // namespace tilora

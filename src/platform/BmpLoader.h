@@ -21,4 +21,4 @@ Result<Bitmap> loadBmp(const QString& path);
 Bitmap bitmapFromImage(const QImage& image);
 QImage imageFromBitmap(const Bitmap& bitmap);
 
-}  // namespace tilora
+} // namespace tilora

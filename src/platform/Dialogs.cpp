@@ -86,7 +86,7 @@ std::optional<QString> runFileDialog(QWidget* owner, const FileDialogRequest& re
     }
     return dialog.selectedFiles().constFirst();
 }
-}  // namespace
+} // namespace
 
 std::optional<QString> QtDialogs::openFile(QWidget* owner, const FileDialogRequest& request) {
     return runFileDialog(owner, request, QFileDialog::AcceptOpen);
@@ -96,7 +96,9 @@ std::optional<QString> QtDialogs::saveFile(QWidget* owner, const FileDialogReque
     return runFileDialog(owner, request, QFileDialog::AcceptSave);
 }
 
-void QtDialogs::showHelp(QWidget* owner) { HelpViewer::open(owner); }
+void QtDialogs::showHelp(QWidget* owner) {
+    HelpViewer::open(owner);
+}
 
 bool containsIgnoringAsciiCase(const QString& name, QLatin1String mark) {
     QString upper = name;
@@ -115,4 +117,4 @@ bool FileDialog::Execute(Dialogs& dialogs, QWidget* owner) {
     return true;
 }
 
-}  // namespace tilora
+} // namespace tilora

@@ -18,11 +18,11 @@ struct FileDialogRequest {
     QString defaultExt;
     QString filter;
     QString title;
-    QString fileName;  // the name the dialog opens showing
+    QString fileName; // the name the dialog opens showing
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     virtual Answer messageBox(QWidget* owner, const QString& text, const QString& caption,
                               MessageButtons buttons) = 0;
@@ -35,7 +35,7 @@ public:
 
 // Qt's own dialogs: QMessageBox with Japanese button texts, QFileDialog, and the help viewer.
 class QtDialogs : public Dialogs {
-public:
+  public:
     Answer messageBox(QWidget* owner, const QString& text, const QString& caption,
                       MessageButtons buttons) override;
     std::optional<QString> openFile(QWidget* owner, const FileDialogRequest& request) override;
@@ -67,4 +67,4 @@ struct FileDialog {
     bool Execute(Dialogs& dialogs, QWidget* owner);
 };
 
-}  // namespace tilora
+} // namespace tilora

@@ -19,4 +19,4 @@ QFont layoutFont(const QString& family, int pixelHeight, bool bold) {
     return font;
 }
 
-}  // namespace tilora
+} // namespace tilora

@@ -16,4 +16,4 @@ void registerFontSubstitutions();
 // A font by layout name and pixel height.
 QFont layoutFont(const QString& family, int pixelHeight, bool bold = false);
 
-}  // namespace tilora
+} // namespace tilora

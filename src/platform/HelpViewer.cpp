@@ -19,9 +19,10 @@ QPointer<HelpViewer>& openViewer() {
     return viewer;
 }
 
-}  // namespace
+} // namespace
 
-HelpViewer::HelpViewer(QWidget* owner) : QWidget(owner, Qt::Window), browser_(new QTextBrowser(this)) {
+HelpViewer::HelpViewer(QWidget* owner)
+    : QWidget(owner, Qt::Window), browser_(new QTextBrowser(this)) {
     setWindowTitle(HelpCaption);
     setObjectName(QStringLiteral("HelpViewer"));
     auto* layout = new QVBoxLayout(this);
@@ -38,8 +39,8 @@ void HelpViewer::home() {
     if (QFile::exists(QLatin1Char(':') + HelpDocument.path())) {
         browser_->setSource(HelpDocument);
     } else {
-        browser_->setHtml(QStringLiteral("<p>ヘルプ文書が見つかりません（%1）</p>")
-                              .arg(HelpDocument.toString()));
+        browser_->setHtml(
+            QStringLiteral("<p>ヘルプ文書が見つかりません（%1）</p>").arg(HelpDocument.toString()));
     }
 }
 
@@ -58,6 +59,8 @@ HelpViewer* HelpViewer::open(QWidget* owner) {
     return viewer;
 }
 
-HelpViewer* HelpViewer::current() { return openViewer(); }
+HelpViewer* HelpViewer::current() {
+    return openViewer();
+}
 
-}  // namespace tilora
+} // namespace tilora

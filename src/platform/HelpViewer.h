@@ -16,7 +16,7 @@ inline const QString HelpCaption = QStringLiteral("Tilora ヘルプ");
 
 class HelpViewer : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit HelpViewer(QWidget* owner = nullptr);
 
     QTextBrowser* browser() const { return browser_; }
@@ -29,8 +29,8 @@ public:
     // The viewer now open, or null.
     static HelpViewer* current();
 
-private:
+  private:
     QTextBrowser* browser_;
 };
 
-}  // namespace tilora
+} // namespace tilora

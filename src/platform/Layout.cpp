@@ -24,4 +24,4 @@ bool stepHorizontalBarByKey(QScrollBar* bar, QEvent* event) {
     return true;
 }
 
-}  // namespace tilora
+} // namespace tilora

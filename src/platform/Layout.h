@@ -13,7 +13,9 @@ struct Place {
     int left, top, width, height;
 };
 
-inline void place(QWidget* w, const Place& p) { w->setGeometry(p.left, p.top, p.width, p.height); }
+inline void place(QWidget* w, const Place& p) {
+    w->setGeometry(p.left, p.top, p.width, p.height);
+}
 
 // A scroll bar as the windows use it: placed, hidden, range 0..0, the given steps, keyboard
 // focus on, and no context menu (its "scroll here" would set a position no handler sees).
@@ -25,4 +27,4 @@ void setUpScrollBar(QScrollBar* bar, const Place& p, int smallStep, int largeSte
 // an event filter on the horizontal bar; true when the event was handled.
 bool stepHorizontalBarByKey(QScrollBar* bar, QEvent* event);
 
-}  // namespace tilora
+} // namespace tilora

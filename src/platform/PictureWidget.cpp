@@ -59,4 +59,4 @@ void PictureWidget::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
-}  // namespace tilora
+} // namespace tilora

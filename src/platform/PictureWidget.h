@@ -11,7 +11,7 @@ namespace tilora {
 
 class PictureWidget : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PictureWidget(QWidget* parent = nullptr);
 
     Bitmap& bitmap() { return bitmap_; }
@@ -23,16 +23,16 @@ public:
     // Repaints the widget from the bitmap (after drawing into bitmap()).
     void refresh();
 
-signals:
+  signals:
     void mouseMoved(int x, int y);
     void mousePressed(Qt::MouseButton button, int x, int y);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     void wrap();
     void rewrapIfMoved();
 
@@ -41,4 +41,4 @@ private:
     bool autoSize_ = false;
 };
 
-}  // namespace tilora
+} // namespace tilora

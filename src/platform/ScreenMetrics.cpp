@@ -16,4 +16,4 @@ ScreenMetrics ScreenMetrics::fromPrimaryScreen() {
     return m;
 }
 
-}  // namespace tilora
+} // namespace tilora

@@ -12,4 +12,4 @@ struct ScreenMetrics {
     static ScreenMetrics fromPrimaryScreen();
 };
 
-}  // namespace tilora
+} // namespace tilora

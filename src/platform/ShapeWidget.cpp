@@ -40,7 +40,8 @@ void ShapeWidget::paintEvent(QPaintEvent*) {
     }
     case Shape::Circle: {
         const qreal side = std::min(r.width(), r.height());
-        painter.drawEllipse(QRectF(r.center().x() - side / 2, r.center().y() - side / 2, side, side));
+        painter.drawEllipse(
+            QRectF(r.center().x() - side / 2, r.center().y() - side / 2, side, side));
         break;
     }
     }
@@ -57,6 +58,8 @@ void ShapeWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     emit pressed(event->button());
 }
 
-void ShapeWidget::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+void ShapeWidget::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+}
 
-}  // namespace tilora
+} // namespace tilora

@@ -9,7 +9,7 @@ namespace tilora {
 
 class ShapeWidget : public QWidget {
     Q_OBJECT
-public:
+  public:
     enum class Shape { Rectangle, RoundSquare, Circle };
 
     explicit ShapeWidget(Shape shape, int penWidth, QWidget* parent = nullptr);
@@ -18,18 +18,18 @@ public:
     void setShape(Shape shape);
     int penWidth() const { return penWidth_; }
 
-signals:
+  signals:
     void pressed(Qt::MouseButton button);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
-private:
+  private:
     Shape shape_;
     int penWidth_;
 };
 
-}  // namespace tilora
+} // namespace tilora

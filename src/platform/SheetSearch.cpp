@@ -47,7 +47,9 @@ std::optional<QString> decodeCp932(const std::string& bytes) {
     return text;
 }
 
-bool isFile(const QString& path) { return QFileInfo(path).isFile(); }
+bool isFile(const QString& path) {
+    return QFileInfo(path).isFile();
+}
 
 // "C:\..." or "\\server\..." or "\..." name a place on a Windows machine, never a path relative
 // to the map file.
@@ -81,7 +83,7 @@ QString findInFolder(const QDir& dir, const QString& name) {
     return found;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<QString> decodeSheetPath(const std::string& bytes) {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
@@ -121,6 +123,8 @@ SheetSearchResult findSheet(const std::string& written, const QString& mapFilePa
     return r;
 }
 
-std::string sheetPathBytes(const QString& path) { return path.toUtf8().toStdString(); }
+std::string sheetPathBytes(const QString& path) {
+    return path.toUtf8().toStdString();
+}
 
-}  // namespace tilora
+} // namespace tilora

@@ -18,8 +18,8 @@
 namespace tilora {
 
 struct SheetSearchResult {
-    QString path;       // the file found (empty when none)
-    QString lookedFor;  // the path as written, decoded for display, for the error message
+    QString path;      // the file found (empty when none)
+    QString lookedFor; // the path as written, decoded for display, for the error message
     bool found() const { return !path.isEmpty(); }
 };
 
@@ -32,4 +32,4 @@ std::optional<QString> decodeSheetPath(const std::string& bytes);
 // The bytes to keep in SheetFileName for a path found on this machine (UTF-8).
 std::string sheetPathBytes(const QString& path);
 
-}  // namespace tilora
+} // namespace tilora

@@ -30,10 +30,12 @@ Application::~Application() {
     MainWindow.reset();
 }
 
-void Application::start() { MainWindow->show(); }
+void Application::start() {
+    MainWindow->show();
+}
 
 void showError(Application& app, QWidget* owner, const QString& message) {
     app.dialogs.messageBox(owner, message, ApplicationTitle, MessageButtons::Ok);
 }
 
-}  // namespace tilora
+} // namespace tilora

@@ -27,8 +27,9 @@ inline const QString ApplicationTitle = QStringLiteral("Tilora ForWIndows");
 inline const QString CautionCaption = QStringLiteral("注意");
 
 class Application {
-public:
-    explicit Application(Dialogs& dialogs, ScreenMetrics screen = ScreenMetrics::fromPrimaryScreen());
+  public:
+    explicit Application(Dialogs& dialogs,
+                         ScreenMetrics screen = ScreenMetrics::fromPrimaryScreen());
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -55,4 +56,4 @@ public:
 // with the application title.
 void showError(Application& app, QWidget* owner, const QString& message);
 
-}  // namespace tilora
+} // namespace tilora

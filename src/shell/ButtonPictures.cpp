@@ -67,7 +67,7 @@ void drawFloppy(Canvas& c, int x, int y, int size) {
     const int r = x + size - 1;
     const int b = y + size - 1;
     c.box(x, y, r, b, QColor(40, 80, 170));
-    c.dot(r, y, Qt::transparent);  // the cut corner
+    c.dot(r, y, Qt::transparent); // the cut corner
     // The metal shutter with its slot.
     c.box(x + 3, y, r - 3, y + size / 3, Silver);
     c.fill(r - 5, y + 1, r - 4, y + size / 3 - 1, Grey);
@@ -101,7 +101,7 @@ void drawPencil(Canvas& c) {
         c.dot(15 - i, 7 + i, QColor(250, 200, 30));
         c.dot(15 - i, 9 + i, Ink);
     }
-    c.dot(15, 6, QColor(230, 120, 120));  // the eraser
+    c.dot(15, 6, QColor(230, 120, 120)); // the eraser
     c.dot(10, 12, Paper);
     c.dot(10, 13, Ink);
     c.dot(9, 13, Ink);
@@ -220,7 +220,7 @@ QImage drawGlyph(ButtonPicture picture) {
     return c.done();
 }
 
-}  // namespace
+} // namespace
 
 QImage disabledLook(const QImage& normal) {
     // The classic etched look: every dark pixel of the picture becomes grey with a white
@@ -332,4 +332,4 @@ QPixmap splashPicture() {
     return QPixmap::fromImage(splashImage());
 }
 
-}  // namespace tilora
+} // namespace tilora

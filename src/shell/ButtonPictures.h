@@ -36,4 +36,4 @@ QIcon applicationIcon();
 QImage splashImage();
 QPixmap splashPicture();
 
-}  // namespace tilora
+} // namespace tilora

@@ -39,9 +39,13 @@ const QString kMapOpenExt = QStringLiteral("MAP");
 const QString kMapOpenFilter = QStringLiteral("マップ(*.MAP)|*.MAP");
 const QString kMapOpenTitle = QStringLiteral("使用するＭＡＰファイルの読み込み");
 
-QString fromCore(const std::string& message) { return QString::fromStdString(message); }
+QString fromCore(const std::string& message) {
+    return QString::fromStdString(message);
+}
 
-std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string nativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 // The save and load tests: ".map" anywhere in the name, ASCII letter case ignored, so a name
 // typed without an extension (the dialog appends "MAP") and a file named in capitals both pass.
@@ -64,13 +68,13 @@ void reportSaveFailure(Application& app, QWidget* owner, const Status& status,
                            CautionCaption, MessageButtons::Ok);
 }
 
-}  // namespace
+} // namespace
 
 bool TMainWindow::AskToSave(int mode) {
     if (app_.State.MapModified == 1) {
-        const Answer answer = app_.dialogs.messageBox(
-            this, kModifiedText, kModifiedCaption,
-            mode == 2 ? MessageButtons::YesNo : MessageButtons::YesNoCancel);
+        const Answer answer = app_.dialogs.messageBox(this, kModifiedText, kModifiedCaption,
+                                                      mode == 2 ? MessageButtons::YesNo
+                                                                : MessageButtons::YesNoCancel);
         if (answer == Answer::Cancel && mode != 2) return true;
         // The user asked for the map to be kept: if it was not written, nothing may go on
         // that would drop it.
@@ -84,7 +88,8 @@ bool TMainWindow::AskToSave(int mode) {
     app_.MapChipWindow->hide();
     app_.StartUpWindow->Image1->hide();
     app_.StartUpWindow->showDialog();
-    for (QAction* item : {NameSave, Save, CloseFile}) item->setEnabled(false);
+    for (QAction* item : {NameSave, Save, CloseFile})
+        item->setEnabled(false);
     NameSaveButton->setEnabled(false);
     OverWriteSaveButton->setEnabled(false);
     app_.StartUpWindow->Button1->setEnabled(false);
@@ -160,8 +165,9 @@ bool TMainWindow::LoadMap() {
     }
     const SheetSearchResult where = findSheet(contents->sheetPath, chosen);
     if (!where.found()) {
-        showError(app_, this,
-                  QStringLiteral("マップデータのチップ画像が見つかりません\n%1").arg(where.lookedFor));
+        showError(
+            app_, this,
+            QStringLiteral("マップデータのチップ画像が見つかりません\n%1").arg(where.lookedFor));
         return false;
     }
     const QString sheetPath = where.path;
@@ -196,7 +202,9 @@ bool TMainWindow::LoadMap() {
     return true;
 }
 
-void TMainWindow::NewButtonClick() { AskToSave(0); }
+void TMainWindow::NewButtonClick() {
+    AskToSave(0);
+}
 
 void TMainWindow::OpenButtonClick() {
     // The stamp banks belong to the map they were made for: they go only when another map
@@ -206,11 +214,17 @@ void TMainWindow::OpenButtonClick() {
     app_.State.clearStampBanks();
 }
 
-void TMainWindow::LoadFileClick() { LoadMap(); }
+void TMainWindow::LoadFileClick() {
+    LoadMap();
+}
 
-void TMainWindow::SaveClick() { SaveMap(); }
+void TMainWindow::SaveClick() {
+    SaveMap();
+}
 
-void TMainWindow::NameSaveButtonClick() { SaveMapAs(); }
+void TMainWindow::NameSaveButtonClick() {
+    SaveMapAs();
+}
 
 void TMainWindow::CloseFileClick() {
     if (AskToSave(1)) return;
@@ -227,6 +241,8 @@ void TMainWindow::ExitAppClick() {
     if (FormCloseQuery()) exitProgram(0);
 }
 
-bool TMainWindow::FormCloseQuery() { return !AskToSave(2); }
+bool TMainWindow::FormCloseQuery() {
+    return !AskToSave(2);
+}
 
-}  // namespace tilora
+} // namespace tilora

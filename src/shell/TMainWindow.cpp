@@ -26,7 +26,7 @@ struct ButtonLayout {
     QPushButton* TMainWindow::*member;
     int left, top, width, height;
     const char* hint;
-    const char* caption;  // nullptr: picture only
+    const char* caption; // nullptr: picture only
     ButtonPicture picture;
     bool enabled;
 };
@@ -34,24 +34,31 @@ struct ButtonLayout {
 // The toolbar as laid out: two rows, top edges 4 and 30.
 const ButtonLayout kButtons[] = {
     {&TMainWindow::NewButton, 4, 4, 25, 25, "マップ新規作成", nullptr, ButtonPicture::New, true},
-    {&TMainWindow::OverWriteSaveButton, 4, 30, 25, 25, "上書き保存", nullptr, ButtonPicture::Save, false},
+    {&TMainWindow::OverWriteSaveButton, 4, 30, 25, 25, "上書き保存", nullptr, ButtonPicture::Save,
+     false},
     {&TMainWindow::OpenButton, 30, 4, 25, 25, "マップ読み込み", nullptr, ButtonPicture::Open, true},
-    {&TMainWindow::NameSaveButton, 30, 30, 25, 25, "名前をつけて保存", nullptr, ButtonPicture::SaveAs, false},
-    {&TMainWindow::ChipShowButton, 56, 4, 25, 25, "チップウィンドウの表示／非表示", nullptr, ButtonPicture::ChipWindow, false},
-    {&TMainWindow::MapShowButton, 56, 30, 25, 25, "マップウィンドウの表示／非表示", nullptr, ButtonPicture::MapWindow, false},
+    {&TMainWindow::NameSaveButton, 30, 30, 25, 25, "名前をつけて保存", nullptr,
+     ButtonPicture::SaveAs, false},
+    {&TMainWindow::ChipShowButton, 56, 4, 25, 25, "チップウィンドウの表示／非表示", nullptr,
+     ButtonPicture::ChipWindow, false},
+    {&TMainWindow::MapShowButton, 56, 30, 25, 25, "マップウィンドウの表示／非表示", nullptr,
+     ButtonPicture::MapWindow, false},
     {&TMainWindow::ZoomInButton, 82, 4, 25, 25, "拡大表示", nullptr, ButtonPicture::ZoomIn, false},
-    {&TMainWindow::ZoomOutButton, 82, 30, 25, 25, "縮小表示", nullptr, ButtonPicture::ZoomOut, false},
+    {&TMainWindow::ZoomOutButton, 82, 30, 25, 25, "縮小表示", nullptr, ButtonPicture::ZoomOut,
+     false},
     {&TMainWindow::PenButton1, 108, 4, 50, 25, "標準サイズ", "×1", ButtonPicture::Pen1, false},
     {&TMainWindow::PenButton2, 108, 30, 50, 25, "縦横２倍サイズ", "×2", ButtonPicture::Pen2, false},
     {&TMainWindow::PenButton3, 159, 4, 50, 25, "縦横４倍サイズ", "×4", ButtonPicture::Pen4, false},
     {&TMainWindow::PenButton4, 159, 30, 50, 25, "縦横８倍サイズ", "×8", ButtonPicture::Pen8, false},
-    {&TMainWindow::StampButton, 210, 4, 25, 25, "スタンプエディタで選択されているスタンプを使用", nullptr, ButtonPicture::Stamp, false},
-    {&TMainWindow::SEButton, 210, 30, 25, 25, "スタンプエディターの表示", "SE", ButtonPicture::None, false},
+    {&TMainWindow::StampButton, 210, 4, 25, 25, "スタンプエディタで選択されているスタンプを使用",
+     nullptr, ButtonPicture::Stamp, false},
+    {&TMainWindow::SEButton, 210, 30, 25, 25, "スタンプエディターの表示", "SE", ButtonPicture::None,
+     false},
 };
 
 struct MenuItemLayout {
     QAction* TMainWindow::*member;
-    int menu;  // 0 "ファイル", 1 "表示", 2 "ヘルプ"
+    int menu; // 0 "ファイル", 1 "表示", 2 "ヘルプ"
     const char* caption;
     bool enabled;
     bool checkable;
@@ -73,18 +80,18 @@ const MenuItemLayout kMenuItems[] = {
 // Keeps the main window's outer width equal to the screen's once the window system has framed
 // it: the frame is only known after the window is first shown.
 class FrameFit : public QObject {
-public:
+  public:
     explicit FrameFit(TMainWindow* window) : QObject(window), window_(window) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == window_ && event->type() == QEvent::Show) window_->fitToScreen();
         return false;
     }
 
-private:
+  private:
     TMainWindow* window_;
 };
 
-}  // namespace
+} // namespace
 
 TMainWindow::TMainWindow(Application& app) : QMainWindow(nullptr), app_(app) {
     // Single-line border, system menu and minimise box, no maximise box; the fixed size set in
@@ -116,7 +123,8 @@ void TMainWindow::buildMenus() {
     K2 = menuBar()->addMenu(QStringLiteral("ヘルプ"));
     QMenu* menus[] = {K1, K4, K2};
     // Drop-down menus are windows of their own and do not inherit the main window's font.
-    for (QMenu* menu : menus) menu->setFont(font());
+    for (QMenu* menu : menus)
+        menu->setFont(font());
     for (const MenuItemLayout& item : kMenuItems) {
         QAction* action = menus[item.menu]->addAction(QString::fromUtf8(item.caption));
         action->setEnabled(item.enabled);
@@ -233,4 +241,4 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     }
 }
 
-}  // namespace tilora
+} // namespace tilora

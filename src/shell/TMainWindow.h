@@ -20,7 +20,7 @@ class Application;
 
 class TMainWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit TMainWindow(Application& app);
     ~TMainWindow() override;
 
@@ -41,17 +41,17 @@ public:
     QPushButton* SEButton = nullptr;
 
     // Menus and their items.
-    QMenu* K1 = nullptr;  // "ファイル"
-    QMenu* K4 = nullptr;  // "表示"
-    QMenu* K2 = nullptr;  // "ヘルプ"
+    QMenu* K1 = nullptr; // "ファイル"
+    QMenu* K4 = nullptr; // "表示"
+    QMenu* K2 = nullptr; // "ヘルプ"
     QAction* NewFile = nullptr;
     QAction* LoadFile = nullptr;
     QAction* Save = nullptr;
     QAction* NameSave = nullptr;
     QAction* CloseFile = nullptr;
     QAction* ExitApp = nullptr;
-    QAction* MapChipWindow1 = nullptr;  // checkable
-    QAction* MapWindow1 = nullptr;      // checkable
+    QAction* MapChipWindow1 = nullptr; // checkable
+    QAction* MapWindow1 = nullptr;     // checkable
     QAction* Help1 = nullptr;
     QAction* About1 = nullptr;
 
@@ -60,8 +60,8 @@ public:
     FileDialog SaveDialog1{FileDialog::Kind::Save};
     QString CurrentFileName() const { return SaveDialog1.FileName; }
 
-    QTimer* Timer1 = nullptr;  // 1000 ms, disabled at start
-    QTimer* Timer2 = nullptr;  // 5000 ms, disabled at start
+    QTimer* Timer1 = nullptr; // 1000 ms, disabled at start
+    QTimer* Timer2 = nullptr; // 5000 ms, disabled at start
 
     // --- start-up (TMainWindow.cpp)
     void FormCreate();
@@ -79,7 +79,7 @@ public:
     bool SaveMapAs();
     bool SaveMap();
     bool LoadMap();
-    void NewButtonClick();      // also the menu item NewFile
+    void NewButtonClick(); // also the menu item NewFile
     void OpenButtonClick();
     void LoadFileClick();
     void SaveClick();           // OverWriteSaveButton and the menu item Save
@@ -92,20 +92,20 @@ public:
     std::function<void(int)> exitProgram = [](int code) { QCoreApplication::exit(code); };
 
     // --- tool and view commands (ToolCommands.cpp)
-    void PenButtonClick(int k);  // k = 1..4
+    void PenButtonClick(int k); // k = 1..4
     void StampButtonClick();
     void SEButtonClick();
     void ZoomInButtonClick();
     void ZoomOutButtonClick();
-    void ToggleChipWindow();  // ChipShowButton and the menu item MapChipWindow1
-    void ToggleMapWindow();   // MapShowButton and the menu item MapWindow1
+    void ToggleChipWindow(); // ChipShowButton and the menu item MapChipWindow1
+    void ToggleMapWindow();  // MapShowButton and the menu item MapWindow1
     void Help1Click();
     void About1Click();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildToolbar();
     void buildMenus();
     void connectCommands();
@@ -113,4 +113,4 @@ private:
     Application& app_;
 };
 
-}  // namespace tilora
+} // namespace tilora

@@ -11,7 +11,7 @@ namespace {
 // No border, so the client area is the whole window.
 constexpr int ClientWidth = 318;
 constexpr int ClientHeight = 127;
-}  // namespace
+} // namespace
 
 TTitleWindow::TTitleWindow(Application&)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
@@ -38,4 +38,4 @@ void TTitleWindow::closeEvent(QCloseEvent* event) {
     }
 }
 
-}  // namespace tilora
+} // namespace tilora

@@ -11,13 +11,13 @@ class Application;
 
 class TTitleWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TTitleWindow(Application& app);
-    QLabel* Image1 = nullptr;  // 320 x 128 picture; the window shows its top-left 318 x 127
+    QLabel* Image1 = nullptr; // 320 x 128 picture; the window shows its top-left 318 x 127
 
-protected:
+  protected:
     // The splash goes away on its own; the user cannot close it.
     void closeEvent(QCloseEvent* event) override;
 };
 
-}  // namespace tilora
+} // namespace tilora

@@ -18,7 +18,9 @@
 // The program's resources (the help document) are linked from a static library; registering
 // them by name keeps the linker from dropping them. Declared outside any namespace, as the
 // registration requires.
-static void registerProgramResources() { Q_INIT_RESOURCE(resources); }
+static void registerProgramResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace tilora {
 
@@ -37,8 +39,12 @@ const QString kAboutText =
 
 // The frame's outer size as the window system reports it (the client size until it has framed
 // the window).
-int outerWidth(const QWidget& w) { return w.frameGeometry().width(); }
-int outerHeight(const QWidget& w) { return w.frameGeometry().height(); }
+int outerWidth(const QWidget& w) {
+    return w.frameGeometry().width();
+}
+int outerHeight(const QWidget& w) {
+    return w.frameGeometry().height();
+}
 
 // Arms a zoom pick: the next left click on the map view picks the reference cell, which the
 // round cursor and its hint tell the user.
@@ -48,19 +54,21 @@ void armZoomPick(Application& app, const QString& hint) {
     cursor.setToolTip(hint);
 }
 
-}  // namespace
+} // namespace
 
 void TMainWindow::PenButtonClick(int k) {
     if (k < 1 || k > 4) return;
     QPushButton* pens[] = {PenButton1, PenButton2, PenButton3, PenButton4};
-    for (int i = 0; i < 4; ++i) pens[i]->setEnabled(i != k - 1);
+    for (int i = 0; i < 4; ++i)
+        pens[i]->setEnabled(i != k - 1);
     StampButton->setEnabled(true);
     app_.State.PenSize = kPenSizes[k - 1];
     app_.State.StampMode = 0;
 }
 
 void TMainWindow::StampButtonClick() {
-    for (QPushButton* pen : {PenButton1, PenButton2, PenButton3, PenButton4}) pen->setEnabled(true);
+    for (QPushButton* pen : {PenButton1, PenButton2, PenButton3, PenButton4})
+        pen->setEnabled(true);
     StampButton->setEnabled(false);
     app_.State.StampMode = 1;
 }
@@ -72,13 +80,13 @@ void TMainWindow::SEButtonClick() {
 }
 
 void TMainWindow::ZoomInButtonClick() {
-    if (!zoomIn(app_.State)) return;  // already at the largest cells
+    if (!zoomIn(app_.State)) return; // already at the largest cells
     armZoomPick(app_, kZoomInHint);
     ZoomInButton->setEnabled(false);
 }
 
 void TMainWindow::ZoomOutButtonClick() {
-    if (!zoomOut(app_.State)) return;  // already at the smallest cells
+    if (!zoomOut(app_.State)) return; // already at the smallest cells
     armZoomPick(app_, kZoomOutHint);
     ZoomOutButton->setEnabled(false);
 }
@@ -115,4 +123,4 @@ void TMainWindow::About1Click() {
     app_.dialogs.messageBox(nullptr, kAboutText, kAboutCaption, MessageButtons::Ok);
 }
 
-}  // namespace tilora
+} // namespace tilora

@@ -18,26 +18,26 @@ class ShapeWidget;
 
 class TStampWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TStampWindow(Application& app);
 
-    PictureWidget* Image1 = nullptr;  // the 10 x 10 grid, 320 x 320
-    ShapeWidget* Shape1 = nullptr;    // rounded frame, red pen 2, 32 x 32
-    PictureWidget* Image2 = nullptr;  // hidden; the transparent-cell picture (32 x 32)
-    QSlider* TrackBar1 = nullptr;     // bank 0..49
-    QLabel* Label2 = nullptr;         // "バンク"
-    QLabel* Label1 = nullptr;         // the bank number
-    QGroupBox* GroupBox1 = nullptr;   // "チップ属性"
-    QRadioButton* RadioButton1 = nullptr;  // "通常"
-    QRadioButton* RadioButton2 = nullptr;  // "透明"
-    QGroupBox* GroupBox2 = nullptr;        // "コントロール"
+    PictureWidget* Image1 = nullptr;      // the 10 x 10 grid, 320 x 320
+    ShapeWidget* Shape1 = nullptr;        // rounded frame, red pen 2, 32 x 32
+    PictureWidget* Image2 = nullptr;      // hidden; the transparent-cell picture (32 x 32)
+    QSlider* TrackBar1 = nullptr;         // bank 0..49
+    QLabel* Label2 = nullptr;             // "バンク"
+    QLabel* Label1 = nullptr;             // the bank number
+    QGroupBox* GroupBox1 = nullptr;       // "チップ属性"
+    QRadioButton* RadioButton1 = nullptr; // "通常"
+    QRadioButton* RadioButton2 = nullptr; // "透明"
+    QGroupBox* GroupBox2 = nullptr;       // "コントロール"
     QPushButton* UpShift = nullptr;
     QPushButton* LeftShift = nullptr;
     QPushButton* RightShift = nullptr;
     QPushButton* DownShift = nullptr;
-    QPushButton* Button2 = nullptr;  // top-bottom mirror
-    QPushButton* Button3 = nullptr;  // left-right mirror
-    QPushButton* Button1 = nullptr;  // "クリア"
+    QPushButton* Button2 = nullptr; // top-bottom mirror
+    QPushButton* Button3 = nullptr; // left-right mirror
+    QPushButton* Button1 = nullptr; // "クリア"
 
     int TransparentMode = 0;
     int StampDragActive = 0;
@@ -61,7 +61,7 @@ public:
     void Button2Click();
     void TrackBar1Change();
 
-private:
+  private:
     void redrawGrid();
     void applyLayout();
     void connectEvents();
@@ -73,4 +73,4 @@ private:
     Application& app_;
 };
 
-}  // namespace tilora
+} // namespace tilora

@@ -202,9 +202,9 @@ TEST(ViewInsideMap, PullsTheOriginBackAsFarAsTheMapNeeds) {
         int cellSize, mapWidth, mapHeight, viewCol, viewRow, wantCol, wantRow;
     };
     const Case cases[] = {
-        {32, 40, 40, 3, 2, 3, 2},         // inside already
-        {32, 40, 40, 35, 31, 30, 30},     // past the right and bottom edges
-        {1, 28, 10, 500, 260, 0, 0},      // map smaller than the view
+        {32, 40, 40, 3, 2, 3, 2},     // inside already
+        {32, 40, 40, 35, 31, 30, 30}, // past the right and bottom edges
+        {1, 28, 10, 500, 260, 0, 0},  // map smaller than the view
         {64, 1000, 1000, 999, 996, 995, 995},
     };
     for (const Case& c : cases) {

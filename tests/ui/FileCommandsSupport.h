@@ -51,7 +51,8 @@ struct MapFixture {
 };
 
 inline MapFixture writeMapFixture(TestApp& t, const QString& mapName, int width, int height,
-                                  int seed = 0, const QString& sheetName = QStringLiteral("sheet.bmp")) {
+                                  int seed = 0,
+                                  const QString& sheetName = QStringLiteral("sheet.bmp")) {
     MapFixture f;
     f.sheet = writeSheetBmp(t.path(sheetName), 128, 96);
     f.map = t.path(mapName);
@@ -67,6 +68,8 @@ inline void loadThroughMenu(TestApp& t, const QString& path) {
 }
 
 // The map rectangle the editor holds now.
-inline MapContents heldMap(TestApp& t) { return mapContentsFromState(t.state()); }
+inline MapContents heldMap(TestApp& t) {
+    return mapContentsFromState(t.state());
+}
 
-}  // namespace tilora::test::files
+} // namespace tilora::test::files

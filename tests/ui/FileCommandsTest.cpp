@@ -71,7 +71,7 @@ qsizetype tmpFiles(const TestApp& t) {
 
 // Every command below starts from a loaded map.
 class FileCommands : public ::testing::Test {
-protected:
+  protected:
     TestApp t;
     MapFixture f = loadFixture(t);
     TMainWindow& m = *t->MainWindow;
@@ -81,7 +81,7 @@ protected:
 // The unsaved-changes prompt before a new map, and close
 
 TEST_F(FileCommands, NewMapWithoutChangesResetsTheWindowsWithoutAsking) {
-    m.PenButtonClick(3);  // PenButton1 enabled now, so the reset has something to disable
+    m.PenButtonClick(3); // PenButton1 enabled now, so the reset has something to disable
     t->StampWindow->show();
     t->StartUpWindow->Image1->show();
     t->StartUpWindow->Button1->setEnabled(true);
@@ -132,7 +132,7 @@ TEST_F(FileCommands, NewMapAnswersCancelNoYes) {
 
 TEST_F(FileCommands, YesWhoseSaveDidNotHappenStopsTheCommand) {
     edit(t);
-    m.SaveDialog1.FileName.clear();  // an unnamed map: Yes goes through the save dialog
+    m.SaveDialog1.FileName.clear(); // an unnamed map: Yes goes through the save dialog
     t.dialogs.answer(Answer::Yes);
     t.dialogs.cancelFile();
     m.NewButtonClick();
@@ -198,7 +198,8 @@ TEST_F(FileCommands, SaveAsWritesTheMapAndNamesItInAnyLetterCase) {
         t.dialogs.chooseFile(target);
         m.NameSaveButtonClick();
 
-        expectFileRequest(t.dialogs.fileCalls.back(), true, "マップデータ(*.map)|*.map", "マップデータの保存");
+        expectFileRequest(t.dialogs.fileCalls.back(), true, "マップデータ(*.map)|*.map",
+                          "マップデータの保存");
         EXPECT_EQ(t.dialogs.fileCalls.back().request.fileName, previous);
         EXPECT_EQ(readBytes(target), formatMapFile(heldMap(t)));
         EXPECT_EQ(heldMap(t).at(0, 0), chip);
@@ -206,9 +207,9 @@ TEST_F(FileCommands, SaveAsWritesTheMapAndNamesItInAnyLetterCase) {
         EXPECT_EQ(t.state().MapModified, 0);
         EXPECT_TRUE(m.OverWriteSaveButton->isEnabled() && m.Save->isEnabled());
     }
-    EXPECT_EQ(t.dialogs.fileCalls.size(), 5u);  // the load, then one per save
+    EXPECT_EQ(t.dialogs.fileCalls.size(), 5u); // the load, then one per save
     EXPECT_TRUE(t.dialogs.messages.empty());
-    EXPECT_EQ(tmpFiles(t), 0);  // no temporary file is left beside them
+    EXPECT_EQ(tmpFiles(t), 0); // no temporary file is left beside them
 }
 
 TEST_F(FileCommands, SaveAsCancelledOrRefusedForANameWithoutMapChangesNothing) {
@@ -241,7 +242,7 @@ TEST_F(FileCommands, SaveWritesToTheCurrentFileOrAsksForAName) {
 
     edit(t, 3);
     m.SaveClick();
-    EXPECT_EQ(t.dialogs.fileCalls.size(), dialogs);  // no dialog
+    EXPECT_EQ(t.dialogs.fileCalls.size(), dialogs); // no dialog
     EXPECT_EQ(readBytes(target), formatMapFile(heldMap(t)));
     EXPECT_EQ(heldMap(t).at(0, 0), 3);
     EXPECT_EQ(t.state().MapModified, 0);
@@ -257,7 +258,7 @@ TEST_F(FileCommands, SaveWritesToTheCurrentFileOrAsksForAName) {
     edit(t, 4);
     t.dialogs.cancelFile();
     m.SaveClick();
-    EXPECT_EQ(t.dialogs.fileCalls.size(), dialogs + 2);  // the load's, then the save's
+    EXPECT_EQ(t.dialogs.fileCalls.size(), dialogs + 2); // the load's, then the save's
     EXPECT_TRUE(t.dialogs.fileCalls.back().save);
     EXPECT_EQ(t.state().MapModified, 1);
 }
@@ -291,7 +292,7 @@ TEST_F(FileCommands, SaveIntoAMissingFolderReportsTheReasonAndChangesNothing) {
 // Lowers this process's file-size limit for the guard's lifetime: a write beyond it fails with
 // EFBIG, as a full disk fails, instead of raising SIGXFSZ.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
         getrlimit(RLIMIT_FSIZE, &old_);
         rlimit lowered = old_;
@@ -303,7 +304,7 @@ public:
         std::signal(SIGXFSZ, oldHandler_);
     }
 
-private:
+  private:
     void (*oldHandler_)(int);
     rlimit old_{};
 };
@@ -340,12 +341,13 @@ TEST(FileCommandsLoad, LoadReadsTheMapAndTheSheetAndRebuildsTheWindows) {
     loadThroughMenu(t, f.map);
 
     ASSERT_EQ(t.dialogs.fileCalls.size(), 1u);
-    expectFileRequest(t.dialogs.fileCalls[0], false, "マップ(*.MAP)|*.MAP", "使用するＭＡＰファイルの読み込み");
+    expectFileRequest(t.dialogs.fileCalls[0], false, "マップ(*.MAP)|*.MAP",
+                      "使用するＭＡＰファイルの読み込み");
     EXPECT_TRUE(t.dialogs.messages.empty());
 
     EXPECT_EQ(heldMap(t), f.contents);
     EXPECT_EQ(t.state().SheetFileName, f.sheet.toStdString());
-    EXPECT_EQ(t->MainWindow->CurrentFileName(), f.map);  // in its own letter case
+    EXPECT_EQ(t->MainWindow->CurrentFileName(), f.map); // in its own letter case
     EXPECT_EQ(t.state().SheetScrollX, 0);
     EXPECT_EQ(t.state().SheetScrollY, 0);
     EXPECT_EQ(t.state().CurrentChip, 9);
@@ -364,7 +366,7 @@ TEST_F(FileCommands, LoadOfANameWithoutMapOrACancelledDialogDoesNothing) {
     const QString other = t.path(QStringLiteral("other.txt"));
     writeBytes(other, formatMapFile(patternMap(f.sheet.toStdString(), 10, 10, 12, 3)));
 
-    loadThroughMenu(t, other);  // no message, not even the unsaved-changes question
+    loadThroughMenu(t, other); // no message, not even the unsaved-changes question
     t.dialogs.cancelFile();
     m.LoadFileClick();
 
@@ -492,7 +494,7 @@ TEST_F(FileCommands, LoadAsksFirstThenSavesDropsOrKeepsTheChanges) {
     edit(t, 9);
     const MapContents edited = heldMap(t);
     t.dialogs.answer(Answer::Yes);
-    loadThroughMenu(t, f.map);  // the very file the Yes rewrites
+    loadThroughMenu(t, f.map); // the very file the Yes rewrites
     expectModifiedPrompt(t, 0, MessageButtons::YesNo);
     EXPECT_EQ(heldMap(t), edited);
     EXPECT_EQ(readBytes(f.map), formatMapFile(edited));
@@ -583,11 +585,11 @@ TEST_F(FileCommands, OpenClearsTheStampBanksOnlyWhenAMapIsLoaded) {
 TEST_F(FileCommands, ExitAsksLikeTheCloseBox) {
     std::vector<int> exits;
     m.exitProgram = [&](int code) { exits.push_back(code); };
-    m.ExitAppClick();  // no changes: leaves at once
+    m.ExitAppClick(); // no changes: leaves at once
     EXPECT_TRUE(t.dialogs.messages.empty());
     EXPECT_EQ(exits, std::vector<int>{0});
 
-    edit(t);  // changes, Yes, save dialog cancelled: stays
+    edit(t); // changes, Yes, save dialog cancelled: stays
     m.SaveDialog1.FileName.clear();
     t.dialogs.answer(Answer::Yes);
     t.dialogs.cancelFile();
@@ -596,7 +598,7 @@ TEST_F(FileCommands, ExitAsksLikeTheCloseBox) {
     EXPECT_EQ(exits.size(), 1u);
     EXPECT_EQ(t.state().MapModified, 1);
 
-    t.dialogs.answer(Answer::No);  // changes, No: leaves without saving
+    t.dialogs.answer(Answer::No); // changes, No: leaves without saving
     m.ExitAppClick();
     EXPECT_EQ(exits, (std::vector<int>{0, 0}));
     EXPECT_EQ(readBytes(f.map), formatMapFile(f.contents));
@@ -628,5 +630,5 @@ TEST_F(FileCommands, CloseBoxLeavesOnlyWhenTheMapIsSafe) {
     EXPECT_EQ(t.state().MapModified, 1);
 }
 
-}  // namespace
-}  // namespace tilora::test
+} // namespace
+} // namespace tilora::test

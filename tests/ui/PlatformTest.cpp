@@ -37,7 +37,7 @@ namespace {
 
 struct BmpFields {
     qint32 width = 0;
-    qint32 height = 0;  // negative: rows stored top-down
+    qint32 height = 0; // negative: rows stored top-down
     quint16 bitsPerPixel = 24;
     quint32 compression = 0;
     quint32 sizeImage = 0;
@@ -48,7 +48,8 @@ struct BmpFields {
 QByteArray bmpBytes(const BmpFields& s) {
     QByteArray b("BM");
     auto put = [&b](quint32 v, int bytes) {
-        for (int i = 0; i < bytes; ++i) b.append(char((v >> (8 * i)) & 0xFF));
+        for (int i = 0; i < bytes; ++i)
+            b.append(char((v >> (8 * i)) & 0xFF));
     };
     const quint32 offBits = 14 + 40 + quint32(s.palette.size()) * 4;
     // File header, then the 40-byte info header, then the palette as blue, green, red, 0.
@@ -60,7 +61,8 @@ QByteArray bmpBytes(const BmpFields& s) {
     for (const quint32 v :
          {s.compression, s.sizeImage, 2835u, 2835u, quint32(s.palette.size()), 0u})
         put(v, 4);
-    for (const QRgb c : s.palette) put(c & 0xFFFFFF, 4);
+    for (const QRgb c : s.palette)
+        put(c & 0xFFFFFF, 4);
     return b + s.pixels;
 }
 
@@ -77,7 +79,8 @@ QByteArray rows24(const std::vector<std::vector<QRgb>>& rows, bool padLastRow = 
     for (std::size_t r = 0; r < rows.size(); ++r) {
         for (const QRgb c : rows[r])
             out.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c)));
-        while ((padLastRow || r + 1 < rows.size()) && out.size() % 4 != 0) out.append('\0');
+        while ((padLastRow || r + 1 < rows.size()) && out.size() % 4 != 0)
+            out.append('\0');
     }
     return out;
 }
@@ -122,7 +125,8 @@ TEST(BmpLoader, DecodesRunLengthPictures) {
     const Result<Bitmap> loaded = loadBmp(writeFile(t, "rle.bmp", bmpBytes(fields)));
     ASSERT_TRUE(loaded) << loaded.error().message;
     Bitmap expected(4, 2, Blue);
-    for (int x = 0; x < 4; ++x) expected.setPixel(x, 1, x < 2 ? Red : Green);
+    for (int x = 0; x < 4; ++x)
+        expected.setPixel(x, 1, x < 2 ? Red : Green);
     EXPECT_EQ(*loaded, expected);
 
     // A stream that ends early leaves the rest of the picture in colour 0.
@@ -157,7 +161,7 @@ TEST(BmpLoader, RefusesBrokenAndForeignFilesWithAReason) {
         return bmpBytes({w, h, 24, 0, 0, {}, QByteArray(16, 0)});
     };
     QByteArray oddHeader = bmpBytes({4, 4, 24, 0, 0, {}, QByteArray(64, '\0')});
-    oddHeader[14] = 50;  // an info header size no writer uses
+    oddHeader[14] = 50; // an info header size no writer uses
     // Without the last row's 3 padding bytes the decoder would leave the whole top row undefined.
     const BmpFields unpadded{
         3, 2, 24, 0, 0, {}, rows24({{Blue, White, Red}, {Red, Green, Blue}}, false)};
@@ -224,10 +228,10 @@ TEST(Fonts, LayoutNamesResolveToTheIpaGothics) {
 
 // Counts the pointer moves that reach it.
 class MoveCounter : public QWidget {
-public:
+  public:
     int moves = 0;
 
-protected:
+  protected:
     void mouseMoveEvent(QMouseEvent*) override { ++moves; }
 };
 
@@ -246,14 +250,15 @@ TEST(ShapeWidget, SwallowsPointerMovesReportsEveryPressAndDrawsARedOutline) {
                      [&](Qt::MouseButton b) { pressed.push_back(b); });
 
     movePointer(&parent, 100, 100);
-    ASSERT_EQ(parent.moves, 1);  // the counter does see moves sent to it
+    ASSERT_EQ(parent.moves, 1); // the counter does see moves sent to it
     movePointer(shape, 5, 5);
     movePointer(shape, 6, 6, Qt::LeftButton);
     movePointer(shape, 7, 7, Qt::RightButton);
     EXPECT_EQ(parent.moves, 1);
 
     const std::vector<Qt::MouseButton> buttons{Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
-    for (const Qt::MouseButton b : buttons) pressButton(shape, b);
+    for (const Qt::MouseButton b : buttons)
+        pressButton(shape, b);
     EXPECT_EQ(pressed, buttons);
 
     // A 3-pixel red outline; the inside and the outside show the parent's green.
@@ -361,7 +366,7 @@ TEST(QtDialogs, MessageBoxesHaveJapaneseButtonsAndNoIcon) {
     struct Case {
         MessageButtons buttons;
         QStringList texts;
-        std::vector<Answer> answers;  // for clicking each button in turn
+        std::vector<Answer> answers; // for clicking each button in turn
     };
     const QString yes = QStringLiteral("はい(&Y)"), no = QStringLiteral("いいえ(&N)");
     const Case cases[] = {
@@ -427,7 +432,8 @@ TEST(ButtonPictures, EachHasItsOwnPictureAndAGreyDisabledLook) {
             }
         EXPECT_GT(greys, 3);
         const QImage plain = normal.convertToFormat(QImage::Format_ARGB32);
-        for (const QImage& other : seen) EXPECT_NE(plain, other);
+        for (const QImage& other : seen)
+            EXPECT_NE(plain, other);
         seen.push_back(plain);
     }
 }
@@ -454,5 +460,5 @@ TEST(TitleWindow, IsABorderlessWhiteWindowShowingThePicturesTopLeft) {
     w.hide();
 }
 
-}  // namespace
-}  // namespace tilora::test
+} // namespace
+} // namespace tilora::test

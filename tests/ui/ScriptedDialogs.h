@@ -22,12 +22,12 @@ struct MessageCall {
 };
 
 struct FileCall {
-    bool save;  // false: open dialog
+    bool save; // false: open dialog
     FileDialogRequest request;
 };
 
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     // Queue answers. A prompt with nothing queued fails the test (throws).
     void answer(Answer a) { answers.push_back(a); }
     void chooseFile(const QString& path) { files.push_back(path); }
@@ -63,7 +63,7 @@ public:
     std::vector<FileCall> fileCalls;
     int helpShown = 0;
 
-private:
+  private:
     std::optional<QString> nextFile(bool save, const FileDialogRequest& request) {
         fileCalls.push_back({save, request});
         if (files.empty()) {
@@ -75,4 +75,4 @@ private:
     }
 };
 
-}  // namespace tilora::test
+} // namespace tilora::test

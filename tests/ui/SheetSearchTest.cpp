@@ -31,7 +31,7 @@ TEST(SheetSearch, DecodesUtf8AsItIsAndOtherBytesAsCodePage932) {
 }
 
 class SheetSearchFolder : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         mapFile = path(QStringLiteral("maps/level.map"));
@@ -59,15 +59,16 @@ TEST_F(SheetSearchFolder, FindsTheSheetInOrder) {
         QString expected;
     };
     const std::vector<Case> cases = {
-        {absolute.toStdString(), absolute},                    // as written
-        {"tiles/sea.bmp", inTiles},                            // relative to the map
-        {"tiles\\sea.bmp", inTiles},                           // the same, written on Windows
+        {absolute.toStdString(), absolute}, // as written
+        {"tiles/sea.bmp", inTiles},         // relative to the map
+        {"tiles\\sea.bmp", inTiles},        // the same, written on Windows
         {"./tiles/../tiles/sea.bmp", inTiles},
-        {"D:\\work\\art\\sea.bmp", beside},                    // beside, letter case ignored
-        {"/gone/away/SEA.BMP", beside},                        // an old absolute path
-        {"\\\\server\\share\\Sea.bmp", beside},                // a network path
-        {"E:\\" + kSjisHyou + "\x8E\xA6\\" + kSjisHyou + "\x8E\xA6" + kSjisSo + "\x81\x5B\x83\x58.bmp",
-         kana},  // Shift-JIS, a backslash byte inside 表 and ソ
+        {"D:\\work\\art\\sea.bmp", beside},     // beside, letter case ignored
+        {"/gone/away/SEA.BMP", beside},         // an old absolute path
+        {"\\\\server\\share\\Sea.bmp", beside}, // a network path
+        {"E:\\" + kSjisHyou + "\x8E\xA6\\" + kSjisHyou + "\x8E\xA6" + kSjisSo +
+             "\x81\x5B\x83\x58.bmp",
+         kana}, // Shift-JIS, a backslash byte inside 表 and ソ
     };
     for (const Case& c : cases) {
         const SheetSearchResult r = findSheet(c.written, mapFile);
@@ -83,7 +84,7 @@ TEST_F(SheetSearchFolder, PrefersTheExactNameAndSkipsFolders) {
 
     QDir(dir.path()).mkpath(QStringLiteral("maps/land.bmp"));
     EXPECT_FALSE(findSheet("C:\\x\\land.bmp", mapFile).found());
-    EXPECT_FALSE(findSheet("tiles", mapFile).found());  // a folder, not a sheet
+    EXPECT_FALSE(findSheet("tiles", mapFile).found()); // a folder, not a sheet
 }
 
 TEST_F(SheetSearchFolder, NothingFoundNamesThePathAsWritten) {
@@ -109,5 +110,5 @@ TEST(SheetSearch, PathBytesAreUtf8) {
     EXPECT_EQ(sheetPathBytes(QStringLiteral("/a/表示.bmp")), "/a/\xE8\xA1\xA8\xE7\xA4\xBA.bmp");
 }
 
-}  // namespace
-}  // namespace tilora::test
+} // namespace
+} // namespace tilora::test

@@ -33,7 +33,7 @@ struct ButtonRow {
     QPushButton* TMainWindow::*button;
     QRect geometry;
     const char* hint;
-    const char* caption;  // "" when the button shows only its picture
+    const char* caption; // "" when the button shows only its picture
     bool picture;
     bool enabled;
 };
@@ -245,7 +245,7 @@ TEST(StartUp, FormCreateClearsTheStampBanksAndStartsOnlyTimer1) {
 
 struct PlacementCase {
     int screenWidth, screenHeight;
-    QPoint splash;  // (w div 2 - 318 div 2, h div 2 - 127 div 2)
+    QPoint splash; // (w div 2 - 318 div 2, h div 2 - 127 div 2)
 };
 
 TEST(StartUp, Timer1CentresTheSplashAndPlacesTheWindowsBelowTheMainWindow) {
@@ -331,5 +331,5 @@ TEST(StartUp, TheTimersRunTheSplashInTheMessageLoop) {
     EXPECT_FALSE(m.Timer1->isActive());
 }
 
-}  // namespace
-}  // namespace tilora::test
+} // namespace
+} // namespace tilora::test

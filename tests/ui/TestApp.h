@@ -76,4 +76,4 @@ inline void pressButton(QWidget* w, Qt::MouseButton button, int x = 1, int y = 1
     QApplication::sendEvent(w, &r);
 }
 
-}  // namespace tilora::test
+} // namespace tilora::test

@@ -36,7 +36,8 @@ std::vector<QPushButton*> toolGroup(TMainWindow& m) {
 // Which of the five tool buttons are enabled, as a string "pen1 pen2 pen3 pen4 stamp".
 std::string toolStates(TMainWindow& m) {
     std::string s;
-    for (QPushButton* b : toolGroup(m)) s += b->isEnabled() ? '1' : '0';
+    for (QPushButton* b : toolGroup(m))
+        s += b->isEnabled() ? '1' : '0';
     return s;
 }
 
@@ -50,11 +51,11 @@ TEST(ToolCommands, PenButtonsChooseTheSizeAndMarkTheTool) {
     TestApp t;
     loadMap(t);
     TMainWindow& m = *t->MainWindow;
-    EXPECT_EQ(toolStates(m), "01111");  // the 1 x 1 pen is marked after a map appears
+    EXPECT_EQ(toolStates(m), "01111"); // the 1 x 1 pen is marked after a map appears
     t.state().StampMode = 1;
     for (const Case& c : cases) {
         QPushButton* pens[] = {m.PenButton1, m.PenButton2, m.PenButton3, m.PenButton4};
-        pens[c.k - 1]->click();  // the real button, through its signal
+        pens[c.k - 1]->click(); // the real button, through its signal
         EXPECT_EQ(t.state().PenSize, c.size) << c.k;
         EXPECT_EQ(t.state().StampMode, 0) << c.k;
         EXPECT_EQ(toolStates(m), c.states) << c.k;
@@ -84,7 +85,7 @@ TEST(ToolCommands, ZoomInArmsAPickWithARoundCursor) {
     m.ZoomInButton->click();
     EXPECT_EQ(t.state().ZoomStep, 7);
     EXPECT_EQ(t.state().ZoomPending, 1);
-    EXPECT_EQ(t.state().CellSize, 32);  // unchanged until the pick
+    EXPECT_EQ(t.state().CellSize, 32); // unchanged until the pick
     EXPECT_EQ(cursor.shape(), ShapeWidget::Shape::Circle);
     EXPECT_EQ(cursor.toolTip(), kZoomInHint);
     EXPECT_EQ(cursor.toolTip().count(QChar(0x3000)), 1);
@@ -157,7 +158,7 @@ TEST(ToolCommands, MapWindowToggleAfterCloseFollowsTheCheckMark) {
     ASSERT_FALSE(m.MapWindow1->isChecked());
 
     view.move(200, 300);
-    m.MapShowButton->click();  // shows it (no visible change) and sets the mark
+    m.MapShowButton->click(); // shows it (no visible change) and sets the mark
     EXPECT_TRUE(view.isVisible());
     EXPECT_TRUE(m.MapWindow1->isChecked());
     EXPECT_EQ(view.pos(), QPoint(0, m.frameGeometry().height()));
@@ -200,8 +201,8 @@ TEST(ToolCommands, ChipWindowToggleDecidesByVisibilityAndSitsRightOfTheMap) {
     m.ChipShowButton->click();
     EXPECT_FALSE(palette.isVisible());
     EXPECT_FALSE(m.MapChipWindow1->isChecked());
-    EXPECT_EQ(palette.pos(), QPoint(view.x() + view.frameGeometry().width(),
-                                    m.frameGeometry().height()));
+    EXPECT_EQ(palette.pos(),
+              QPoint(view.x() + view.frameGeometry().width(), m.frameGeometry().height()));
 
     // A mark that disagrees with the window does not matter: the window decides.
     m.MapChipWindow1->setChecked(true);
@@ -251,7 +252,7 @@ TEST(ToolCommands, HelpAndAbout) {
 }
 
 TEST(ToolCommands, HelpOpensOneViewerWithTheShippedDocument) {
-    QtDialogs dialogs;  // the real help service; no modal box is shown on this path
+    QtDialogs dialogs; // the real help service; no modal box is shown on this path
     Application app(dialogs, testScreen());
     app.MainWindow->Help1Click();
     HelpViewer* viewer = HelpViewer::current();
@@ -261,14 +262,15 @@ TEST(ToolCommands, HelpOpensOneViewerWithTheShippedDocument) {
     EXPECT_EQ(viewer->window()->windowTitle(), HelpCaption);
     EXPECT_EQ(viewer->parentWidget(), app.MainWindow.get());
     const QString text = viewer->browser()->toPlainText();
-    EXPECT_TRUE(text.contains(QStringLiteral("マップデータの形式"))) << text.left(200).toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("マップデータの形式")))
+        << text.left(200).toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("0,17,0,0,0,0,0,0,0,0,")));
 
     viewer->close();
     app.MainWindow->Help1Click();
-    EXPECT_EQ(HelpViewer::current(), viewer);  // the same window, shown again
+    EXPECT_EQ(HelpViewer::current(), viewer); // the same window, shown again
     EXPECT_TRUE(viewer->isVisible());
 }
 
-}  // namespace
-}  // namespace tilora::test
+} // namespace
+} // namespace tilora::test
