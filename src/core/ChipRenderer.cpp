@@ -143,8 +143,9 @@ inline void cellOffsets(std::uint32_t* offset, int n, std::uint32_t chipLength,
 // when `size` holds it.
 template <int S>
 inline void copyCells(Pixel* out, std::size_t stride, int n, int size, const Pixel* base,
-                      const std::uint32_t* offset) {
+                      const std::uint32_t* offset, bool sse2) {
     const std::size_t s = S ? S : std::size_t(size);
+    (void)sse2; // only cell size 2 has a vector path here
     int j = 0;
     if constexpr (S == 1) {
         for (; j < n; ++j)
@@ -155,7 +156,7 @@ inline void copyCells(Pixel* out, std::size_t stride, int n, int size, const Pix
     if constexpr (S == 2) {
         // A cached 2 x 2 chip is 16 bytes, its top row then its bottom row: two neighbouring
         // cells give one 16-byte store per pixel row instead of four 8-byte ones.
-        for (; j + 1 < n; j += 2) {
+        for (; sse2 && j + 1 < n; j += 2) {
             const auto a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset[j]));
             const auto b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset[j + 1]));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * j), _mm_unpacklo_epi64(a, b));
@@ -175,11 +176,11 @@ inline void copyCells(Pixel* out, std::size_t stride, int n, int size, const Pix
 
 template <int S, bool Direct>
 void drawCachedRow(Pixel* out, std::size_t stride, int n, int size, const CacheView& cache,
-                   const std::int32_t* cells, int from, int last) {
+                   const std::int32_t* cells, int from, int last, bool sse2) {
     const std::uint32_t s = S ? S : std::uint32_t(size);
     std::uint32_t offset[ViewPixels];
     cellOffsets<Direct>(offset, n, s * s, cache, cells, from, last);
-    copyCells<S>(out, stride, n, size, cache.base, offset);
+    copyCells<S>(out, stride, n, size, cache.base, offset, sse2);
 }
 
 #if TILORA_AVX2_AT_RUN_TIME
@@ -215,11 +216,11 @@ bool hasAvx2() {
 #endif
 
 template <int S>
-void drawCachedRow(bool direct, Pixel* out, std::size_t stride, int n, int size,
+void drawCachedRow(VectorPath widest, bool direct, Pixel* out, std::size_t stride, int n, int size,
                    const CacheView& cache, const std::int32_t* cells, int from, int last) {
 #if TILORA_AVX2_AT_RUN_TIME
     if constexpr (S == 2) {
-        if (hasAvx2()) { // n is ViewPixels / 2 at this size
+        if (widest == VectorPath::Avx2 && hasAvx2()) { // n is ViewPixels / 2 at this size
             if (direct)
                 drawRowOfTwoAvx2<true>(out, stride, cache, cells, from, last);
             else
@@ -228,10 +229,11 @@ void drawCachedRow(bool direct, Pixel* out, std::size_t stride, int n, int size,
         }
     }
 #endif
+    const bool sse2 = widest != VectorPath::Scalar;
     if (direct)
-        drawCachedRow<S, true>(out, stride, n, size, cache, cells, from, last);
+        drawCachedRow<S, true>(out, stride, n, size, cache, cells, from, last, sse2);
     else
-        drawCachedRow<S, false>(out, stride, n, size, cache, cells, from, last);
+        drawCachedRow<S, false>(out, stride, n, size, cache, cells, from, last, sse2);
 }
 
 // The chip at view cell (i, j); anything outside the grid reads as -1, which no sheet has.
@@ -411,22 +413,22 @@ void ChipRenderer::redrawFromCache(Bitmap& view, const EditorState& state, int c
         Pixel* out = view.row(i * cellSize);
         switch (cellSize) {
         case 1:
-            drawCachedRow<1>(direct, out, stride, n, 1, cache, cells, from, last);
+            drawCachedRow<1>(widest_, direct, out, stride, n, 1, cache, cells, from, last);
             break;
         case 2:
-            drawCachedRow<2>(direct, out, stride, n, 2, cache, cells, from, last);
+            drawCachedRow<2>(widest_, direct, out, stride, n, 2, cache, cells, from, last);
             break;
         case 4:
-            drawCachedRow<4>(direct, out, stride, n, 4, cache, cells, from, last);
+            drawCachedRow<4>(widest_, direct, out, stride, n, 4, cache, cells, from, last);
             break;
         case 8:
-            drawCachedRow<8>(direct, out, stride, n, 8, cache, cells, from, last);
+            drawCachedRow<8>(widest_, direct, out, stride, n, 8, cache, cells, from, last);
             break;
         case 16:
-            drawCachedRow<16>(direct, out, stride, n, 16, cache, cells, from, last);
+            drawCachedRow<16>(widest_, direct, out, stride, n, 16, cache, cells, from, last);
             break;
         default:
-            drawCachedRow<0>(direct, out, stride, n, cellSize, cache, cells, from, last);
+            drawCachedRow<0>(widest_, direct, out, stride, n, cellSize, cache, cells, from, last);
             break;
         }
     }

@@ -20,8 +20,14 @@ Rect chipSourceRect(std::int32_t chip, int sheetColumns);
 // True when the chip's square lies wholly inside the sheet.
 bool chipOnSheet(std::int32_t chip, int sheetColumns, const Bitmap& sheet);
 
+// The widest vector instructions the cached redraw may use. Wider paths are taken only where the
+// processor has them; narrower ones exist so that every path can be compared with the others.
+enum class VectorPath { Scalar, Sse2, Avx2 };
+
 class ChipRenderer {
   public:
+    void setWidestVectorPath(VectorPath widest) { widest_ = widest; }
+
     // The sheet is borrowed and must outlive its use here. Call again whenever the sheet's pixels
     // change: that drops everything cached for the old sheet.
     void setSheet(const Bitmap* sheet);
@@ -43,6 +49,7 @@ class ChipRenderer {
     void redrawFromCache(Bitmap& view, const EditorState& state, int cellSize);
 
     const Bitmap* sheet_ = nullptr;
+    VectorPath widest_ = VectorPath::Avx2;
     // The sheet's chips reduced to cacheCellSize_, in a grid of cacheColumns_ x cacheRows_ chips,
     // followed by the neutral chip in the last slot. Only cell sizes below 32 are cached.
     Bitmap cache_;

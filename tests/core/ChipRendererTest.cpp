@@ -14,13 +14,20 @@ constexpr std::int32_t Huge = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t MostNegative = std::numeric_limits<std::int32_t>::min();
 constexpr Pixel Background = 0x12345678u;
 
-// Every pixel different and random, so that a wrong source pixel or a wrong AND shows.
+// Every pixel different and random, so that a wrong source pixel shows at full size; the high
+// bits are shared by each 16 x 16 block, so that reduced chips (which AND their pixels together)
+// keep distinct colours and a cell or row drawn from the wrong place shows too.
 Bitmap randomSheet(int w, int h, unsigned seed) {
     Bitmap sheet(w, h);
     std::mt19937 rng(seed);
+    const int blocksAcross = (w + 15) / 16;
+    std::vector<Pixel> block(std::size_t(blocksAcross) * ((h + 15) / 16));
+    for (Pixel& b : block)
+        b = Pixel(rng()) & 0xFFFFFF00u;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            sheet.setPixel(x, y, Pixel(rng()));
+            sheet.setPixel(x, y,
+                           block[std::size_t(y / 16) * blocksAcross + x / 16] | (rng() & 0xFFu));
     return sheet;
 }
 
@@ -85,17 +92,23 @@ TEST(ChipRenderer, RedrawMatchesTheCellRuleAtEveryCellSize) {
     const Bitmap sheet = randomSheet(100, 80, 1);
     const auto st = mixedMap(2);
     const std::vector<ViewCase> cases = {{3, 7, 13}, {4, 990, -5}, {2, -3, 995}};
+    // Every vector path is forced in turn, so the narrower ones are checked on any processor.
+    const VectorPath paths[] = {VectorPath::Scalar, VectorPath::Sse2, VectorPath::Avx2};
     for (const ViewCase& c : cases) {
-        ChipRenderer renderer;
-        renderer.setSheet(&sheet);
-        st->SheetColumns = c.sheetColumns;
-        st->ViewRow = c.viewRow;
-        st->ViewCol = c.viewCol;
-        for (int size = 1; size <= 64; ++size) {
-            SCOPED_TRACE(testing::Message() << "columns " << c.sheetColumns << " view ("
-                                            << c.viewRow << ", " << c.viewCol << ") size " << size);
-            st->CellSize = size;
-            ASSERT_EQ(rendered(renderer, *st), referenceView(&sheet, *st));
+        for (VectorPath path : paths) {
+            ChipRenderer renderer;
+            renderer.setSheet(&sheet);
+            renderer.setWidestVectorPath(path);
+            st->SheetColumns = c.sheetColumns;
+            st->ViewRow = c.viewRow;
+            st->ViewCol = c.viewCol;
+            for (int size = 1; size <= 64; ++size) {
+                SCOPED_TRACE(testing::Message()
+                             << "columns " << c.sheetColumns << " view (" << c.viewRow << ", "
+                             << c.viewCol << ") size " << size << " path " << int(path));
+                st->CellSize = size;
+                ASSERT_EQ(rendered(renderer, *st), referenceView(&sheet, *st));
+            }
         }
     }
 }
