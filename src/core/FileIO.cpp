@@ -1,6 +1,8 @@
 #include "FileIO.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,11 +95,61 @@ int createTemporary(const std::string& dir, const std::string& base, std::string
     return -1;
 }
 
+std::string directoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A full file system or a file-size limit must show as a failed write (EFBIG) that the save can
+// report and clean up after, not as a signal that ends the process with the temporary file left
+// behind. A handler the program installed itself is left alone.
+void ignoreFileSizeSignal() {
+    struct sigaction current {};
+    if (::sigaction(SIGXFSZ, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
+// The path a dangling symbolic link points to, following a chain of links as opening the path
+// would; ELOOP after as many links as the system follows.
+int followLinks(std::string& path) {
+    constexpr int MaxLinks = 40;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+        if (!S_ISLNK(st.st_mode)) return 0;
+        if (hops == MaxLinks) return ELOOP;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+        if (n < 0) return errno;
+        if (std::size_t(n) >= link.size()) return ENAMETOOLONG;
+        link.resize(std::size_t(n));
+        path = link.front() == '/' ? link : directoryOf(path) + "/" + link;
+    }
+}
+
+// Writes into an existing special file (a device, a pipe, a terminal) the way a shell
+// redirection does: opened for writing, no temporary file, nothing renamed over it.
+Status writeInPlace(const std::string& path, const std::function<std::string_view()>& nextPiece) {
+    const std::string refused(SaveRefused);
+    Descriptor fd{openRetrying(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY)};
+    if (fd.get() < 0) return Error{refused + reason(errno)};
+    for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
+        if (const int err = writeAll(fd.get(), piece)) return Error{refused + reason(err)};
+    }
+    if (fd.closeChecked() != 0) return Error{refused + reason(errno)};
+    return Ok{};
+}
+
 } // namespace
 
 Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes) {
     const std::string refused = "ファイルを読み込めません：";
-    Descriptor fd{openRetrying(path.c_str(), O_RDONLY)};
+    // Opening a pipe without a writer would wait for one; opened without blocking, it is refused
+    // below like every other file that is not a regular one.
+    Descriptor fd{openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY)};
     if (fd.get() < 0) return Error{refused + reason(errno)};
     const auto tooLarge = [&] {
         return Error{refused + "ファイルが大きすぎます（上限は" + std::to_string(maxBytes) +
@@ -105,10 +157,12 @@ Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes)
     };
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) return Error{refused + reason(errno)};
-    if (S_ISREG(st.st_mode) && std::uintmax_t(st.st_size) > maxBytes) return tooLarge();
+    if (!S_ISREG(st.st_mode))
+        return Error{refused + "通常のファイルではありません（" + path + "）"};
+    if (std::uintmax_t(st.st_size) > maxBytes) return tooLarge();
 
     std::string data;
-    if (S_ISREG(st.st_mode)) data.reserve(std::size_t(st.st_size));
+    data.reserve(std::size_t(st.st_size));
     char chunk[65536];
     for (;;) {
         const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
@@ -137,21 +191,42 @@ Status saveFileAtomically(const std::string& path,
                           const std::function<std::string_view()>& nextPiece) {
     const std::string refused(SaveRefused);
     if (path.empty()) return Error{refused + reason(ENOENT)};
+    ignoreFileSizeSignal();
 
-    // Save beside the file a symbolic link points to, so the link stays a link.
+    // What is at the path, seen through any symbolic links.
     std::string target = path;
-    struct stat linkSt {};
-    if (::lstat(path.c_str(), &linkSt) == 0 && S_ISLNK(linkSt.st_mode)) {
+    struct stat old {};
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    if (!exists) {
+        // A dangling link gets its target created, as opening the path for writing would do;
+        // a loop of links, or a path the system cannot look at, is refused with its reason.
+        if (errno != ENOENT) return Error{refused + reason(errno)};
+        if (const int err = followLinks(target)) return Error{refused + reason(err)};
+    } else if (S_ISDIR(old.st_mode)) {
+        return Error{refused + reason(EISDIR)};
+    } else if (!S_ISREG(old.st_mode)) {
+        return writeInPlace(path, nextPiece);
+    } else {
+        // The user must be allowed to write the file itself, not only its folder: a read-only
+        // map stays as it is, for the same reason a plain write would give. Opening without
+        // O_TRUNC changes nothing.
+        Descriptor probe{openRetrying(path.c_str(), O_WRONLY | O_NOCTTY)};
+        if (probe.get() < 0) return Error{refused + reason(errno)};
+        // Renaming over one name of a file with several would part it from the others, which
+        // would keep the old map; writing through all of them cannot be undone if it fails
+        // half-way. The user can save under another name instead.
+        if (old.st_nlink > 1)
+            return Error{refused + "このファイルには別の名前（ハードリンク）もあるため、上書き"
+                                   "できません。別の名前で保存してください"};
+        // Save beside the file a symbolic link points to, so the link stays a link.
         if (char* real = ::realpath(path.c_str(), nullptr)) {
             target = real;
             std::free(real);
         }
     }
 
+    const std::string dir = directoryOf(target);
     const std::size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? "."
-                            : slash == 0               ? "/"
-                                                       : target.substr(0, slash);
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
     if (base.empty()) return Error{refused + reason(EISDIR)};
 
@@ -164,9 +239,12 @@ Status saveFileAtomically(const std::string& path,
         return Error{refused + reason(err)};
     };
 
-    // An existing file keeps its permission bits; a new one gets the usual 0666 & ~umask.
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    // An existing file keeps its owner and group where the system allows it (an ordinary user
+    // may only pick among their own groups), then its permission bits, which a change of owner
+    // would clear in part; a new file gets the usual 0666 & ~umask.
+    if (exists) {
+        if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0)
+            (void)!::fchown(fd.get(), -1, old.st_gid);
         if (::fchmod(fd.get(), old.st_mode & 07777) != 0) return fail(errno);
     }
     for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
