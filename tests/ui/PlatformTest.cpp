@@ -386,8 +386,11 @@ TEST(QtDialogs, MessageBoxesHaveJapaneseButtonsAndNoIcon) {
             EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
         }
     }
-    BoxSeen seen;
-    EXPECT_EQ(runBox(MessageButtons::YesNoCancel, 0, seen, true), Answer::Cancel);
+    // Esc is no answer: Cancel, also where the box has no Cancel button.
+    for (MessageButtons buttons : {MessageButtons::YesNo, MessageButtons::YesNoCancel}) {
+        BoxSeen seen;
+        EXPECT_EQ(runBox(buttons, 0, seen, true), Answer::Cancel);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
