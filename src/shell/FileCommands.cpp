@@ -7,6 +7,7 @@
 
 #include "core/FileIO.h"
 #include "core/MapFile.h"
+#include "core/SheetPathRebase.h"
 #include "mapview/TMapWindow.h"
 #include "newmap/SheetChoice.h"
 #include "newmap/TStartUpWindow.h"
@@ -20,6 +21,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 
 namespace tilora {
@@ -54,10 +56,16 @@ bool hasMapMark(const QString& path) {
     return containsIgnoringAsciiCase(path, QLatin1String(".map"));
 }
 
-// Writes the map rectangle to path through a temporary file renamed over it, so a write that
-// fails (no folder, no permission, disk full) leaves any old file as it was.
-Status writeMapFile(const EditorState& state, const QString& path) {
-    const MapContents contents = mapContentsFromState(state);
+std::string nativeFolder(const QString& file) {
+    return file.isEmpty() ? std::string() : nativePath(QFileInfo(file).absolutePath());
+}
+
+// Writes the map rectangle to path, naming the sheet by sheetPath, through a temporary file
+// renamed over it, so a write that fails (no folder, no permission, disk full) leaves any old
+// file as it was.
+Status writeMapFile(const EditorState& state, const std::string& sheetPath, const QString& path) {
+    MapContents contents = mapContentsFromState(state);
+    contents.sheetPath = sheetPath;
     if (Status valid = checkMapContents(contents); !valid) return valid;
     return saveFileAtomically(nativePath(path), formatMapFile(contents));
 }
@@ -76,7 +84,10 @@ bool TMainWindow::AskToSave(int mode) {
         const Answer answer = app_.dialogs.messageBox(this, kModifiedText, kModifiedCaption,
                                                       mode == 2 ? MessageButtons::YesNo
                                                                 : MessageButtons::YesNoCancel);
-        if (answer == Answer::Cancel && mode != 2) return true;
+        // Only an explicit No lets the changes go. Cancel, Esc or the box's close button stop
+        // the command in every mode: a box dismissed at the exit question must not end the
+        // program, nor one dismissed before a load replace the map.
+        if (answer != Answer::Yes && answer != Answer::No) return true;
         // The user asked for the map to be kept: if it was not written, nothing may go on
         // that would drop it.
         if (answer == Answer::Yes && !SaveMap()) return true;
@@ -119,12 +130,18 @@ bool TMainWindow::SaveMapAs() {
         }
         return false;
     }
-    const Status written = writeMapFile(app_.State, chosen);
+    // A sheet path relative to the map's folder is rewritten for the new folder, so the saved
+    // map still finds its sheet; any other path is recorded as it was read.
+    const std::string sheetPath =
+        rebaseSheetPath(app_.State.SheetFileName, nativePath(SheetLocation), nativeFolder(previous),
+                        nativeFolder(chosen));
+    const Status written = writeMapFile(app_.State, sheetPath, chosen);
     if (!written) {
         reportSaveFailure(app_, this, written, chosen);
         SaveDialog1.FileName = previous;
         return false;
     }
+    app_.State.SheetFileName = sheetPath;
     OverWriteSaveButton->setEnabled(true);
     Save->setEnabled(true);
     app_.State.MapModified = 0;
@@ -133,7 +150,7 @@ bool TMainWindow::SaveMapAs() {
 
 bool TMainWindow::SaveMap() {
     if (SaveDialog1.FileName.isEmpty()) return SaveMapAs();
-    const Status written = writeMapFile(app_.State, SaveDialog1.FileName);
+    const Status written = writeMapFile(app_.State, app_.State.SheetFileName, SaveDialog1.FileName);
     if (!written) {
         reportSaveFailure(app_, this, written, SaveDialog1.FileName);
         return false;
@@ -171,13 +188,9 @@ bool TMainWindow::LoadMap() {
             QStringLiteral("マップデータのチップ画像が見つかりません\n%1").arg(where.lookedFor));
         return false;
     }
+    // The file found here only serves to load the picture: the map keeps naming its sheet as
+    // line 1 has it, so a comma in the folder the sheet lies in does not matter.
     const QString sheetPath = where.path;
-    // The path found here is what the next save records; it must be one the format can hold.
-    if (const auto problem = sheetPathProblem(sheetPath)) {
-        app_.dialogs.messageBox(this, *problem + QLatin1Char('\n') + sheetPath, CautionCaption,
-                                MessageButtons::Ok);
-        return false;
-    }
     Result<Bitmap> sheet = loadBmp(sheetPath);
     if (!sheet) {
         showError(app_, this, fromCore(sheet.error().message));
@@ -191,8 +204,8 @@ bool TMainWindow::LoadMap() {
 
     // Everything is checked: from here on nothing can fail.
     EditorState& s = app_.State;
-    applyMapContents(*contents, s);
-    s.SheetFileName = sheetPathBytes(sheetPath);
+    applyMapContents(*contents, s); // SheetFileName: line 1's bytes as read
+    SheetLocation = sheetPath;
     app_.MapChipWindow->setSheet(std::move(*sheet));
     SaveDialog1.FileName = chosen;
     s.SheetScrollX = 0;

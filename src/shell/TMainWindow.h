@@ -59,6 +59,9 @@ class TMainWindow : public QMainWindow {
     FileDialog OpenDialog1{FileDialog::Kind::Open};
     FileDialog SaveDialog1{FileDialog::Kind::Save};
     QString CurrentFileName() const { return SaveDialog1.FileName; }
+    // Where the loaded map's sheet was found on this machine. SheetFileName keeps the path as
+    // the file wrote it; this one is what a save into another folder rebases a relative path on.
+    QString SheetLocation;
 
     QTimer* Timer1 = nullptr; // 1000 ms, disabled at start
     QTimer* Timer2 = nullptr; // 5000 ms, disabled at start
@@ -71,9 +74,10 @@ class TMainWindow : public QMainWindow {
     void fitToScreen();
 
     // --- file commands (FileCommands.cpp)
-    // Returns true when cancelled (modes 0 and 1 only). Modes: 0 new map, 1 close map,
-    // 2 load or exit. A Yes whose save did not happen (dialog cancelled, name refused, write
-    // failed) also counts as cancelled, in every mode, so unsaved work is never dropped.
+    // Returns true when cancelled. Modes: 0 new map, 1 close map, 2 load or exit. Cancel, or
+    // the question dismissed with Esc or its close button, cancels in every mode; so does a Yes
+    // whose save did not happen (dialog cancelled, name refused, write failed), so unsaved work
+    // is never dropped without an explicit No.
     bool AskToSave(int mode);
     // Each returns true when the map was written (or loaded).
     bool SaveMapAs();
