@@ -10,7 +10,7 @@
 #include <fstream>
 #include <random>
 
-// The tables below give only the leading fields of each spec.
+// The tables below give only the leading fields of each fields.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace tilora::test {
@@ -39,7 +39,7 @@ TEST(SheetImage, DecodesEveryBmpVariantToTheSamePixels) {
     const std::vector<Pixel> two{Red, Blue}, three{Green, Red, Blue};
     const std::vector<std::uint32_t> m565{0xF800, 0x07E0, 0x001F},
         m32{0x0000FF00, 0x00FF0000, 0xFF000000};
-    const std::pair<const char*, BmpSpec> cases[] = {
+    const std::pair<const char*, BmpFields> cases[] = {
         {"1 bit", {40, 1, 0, false, two}},
         {"4 bits", {40, 4, 0, false, three}},
         {"8 bits", {40, 8, 0, false, three}},
@@ -58,9 +58,9 @@ TEST(SheetImage, DecodesEveryBmpVariantToTheSamePixels) {
         {"RLE8 without image size", {40, 8, 1, false, three, {}, 0}},
     };
     const Bitmap picture = twoColourPicture();
-    for (const auto& [name, spec] : cases) {
+    for (const auto& [name, fields] : cases) {
         SCOPED_TRACE(name);
-        const Result<Bitmap> decoded = decodeSheetImage(bmpBytes(picture, spec));
+        const Result<Bitmap> decoded = decodeSheetImage(bmpBytes(picture, fields));
         ASSERT_TRUE(decoded) << decoded.error().message;
         EXPECT_EQ(*decoded, picture);
     }
@@ -69,12 +69,12 @@ TEST(SheetImage, DecodesEveryBmpVariantToTheSamePixels) {
 TEST(SheetImage, PixelsARunLengthStreamSkipsShowColourZero) {
     // 4 x 2, 8 bits: a jump of one column and one row from the bottom-left, a run of two, then
     // the end of the picture.
-    BmpSpec spec{40, 8, 1, false, {White, Red}};
-    spec.pixelsOverride = std::string("\x00\x02\x01\x01\x02\x01\x00\x01", 8);
+    BmpFields fields{40, 8, 1, false, {White, Red}};
+    fields.pixelsOverride = std::string("\x00\x02\x01\x01\x02\x01\x00\x01", 8);
     Bitmap expected(4, 2, White);
     expected.setPixel(1, 0, Red);
     expected.setPixel(2, 0, Red);
-    const Result<Bitmap> decoded = decodeSheetImage(bmpBytes(Bitmap(4, 2), spec));
+    const Result<Bitmap> decoded = decodeSheetImage(bmpBytes(Bitmap(4, 2), fields));
     ASSERT_TRUE(decoded) << decoded.error().message;
     EXPECT_EQ(*decoded, expected);
 }
@@ -82,7 +82,7 @@ TEST(SheetImage, PixelsARunLengthStreamSkipsShowColourZero) {
 TEST(SheetImage, DecodesEveryPngColourTypeDepthAndTransparency) {
     struct Case {
         const char* name;
-        PngSpec spec;
+        PngFields fields;
         std::vector<int> samples; // one row
         std::vector<Pixel> expected;
     };
@@ -111,7 +111,7 @@ TEST(SheetImage, DecodesEveryPngColourTypeDepthAndTransparency) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Result<Bitmap> decoded = decodeSheetImage(pngBytes(3, 1, {c.samples}, c.spec));
+        const Result<Bitmap> decoded = decodeSheetImage(pngBytes(3, 1, {c.samples}, c.fields));
         ASSERT_TRUE(decoded) << decoded.error().message;
         ASSERT_EQ(decoded->width(), 3);
         EXPECT_EQ(std::vector<Pixel>(decoded->data(), decoded->data() + 3), c.expected);
@@ -154,7 +154,7 @@ TEST(SheetImage, RefusesBrokenForeignAndOversizeFilesWithAReason) {
     for (int i = 0; i < 5000; ++i)
         noise.push_back(char(random() & 0xFF));
     const auto sized = [&](std::int32_t w, std::int32_t h) {
-        BmpSpec s;
+        BmpFields s;
         s.widthOverride = w;
         s.heightOverride = h;
         return bmpBytes(picture, s);
@@ -171,11 +171,11 @@ TEST(SheetImage, RefusesBrokenForeignAndOversizeFilesWithAReason) {
     oddHeader[14] = 50; // an info header size no writer uses
     std::string badIdat = png;
     badIdat[badIdat.find("IDAT") + 6] ^= 0x55; // inside the compressed data: its checksum fails
-    BmpSpec rleCut{40, 8, 1, false, {White, Red}};
+    BmpFields rleCut{40, 8, 1, false, {White, Red}};
     rleCut.sizeImage = 10;
     rleCut.pixelsOverride = std::string("\x02\x01\x02\x01\x00\x00", 6);
     // No end of picture and the top row missing, with no image size to tell.
-    BmpSpec rleEarly = rleCut;
+    BmpFields rleEarly = rleCut;
     rleEarly.sizeImage = 0;
     const std::string limit = "16777215ドット以内、合わせて67108864ドットまで";
 

@@ -34,7 +34,7 @@ int indexOf(const std::vector<Pixel>& palette, Pixel p) {
 }
 
 // Row r as stored (bottom-up unless top-down).
-std::string encodeRow(const Bitmap& pic, int y, const BmpSpec& s) {
+std::string encodeRow(const Bitmap& pic, int y, const BmpFields& s) {
     std::string row;
     const int w = pic.width();
     const Pixel* px = pic.row(y);
@@ -92,7 +92,7 @@ std::string encodeRow(const Bitmap& pic, int y, const BmpSpec& s) {
 
 } // namespace
 
-std::string bmpBytes(const Bitmap& pic, const BmpSpec& s) {
+std::string bmpBytes(const Bitmap& pic, const BmpFields& s) {
     std::string pixels;
     for (int r = 0; r < pic.height(); ++r)
         pixels += encodeRow(pic, s.topDown ? r : pic.height() - 1 - r, s);
@@ -144,7 +144,7 @@ std::string bmpBytes(const Bitmap& pic, const BmpSpec& s) {
 }
 
 std::string pngBytes(int width, int height, const std::vector<std::vector<int>>& rows,
-                     const PngSpec& spec) {
+                     const PngFields& fields) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     std::string out;
@@ -161,17 +161,17 @@ std::string pngBytes(int width, int height, const std::vector<std::vector<int>>&
             static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data), n);
         },
         nullptr);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), spec.bitDepth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), fields.bitDepth,
+                 fields.colorType, fields.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    for (const Pixel c : spec.palette)
+    for (const Pixel c : fields.palette)
         plte.push_back({png_byte(c >> 16), png_byte(c >> 8), png_byte(c)});
     if (!plte.empty()) png_set_PLTE(png, info, plte.data(), int(plte.size()));
-    if (!spec.trnsAlpha.empty())
-        png_set_tRNS(png, info, spec.trnsAlpha.data(), int(spec.trnsAlpha.size()), nullptr);
-    if (spec.trnsGray >= 0) {
+    if (!fields.trnsAlpha.empty())
+        png_set_tRNS(png, info, fields.trnsAlpha.data(), int(fields.trnsAlpha.size()), nullptr);
+    if (fields.trnsGray >= 0) {
         png_color_16 key{};
-        key.gray = png_uint_16(spec.trnsGray);
+        key.gray = png_uint_16(fields.trnsGray);
         png_set_tRNS(png, info, nullptr, 0, &key);
     }
     // Samples packed big-endian at the bit depth, as the format stores them.
@@ -179,13 +179,13 @@ std::string pngBytes(int width, int height, const std::vector<std::vector<int>>&
         std::vector<png_byte> row;
         unsigned bits = 0, held = 0;
         for (const int v : samples) {
-            if (spec.bitDepth == 16) {
+            if (fields.bitDepth == 16) {
                 row.push_back(png_byte(v >> 8));
                 row.push_back(png_byte(v));
                 continue;
             }
-            bits = bits << spec.bitDepth | unsigned(v);
-            held += unsigned(spec.bitDepth);
+            bits = bits << fields.bitDepth | unsigned(v);
+            held += unsigned(fields.bitDepth);
             if (held == 8) {
                 row.push_back(png_byte(bits));
                 bits = held = 0;
@@ -212,9 +212,9 @@ std::string pngOf(const Bitmap& picture, bool interlaced) {
                 row.push_back(int(picture.pixel(x, y) >> shift & 0xFF));
         rows.push_back(std::move(row));
     }
-    PngSpec spec;
-    spec.interlaced = interlaced;
-    return pngBytes(picture.width(), picture.height(), rows, spec);
+    PngFields fields;
+    fields.interlaced = interlaced;
+    return pngBytes(picture.width(), picture.height(), rows, fields);
 }
 
 } // namespace tilora::test

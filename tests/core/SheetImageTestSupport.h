@@ -10,7 +10,7 @@
 
 namespace tilora::test {
 
-struct BmpSpec {
+struct BmpFields {
     std::uint32_t headerSize = 40; // 12 (core), 40, 108 or 124
     int bitsPerPixel = 24;
     std::uint32_t compression = 0; // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
@@ -23,10 +23,10 @@ struct BmpSpec {
     std::int32_t heightOverride = 0;
 };
 
-// The picture encoded as the spec says; paletted pictures use only palette colours.
-std::string bmpBytes(const Bitmap& picture, const BmpSpec& spec);
+// The picture encoded as the fields says; paletted pictures use only palette colours.
+std::string bmpBytes(const Bitmap& picture, const BmpFields& fields);
 
-struct PngSpec {
+struct PngFields {
     int colorType = 2; // PNG_COLOR_TYPE_*
     int bitDepth = 8;
     bool interlaced = false;
@@ -37,7 +37,7 @@ struct PngSpec {
 
 // rows: one sample vector per row, samples interleaved as the colour type lays them out.
 std::string pngBytes(int width, int height, const std::vector<std::vector<int>>& rows,
-                     const PngSpec& spec);
+                     const PngFields& fields);
 
 // An opaque picture as an 8-bit RGB PNG.
 std::string pngOf(const Bitmap& picture, bool interlaced = false);
