@@ -48,10 +48,8 @@ int fillRegion(EditorState& state, Anchor at, std::int32_t chip, UndoHistory* hi
         while (right + 1 < width && row[right + 1] == target)
             ++right;
         const std::size_t base = std::size_t(s.row) * GridSide;
-        for (int c = left; c <= right; ++c) {
-            row[c] = chip;
-            if (history) history->record(base + c, target, chip);
-        }
+        std::fill(row + left, row + right + 1, chip);
+        if (history) history->record(base + left, target, chip, std::uint32_t(right - left + 1));
         count += right - left + 1;
         for (const int next : {s.row - 1, s.row + 1}) {
             if (next < 0 || next >= height) continue;

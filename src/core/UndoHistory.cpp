@@ -16,14 +16,28 @@ std::size_t changeBytes(std::size_t count) {
 CellArea areaOf(const std::vector<CellChange>& changes) {
     CellArea a{GridSide, GridSide, -1, -1};
     for (const CellChange& c : changes) {
-        const int row = int(c.index / GridSide);
-        const int col = int(c.index % GridSide);
-        a.top = std::min(a.top, row);
-        a.bottom = std::max(a.bottom, row);
-        a.left = std::min(a.left, col);
-        a.right = std::max(a.right, col);
+        const std::uint32_t last = c.index + c.count - 1;
+        const int firstRow = int(c.index / GridSide);
+        const int lastRow = int(last / GridSide);
+        a.top = std::min(a.top, firstRow);
+        a.bottom = std::max(a.bottom, lastRow);
+        if (firstRow == lastRow) {
+            a.left = std::min(a.left, int(c.index % GridSide));
+            a.right = std::max(a.right, int(last % GridSide));
+        } else { // runs on past a row's end into the next row: every column is touched
+            a.left = 0;
+            a.right = GridSide - 1;
+        }
     }
     return a;
+}
+
+// Cells beyond the grid, which no recorded edit can have reached, are left alone.
+void writeRun(EditorState& state, const CellChange& c, std::int32_t chip) {
+    const std::size_t end =
+        std::min<std::size_t>(std::size_t(c.index) + c.count, state.MapCells.size());
+    if (c.index < end)
+        std::fill(state.MapCells.begin() + c.index, state.MapCells.begin() + end, chip);
 }
 
 } // namespace
@@ -81,11 +95,9 @@ CellArea UndoHistory::undo(EditorState& state) {
     closeStep();
     if (applied_ == 0) return {};
     const Step& step = steps_[applied_ - 1];
-    const std::size_t cells = state.MapCells.size();
     // Backwards, so that a cell written twice in one step ends with its first `before`.
-    for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it) {
-        if (it->index < cells) state.MapCells[it->index] = it->before;
-    }
+    for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it)
+        writeRun(state, *it, it->before);
     --applied_;
     return step.area;
 }
@@ -93,10 +105,8 @@ CellArea UndoHistory::undo(EditorState& state) {
 CellArea UndoHistory::redo(EditorState& state) {
     if (open_ || applied_ == steps_.size()) return {};
     const Step& step = steps_[applied_];
-    const std::size_t cells = state.MapCells.size();
-    for (const CellChange& c : step.changes) {
-        if (c.index < cells) state.MapCells[c.index] = c.after;
-    }
+    for (const CellChange& c : step.changes)
+        writeRun(state, c, c.after);
     ++applied_;
     return step.area;
 }

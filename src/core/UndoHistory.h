@@ -1,9 +1,11 @@
 #pragma once
 // Undo and redo of map edits. A step is the set of cells one edit changed, each kept as its grid
 // index with the chip before and after; cells written with the chip they already held are not
-// kept. A step opens with its first changed cell and stays open while the edit goes on (a whole
-// continuous-painting run, say) until the caller closes it. Recording a cell is a comparison and
-// an append, so painting costs about what it cost without the history.
+// kept, and neighbouring cells (next in the grid's memory order) that went from the same chip to
+// the same chip share one record, so a fill of a whole row, or of a whole map 1000 wide, is one.
+// A step opens with its first changed cell and stays open while the edit goes on (a whole
+// continuous-painting run, say) until the caller closes it. Recording a cell is a few comparisons
+// and at most an append, so painting costs about what it cost without the history.
 //
 // The history is bounded: when the steps together hold more than the byte limit, the oldest go
 // first. It also remembers which point of the history matches the map as last saved or loaded,
@@ -18,9 +20,10 @@
 
 namespace tilora {
 
-// One changed cell: element `index` of MapCells went from `before` to `after`.
+// Elements index .. index + count - 1 of MapCells went from `before` to `after`.
 struct CellChange {
     std::uint32_t index;
+    std::uint32_t count;
     std::int32_t before;
     std::int32_t after;
 };
@@ -56,15 +59,23 @@ class UndoHistory {
 
     explicit UndoHistory(std::size_t byteLimit = DefaultByteLimit);
 
-    // Records that MapCells[index] went from `before` to `after`; the caller has written it.
-    // Equal values are ignored. The first change after a closed step opens a new one and drops
-    // whatever could still be redone.
-    void record(std::size_t index, std::int32_t before, std::int32_t after) {
-        if (before == after) return;
+    // Records that MapCells[index] (and the count - 1 elements after it) went from `before` to
+    // `after`; the caller has written them. Equal values are ignored. The first change after a
+    // closed step opens a new one and drops whatever could still be redone.
+    void record(std::size_t index, std::int32_t before, std::int32_t after,
+                std::uint32_t count = 1) {
+        if (before == after || count == 0) return;
         if (!open_) openStep();
         std::vector<CellChange>& changes = steps_.back().changes;
+        if (!changes.empty()) {
+            CellChange& last = changes.back();
+            if (last.index + last.count == index && last.before == before && last.after == after) {
+                last.count += count;
+                return;
+            }
+        }
         const std::size_t capacity = changes.capacity();
-        changes.push_back({std::uint32_t(index), before, after});
+        changes.push_back({std::uint32_t(index), count, before, after});
         if (changes.capacity() != capacity) grew(capacity, changes.capacity());
     }
 

@@ -150,14 +150,14 @@ TEST(UndoHistory, TellsWhetherTheMapDiffersFromItsFile) {
 
 TEST(UndoHistory, DropsTheOldestStepsBeyondItsLimit) {
     EditorState s = mapOf(100);
-    UndoHistory h(4096); // room for a few steps of 100 cells
+    UndoHistory h(8192); // room for a few steps of 100 cells
     s.PenSize = 1;
     h.markSaved();
     for (int step = 0; step < 20; ++step) {
         for (int c = 0; c < 100; ++c)
-            put(s, h, std::size_t(step) * GridSide + c, step + 1);
+            put(s, h, std::size_t(step) * GridSide + c, step * 100 + c + 1); // no two alike
         h.closeStep();
-        EXPECT_LE(h.bytesUsed(), 4096u);
+        EXPECT_LE(h.bytesUsed(), 8192u);
     }
     const std::size_t kept = h.stepCount();
     EXPECT_GE(kept, 2u);
@@ -165,8 +165,8 @@ TEST(UndoHistory, DropsTheOldestStepsBeyondItsLimit) {
     while (h.canUndo())
         h.undo(s);
     EXPECT_EQ(s.cell(19, 0), 0);
-    EXPECT_EQ(s.cell(int(20 - kept) - 1, 0), int(20 - kept)); // dropped: stays painted
-    EXPECT_TRUE(h.differsFromSaved()); // the saved point went with the oldest steps
+    EXPECT_NE(s.cell(int(20 - kept) - 1, 0), 0); // dropped: stays painted
+    EXPECT_TRUE(h.differsFromSaved());           // the saved point went with the oldest steps
 }
 
 TEST(UndoHistory, AreaOverlapsTheView) {
