@@ -1,7 +1,7 @@
 # Tilora: `make run` to start the editor, `make test` for the whole suite.
 # Every target installs the Debian packages it needs first (scripts/deps.sh, idempotent).
 
-.PHONY: deps build run test test-dev test-asan bench fuzz format clean
+.PHONY: deps build run test test-dev test-asan bench fuzz package format clean
 
 FUZZ_SECONDS ?= 600
 
@@ -31,6 +31,12 @@ bench:
 	cmake --build --preset release
 	./build/release/bench/tilora_bench --benchmark_counters_tabular=true
 	scripts/bench-processes.sh build/release
+
+# A Debian package in the top folder: sudo apt install ./tilora_*.deb
+package: deps
+	cmake --preset package
+	cmake --build --preset package --target package
+	cp build/package/tilora_*.deb .
 
 fuzz: deps
 	cmake --preset fuzz

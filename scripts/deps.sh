@@ -11,6 +11,11 @@ packages=(
   fonts-ipafont-gothic
   xvfb xauth
 )
+# The icon's renderer and SVG engine, the desktop-file, AppStream, MIME and manual checks, and
+# the Debian package's tools.
+packages+=(
+  librsvg2-bin libqt6svg6 desktop-file-utils appstream shared-mime-info man-db dpkg-dev file
+)
 # The whole-process benchmark compares against Tiled; only `make bench` needs it.
 if [[ "${1:-}" == "--bench" ]]; then
   packages+=(tiled hyperfine)

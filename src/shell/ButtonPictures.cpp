@@ -261,25 +261,7 @@ QIcon buttonIcon(ButtonPicture picture) {
 }
 
 QIcon applicationIcon() {
-    // A 4 x 4 piece of tile map with the red cell frame over one tile.
-    Canvas c(32);
-    const QColor grass(70, 170, 70), water(60, 120, 230), sand(225, 195, 120), brick(170, 80, 50);
-    const QColor tiles[16] = {grass, grass, water, water, sand,  grass, grass, water,
-                              brick, sand,  sand,  grass, brick, brick, sand,  grass};
-    for (int r = 0; r < 4; ++r) {
-        for (int k = 0; k < 4; ++k)
-            c.fill(k * 8, r * 8, k * 8 + 7, r * 8 + 7, tiles[r * 4 + k]);
-    }
-    for (int i = 0; i <= 4; ++i) {
-        const int at = std::min(i * 8, 31);
-        c.line(at, 0, at, 31, Ink);
-        c.line(0, at, 31, at, Ink);
-    }
-    c.frame(8, 8, 15, 15, QColor(255, 0, 0));
-    c.frame(9, 9, 14, 14, QColor(255, 0, 0));
-    QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(c.done()));
-    return icon;
+    return QIcon(QStringLiteral(":/tilora.svg"));
 }
 
 QImage splashImage() {

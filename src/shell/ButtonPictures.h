@@ -30,7 +30,7 @@ QIcon buttonIcon(ButtonPicture picture);
 QImage buttonImage(ButtonPicture picture);
 // The etched grey look of a disabled button, made from the normal one.
 QImage disabledLook(const QImage& normal);
-// The 32 x 32 window icon.
+// The window icon, drawn as SVG: sharp at every size the window system asks for.
 QIcon applicationIcon();
 // The 320 x 128 splash picture, 24 bits per pixel.
 QImage splashImage();

@@ -281,7 +281,13 @@ TEST(ButtonPictures, EachHasItsOwnPictureAndAGreyDisabledLook) {
 }
 
 TEST(ButtonPictures, IconAndSplashHaveTheirSizes) {
-    EXPECT_EQ(applicationIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
+    // Drawn from the SVG at any size: a clear corner and the red cell frame at the largest.
+    for (const int side : {16, 256}) {
+        EXPECT_EQ(applicationIcon().pixmap(side).size(), QSize(side, side));
+    }
+    const QImage large = applicationIcon().pixmap(256).toImage();
+    EXPECT_EQ(qAlpha(large.pixel(0, 0)), 0);
+    EXPECT_EQ(large.pixel(66, 100), qRgb(255, 0, 0));
     const QImage splash = splashImage();
     EXPECT_EQ(splash.size(), QSize(320, 128));
     EXPECT_EQ(splash.format(), QImage::Format_RGB888);

@@ -1,0 +1,146 @@
+#pragma once
+// Undo and redo of map edits. A step is the set of cells one edit changed, each kept as its grid
+// index with the chip before and after; cells written with the chip they already held are not
+// kept, and neighbouring cells (next in the grid's memory order) that went from the same chip to
+// the same chip share one record, so a fill of a whole row, or of a whole map 1000 wide, is one.
+// A step opens with its first changed cell and stays open while the edit goes on (a whole
+// continuous-painting run, say) until the caller closes it. Recording a cell is a few comparisons
+// and at most an append, so painting costs about what it cost without the history.
+//
+// The history is bounded: when the steps together hold more than the byte limit, the oldest go
+// first. It also remembers which point of the history matches the map as last saved or loaded,
+// so that the caller can tell, after an undo or a redo, whether the map differs from its file.
+
+#include "EditorState.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+namespace tilora {
+
+// Elements index .. index + count - 1 of MapCells went from `before` to `after`.
+struct CellChange {
+    std::uint32_t index;
+    std::uint32_t count;
+    std::int32_t before;
+    std::int32_t after;
+};
+
+// The rows top..bottom and columns left..right (inclusive) that hold every cell of a step.
+// Empty when nothing changed.
+struct CellArea {
+    int top = 0;
+    int left = 0;
+    int bottom = -1;
+    int right = -1;
+
+    bool empty() const { return bottom < top || right < left; }
+    // Whether any cell of the area lies in the `rows` x `cols` block whose top-left cell is
+    // (row, col): the view, when the caller decides what to redraw.
+    bool overlaps(int row, int col, int rows, int cols) const {
+        return !empty() && rows > 0 && cols > 0 && top < row + rows && row <= bottom &&
+               left < col + cols && col <= right;
+    }
+};
+
+// A rectangle of grid cells for recordWrites: `rows` x `cols` cells from (row, col).
+struct CellRect {
+    int row = 0;
+    int col = 0;
+    int rows = 0;
+    int cols = 0;
+};
+
+class UndoHistory {
+  public:
+    static constexpr std::size_t DefaultByteLimit = std::size_t(64) << 20;
+
+    explicit UndoHistory(std::size_t byteLimit = DefaultByteLimit);
+
+    // Records that MapCells[index] (and the count - 1 elements after it) went from `before` to
+    // `after`; the caller has written them. Equal values are ignored. The first change after a
+    // closed step opens a new one and drops whatever could still be redone.
+    void record(std::size_t index, std::int32_t before, std::int32_t after,
+                std::uint32_t count = 1) {
+        if (before == after || count == 0) return;
+        if (!open_) openStep();
+        std::vector<CellChange>& changes = steps_.back().changes;
+        if (!changes.empty()) {
+            CellChange& last = changes.back();
+            if (last.index + last.count == index && last.before == before && last.after == after) {
+                last.count += count;
+                return;
+            }
+        }
+        const std::size_t capacity = changes.capacity();
+        changes.push_back({std::uint32_t(index), count, before, after});
+        if (changes.capacity() != capacity) grew(capacity, changes.capacity());
+    }
+
+    // Runs `write` (which changes MapCells only inside `area`) and records the cells of `area`
+    // that it changed. Returns that number. Meant for the pen and the stamp: a few dozen cells.
+    template <class Write> int recordWrites(EditorState& state, CellRect area, Write&& write) {
+        snapshot(state, area);
+        write();
+        return collect(state);
+    }
+
+    // Ends the open step, if any. A step that changed no cell was never opened.
+    void closeStep();
+    bool stepOpen() const { return open_; }
+
+    bool canUndo() const { return applied_ > 0; }
+    bool canRedo() const { return applied_ < steps_.size(); }
+
+    // Closes the open step, then writes the last step's cells back to their earlier chips.
+    // Returns the area that changed (empty when there was nothing to undo).
+    CellArea undo(EditorState& state);
+    // Writes the next undone step's cells again. Returns the area that changed.
+    CellArea redo(EditorState& state);
+
+    // The map now matches its file (it was just saved). Closes the open step first.
+    void markSaved();
+    // Whether the map differs from what was last saved or loaded, as far as the history knows:
+    // true when no saved point was marked since the last clear, or when it was dropped by the
+    // byte limit or by an edit made after undoing past it.
+    bool differsFromSaved() const;
+
+    // Forgets every step and the saved point (a new map; a load then calls markSaved).
+    void clear();
+
+    std::size_t bytesUsed() const { return bytes_; }
+    std::size_t stepCount() const { return steps_.size(); }
+
+  private:
+    struct Step {
+        std::vector<CellChange> changes;
+        CellArea area;
+    };
+
+    void openStep();
+    void grew(std::size_t oldCapacity, std::size_t newCapacity);
+    void dropOldest(bool keepOpenStep);
+    void snapshot(const EditorState& state, CellRect area);
+    int collect(const EditorState& state);
+    // Position in the whole history since the last clear: steps dropped plus steps applied.
+    std::uint64_t position() const { return dropped_ + applied_; }
+
+    std::size_t limit_;
+    std::size_t bytes_ = 0;
+    std::deque<Step> steps_;
+    // steps_[0, applied_) are in the map, the rest can be redone. An open step is always the
+    // last one and counts as applied.
+    std::size_t applied_ = 0;
+    bool open_ = false;
+    std::uint64_t dropped_ = 0;
+    bool savedKnown_ = false;
+    std::uint64_t savedPosition_ = 0;
+
+    // recordWrites' copy of the area before the write.
+    CellRect watched_;
+    std::vector<std::int32_t> watchedBefore_;
+};
+
+} // namespace tilora
