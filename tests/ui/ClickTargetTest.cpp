@@ -13,10 +13,7 @@
 #include "shell/TMainWindow.h"
 #include "stamps/TStampWindow.h"
 
-#include <QCursor>
 #include <QScrollBar>
-#include <QSlider>
-#include <QStyleOptionSlider>
 #include <QToolTip>
 
 #include <gtest/gtest.h>
@@ -103,18 +100,6 @@ TEST(ClickTarget, AfterAZoomPickAClickWithoutAMovePaintsTheFramedCell) {
         m.pointer.click(Qt::LeftButton, p);
         EXPECT_EQ(m.written(), (CellSet{{2 + row, 4 + col}}));
     }
-}
-
-TEST(ClickTarget, ARefreshWithThePointerAwayFromTheViewFramesTheFirstCell) {
-    Map m(32);
-    m.s().HoverCol = 3;
-    m.s().HoverRow = 4;
-    m.w.Shape1->move(96, 128);
-    QCursor::setPos(m.w.Image1->mapToGlobal(QPoint(400, 100)));
-    RefreshMapView(*m.t);
-    EXPECT_EQ(m.s().HoverCol, 0);
-    EXPECT_EQ(m.s().HoverRow, 0);
-    EXPECT_EQ(m.w.Shape1->pos(), QPoint(0, 0));
 }
 
 // Continuous setting is turned on by a click on a cell's middle; then a press on that cell's
@@ -239,20 +224,6 @@ TEST(ClickTarget, TheZoomPromptShowsOverTheViewWhileTheMapWindowIsInactive) {
     EXPECT_TRUE(QToolTip::isVisible());
     EXPECT_EQ(QToolTip::text(), QStringLiteral("拡大　基準座標を選んでください"));
     QToolTip::hideText();
-}
-
-TEST(ClickTarget, StampBankSliderThumbIsTwentyPixelsWide) {
-    StampEditor e;
-    QSlider* slider = e.w.TrackBar1;
-    QStyleOptionSlider option;
-    option.initFrom(slider);
-    option.orientation = slider->orientation();
-    option.minimum = slider->minimum();
-    option.maximum = slider->maximum();
-    option.tickPosition = slider->tickPosition();
-    const QRect thumb = slider->style()->subControlRect(QStyle::CC_Slider, &option,
-                                                        QStyle::SC_SliderHandle, slider);
-    EXPECT_EQ(thumb.width(), 20);
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStyle>
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,7 @@ TEST(StampWindow, LayoutAsDesigned) {
     EXPECT_EQ(w.TrackBar1->maximum(), 49);
     EXPECT_EQ(w.TrackBar1->pageStep(), 1);
     EXPECT_EQ(w.TrackBar1->tickPosition(), QSlider::TicksBelow);
+    EXPECT_EQ(w.TrackBar1->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, w.TrackBar1), 20);
 
     EXPECT_TRUE(w.RadioButton1->isChecked());
     EXPECT_EQ(w.TransparentMode, 0);
