@@ -132,15 +132,9 @@ void TMapWindow::setBarPosition(QScrollBar* bar, int position) {
 }
 
 bool TMapWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Image1 && event->type() == QEvent::ToolTip) {
+    if (watched == Image1 && event->type() == QEvent::ToolTip && !Shape1->toolTip().isEmpty()) {
         // The cursor is always on the cell under the pointer, so its hint is the view's.
-        const auto* help = static_cast<QHelpEvent*>(event);
-        if (Shape1->toolTip().isEmpty()) {
-            QToolTip::hideText();
-            event->ignore();
-        } else {
-            QToolTip::showText(help->globalPos(), Shape1->toolTip(), Image1);
-        }
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), Shape1->toolTip(), Image1);
         return true;
     }
     if (watched == ScrollBar2 && stepHorizontalBarByKey(ScrollBar2, event)) return true;
