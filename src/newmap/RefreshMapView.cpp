@@ -106,10 +106,13 @@ void RefreshMapView(Application& app) {
         bar->setSingleStep(s.CellSize);
         bar->setPageStep(2 * s.CellSize);
     }
-    // Never smaller than 5 x 5, as after a zoom pick: a 1- or 2-pixel cursor at the small cell
-    // sizes would sit beside the pointer, and no click could reach it.
+    // Never smaller than 5 x 5, as after a zoom pick, so that it stays visible at the small cell
+    // sizes.
     const int frame = cursorFrameSize(s.CellSize);
-    map.Shape1->setGeometry(0, 0, frame, frame);
+    map.Shape1->resize(frame, frame);
+    // The hover cell and the cursor agree with the pointer from the start: a click that follows
+    // without a move acts on the cell it shows.
+    map.placeCursorAtPointer();
 
     // Positions in pixels; set from code, so the scroll handlers do not run.
     map.setBarPosition(map.ScrollBar1, s.ViewRow * s.CellSize);
