@@ -4,23 +4,16 @@
 #include "mapview/TMapWindow.h"
 
 #include "core/Painting.h"
-#include "newmap/TStartUpWindow.h"
+#include "core/Zoom.h"
+#include "platform/EditorContext.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
-#include "shell/Application.h"
-#include "shell/TMainWindow.h"
-#include "stamps/TStampWindow.h"
-
-#include <QPushButton>
 
 #include <initializer_list>
 
 namespace tilora {
 
 namespace {
-
-constexpr int MaxZoomStep = 7;
-constexpr int MinZoomStep = 1;
 
 // The pointer over the view and the cell cursor while the pen paints on every move.
 constexpr Qt::CursorShape DragPointer = Qt::DragMoveCursor;
@@ -39,16 +32,15 @@ void TMapWindow::Shape1MouseDown(Qt::MouseButton button) {
         if (s.ZoomPending == 1) {
             applyZoomPick(s);
             // The refresh still sees the pick pending, so it keeps the new origin and zoom step.
-            RefreshMapView(app_);
+            app_.refreshMapView();
             s.ZoomPending = 0; // the refresh has sized the cursor, never below 5 x 5
-            TMainWindow& main = *app_.MainWindow;
-            if (s.ZoomStep < MaxZoomStep) main.ZoomInButton->setEnabled(true);
-            if (s.ZoomStep > MinZoomStep) main.ZoomOutButton->setEnabled(true);
+            if (canZoomIn(s)) app_.setCommandsEnabled(Command::ZoomIn, true);
+            if (canZoomOut(s)) app_.setCommandsEnabled(Command::ZoomOut, true);
             Shape1->setShape(ShapeWidget::Shape::RoundSquare);
             Shape1->setToolTip(QString());
         } else {
             if (s.StampMode == 1) {
-                pasteStamp(s, app_.StampWindow->CurrentBank(), anchorCell(s));
+                pasteStamp(s, app_.currentStampBank(), anchorCell(s));
             } else {
                 s.PenDragActive = 1;
                 setViewPointer(*this, DragPointer);

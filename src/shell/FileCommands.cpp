@@ -6,12 +6,8 @@
 // any point (file, contents, chip sheet) leaves the map, the sheet and every window untouched.
 
 #include "core/MapFile.h"
-#include "mapview/TMapWindow.h"
 #include "newmap/SheetChoice.h"
-#include "newmap/TStartUpWindow.h"
-#include "palette/TMapChipWindow.h"
 #include "platform/BmpLoader.h"
-#include "platform/PictureWidget.h"
 #include "platform/SheetSearch.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
@@ -19,7 +15,6 @@
 
 #include <QAction>
 #include <QFile>
-#include <QPushButton>
 
 namespace tilora {
 
@@ -68,38 +63,33 @@ void reportSaveFailure(Application& app, QWidget* owner, const Status& status,
                            CautionCaption, MessageButtons::Ok);
 }
 
+// Only Yes saves and only Cancel stops; any other answer drops the changes.
+SaveReply toSaveReply(Answer answer) {
+    if (answer == Answer::Yes) return SaveReply::Yes;
+    if (answer == Answer::Cancel) return SaveReply::Cancel;
+    return SaveReply::No;
+}
+
 } // namespace
 
-bool TMainWindow::AskToSave(int mode) {
+bool TMainWindow::AskToSave(AskMode mode) {
     if (app_.State.MapModified == 1) {
-        const Answer answer = app_.dialogs.messageBox(this, kModifiedText, kModifiedCaption,
-                                                      mode == 2 ? MessageButtons::YesNo
-                                                                : MessageButtons::YesNoCancel);
-        if (answer == Answer::Cancel && mode != 2) return true;
-        // The user asked for the map to be kept: if it was not written, nothing may go on
-        // that would drop it.
-        if (answer == Answer::Yes && !SaveMap()) return true;
+        const Answer answer = app_.dialogs.messageBox(
+            this, kModifiedText, kModifiedCaption,
+            offersCancel(mode) ? MessageButtons::YesNoCancel : MessageButtons::YesNo);
+        switch (decideOnSave(mode, toSaveReply(answer))) {
+        case SaveDecision::Stop:
+            return true;
+        case SaveDecision::SaveFirst:
+            // The user asked for the map to be kept: if it was not written, nothing may go on
+            // that would drop it.
+            if (!SaveMap()) return true;
+            break;
+        case SaveDecision::GoOn:
+            break;
+        }
     }
-    if (mode != 0) return false;
-
-    // Back to the state without a map; the old map stays in memory until the new-map dialog
-    // confirms.
-    app_.MapWindow->hide();
-    app_.MapChipWindow->hide();
-    app_.StartUpWindow->Image1->hide();
-    app_.StartUpWindow->showDialog();
-    for (QAction* item : {NameSave, Save, CloseFile})
-        item->setEnabled(false);
-    NameSaveButton->setEnabled(false);
-    OverWriteSaveButton->setEnabled(false);
-    app_.StartUpWindow->Button1->setEnabled(false);
-    for (QPushButton* b : {MapShowButton, ChipShowButton, ZoomInButton, ZoomOutButton})
-        b->setEnabled(false);
-    MapChipWindow1->setEnabled(false);
-    MapWindow1->setEnabled(false);
-    app_.StampWindow->hide();
-    for (QPushButton* b : {PenButton1, PenButton2, PenButton3, PenButton4, StampButton, SEButton})
-        b->setEnabled(false);
+    if (mode == AskMode::NewMap) app_.enterNoMapState();
     return false;
 }
 
@@ -124,8 +114,7 @@ bool TMainWindow::SaveMapAs() {
         SaveDialog1.FileName = previous;
         return false;
     }
-    OverWriteSaveButton->setEnabled(true);
-    Save->setEnabled(true);
+    setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
     app_.State.MapModified = 0;
     return true;
 }
@@ -150,7 +139,7 @@ bool TMainWindow::LoadMap() {
     if (!hasMapMark(chosen)) return false;
 
     // Asked before the file is read: a Yes may rewrite the very file being opened.
-    if (AskToSave(2)) return false;
+    if (AskToSave(AskMode::LoadOrExit)) return false;
 
     // Everything a load needs is gathered and checked before the first change.
     Result<std::string> bytes = readWholeFile(nativePath(chosen));
@@ -192,18 +181,18 @@ bool TMainWindow::LoadMap() {
     EditorState& s = app_.State;
     applyMapContents(*contents, s);
     s.SheetFileName = sheetPathBytes(sheetPath);
-    app_.MapChipWindow->setSheet(std::move(*sheet));
+    app_.setSheet(std::move(*sheet));
     SaveDialog1.FileName = chosen;
     s.SheetScrollX = 0;
     s.SheetScrollY = 0;
-    LayoutChipWindow(app_);
-    RefreshMapView(app_);
+    app_.layoutChipWindow();
+    app_.refreshMapView();
     s.MapModified = 0;
     return true;
 }
 
 void TMainWindow::NewButtonClick() {
-    AskToSave(0);
+    AskToSave(AskMode::NewMap);
 }
 
 void TMainWindow::OpenButtonClick() {
@@ -227,13 +216,13 @@ void TMainWindow::NameSaveButtonClick() {
 }
 
 void TMainWindow::CloseFileClick() {
-    if (AskToSave(1)) return;
+    if (AskToSave(AskMode::CloseMap)) return;
     MapChipWindow1->setChecked(false);
     MapWindow1->setChecked(false);
-    for (QAction* item : {MapChipWindow1, MapWindow1, NameSave, Save, CloseFile})
-        item->setEnabled(false);
-    NameSaveButton->setEnabled(false);
-    OverWriteSaveButton->setEnabled(false);
+    setCommandsEnabled(Command::ChipWindowItem | Command::MapWindowItem | Command::SaveAsItem |
+                           Command::SaveAsButton | Command::SaveItem | Command::SaveButton |
+                           Command::CloseItem,
+                       false);
 }
 
 void TMainWindow::ExitAppClick() {
@@ -242,7 +231,7 @@ void TMainWindow::ExitAppClick() {
 }
 
 bool TMainWindow::FormCloseQuery() {
-    return !AskToSave(2);
+    return !AskToSave(AskMode::LoadOrExit);
 }
 
 } // namespace tilora

@@ -210,6 +210,36 @@ void TMainWindow::fitToScreen() {
     setFixedSize(app_.Screen.width - frameExtra, menuBar()->sizeHint().height() + ClientHeight);
 }
 
+void TMainWindow::setCommandsEnabled(Commands which, bool enabled) {
+    const std::pair<Commands, QAction*> items[] = {
+        {Command::SaveItem, Save},
+        {Command::SaveAsItem, NameSave},
+        {Command::CloseItem, CloseFile},
+        {Command::ChipWindowItem, MapChipWindow1},
+        {Command::MapWindowItem, MapWindow1},
+    };
+    const std::pair<Commands, QPushButton*> buttons[] = {
+        {Command::SaveButton, OverWriteSaveButton},
+        {Command::SaveAsButton, NameSaveButton},
+        {Command::ChipShowButton, ChipShowButton},
+        {Command::MapShowButton, MapShowButton},
+        {Command::ZoomIn, ZoomInButton},
+        {Command::ZoomOut, ZoomOutButton},
+        {Command::Pen1, PenButton1},
+        {Command::Pen2, PenButton2},
+        {Command::Pen3, PenButton3},
+        {Command::Pen4, PenButton4},
+        {Command::Stamp, StampButton},
+        {Command::StampEditor, SEButton},
+    };
+    for (const auto& [command, item] : items) {
+        if (which & command) item->setEnabled(enabled);
+    }
+    for (const auto& [command, button] : buttons) {
+        if (which & command) button->setEnabled(enabled);
+    }
+}
+
 void TMainWindow::Timer1Timer() {
     const QSize title = app_.TitleWindow->frameGeometry().size();
     app_.TitleWindow->move(app_.Screen.width / 2 - title.width() / 2,
@@ -235,7 +265,7 @@ void TMainWindow::Timer2Timer() {
 void TMainWindow::closeEvent(QCloseEvent* event) {
     if (FormCloseQuery()) {
         event->accept();
-        QCoreApplication::exit(0);
+        exitProgram(0);
     } else {
         event->ignore();
     }

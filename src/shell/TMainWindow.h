@@ -2,7 +2,9 @@
 // The main window: the menu bar and the two-row toolbar strip across the top of the screen, and
 // the file, tool and view commands behind them.
 
+#include "core/SaveQuestion.h"
 #include "platform/Dialogs.h"
+#include "platform/EditorContext.h"
 
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -58,7 +60,6 @@ class TMainWindow : public QMainWindow {
     // The shared file dialogs; SaveDialog1.FileName is the current map's file name.
     FileDialog OpenDialog1{FileDialog::Kind::Open};
     FileDialog SaveDialog1{FileDialog::Kind::Save};
-    QString CurrentFileName() const { return SaveDialog1.FileName; }
 
     QTimer* Timer1 = nullptr; // 1000 ms, disabled at start
     QTimer* Timer2 = nullptr; // 5000 ms, disabled at start
@@ -71,10 +72,11 @@ class TMainWindow : public QMainWindow {
     void fitToScreen();
 
     // --- file commands (FileCommands.cpp)
-    // Returns true when cancelled (modes 0 and 1 only). Modes: 0 new map, 1 close map,
-    // 2 load or exit. A Yes whose save did not happen (dialog cancelled, name refused, write
-    // failed) also counts as cancelled, in every mode, so unsaved work is never dropped.
-    bool AskToSave(int mode);
+    // Returns true when cancelled (a new map or closing the map only: loading and leaving offer
+    // no Cancel). A Yes whose save did not happen (dialog cancelled, name refused, write failed)
+    // also counts as cancelled, in every mode, so unsaved work is never dropped. A new map that
+    // goes on returns to the state without a map.
+    bool AskToSave(AskMode mode);
     // Each returns true when the map was written (or loaded).
     bool SaveMapAs();
     bool SaveMap();
@@ -101,6 +103,10 @@ class TMainWindow : public QMainWindow {
     void ToggleMapWindow();  // MapShowButton and the menu item MapWindow1
     void Help1Click();
     void About1Click();
+
+    // The one place the enabled states of the commands change after start-up (the layout gives
+    // the initial ones).
+    void setCommandsEnabled(Commands which, bool enabled);
 
   protected:
     void closeEvent(QCloseEvent* event) override;

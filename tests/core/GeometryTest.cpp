@@ -1,4 +1,5 @@
 #include "core/Geometry.h"
+#include "core/Zoom.h"
 
 #include <gtest/gtest.h>
 

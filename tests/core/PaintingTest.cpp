@@ -1,4 +1,5 @@
 #include "core/Painting.h"
+#include "core/Zoom.h"
 
 #include "core/StampBanks.h"
 

@@ -30,7 +30,7 @@ MapFixture loadFixture(TestApp& t) {
     MapFixture f = writeMapFixture(t, QStringLiteral("start.map"), 30, 30);
     loadThroughMenu(t, f.map);
     EXPECT_EQ(t.state().MapModified, 0);
-    EXPECT_EQ(t->MainWindow->CurrentFileName(), f.map);
+    EXPECT_EQ(t->MainWindow->SaveDialog1.FileName, f.map);
     return f;
 }
 
@@ -193,7 +193,7 @@ TEST_F(FileCommands, SaveAsWritesTheMapAndNamesItInAnyLetterCase) {
     for (const char* name : {"new.map", "typed.MAP", "Upper.Map", "a.map.txt"}) {
         SCOPED_TRACE(name);
         edit(t, ++chip);
-        const QString previous = m.CurrentFileName();
+        const QString previous = m.SaveDialog1.FileName;
         const QString target = t.path(QString::fromUtf8(name));
         t.dialogs.chooseFile(target);
         m.NameSaveButtonClick();
@@ -203,7 +203,7 @@ TEST_F(FileCommands, SaveAsWritesTheMapAndNamesItInAnyLetterCase) {
         EXPECT_EQ(t.dialogs.fileCalls.back().request.fileName, previous);
         EXPECT_EQ(readBytes(target), formatMapFile(heldMap(t)));
         EXPECT_EQ(heldMap(t).at(0, 0), chip);
-        EXPECT_EQ(m.CurrentFileName(), target);
+        EXPECT_EQ(m.SaveDialog1.FileName, target);
         EXPECT_EQ(t.state().MapModified, 0);
         EXPECT_TRUE(m.OverWriteSaveButton->isEnabled() && m.Save->isEnabled());
     }
@@ -228,7 +228,7 @@ TEST_F(FileCommands, SaveAsCancelledOrRefusedForANameWithoutMapChangesNothing) {
     EXPECT_EQ(t.dialogs.messages[0].owner, &m);
     EXPECT_FALSE(QFile::exists(target));
 
-    EXPECT_EQ(m.CurrentFileName(), f.map);
+    EXPECT_EQ(m.SaveDialog1.FileName, f.map);
     EXPECT_EQ(readBytes(f.map), formatMapFile(f.contents));
     EXPECT_EQ(t.state().MapModified, 1);
     EXPECT_FALSE(m.OverWriteSaveButton->isEnabled());
@@ -274,7 +274,7 @@ TEST_F(FileCommands, SaveIntoAMissingFolderReportsTheReasonAndChangesNothing) {
     EXPECT_TRUE(text.startsWith(QStringLiteral("保存できません"))) << text.toStdString();
     expectMessage(t, 0, kCaution, QString::fromLocal8Bit(std::strerror(ENOENT)));
     expectMessage(t, 0, kCaution, target);
-    EXPECT_EQ(m.CurrentFileName(), f.map);
+    EXPECT_EQ(m.SaveDialog1.FileName, f.map);
     EXPECT_EQ(t.state().MapModified, 1);
     EXPECT_FALSE(m.OverWriteSaveButton->isEnabled() || m.Save->isEnabled());
 
@@ -286,7 +286,7 @@ TEST_F(FileCommands, SaveIntoAMissingFolderReportsTheReasonAndChangesNothing) {
     EXPECT_EQ(t.dialogs.messages.size(), 2u);
     EXPECT_EQ(t.state().MapModified, 1);
     EXPECT_TRUE(m.OverWriteSaveButton->isEnabled());
-    EXPECT_EQ(m.CurrentFileName(), target);
+    EXPECT_EQ(m.SaveDialog1.FileName, target);
 }
 
 // Lowers this process's file-size limit for the guard's lifetime: a write beyond it fails with
@@ -347,7 +347,7 @@ TEST(FileCommandsLoad, LoadReadsTheMapAndTheSheetAndRebuildsTheWindows) {
 
     EXPECT_EQ(heldMap(t), f.contents);
     EXPECT_EQ(t.state().SheetFileName, f.sheet.toStdString());
-    EXPECT_EQ(t->MainWindow->CurrentFileName(), f.map); // in its own letter case
+    EXPECT_EQ(t->MainWindow->SaveDialog1.FileName, f.map); // in its own letter case
     EXPECT_EQ(t.state().SheetScrollX, 0);
     EXPECT_EQ(t.state().SheetScrollY, 0);
     EXPECT_EQ(t.state().CurrentChip, 9);
@@ -373,7 +373,7 @@ TEST_F(FileCommands, LoadOfANameWithoutMapOrACancelledDialogDoesNothing) {
     EXPECT_TRUE(t.dialogs.messages.empty());
     EXPECT_EQ(heldMap(t), before);
     EXPECT_EQ(t.state().MapModified, 1);
-    EXPECT_EQ(m.CurrentFileName(), f.map);
+    EXPECT_EQ(m.SaveDialog1.FileName, f.map);
 }
 
 // Everything a failed load must leave alone.
@@ -385,7 +385,7 @@ struct Snapshot {
     bool mapVisible, chipVisible;
 
     explicit Snapshot(TestApp& t)
-        : map(heldMap(t)), grid(t.state().MapCells), fileName(t->MainWindow->CurrentFileName()),
+        : map(heldMap(t)), grid(t.state().MapCells), fileName(t->MainWindow->SaveDialog1.FileName),
           sheetWidth(t->MapChipWindow->sheet().width()), modified(t.state().MapModified),
           mapVisible(t->MapWindow->isVisible()), chipVisible(t->MapChipWindow->isVisible()) {}
     bool operator==(const Snapshot&) const = default;

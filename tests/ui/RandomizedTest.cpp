@@ -158,7 +158,7 @@ struct Session {
     }
     // A Yes in an unsaved-changes prompt saves over the current file, or through the save dialog.
     QString queueSaveTarget() {
-        if (!main_.CurrentFileName().isEmpty()) return main_.CurrentFileName();
+        if (!main_.SaveDialog1.FileName.isEmpty()) return main_.SaveDialog1.FileName;
         const QString path = t_.path(QStringLiteral("map%1.map").arg(uniform(0, 2)));
         t_.dialogs.chooseFile(path);
         return path;
@@ -896,7 +896,7 @@ struct Session {
             std::fill_n(&shadow(r, 0), s_.MapWidth, before.CurrentChip);
         checkGrid(0, GridSide, 0, GridSide);
         REQUIRE(banksAllZero());
-        REQUIRE(s_.MapModified == 1 && main_.CurrentFileName().isEmpty());
+        REQUIRE(s_.MapModified == 1 && main_.SaveDialog1.FileName.isEmpty());
         REQUIRE(map_.Shape1->geometry() ==
                 QRect(0, 0, std::max(s_.CellSize, 5), std::max(s_.CellSize, 5)));
         mapLaidOut(before.ZoomPending);
@@ -904,7 +904,7 @@ struct Session {
     }
 
     void save(bool overwrite) {
-        const QString path = overwrite ? main_.CurrentFileName()
+        const QString path = overwrite ? main_.SaveDialog1.FileName
                                        : t_.path(QStringLiteral("map%1.map").arg(uniform(0, 2)));
         action_ += cat(" to ", str(path));
         const MapContents current = shadowContents();
@@ -914,7 +914,7 @@ struct Session {
             t_.dialogs.chooseFile(path);
             main_.NameSaveButton->click();
         }
-        REQUIRE(s_.MapModified == 0 && main_.CurrentFileName() == path);
+        REQUIRE(s_.MapModified == 0 && main_.SaveDialog1.FileName == path);
         REQUIRE(main_.OverWriteSaveButton->isEnabled() && main_.Save->isEnabled());
         checkSaved(path, current);
     }
@@ -948,7 +948,7 @@ struct Session {
             for (int c = 0; c < expected.width; ++c)
                 shadow(r, c) = expected.at(r, c);
         checkGrid(0, GridSide, 0, GridSide);
-        REQUIRE(s_.MapModified == 0 && main_.CurrentFileName() == path);
+        REQUIRE(s_.MapModified == 0 && main_.SaveDialog1.FileName == path);
         if (viaMenu)
             REQUIRE(stamps_.isVisible() == stampsWere);
         else
