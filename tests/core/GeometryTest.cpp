@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+
 namespace tilora {
 namespace {
 
@@ -45,6 +48,12 @@ TEST(ChipIndex, RowMajorOverWholeSquares) {
     EXPECT_EQ(chipCount(100, 70), 3 * 2); // partial squares are not chips
     EXPECT_EQ(chipCount(31, 640), 0);
     EXPECT_EQ(chipCount(-64, 64), 0);
+}
+
+TEST(SaturateToInt, HoldsWideValuesAtTheEndsOfTheRange) {
+    EXPECT_EQ(saturateToInt(std::int64_t(1) << 40), std::numeric_limits<int>::max());
+    EXPECT_EQ(saturateToInt(-(std::int64_t(1) << 40)), std::numeric_limits<int>::min());
+    EXPECT_EQ(saturateToInt(-12), -12);
 }
 
 TEST(CellSizeForZoomStep, PowersOfTwoWithinTheSteps) {
