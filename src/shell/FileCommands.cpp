@@ -6,7 +6,7 @@
 // any point (file, contents, chip sheet) leaves the map, the sheet and every window untouched.
 
 #include "core/MapFile.h"
-#include "newmap/SheetChoice.h"
+#include "newmap/SheetChecks.h"
 #include "platform/BmpLoader.h"
 #include "platform/SheetSearch.h"
 #include "shell/Application.h"

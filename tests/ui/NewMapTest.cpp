@@ -4,7 +4,7 @@
 
 #include "mapview/TMapWindow.h"
 #include "newmap/RefreshMapView.h"
-#include "newmap/SheetChoice.h"
+#include "newmap/SheetChecks.h"
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/PictureWidget.h"

@@ -1,7 +1,8 @@
-// The chip sheet chooser of the new-map dialog (Button2 "参照").
+// The new-map dialog's chip sheet button (Button2 "参照"): the sheet file chosen, checked, loaded
+// and laid out in the palette.
 
 #include "newmap/LayoutChipWindow.h"
-#include "newmap/SheetChoice.h"
+#include "newmap/SheetChecks.h"
 #include "newmap/TStartUpWindow.h"
 
 #include "platform/BmpLoader.h"
