@@ -122,7 +122,7 @@ TStartUpWindow::TStartUpWindow(EditorContext& app) : QWidget(nullptr), app_(app)
         if (c.caption) setCaption(w, QString::fromUtf8(c.caption));
     }
     // The small labels size themselves to their text (only Label5 has a fixed size): the laid-out
-    // size is what the text took in the original font, and a wider substitute must not clip it.
+    // size is what the text took in the layout's font, and a wider substitute must not clip it.
     for (QLabel* label : {Label1, Label2, Label3, Label4}) {
         label->resize(label->size().expandedTo(label->sizeHint()));
     }

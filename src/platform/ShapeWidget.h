@@ -1,5 +1,5 @@
 #pragma once
-// A shape control: a red outline (rectangle, rounded square or circle), clear inside. It takes
+// A shape widget: a red outline (rectangle, rounded square or circle), clear inside. It takes
 // button presses over its whole area and swallows pointer movement, so the picture below it
 // only sees the pointer once it leaves the shape.
 

@@ -313,7 +313,7 @@ TEST(PictureWidget, ReportsPointerMovesAndPressesWithTheirPosition) {
 
 // ---------------------------------------------------------------------------------------------
 
-TEST(FileFilter, ClassicFiltersBecomeQtFiltersMatchingAnyLetterCase) {
+TEST(FileFilter, TableFiltersBecomeQtFiltersMatchingAnyLetterCase) {
     const std::pair<QString, QString> conversions[] = {
         {QStringLiteral("ビットマップ(*.BMP)|*.BMP"),
          QStringLiteral("ビットマップ(*.BMP) (*.[Bb][Mm][Pp])")},
@@ -322,8 +322,8 @@ TEST(FileFilter, ClassicFiltersBecomeQtFiltersMatchingAnyLetterCase) {
         {QStringLiteral("画像|*.bmp;*.dib"),
          QStringLiteral("画像 (*.[Bb][Mm][Pp] *.[Dd][Ii][Bb])")},
     };
-    for (const auto& [classic, qt] : conversions)
-        EXPECT_EQ(toQtFilter(classic), qt);
+    for (const auto& [table, qt] : conversions)
+        EXPECT_EQ(toQtFilter(table), qt);
 }
 
 // Runs a QtDialogs message box and, once it is up, records its look and clicks a button.

@@ -1,4 +1,4 @@
-// A long random session on the live editor: pointer moves, clicks, scrolls, tool and stamp
+// A long random walk through the live editor: pointer moves, clicks, scrolls, tool and stamp
 // commands, new maps, saves and loads, each one something a user could do at that moment. After
 // every step the editor's invariants are checked; the map grid is compared with a shadow copy this
 // test keeps from what each paint should have written (around the painted block at once, the whole
@@ -109,7 +109,7 @@ struct Scalars {
         if (!(cond)) return fail("expected " #cond);                                               \
     } while (false)
 
-struct Session {
+struct Walk {
     std::map<std::string, int> tally;
 
     struct Action {
@@ -204,7 +204,7 @@ struct Session {
     std::optional<Cell> painted_;  // anchor of the block painted in this step
     bool stampGridRedrawn_ = false;
 
-    explicit Session(std::uint32_t seed)
+    explicit Walk(std::uint32_t seed)
         : main_(*t_->MainWindow), map_(*t_->MapWindow), palette_(*t_->MapChipWindow),
           dialog_(*t_->StartUpWindow), stamps_(*t_->StampWindow), s_(t_.state()), seed_(seed),
           rng_(seed), checkRng_(seed ^ 0x5bd1e995u), shadow_(s_.MapCells) {
@@ -986,25 +986,25 @@ struct Session {
     }
 };
 
-TEST(RandomizedSession, InvariantsHoldThroughTensOfThousandsOfUserActions) {
+TEST(RandomizedWalk, InvariantsHoldThroughTensOfThousandsOfUserActions) {
     const std::uint32_t seed = envNumber("TILORA_RANDOM_SEED", kDefaultSeed);
     const int steps = int(envNumber("TILORA_RANDOM_STEPS", kDefaultSteps));
-    Session session(seed);
+    Walk walk(seed);
     const auto start = std::chrono::steady_clock::now();
-    const std::string failure = session.run(steps);
+    const std::string failure = walk.run(steps);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    std::cout << "[ session  ] seed " << seed << ", " << session.step_ - 1 << " steps in "
+    std::cout << "[ walk     ] seed " << seed << ", " << walk.step_ - 1 << " steps in "
               << took.count() << " s;";
-    for (const auto& [event, n] : session.tally)
+    for (const auto& [event, n] : walk.tally)
         std::cout << " " << event << " " << n << ";";
     std::cout << std::endl;
     ASSERT_TRUE(failure.empty()) << failure;
-    // A session long enough to mean something has done each kind of thing at least once.
+    // A walk long enough to mean something has done each kind of thing at least once.
     if (steps < 5000) return;
     for (const char* event :
          {"maps set up", "pen clicks", "stamp pastes", "drag-painting moves", "zoom picks",
           "chips chosen in the palette", "maps saved", "maps opened", "stamp cells set by click"})
-        EXPECT_GT(session.tally[event], 0) << event;
+        EXPECT_GT(walk.tally[event], 0) << event;
 }
 
 } // namespace
