@@ -248,10 +248,6 @@ QImage disabledLook(const QImage& normal) {
     return out;
 }
 
-QImage buttonImage(ButtonPicture picture) {
-    return drawGlyph(picture);
-}
-
 QIcon buttonIcon(ButtonPicture picture) {
     const QImage normal = drawGlyph(picture);
     QIcon icon;

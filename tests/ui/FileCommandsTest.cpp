@@ -630,5 +630,16 @@ TEST_F(FileCommands, CloseBoxLeavesOnlyWhenTheMapIsSafe) {
     EXPECT_EQ(t.state().MapModified, 1);
 }
 
+TEST_F(FileCommands, CloseBoxEndsTheProgramThroughTheExitHook) {
+    std::vector<int> exits;
+    m.exitProgram = [&](int code) { exits.push_back(code); };
+    t->start();
+    edit(t);
+    t.dialogs.answer(Answer::No);
+    m.close();
+    EXPECT_EQ(exits, std::vector<int>{0});
+    EXPECT_FALSE(m.isVisible());
+}
+
 } // namespace
 } // namespace tilora::test
