@@ -1,5 +1,5 @@
-// Painting on the map view: pen, stamp, chip pick and zoom pick from a press on the cell cursor,
-// and the pen's continuous painting while the pointer moves.
+// Painting on the map view: pen, stamp, chip pick and zoom pick from a press on the view, and the
+// pen's continuous painting while the pointer moves.
 
 #include "mapview/TMapWindow.h"
 
@@ -9,31 +9,27 @@
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
 
-#include <initializer_list>
-
 namespace tilora {
 
 namespace {
 
-// The pointer over the view and the cell cursor while the pen paints on every move.
+// The pointer over the whole map window while the pen paints on every move.
 constexpr Qt::CursorShape DragPointer = Qt::DragMoveCursor;
-
-void setViewPointer(TMapWindow& w, Qt::CursorShape shape) {
-    for (QWidget* part : std::initializer_list<QWidget*>{w.Image1, w.Shape1}) {
-        part->setCursor(shape);
-    }
-}
 
 } // namespace
 
-void TMapWindow::Shape1MouseDown(Qt::MouseButton button) {
+void TMapWindow::Image1MouseDown(Qt::MouseButton button, int x, int y) {
     EditorState& s = app_.State;
+    // The press acts on the cell under the pointer, which the cursor shows from here on.
+    trackCell(x, y);
     if (button == Qt::LeftButton) {
         if (s.ZoomPending == 1) {
             applyZoomPick(s);
             // The refresh still sees the pick pending, so it keeps the new origin and zoom step.
             app_.refreshMapView();
-            s.ZoomPending = 0; // the refresh has sized the cursor, never below 5 x 5
+            // The refresh has sized the cursor (never below 5 x 5) and put it, with the hover
+            // cell, on the cell now under the pointer.
+            s.ZoomPending = 0;
             if (canZoomIn(s)) app_.setCommandsEnabled(Command::ZoomIn, true);
             if (canZoomOut(s)) app_.setCommandsEnabled(Command::ZoomOut, true);
             Shape1->setShape(ShapeWidget::Shape::RoundSquare);
@@ -43,7 +39,7 @@ void TMapWindow::Shape1MouseDown(Qt::MouseButton button) {
                 pasteStamp(s, app_.currentStampBank(), anchorCell(s));
             } else {
                 s.PenDragActive = 1;
-                setViewPointer(*this, DragPointer);
+                setCursor(DragPointer);
                 paintPen(s, anchorCell(s));
             }
             redrawView();
@@ -53,7 +49,7 @@ void TMapWindow::Shape1MouseDown(Qt::MouseButton button) {
     }
     if (button == Qt::RightButton) {
         s.PenDragActive = 0;
-        setViewPointer(*this, Qt::ArrowCursor);
+        setCursor(Qt::ArrowCursor);
         s.CurrentChip = pickChip(s, anchorCell(s));
     }
 }

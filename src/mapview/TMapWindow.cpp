@@ -7,7 +7,12 @@
 #include "platform/ShapeWidget.h"
 
 #include <QCloseEvent>
+#include <QCursor>
+#include <QHelpEvent>
 #include <QScrollBar>
+#include <QToolTip>
+
+#include <algorithm>
 
 namespace tilora {
 
@@ -42,10 +47,14 @@ TMapWindow::TMapWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     place(Image1, Image1Place);
     Image1->setMouseTracking(true);
 
-    // The cursor takes the presses; a left press grabs the mouse for it until release, so moves
-    // while the button is held land on the cursor (which swallows them), not on the view.
+    // The cursor is only drawn: the view beneath takes every press and move. A press keeps the
+    // mouse for the view until release, and the moves in between are not reported.
     Shape1 = new ShapeWidget(ShapeWidget::Shape::RoundSquare, Shape1PenWidth, this);
     place(Shape1, Shape1Place);
+    // The zoom buttons' prompt sits on the cursor; the view shows it where the pointer is, also
+    // while this tool window is not the active one (it rarely is after a toolbar press).
+    Image1->installEventFilter(this);
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     ScrollBar1 = new QScrollBar(Qt::Vertical, this);
     setUpScrollBar(ScrollBar1, ScrollBar1Place, ScrollSmallStep, ScrollLargeStep);
@@ -54,7 +63,7 @@ TMapWindow::TMapWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     ScrollBar2->installEventFilter(this);
 
     connect(Image1, &PictureWidget::mouseMoved, this, &TMapWindow::Image1MouseMove);
-    connect(Shape1, &ShapeWidget::pressed, this, &TMapWindow::Shape1MouseDown);
+    connect(Image1, &PictureWidget::mousePressed, this, &TMapWindow::Image1MouseDown);
     // Every user scroll (arrows, page areas, thumb tracking, keyboard, wheel over the bar) comes
     // as an action whose proposed position is in sliderPosition(); positions set from code come
     // through setValue and raise no action. An action that leaves the position where it was
@@ -80,12 +89,28 @@ void TMapWindow::ScrollBar2Scroll(int position) {
 }
 
 void TMapWindow::Image1MouseMove(int x, int y) {
+    trackCell(x, y);
+    if (app_.State.PenDragActive == 1) DragPaint();
+}
+
+void TMapWindow::trackCell(int x, int y) {
     EditorState& s = app_.State;
-    s.HoverCol = pixelToCell(x, s.CellSize);
-    s.HoverRow = pixelToCell(y, s.CellSize);
+    const int last = ViewPixels / s.CellSize - 1;
+    s.HoverCol = std::clamp(pixelToCell(x, s.CellSize), 0, last);
+    s.HoverRow = std::clamp(pixelToCell(y, s.CellSize), 0, last);
     // Only moved: the cursor keeps the size the last layout or zoom pick gave it.
     Shape1->move(s.HoverCol * s.CellSize, s.HoverRow * s.CellSize);
-    if (s.PenDragActive == 1) DragPaint();
+}
+
+void TMapWindow::placeCursorAtPointer() {
+    const QPoint p = Image1->mapFromGlobal(QCursor::pos());
+    if (isVisible() && Image1->isVisible() && Image1->rect().contains(p)) {
+        trackCell(p.x(), p.y());
+    } else {
+        app_.State.HoverCol = 0;
+        app_.State.HoverRow = 0;
+        Shape1->move(0, 0);
+    }
 }
 
 void TMapWindow::FormClose() {
@@ -127,7 +152,10 @@ void TMapWindow::fitToMap(const MapViewLayout& layout) {
     }
     // Never smaller than 5 x 5, as after a zoom pick: a 1- or 2-pixel cursor at the small cell
     // sizes would sit beside the pointer, and no click could reach it.
-    Shape1->setGeometry(0, 0, layout.cursorSide, layout.cursorSide);
+    Shape1->resize(layout.cursorSide, layout.cursorSide);
+    // The hover cell and the cursor agree with the pointer from the start: a click that follows
+    // without a move acts on the cell it shows.
+    placeCursorAtPointer();
 
     // Positions in pixels; set from code, so the scroll handlers do not run.
     setBarPosition(ScrollBar1, layout.verticalPosition);
@@ -140,6 +168,17 @@ void TMapWindow::setBarPosition(QScrollBar* bar, int position) {
 }
 
 bool TMapWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Image1 && event->type() == QEvent::ToolTip) {
+        // The cursor is always on the cell under the pointer, so its hint is the view's.
+        const auto* help = static_cast<QHelpEvent*>(event);
+        if (Shape1->toolTip().isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), Shape1->toolTip(), Image1);
+        }
+        return true;
+    }
     if (watched == ScrollBar2 && stepHorizontalBarByKey(ScrollBar2, event)) return true;
     return QWidget::eventFilter(watched, event);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The map window: a 320 x 320 view of the map, its scroll bars and the red cell cursor; painting,
-// picking and the zoom pick all start from a press on the cursor.
+// The map window: a 320 x 320 view of the map, its scroll bars and the red cell cursor that shows
+// the cell under the pointer; painting, picking and the zoom pick all start from a press on the
+// view, on that cell.
 
 #include "core/WindowLayout.h"
 
@@ -27,7 +28,8 @@ class TMapWindow : public QWidget {
     void ScrollBar1Scroll(int position);
     void ScrollBar2Scroll(int position);
     void Image1MouseMove(int x, int y);
-    void Shape1MouseDown(Qt::MouseButton button); // MapPainting.cpp
+    // A press at pixel (x, y) of the view: it acts on the cell there (MapPainting.cpp).
+    void Image1MouseDown(Qt::MouseButton button, int x, int y);
     void FormClose();
     // The painting part of a pointer move, run after the cursor has moved (MapPainting.cpp).
     void DragPaint();
@@ -39,12 +41,19 @@ class TMapWindow : public QWidget {
     void fitToMap(const MapViewLayout& layout);
     // Sets a bar's position from code without running the scroll handler.
     void setBarPosition(QScrollBar* bar, int position);
+    // After the view is laid out anew: the hover cell and the cursor go to the cell under the
+    // pointer when the pointer is over the view, else to (0, 0).
+    void placeCursorAtPointer();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Hover cell and cursor for view pixel (x, y); a pixel beyond the view anchors its last
+    // column or row, never a cell the user cannot see.
+    void trackCell(int x, int y);
+
     EditorContext& app_;
 };
 

@@ -72,7 +72,8 @@ TMapChipWindow::TMapChipWindow(EditorContext& app) : QWidget(nullptr), app_(app)
 
     connect(Image1, &PictureWidget::mouseMoved, this, &TMapChipWindow::Image1MouseMove);
     connect(Image2, &PictureWidget::mouseMoved, this, [this](int, int) { Image2MouseMove(); });
-    connect(Shape1, &ShapeWidget::pressed, this, &TMapChipWindow::Shape1MouseDown);
+    connect(Image1, &PictureWidget::mousePressed, this, &TMapChipWindow::Image1MouseDown);
+    connect(Image2, &PictureWidget::mousePressed, this, &TMapChipWindow::Image2MouseDown);
     // Every user scroll (arrows, page areas, thumb, keyboard, wheel over the bar) arrives as an
     // action with the proposed position already in sliderPosition(); the handler's snapped value
     // goes back into the bar before it takes the position as its value.
@@ -178,8 +179,19 @@ void TMapChipWindow::Image2MouseMove() {
     Image1->show();
 }
 
-void TMapChipWindow::Shape1MouseDown(Qt::MouseButton) {
-    // Any button selects. Without a sheet there is nothing to choose from.
+void TMapChipWindow::Image1MouseDown(Qt::MouseButton, int x, int y) {
+    // Any button selects, the chip under the pointer, which the frame then shows.
+    Image1MouseMove(x, y);
+    chooseFramedChip();
+}
+
+void TMapChipWindow::Image2MouseDown(Qt::MouseButton button, int x, int y) {
+    Image2MouseMove();
+    Image1MouseDown(button, x + app_.State.SheetScrollX, y + app_.State.SheetScrollY);
+}
+
+void TMapChipWindow::chooseFramedChip() {
+    // Without a sheet there is nothing to choose from.
     if (sheet().isNull()) return;
     const int left = Shape1->x() + app_.State.SheetScrollX;
     const int top = Shape1->y() + app_.State.SheetScrollY;

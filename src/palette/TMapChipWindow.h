@@ -1,6 +1,7 @@
 #pragma once
 // The chip palette: the chip sheet at its natural size in a viewport of at most 320 x 320, a red
-// frame that follows the pointer chip by chip, and a click that chooses the current chip.
+// frame that follows the pointer chip by chip, and a click on the sheet that chooses the chip
+// under the pointer.
 
 #include "core/Bitmap.h"
 #include "core/WindowLayout.h"
@@ -41,7 +42,11 @@ class TMapChipWindow : public QWidget {
     void ScrollBar2Change();
     void FormMouseMove();
     void Image2MouseMove();
-    void Shape1MouseDown(Qt::MouseButton button);
+    // A press at sheet pixel (x, y) of Image1: frames the chip there and chooses it.
+    void Image1MouseDown(Qt::MouseButton button, int x, int y);
+    // A press on the still copy at (x, y) of the viewport: the sheet comes back and the press
+    // acts on the chip shown there.
+    void Image2MouseDown(Qt::MouseButton button, int x, int y);
     void FormClose();
 
     // Sets a bar's position from code without running the user's scroll handler.
@@ -57,6 +62,8 @@ class TMapChipWindow : public QWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
+    // Chooses the chip under the frame as the current chip and shows it in the new-map preview.
+    void chooseFramedChip();
     // The still copy: the viewport's part of the sheet into Image2, then Image1 hidden.
     void showStillCopy();
 

@@ -48,8 +48,12 @@ void PictureWidget::paintEvent(QPaintEvent*) {
 }
 
 void PictureWidget::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
-    emit mouseMoved(p.x(), p.y());
+    // A press keeps the mouse for this picture until its release; the moves in between belong
+    // to that press and are not reported, wherever the pointer goes meanwhile.
+    if (event->buttons() == Qt::NoButton) {
+        const QPoint p = event->position().toPoint();
+        emit mouseMoved(p.x(), p.y());
+    }
     event->accept();
 }
 

@@ -24,7 +24,9 @@ class PictureWidget : public QWidget {
     void refresh();
 
   signals:
+    // Pointer moves with no button held, in the picture's own pixels.
     void mouseMoved(int x, int y);
+    // Every press (a double click too) at the pixel under the pointer.
     void mousePressed(Qt::MouseButton button, int x, int y);
 
   protected:

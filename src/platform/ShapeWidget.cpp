@@ -1,14 +1,13 @@
 #include "platform/ShapeWidget.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 namespace tilora {
 
 ShapeWidget::ShapeWidget(Shape shape, int penWidth, QWidget* parent)
     : QWidget(parent), shape_(shape), penWidth_(penWidth) {
-    // Moves over the shape must not reach the picture below it, also when no button is held.
-    setMouseTracking(true);
+    // The window system passes the pointer through to whatever lies beneath the outline.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
 }
@@ -45,21 +44,6 @@ void ShapeWidget::paintEvent(QPaintEvent*) {
         break;
     }
     }
-}
-
-void ShapeWidget::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-    emit pressed(event->button());
-}
-
-void ShapeWidget::mouseDoubleClickEvent(QMouseEvent* event) {
-    // A double click acts as a press like any other.
-    event->accept();
-    emit pressed(event->button());
-}
-
-void ShapeWidget::mouseMoveEvent(QMouseEvent* event) {
-    event->accept();
 }
 
 } // namespace tilora

@@ -1,7 +1,7 @@
 #pragma once
-// A shape widget: a red outline (rectangle, rounded square or circle), clear inside. It takes
-// button presses over its whole area and swallows pointer movement, so the picture below it
-// only sees the pointer once it leaves the shape.
+// A shape widget: a red outline (rectangle, rounded square or circle), clear inside. It is only
+// drawn: every press and move over it goes to the picture beneath, which decides the cell by the
+// pixel-to-cell rule, so the frame, the pointer and the cell a click acts on always agree.
 
 #include <QWidget>
 
@@ -18,14 +18,8 @@ class ShapeWidget : public QWidget {
     void setShape(Shape shape);
     int penWidth() const { return penWidth_; }
 
-  signals:
-    void pressed(Qt::MouseButton button);
-
   protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     Shape shape_;

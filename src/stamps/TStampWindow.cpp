@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -37,6 +38,7 @@ constexpr Pixel Blue = 0xFF0000FFu;
 const QColor Silver(192, 192, 192);
 
 const Qt::CursorShape DragPointer = Qt::DragMoveCursor;
+constexpr int ThumbLength = 20; // the bank slider's thumb, in pixels along the slider
 
 enum class Font { Window, Bold13, Vertical13 };
 
@@ -121,6 +123,27 @@ QIcon verticalCaption(const QString& text, const QFont& font, QSize size) {
     return QIcon(pixmap);
 }
 
+// The slider drawn in the application's style, with a thumb of a fixed length along the groove.
+class ThumbLengthStyle : public QProxyStyle {
+  public:
+    ThumbLengthStyle(const QString& baseStyle, int length)
+        : QProxyStyle(baseStyle), length_(length) {}
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_SliderLength) return length_;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+  private:
+    int length_;
+};
+
+void setThumbLength(QSlider* slider, int length) {
+    auto* style = new ThumbLengthStyle(slider->style()->name(), length);
+    style->setParent(slider); // lives as long as the slider that uses it
+    slider->setStyle(style);
+}
+
 void blackOnWhite(QLabel* label) {
     QPalette p = label->palette();
     p.setColor(QPalette::Window, Qt::white);
@@ -157,6 +180,7 @@ TStampWindow::TStampWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     TrackBar1->setPageStep(1);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
     TrackBar1->setTickInterval(1);
+    setThumbLength(TrackBar1, ThumbLength);
     Label2 = new QLabel(this);
     Label1 = new QLabel(this);
     GroupBox1 = new QGroupBox(this);
@@ -171,7 +195,7 @@ TStampWindow::TStampWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     Button3 = new QPushButton(GroupBox2);
     Button1 = new QPushButton(this);
     applyLayout();
-    // The frame lies over the grid and receives the presses on the framed cell.
+    // The frame is drawn over the grid; the grid beneath takes the presses and moves.
     Shape1->raise();
 
     RadioButton1->setChecked(true);
@@ -224,8 +248,8 @@ void TStampWindow::applyLayout() {
 void TStampWindow::connectEvents() {
     connect(Image1, &PictureWidget::mouseMoved, this,
             [this](int x, int y) { Image1MouseMove(x, y); });
-    connect(Shape1, &ShapeWidget::pressed, this,
-            [this](Qt::MouseButton button) { Shape1MouseDown(button); });
+    connect(Image1, &PictureWidget::mousePressed, this,
+            [this](Qt::MouseButton button, int x, int y) { Image1MouseDown(button, x, y); });
     // Choosing a radio button by click or by the arrow keys both check it.
     connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
         if (on) RadioButton1Click();
@@ -283,18 +307,21 @@ void TStampWindow::setGridPointer(Qt::CursorShape shape) {
     }
 }
 
-void TStampWindow::Image1MouseMove(int x, int y) {
-    // While a button is held the grid keeps getting the moves after the pointer has left it;
-    // those positions are held to the edge cells.
+void TStampWindow::trackCell(int x, int y) {
     StampHoverCol = std::clamp(pixelToCell(x, GridCell), 0, StampSide - 1);
     StampHoverRow = std::clamp(pixelToCell(y, GridCell), 0, StampSide - 1);
     Shape1->move(StampHoverCol * GridCell, StampHoverRow * GridCell);
+}
+
+void TStampWindow::Image1MouseMove(int x, int y) {
+    trackCell(x, y);
     if (StampDragActive != 1) return;
     setHoverCell();
     redrawGrid();
 }
 
-void TStampWindow::Shape1MouseDown(Qt::MouseButton button) {
+void TStampWindow::Image1MouseDown(Qt::MouseButton button, int x, int y) {
+    trackCell(x, y);
     if (button == Qt::LeftButton) {
         StampDragActive = 1;
         setGridPointer(DragPointer);

@@ -49,7 +49,8 @@ class TStampWindow : public QWidget {
 
     void DrawStampBank();
     void Image1MouseMove(int x, int y);
-    void Shape1MouseDown(Qt::MouseButton button);
+    // A press at grid pixel (x, y): acts on the cell there, which the frame then shows.
+    void Image1MouseDown(Qt::MouseButton button, int x, int y);
     void RadioButton1Click();
     void RadioButton2Click();
     void Button1Click();
@@ -62,6 +63,8 @@ class TStampWindow : public QWidget {
     void TrackBar1Change();
 
   private:
+    // The hover cell and the frame for grid pixel (x, y), held to the grid's edge cells.
+    void trackCell(int x, int y);
     void redrawGrid();
     void applyLayout();
     void connectEvents();

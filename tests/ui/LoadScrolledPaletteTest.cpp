@@ -77,8 +77,8 @@ TEST(LoadScrolledPalette, ShowsTheSheetFromItsTopLeftAndTheFrameSelectsWhatItSho
         ASSERT_EQ(s.SheetScrollX, 64);
         ASSERT_EQ(s.SheetScrollY, 96);
         ASSERT_EQ(palette.Shape1->pos(), QPoint(96, 64));
-        ASSERT_TRUE(palette.Image1->isHidden()); // the still copy is showing
-        pressButton(palette.Shape1, Qt::LeftButton);
+        ASSERT_TRUE(palette.Image1->isHidden());                       // the still copy is showing
+        pressButton(palette.Image2, Qt::LeftButton, 96 + 10, 64 + 10); // inside the frame
         ASSERT_EQ(s.CurrentChip, 5 * 20 + 5);
 
         const int sheetWidth = c.sheetWidth ? c.sheetWidth : 640;
@@ -113,14 +113,14 @@ TEST(LoadScrolledPalette, ShowsTheSheetFromItsTopLeftAndTheFrameSelectsWhatItSho
         ASSERT_EQ(palette.Shape1->pos(), QPoint(96, 64));
         const int shown = 2 * (sheetWidth / 32) + 3;
         ASSERT_EQ(palette.Image1->bitmap().pixel(96 + 16, 64 + 16), chipColour(shown));
-        pressButton(palette.Shape1, Qt::LeftButton);
+        pressButton(palette.Image1, Qt::LeftButton, 96 + 10, 64 + 10);
         EXPECT_EQ(s.CurrentChip, shown);
         EXPECT_EQ(t->StartUpWindow->Image1->bitmap().pixel(16, 16), chipColour(shown));
 
         // And that chip is what the pen paints and the map view shows.
         TMapWindow& view = *t->MapWindow;
         movePointer(view.Image1, 40, 40);
-        pressButton(view.Shape1, Qt::LeftButton);
+        pressButton(view.Image1, Qt::LeftButton, 40, 40);
         EXPECT_EQ(s.cell(1, 1), shown);
         EXPECT_EQ(view.Image1->bitmap().pixel(32, 32), chipColour(shown));
     }

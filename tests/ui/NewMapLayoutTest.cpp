@@ -189,7 +189,8 @@ TEST(NewMapRefresh, BarsImageAndCursorFollowMapAndCellSize) {
             EXPECT_EQ(bar->singleStep(), c.cellSize);
             EXPECT_EQ(bar->pageStep(), 2 * c.cellSize);
         }
-        // The cursor is the cell, but never smaller than 5 x 5, or no click could reach it.
+        // The cursor is the cell, but never smaller than 5 x 5; the pointer is not over the view,
+        // so it frames the first cell.
         const int frame = std::max(c.cellSize, 5);
         EXPECT_EQ(map.Shape1->geometry(), QRect(0, 0, frame, frame));
 

@@ -37,9 +37,10 @@ struct Palette {
         w.show();
     }
 
-    // The frame's chip: what a click selects.
+    // A click inside the frame, on the sheet beneath it: the chip it selects.
     int clickFrame(Qt::MouseButton button = Qt::LeftButton) {
-        pressButton(w.Shape1, button, 10, 10);
+        const QPoint p = w.Image1->mapFrom(&w, w.Shape1->pos() + QPoint(10, 10));
+        pressButton(w.Image1, button, p.x(), p.y());
         return t.state().CurrentChip;
     }
     Pixel previewPixel(int x, int y) { return t->StartUpWindow->Image1->bitmap().pixel(x, y); }

@@ -603,25 +603,40 @@ struct Walk {
                                        : k < 85 ? Qt::RightButton
                                                 : Qt::MiddleButton;
         action_ += cat(", press ", int(button), " on ", target->metaObject()->className());
-        if (target == map_.Shape1) return pressMapCursor(button, local);
-        if (target == palette_.Shape1) return pressPaletteFrame(button, local);
-        if (target == stamps_.Shape1) return pressStampFrame(button, local);
+        // The frames are only drawn: presses land on the pictures beneath them.
+        REQUIRE(target != map_.Shape1 && target != palette_.Shape1 && target != stamps_.Shape1);
+        if (target == map_.Image1) return pressMapView(button, local);
+        if (target == palette_.Image1 || target == palette_.Image2)
+            return pressPalette(button, target, local);
+        if (target == stamps_.Image1) return pressStampGrid(button, local);
         pressButton(target, button, local.x(), local.y());
     }
 
-    void pressMapCursor(Qt::MouseButton button, QPoint local) {
+    // The press acts on the cell under the pointer, which the cursor then frames.
+    void pressMapView(Qt::MouseButton button, QPoint local) {
         const Scalars before = scalars();
-        const Cell at{before.ViewRow + before.HoverRow, before.ViewCol + before.HoverCol};
+        const int cs = before.CellSize;
+        const int col = cellAt(local.x(), cs), row = cellAt(local.y(), cs);
+        const Cell at{before.ViewRow + row, before.ViewCol + col};
         const int b = stamps_.CurrentBank();
-        pressButton(map_.Shape1, button, local.x(), local.y());
+        pressButton(map_.Image1, button, local.x(), local.y());
+        if (button != Qt::LeftButton || before.ZoomPending == 0) {
+            hoverCellSize_ = cs;
+            REQUIRE(s_.HoverCol == col && s_.HoverRow == row);
+            REQUIRE(map_.Shape1->pos() == QPoint(col * cs, row * cs));
+        }
         if (button == Qt::LeftButton && before.ZoomPending == 1) {
             // The zoom step applied at the clicked cell, pulled back so the view ends at the map
             // edge.
-            const int cs = 1 << (before.ZoomStep - 1), n = ViewPixels / cs;
-            REQUIRE(s_.ZoomPending == 0 && s_.CellSize == cs && s_.ZoomStep == before.ZoomStep);
+            const int zoomed = 1 << (before.ZoomStep - 1), n = ViewPixels / zoomed;
+            REQUIRE(s_.ZoomPending == 0 && s_.CellSize == zoomed && s_.ZoomStep == before.ZoomStep);
             REQUIRE(s_.ViewCol == std::max(0, std::min(at.col, s_.MapWidth - n)));
             REQUIRE(s_.ViewRow == std::max(0, std::min(at.row, s_.MapHeight - n)));
-            REQUIRE(map_.Shape1->geometry() == QRect(0, 0, std::max(cs, 5), std::max(cs, 5)));
+            // The system pointer stays off the view (the session's moves are events sent to the
+            // widgets), so the hover cell and the cursor go to (0, 0).
+            const int frame = std::max(zoomed, 5);
+            REQUIRE(map_.Shape1->geometry() == QRect(0, 0, frame, frame));
+            REQUIRE(s_.HoverCol == 0 && s_.HoverRow == 0);
             REQUIRE(s_.PenDragActive == before.PenDragActive &&
                     s_.MapModified == before.MapModified);
             ++tally["zoom picks"];
@@ -649,29 +664,37 @@ struct Walk {
         }
     }
 
-    // Any button selects the chip the frame shows, and the new-map preview shows it too.
-    void pressPaletteFrame(Qt::MouseButton button, QPoint local) {
-        PictureWidget* picture = palette_.Image1->isHidden() ? palette_.Image2 : palette_.Image1;
-        const QPoint q = picture->mapFrom(&palette_, palette_.Shape1->pos() + QPoint(16, 16));
-        const Bitmap& shown = picture->bitmap();
+    // Any button selects the chip under the pointer, on the sheet or on its still copy; the frame
+    // and the new-map preview show it.
+    void pressPalette(Qt::MouseButton button, QWidget* target, QPoint local) {
+        const QPoint onSheet =
+            target == palette_.Image2 ? local + QPoint(s_.SheetScrollX, s_.SheetScrollY) : local;
+        const int col = cellAt(onSheet.x(), ChipPixels), row = cellAt(onSheet.y(), ChipPixels);
+        const QPoint middle(col * ChipPixels + 16, row * ChipPixels + 16);
+        const Bitmap& sheet = palette_.sheet();
         std::optional<int> chip;
-        if (q.x() >= 0 && q.y() >= 0 && q.x() < shown.width() && q.y() < shown.height())
-            if (auto it = chipOfColour_.find(shown.pixel(q.x(), q.y())); it != chipOfColour_.end())
+        if (middle.x() < sheet.width() && middle.y() < sheet.height())
+            if (auto it = chipOfColour_.find(sheet.pixel(middle.x(), middle.y()));
+                it != chipOfColour_.end())
                 chip = it->second;
-        pressButton(palette_.Shape1, button, local.x(), local.y());
-        if (!chip) return; // the frame lies beyond the sheet
+        pressButton(target, button, local.x(), local.y());
+        REQUIRE(!palette_.Image1->isHidden());
+        REQUIRE(palette_.Shape1->pos() ==
+                QPoint(col * ChipPixels - s_.SheetScrollX, row * ChipPixels - s_.SheetScrollY));
+        if (!chip) return; // a partial chip at the sheet's edge
         REQUIRE(s_.CurrentChip == *chip);
         REQUIRE(dialog_.Image1->bitmap().pixel(16, 16) == chipColour(*chip));
         ++tally["chips chosen in the palette"];
     }
 
-    void pressStampFrame(Qt::MouseButton button, QPoint local) {
-        const int b = stamps_.CurrentBank(), row = stamps_.StampHoverRow,
-                  col = stamps_.StampHoverCol;
+    void pressStampGrid(Qt::MouseButton button, QPoint local) {
+        const int b = stamps_.CurrentBank(), row = cellAt(local.y(), ChipPixels),
+                  col = cellAt(local.x(), ChipPixels);
         const int drag = stamps_.StampDragActive;
         const std::int32_t chip = s_.CurrentChip;
         const bool transparent = stamps_.TransparentMode == 1;
-        pressButton(stamps_.Shape1, button, local.x(), local.y());
+        pressButton(stamps_.Image1, button, local.x(), local.y());
+        REQUIRE(stamps_.StampHoverRow == row && stamps_.StampHoverCol == col);
         const std::int32_t cell = stampCell(s_.StampBanks, b, row, col);
         if (button == Qt::LeftButton) {
             REQUIRE(stamps_.StampDragActive == 1 && cell == (transparent ? TransparentChip : chip));

@@ -1,5 +1,5 @@
-// The stamp editor driven through its real widgets: pointer moves on the grid, presses on the
-// frame, the radio buttons, the slider and the command buttons.
+// The stamp editor driven through its real widgets: pointer moves and presses on the grid, the
+// radio buttons, the slider and the command buttons.
 
 #include "TestApp.h"
 
@@ -41,8 +41,14 @@ struct StampEditor {
     }
     int& cell(int row, int col) { return cell(w.CurrentBank(), row, col); }
 
-    // Points at the middle of grid cell (row, col), as a user's pointer leaving the frame would.
-    void pointAt(int row, int col) { movePointer(w.Image1, col * 32 + 16, row * 32 + 16); }
+    // Points at the middle of grid cell (row, col).
+    void pointAt(int row, int col) {
+        pointer = QPoint(col * 32 + 16, row * 32 + 16);
+        movePointer(w.Image1, pointer.x(), pointer.y());
+    }
+    // A press (and release) where the pointer is.
+    void press(Qt::MouseButton button) { pressButton(w.Image1, button, pointer.x(), pointer.y()); }
+    QPoint pointer{16, 16};
 
     Pixel gridPixel(int row, int col, int x, int y) const {
         return w.Image1->bitmap().pixel(col * 32 + x, row * 32 + y);
@@ -233,11 +239,11 @@ TEST(StampWindow, RightClickPicksTransparentCellThenLeftClickWritesIt) {
     e.t.state().CurrentChip = 4;
     e.cell(2, 3) = -1;
     e.pointAt(2, 3);
-    pressButton(e.w.Shape1, Qt::RightButton);
+    e.press(Qt::RightButton);
     EXPECT_EQ(e.t.state().CurrentChip, -1);
 
     e.pointAt(5, 5);
-    pressButton(e.w.Shape1, Qt::LeftButton);
+    e.press(Qt::LeftButton);
     EXPECT_EQ(e.w.TransparentMode, 0);
     EXPECT_EQ(e.cell(5, 5), -1);
     EXPECT_TRUE(e.showsTransparent(5, 5));
@@ -250,10 +256,10 @@ TEST(StampWindow, RightClickInTransparentModeEndsSettingAndKeepsCurrentChip) {
     e.w.RadioButton2->click();
     EXPECT_EQ(e.w.TransparentMode, 1);
     e.pointAt(1, 1);
-    pressButton(e.w.Shape1, Qt::LeftButton);
+    e.press(Qt::LeftButton);
     EXPECT_EQ(e.w.StampDragActive, 1);
     EXPECT_EQ(e.w.Image1->cursor().shape(), Qt::DragMoveCursor);
-    pressButton(e.w.Shape1, Qt::RightButton);
+    e.press(Qt::RightButton);
     EXPECT_EQ(e.w.StampDragActive, 0);
     EXPECT_EQ(e.w.Image1->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(e.t.state().CurrentChip, 4);
@@ -267,7 +273,7 @@ TEST(StampWindow, LeftClickInTransparentModeMakesTheCellTransparent) {
     e.t.state().CurrentChip = 4;
     e.w.RadioButton2->click();
     e.pointAt(6, 2);
-    pressButton(e.w.Shape1, Qt::LeftButton);
+    e.press(Qt::LeftButton);
     EXPECT_EQ(e.cell(6, 2), -1);
     EXPECT_TRUE(e.showsTransparent(6, 2));
 }
@@ -276,7 +282,7 @@ TEST(StampWindow, SettingContinuesOverMovesAndIntoAnotherBank) {
     StampEditor e;
     e.t.state().CurrentChip = 21;
     e.pointAt(0, 1);
-    pressButton(e.w.Shape1, Qt::LeftButton);
+    e.press(Qt::LeftButton);
     e.pointAt(0, 2);
     e.w.hide(); // setting survives hiding and a bank change
     e.w.TrackBar1->setValue(3);
@@ -314,15 +320,19 @@ TEST(StampWindow, PointerMapsToCellsWithInclusiveUpperEdge) {
 }
 
 TEST(StampWindow, PointerBeyondTheGridKeepsTheFrameOnTheEdgeCells) {
-    // With a button held the grid still gets moves after the pointer has left it.
     StampEditor e;
     e.t.state().CurrentChip = 2;
-    pressButton(e.w.Shape1, Qt::LeftButton);
+    e.press(Qt::LeftButton);
+    // Moves while a button is held belong to the press: the frame stays, nothing is set.
     movePointer(e.w.Image1, 700, -40, Qt::LeftButton);
+    EXPECT_EQ(e.w.StampHoverCol, 0);
+    EXPECT_EQ(e.cell(0, 9), 0);
+    // A move reported beyond the grid with no button held is held to the edge cells.
+    movePointer(e.w.Image1, 700, -40);
     EXPECT_EQ(e.w.StampHoverCol, 9);
     EXPECT_EQ(e.w.StampHoverRow, 0);
     EXPECT_EQ(e.cell(0, 9), 2);
-    movePointer(e.w.Image1, -5, 900, Qt::LeftButton);
+    movePointer(e.w.Image1, -5, 900);
     EXPECT_EQ(e.cell(9, 0), 2);
 }
 
@@ -352,7 +362,7 @@ TEST(StampWindow, ClosingOnlyHides) {
     StampEditor e;
     e.w.RadioButton2->click();
     e.w.TrackBar1->setValue(12);
-    pressButton(e.w.Shape1, Qt::LeftButton);
+    e.press(Qt::LeftButton);
     e.w.show();
     EXPECT_TRUE(e.w.close());
     EXPECT_TRUE(e.w.isHidden());

@@ -8,10 +8,13 @@
 #include "shell/Application.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 #include <memory>
 
@@ -31,7 +34,11 @@ struct TestApp {
     QTemporaryDir dir;
 
     explicit TestApp(ScreenMetrics screen = testScreen())
-        : app(std::make_unique<Application>(dialogs, screen)) {}
+        : app(std::make_unique<Application>(dialogs, screen)) {
+        // The system pointer starts off every window; moves sent straight to a widget leave it
+        // there, so a full refresh frames the view's first cell.
+        QCursor::setPos(-1000, -1000);
+    }
 
     Application& operator*() { return *app; }
     Application* operator->() { return app.get(); }
@@ -75,5 +82,26 @@ inline void pressButton(QWidget* w, Qt::MouseButton button, int x = 1, int y = 1
                   Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(w, &r);
 }
+
+// The pointer as the window system drives it: events go to the top-level window of `w`, which
+// hands them to the topmost child under the pointer that takes mouse input and keeps a pressed
+// child for itself until the release; the system pointer position follows. Positions are in
+// `w`'s own pixels; the window must be shown.
+struct UserPointer {
+    QWidget* w;
+
+    QWindow* window() const { return w->window()->windowHandle(); }
+    QPoint inWindow(QPoint p) const {
+        QCursor::setPos(w->mapToGlobal(p));
+        return w->mapTo(w->window(), p);
+    }
+    void move(QPoint p) const { QTest::mouseMove(window(), inWindow(p)); }
+    void press(Qt::MouseButton b, QPoint p) const {
+        QTest::mousePress(window(), b, Qt::NoModifier, inWindow(p));
+    }
+    void click(Qt::MouseButton b, QPoint p) const {
+        QTest::mouseClick(window(), b, Qt::NoModifier, inWindow(p));
+    }
+};
 
 } // namespace tilora::test

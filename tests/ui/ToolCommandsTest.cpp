@@ -105,7 +105,7 @@ TEST(ToolCommands, BothZoomButtonsBeforeThePickCancelOutButStayArmed) {
     EXPECT_FALSE(m.ZoomOutButton->isEnabled());
     EXPECT_EQ(t->MapWindow->Shape1->toolTip(), kZoomOutHint);
 
-    t->MapWindow->Shape1MouseDown(Qt::LeftButton);
+    t->MapWindow->Image1MouseDown(Qt::LeftButton, 1, 1);
     EXPECT_EQ(t.state().ZoomPending, 0);
     EXPECT_EQ(t.state().CellSize, 32);
     EXPECT_TRUE(m.ZoomInButton->isEnabled());
@@ -118,7 +118,7 @@ TEST(ToolCommands, ZoomOutSixTimesFromSevenReachesOnePixel) {
     TMainWindow& m = *t->MainWindow;
     TMapWindow& view = *t->MapWindow;
     m.ZoomInButtonClick();
-    view.Shape1MouseDown(Qt::LeftButton);
+    view.Image1MouseDown(Qt::LeftButton, 1, 1);
     ASSERT_EQ(t.state().ZoomStep, 7);
     ASSERT_EQ(t.state().CellSize, 64);
 
@@ -133,7 +133,7 @@ TEST(ToolCommands, ZoomOutSixTimesFromSevenReachesOnePixel) {
         m.ZoomOutButtonClick();
         EXPECT_EQ(t.state().ZoomStep, step);
         EXPECT_FALSE(m.ZoomOutButton->isEnabled());
-        view.Shape1MouseDown(Qt::LeftButton);
+        view.Image1MouseDown(Qt::LeftButton, 1, 1);
         EXPECT_EQ(t.state().CellSize, 1 << (step - 1)) << step;
         EXPECT_EQ(view.Shape1->shape(), ShapeWidget::Shape::RoundSquare) << step;
         EXPECT_TRUE(view.Shape1->toolTip().isEmpty()) << step;
