@@ -6,10 +6,16 @@ bool offersCancel(AskMode mode) {
     return mode != AskMode::LoadOrExit;
 }
 
-SaveDecision decideOnSave(AskMode mode, SaveReply reply) {
-    if (reply == SaveReply::Cancel && offersCancel(mode)) return SaveDecision::Stop;
-    if (reply == SaveReply::Yes) return SaveDecision::SaveFirst;
-    return SaveDecision::GoOn;
+SaveDecision decideOnSave(SaveReply reply) {
+    switch (reply) {
+    case SaveReply::Yes:
+        return SaveDecision::SaveFirst;
+    case SaveReply::No:
+        return SaveDecision::GoOn;
+    case SaveReply::Cancel:
+        break;
+    }
+    return SaveDecision::Stop;
 }
 
 } // namespace tilora

@@ -19,8 +19,8 @@ enum class SaveDecision {
 // Whether the question offers Cancel beside Yes and No.
 bool offersCancel(AskMode mode);
 
-// What the reply leads to. A Cancel (or a box closed without a choice) where no Cancel was
-// offered drops nothing on its own: it counts as No.
-SaveDecision decideOnSave(AskMode mode, SaveReply reply);
+// What the reply leads to. A Cancel (or a box dismissed without a choice) stops the command in
+// every mode, offered or not: only an explicit No drops the changes.
+SaveDecision decideOnSave(SaveReply reply);
 
 } // namespace tilora

@@ -80,6 +80,14 @@ void setTextColour(QWidget* w, QPalette::ColorRole role, const QColor& colour) {
     w->setPalette(p);
 }
 
+// The colour of an enabled control only: a disabled one keeps the style's greyed look.
+void setEnabledTextColour(QWidget* w, QPalette::ColorRole role, const QColor& colour) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Active, role, colour);
+    p.setColor(QPalette::Inactive, role, colour);
+    w->setPalette(p);
+}
+
 } // namespace
 
 TStartUpWindow::TStartUpWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
@@ -145,7 +153,7 @@ TStartUpWindow::TStartUpWindow(EditorContext& app) : QWidget(nullptr), app_(app)
     Image1->hide();
 
     Button1->setFont(layoutFont(Gothic, 15));
-    setTextColour(Button1, QPalette::ButtonText, Qt::black);
+    setEnabledTextColour(Button1, QPalette::ButtonText, Qt::black);
     Button1->setEnabled(false);
     // No default (Enter) or cancel (Escape) button.
     for (QPushButton* b : {Button1, Button2, Button3}) {

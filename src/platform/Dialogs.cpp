@@ -2,21 +2,44 @@
 
 #include "platform/HelpViewer.h"
 
+#include <QCloseEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 
 namespace tilora {
 
+namespace {
+
+// A question box that never turns a dismissal into an answer. QMessageBox clicks its escape
+// button on Esc and on the close box, and without one it picks the "No" button itself; here
+// both end the box with no button clicked, which the caller reads as Cancel.
+class QuestionBox : public QMessageBox {
+  public:
+    using QMessageBox::QMessageBox;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Cancel)) {
+            reject();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override { QDialog::closeEvent(event); }
+};
+
+} // namespace
+
 Answer QtDialogs::messageBox(QWidget* owner, const QString& text, const QString& caption,
                              MessageButtons buttons) {
-    QMessageBox box(owner);
+    QuestionBox box(owner);
     box.setWindowTitle(caption);
     box.setText(text);
     QPushButton* yes = nullptr;
     QPushButton* no = nullptr;
-    QPushButton* cancel = nullptr;
     QPushButton* ok = nullptr;
     switch (buttons) {
     case MessageButtons::Ok:
@@ -31,18 +54,18 @@ Answer QtDialogs::messageBox(QWidget* owner, const QString& text, const QString&
     case MessageButtons::YesNoCancel:
         yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
         no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-        cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
         box.setDefaultButton(yes);
-        box.setEscapeButton(cancel);
         break;
     }
     box.exec();
+    // Only a click on Yes or No is that answer; the Cancel button, Esc and the close box are
+    // all Cancel, in a Yes/No box too. An OK box has nothing to decide.
     QAbstractButton* clicked = box.clickedButton();
-    if (clicked == yes && yes) return Answer::Yes;
-    if (clicked == no && no) return Answer::No;
-    if (buttons == MessageButtons::YesNoCancel) return Answer::Cancel;
-    if (buttons == MessageButtons::YesNo) return Answer::No;
-    return Answer::Ok;
+    if (buttons == MessageButtons::Ok) return Answer::Ok;
+    if (clicked && clicked == yes) return Answer::Yes;
+    if (clicked && clicked == no) return Answer::No;
+    return Answer::Cancel;
 }
 
 QString toQtFilter(const QString& tableFilter) {

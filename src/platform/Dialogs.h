@@ -11,6 +11,8 @@ class QWidget;
 namespace tilora {
 
 enum class MessageButtons { Ok, YesNo, YesNoCancel };
+// Cancel is also the answer of a question dismissed without a choice (Esc, the box's close
+// button), whichever buttons it had: only an explicit click gives Yes or No.
 enum class Answer { Ok, Yes, No, Cancel };
 
 // The filter as the dialogs' tables write it, "description|pattern", e.g.

@@ -6,6 +6,7 @@
 // any point (file, contents, chip sheet) leaves the map, the sheet and every window untouched.
 
 #include "core/MapFile.h"
+#include "core/SheetPathRebase.h"
 #include "newmap/SheetChecks.h"
 #include "platform/BmpLoader.h"
 #include "platform/SheetSearch.h"
@@ -15,6 +16,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 
 namespace tilora {
 
@@ -48,10 +50,16 @@ bool hasMapMark(const QString& path) {
     return containsIgnoringAsciiCase(path, QLatin1String(".map"));
 }
 
-// Writes the map rectangle to path through a temporary file renamed over it, so a write that
-// fails (no folder, no permission, disk full) leaves any old file as it was.
-Status writeMapFile(const EditorState& state, const QString& path) {
-    const MapContents contents = mapContentsFromState(state);
+std::string nativeFolder(const QString& file) {
+    return file.isEmpty() ? std::string() : nativePath(QFileInfo(file).absolutePath());
+}
+
+// Writes the map rectangle to path, naming the sheet by sheetPath, through a temporary file
+// renamed over it, so a write that fails (no folder, no permission, disk full) leaves any old
+// file as it was.
+Status writeMapFile(const EditorState& state, const std::string& sheetPath, const QString& path) {
+    MapContents contents = mapContentsFromState(state);
+    contents.sheetPath = sheetPath;
     if (Status valid = checkMapContents(contents); !valid) return valid;
     return saveFileAtomically(nativePath(path), formatMapFile(contents));
 }
@@ -63,11 +71,13 @@ void reportSaveFailure(Application& app, QWidget* owner, const Status& status,
                            CautionCaption, MessageButtons::Ok);
 }
 
-// Only Yes saves and only Cancel stops; any other answer drops the changes.
+// Only an explicit No lets the changes go: Cancel, Esc or the box's close button stop the
+// command in every mode, so a box dismissed at the exit question does not end the program, nor
+// one dismissed before a load replace the map.
 SaveReply toSaveReply(Answer answer) {
     if (answer == Answer::Yes) return SaveReply::Yes;
-    if (answer == Answer::Cancel) return SaveReply::Cancel;
-    return SaveReply::No;
+    if (answer == Answer::No) return SaveReply::No;
+    return SaveReply::Cancel;
 }
 
 } // namespace
@@ -77,7 +87,7 @@ bool TMainWindow::AskToSave(AskMode mode) {
         const Answer answer = app_.dialogs.messageBox(
             this, kModifiedText, kModifiedCaption,
             offersCancel(mode) ? MessageButtons::YesNoCancel : MessageButtons::YesNo);
-        switch (decideOnSave(mode, toSaveReply(answer))) {
+        switch (decideOnSave(toSaveReply(answer))) {
         case SaveDecision::Stop:
             return true;
         case SaveDecision::SaveFirst:
@@ -108,12 +118,18 @@ bool TMainWindow::SaveMapAs() {
         }
         return false;
     }
-    const Status written = writeMapFile(app_.State, chosen);
+    // A sheet path relative to the map's folder is rewritten for the new folder, so the saved
+    // map still finds its sheet; any other path is recorded as it was read.
+    const std::string sheetPath =
+        rebaseSheetPath(app_.State.SheetFileName, nativePath(SheetLocation), nativeFolder(previous),
+                        nativeFolder(chosen));
+    const Status written = writeMapFile(app_.State, sheetPath, chosen);
     if (!written) {
         reportSaveFailure(app_, this, written, chosen);
         SaveDialog1.FileName = previous;
         return false;
     }
+    app_.State.SheetFileName = sheetPath;
     setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
     app_.State.MapModified = 0;
     return true;
@@ -121,7 +137,7 @@ bool TMainWindow::SaveMapAs() {
 
 bool TMainWindow::SaveMap() {
     if (SaveDialog1.FileName.isEmpty()) return SaveMapAs();
-    const Status written = writeMapFile(app_.State, SaveDialog1.FileName);
+    const Status written = writeMapFile(app_.State, app_.State.SheetFileName, SaveDialog1.FileName);
     if (!written) {
         reportSaveFailure(app_, this, written, SaveDialog1.FileName);
         return false;
@@ -159,13 +175,9 @@ bool TMainWindow::LoadMap() {
             QStringLiteral("マップデータのチップ画像が見つかりません\n%1").arg(where.lookedFor));
         return false;
     }
+    // The file found here only serves to load the picture: the map keeps naming its sheet as
+    // line 1 has it, so a comma in the folder the sheet lies in does not matter.
     const QString sheetPath = where.path;
-    // The path found here is what the next save records; it must be one the format can hold.
-    if (const auto problem = sheetPathProblem(sheetPath)) {
-        app_.dialogs.messageBox(this, *problem + QLatin1Char('\n') + sheetPath, CautionCaption,
-                                MessageButtons::Ok);
-        return false;
-    }
     Result<Bitmap> sheet = loadBmp(sheetPath);
     if (!sheet) {
         showError(app_, this, fromCore(sheet.error().message));
@@ -179,8 +191,8 @@ bool TMainWindow::LoadMap() {
 
     // Everything is checked: from here on nothing can fail.
     EditorState& s = app_.State;
-    applyMapContents(*contents, s);
-    s.SheetFileName = sheetPathBytes(sheetPath);
+    applyMapContents(*contents, s); // SheetFileName: line 1's bytes as read
+    SheetLocation = sheetPath;
     app_.setSheet(std::move(*sheet));
     SaveDialog1.FileName = chosen;
     s.SheetScrollX = 0;

@@ -249,8 +249,13 @@ void TMainWindow::Timer1Timer() {
     // toolbar).
     const int below = frameGeometry().height();
     app_.StartUpWindow->move(0, below);
-    app_.MapChipWindow->move(app_.StartUpWindow->frameGeometry().width(), below);
     app_.MapWindow->move(0, below);
+    // The palette sits beside whichever window it works with: the new-map dialog until a map is
+    // set up, the map window once one is shown (a map set up within the first seconds must not
+    // have its palette pushed back under the map window).
+    QWidget* beside = app_.StartUpWindow.get();
+    if (app_.MapWindow->isVisible()) beside = app_.MapWindow.get();
+    app_.MapChipWindow->move(beside->x() + beside->frameGeometry().width(), below);
     // Starting a running QTimer would restart its interval; the splash must go 5 s after the
     // first tick, not after the last one.
     if (!Timer2->isActive()) Timer2->start();

@@ -60,6 +60,9 @@ class TMainWindow : public QMainWindow {
     // The shared file dialogs; SaveDialog1.FileName is the current map's file name.
     FileDialog OpenDialog1{FileDialog::Kind::Open};
     FileDialog SaveDialog1{FileDialog::Kind::Save};
+    // Where the loaded map's sheet was found on this machine. SheetFileName keeps the path as
+    // the file wrote it; this one is what a save into another folder rebases a relative path on.
+    QString SheetLocation;
 
     QTimer* Timer1 = nullptr; // 1000 ms, disabled at start
     QTimer* Timer2 = nullptr; // 5000 ms, disabled at start
@@ -72,10 +75,11 @@ class TMainWindow : public QMainWindow {
     void fitToScreen();
 
     // --- file commands (FileCommands.cpp)
-    // Returns true when cancelled (a new map or closing the map only: loading and leaving offer
-    // no Cancel). A Yes whose save did not happen (dialog cancelled, name refused, write failed)
-    // also counts as cancelled, in every mode, so unsaved work is never dropped. A new map that
-    // goes on returns to the state without a map.
+    // Returns true when cancelled. Cancel, or the question dismissed with Esc or its close
+    // button, cancels in every mode (loading and leaving offer only Yes and No); so does a Yes
+    // whose save did not happen (dialog cancelled, name refused, write failed), so unsaved work
+    // is never dropped without an explicit No. A new map that goes on returns to the state
+    // without a map.
     bool AskToSave(AskMode mode);
     // Each returns true when the map was written (or loaded).
     bool SaveMapAs();

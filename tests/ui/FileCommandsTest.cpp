@@ -392,7 +392,7 @@ struct Snapshot {
 };
 
 TEST(FileCommandsLoad, FailedLoadsReportAndLeaveEverythingAsItWas) {
-    enum class Sheet { None, Good, Junk, Narrow };
+    enum class Sheet { None, Junk, Narrow };
     struct Case {
         const char* name;
         std::string bytes;  // the map file's contents
@@ -417,8 +417,6 @@ TEST(FileCommandsLoad, FailedLoadsReportAndLeaveEverythingAsItWas) {
          QStringLiteral("ビットマップを読み込めません")},
         {"sheet too narrow", naming("s.bmp"), "", Sheet::Narrow, kCaution,
          QStringLiteral("３２ドット")},
-        {"sheet found in a folder with a comma", naming("C:\\tiles\\s.bmp"), "old,maps",
-         Sheet::Good, kCaution, QStringLiteral("カンマ")},
     };
     for (const Case& c : cases) {
         TestApp t;
@@ -429,7 +427,6 @@ TEST(FileCommandsLoad, FailedLoadsReportAndLeaveEverythingAsItWas) {
         const QString path = folder + QStringLiteral("bad.map");
         writeBytes(path, c.bytes);
         const QString sheet = folder + QStringLiteral("s.bmp");
-        if (c.sheet == Sheet::Good) writeSheetBmp(sheet, 64, 64);
         if (c.sheet == Sheet::Junk) writeBytes(sheet, "not a bitmap at all");
         if (c.sheet == Sheet::Narrow) writeSheetBmp(sheet, 20, 64);
         const Snapshot before(t);
@@ -442,28 +439,55 @@ TEST(FileCommandsLoad, FailedLoadsReportAndLeaveEverythingAsItWas) {
     }
 }
 
-TEST(FileCommandsLoad, MapFromAWindowsMachineFindsItsSheetBesideIt) {
-    TestApp t;
-    // "C:\タイル\表示\Sea.BMP" in code page 932: 表 is 0x95 0x5C, whose second byte is a
-    // backslash; it must not split the name.
-    const std::string written = "C:\\\x83\x5E\x83\x43\x83\x8B\\\x95\x5C\x8E\xA6\\Sea.BMP";
-    const QString sheet = writeSheetBmp(t.path(QStringLiteral("sea.bmp")), 96, 64);
-    const QString path = t.path(QStringLiteral("win.map"));
-    const MapContents contents = patternMap(written, 12, 10, 6);
-    writeBytes(path, formatMapFile(contents));
+TEST(FileCommandsLoad, LoadedMapKeepsItsSheetPathAsWritten) {
+    struct Case {
+        const char* what;
+        std::string written; // line 1
+        const char* folder;  // the map's folder, under the test folder
+        const char* sheet;   // where the sheet lies, under the test folder
+        bool moves;          // also saved into a sibling folder and opened from there
+    };
+    const Case cases[] = {
+        // "C:\タイル\表示\Sea.BMP" in code page 932: 表 is 0x95 0x5C, whose second byte is a
+        // backslash; the sheet is found beside the map by its name.
+        {"Windows path", "C:\\\x83\x5E\x83\x43\x83\x8B\\\x95\x5C\x8E\xA6\\Sea.BMP", "win",
+         "win/sea.bmp", false},
+        {"relative path", "tiles/sea.bmp", "maps", "maps/tiles/sea.bmp", true},
+        {"folder with a comma", "sea.bmp", "old,maps", "old,maps/sea.bmp", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestApp t;
+        const QString sheet = t.path(QString::fromUtf8(c.sheet));
+        QDir().mkpath(QFileInfo(sheet).absolutePath());
+        writeSheetBmp(sheet, 96, 64);
+        const QString folder = t.path(QString::fromUtf8(c.folder)) + QLatin1Char('/');
+        const MapContents contents = patternMap(c.written, 12, 10, 6);
+        writeBytes(folder + QStringLiteral("a.map"), formatMapFile(contents));
 
-    loadThroughMenu(t, path);
-    EXPECT_TRUE(t.dialogs.messages.empty());
-    MapContents expected = contents;
-    expected.sheetPath = sheet.toStdString();
-    EXPECT_EQ(heldMap(t), expected);
-    EXPECT_EQ(t->MapChipWindow->sheet().width(), 96);
+        loadThroughMenu(t, folder + QStringLiteral("a.map"));
+        EXPECT_TRUE(t.dialogs.messages.empty());
+        EXPECT_EQ(heldMap(t), contents);
+        EXPECT_EQ(t->MapChipWindow->sheet().width(), 96);
 
-    // The next save records the path that works here.
-    t.state().MapModified = 1;
-    t.dialogs.chooseFile(t.path(QStringLiteral("moved.map")));
-    t->MainWindow->NameSaveButtonClick();
-    EXPECT_EQ(readBytes(t.path(QStringLiteral("moved.map"))), formatMapFile(expected));
+        // Saved under another name beside it: line 1 as read, byte for byte.
+        t.state().MapModified = 1;
+        t.dialogs.chooseFile(folder + QStringLiteral("b.map"));
+        t->MainWindow->NameSaveButtonClick();
+        EXPECT_EQ(readBytes(folder + QStringLiteral("b.map")), formatMapFile(contents));
+
+        if (!c.moves) continue;
+        // Saved into a sibling folder, it still finds the same sheet from there.
+        QDir(t.dir.path()).mkdir(QStringLiteral("sibling"));
+        const QString moved = t.path(QStringLiteral("sibling/c.map"));
+        t.dialogs.chooseFile(moved);
+        t->MainWindow->NameSaveButtonClick();
+        TestApp u;
+        loadThroughMenu(u, moved);
+        EXPECT_TRUE(u.dialogs.messages.empty());
+        EXPECT_EQ(QFileInfo(u->MainWindow->SheetLocation).canonicalFilePath(),
+                  QFileInfo(sheet).canonicalFilePath());
+    }
 }
 
 TEST(FileCommandsLoad, ExampleMapOpensWhereverTheFolderLies) {
@@ -481,7 +505,7 @@ TEST(FileCommandsLoad, ExampleMapOpensWhereverTheFolderLies) {
             EXPECT_TRUE(t.dialogs.messages.empty()) << name.toStdString();
             EXPECT_EQ(t.state().MapModified, 0);
             EXPECT_TRUE(t->MapWindow->isVisible());
-            const QString sheet = QString::fromStdString(t.state().SheetFileName);
+            const QString sheet = t->MainWindow->SheetLocation;
             EXPECT_TRUE(sheet.startsWith(QDir(folder).absolutePath() + QLatin1Char('/')))
                 << sheet.toStdString();
             EXPECT_TRUE(QFileInfo(sheet).isFile());

@@ -164,6 +164,24 @@ TEST(NewMapDialog, FontsStartStateAndButtons) {
     EXPECT_EQ(order, (std::vector<QWidget*>{d.Button1, d.Edit1, d.Edit2, d.Button2, d.Button3}));
 }
 
+TEST(NewMapDialog, DisabledConfirmButtonLooksDisabled) {
+    TestApp t;
+    TStartUpWindow& d = *t->StartUpWindow;
+    // The darkest pixel of the button as drawn: the enabled caption is black.
+    const auto darkest = [&d] {
+        const QImage image = d.Button1->grab().toImage();
+        int least = 255;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                least = std::min(least, qGray(image.pixel(x, y)));
+        return least;
+    };
+    d.Button1->setEnabled(true);
+    EXPECT_LT(darkest(), 16);
+    d.Button1->setEnabled(false);
+    EXPECT_GT(darkest(), 64);
+}
+
 TEST(NewMapDialog, OpensMaximisedWithControlsAtTopLeft) {
     TestApp t;
     TStartUpWindow& d = openDialog(t);

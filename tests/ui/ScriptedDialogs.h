@@ -36,6 +36,9 @@ class ScriptedDialogs : public Dialogs {
     Answer messageBox(QWidget* owner, const QString& text, const QString& caption,
                       MessageButtons buttons) override {
         messages.push_back({text, caption, buttons, owner});
+        if (realQuestions && buttons != MessageButtons::Ok) {
+            return QtDialogs().messageBox(owner, text, caption, buttons);
+        }
         if (buttons == MessageButtons::Ok) {
             // An OK box needs no scripted answer unless one is queued for it.
             if (!answers.empty() && answers.front() == Answer::Ok) answers.pop_front();
@@ -57,6 +60,9 @@ class ScriptedDialogs : public Dialogs {
     }
     void showHelp(QWidget*) override { ++helpShown; }
 
+    // Set: questions (Yes/No, Yes/No/Cancel) are real message boxes, for tests that answer
+    // them with clicks and keys; they are still recorded.
+    bool realQuestions = false;
     std::deque<Answer> answers;
     std::deque<std::optional<QString>> files;
     std::vector<MessageCall> messages;

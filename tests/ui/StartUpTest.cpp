@@ -282,6 +282,18 @@ TEST(StartUp, Timer1CentresTheSplashAndPlacesTheWindowsBelowTheMainWindow) {
     }
 }
 
+TEST(StartUp, Timer1KeepsThePaletteBesideAMapSetUpMeanwhile) {
+    TestApp t;
+    t->start();
+    t->StartUpWindow->showDialog();
+    t.dialogs.chooseFile(writeSheetBmp(t.path(QStringLiteral("s.bmp")), 64, 64));
+    t->StartUpWindow->Button2Click();
+    t->StartUpWindow->Button1Click();
+    t->MainWindow->Timer1Timer();
+    const QRect map = t->MapWindow->frameGeometry();
+    EXPECT_EQ(t->MapChipWindow->frameGeometry().topLeft(), QPoint(map.right() + 1, map.top()));
+}
+
 TEST(StartUp, LaterTimer1TicksDoNotPutOffTheSplashsEnd) {
     TestApp t;
     t->start();
