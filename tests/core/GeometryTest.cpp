@@ -1,5 +1,4 @@
 #include "core/Geometry.h"
-#include "core/Zoom.h"
 
 #include <gtest/gtest.h>
 
@@ -54,14 +53,6 @@ TEST(SaturateToInt, HoldsWideValuesAtTheEndsOfTheRange) {
     EXPECT_EQ(saturateToInt(std::int64_t(1) << 40), std::numeric_limits<int>::max());
     EXPECT_EQ(saturateToInt(-(std::int64_t(1) << 40)), std::numeric_limits<int>::min());
     EXPECT_EQ(saturateToInt(-12), -12);
-}
-
-TEST(CellSizeForZoomStep, PowersOfTwoWithinTheSteps) {
-    const int sizes[] = {1, 2, 4, 8, 16, 32, 64};
-    for (int step = 1; step <= 7; ++step)
-        EXPECT_EQ(cellSizeForZoomStep(step), sizes[step - 1]);
-    EXPECT_EQ(cellSizeForZoomStep(0), 1);
-    EXPECT_EQ(cellSizeForZoomStep(8), 64);
 }
 
 } // namespace

@@ -1,6 +1,4 @@
 #include "core/WindowLayout.h"
-#include "core/NewMap.h"
-#include "core/Zoom.h"
 
 #include <gtest/gtest.h>
 
@@ -67,43 +65,6 @@ TEST(MapViewLayout, ViewCutToSmallMapsAndBarsOverLargeOnes) {
         EXPECT_EQ(l.pageStep, 2 * c.cellSize);
         EXPECT_EQ(l.cursorSide, c.cursor);
     }
-}
-
-TEST(SettleViewForRefresh, ResetsUnlessAZoomPickIsPending) {
-    EditorState s;
-    s.MapWidth = s.MapHeight = 100;
-    s.CellSize = 8;
-    s.ZoomStep = 4;
-    s.ViewCol = 70;
-    s.ViewRow = 3;
-    EditorState pending = s;
-    pending.ZoomPending = 1;
-
-    settleViewForRefresh(s);
-    EXPECT_EQ(s.ViewCol, 0);
-    EXPECT_EQ(s.ViewRow, 0);
-    EXPECT_EQ(s.ZoomStep, DefaultZoomStep);
-    EXPECT_EQ(s.CellSize, 8); // the cell size is the zoom pick's to set
-
-    settleViewForRefresh(pending); // 40 cells of 8 fit: the view ends at the map's edge
-    EXPECT_EQ(pending.ViewCol, 60);
-    EXPECT_EQ(pending.ViewRow, 3);
-    EXPECT_EQ(pending.ZoomStep, 4);
-}
-
-TEST(StartNewMap, FillsOnlyTheMapRectangleAndClearsTheStamps) {
-    EditorState s;
-    s.cell(0, 20) = 9; // beyond the new map: kept
-    s.StampBanks[5] = 3;
-    s.CurrentChip = 7;
-    startNewMap(s, 20, 12);
-    EXPECT_EQ(s.MapWidth, 20);
-    EXPECT_EQ(s.MapHeight, 12);
-    EXPECT_EQ(s.cell(0, 0), 7);
-    EXPECT_EQ(s.cell(11, 19), 7);
-    EXPECT_EQ(s.cell(12, 0), 0);
-    EXPECT_EQ(s.cell(0, 20), 9);
-    EXPECT_EQ(s.StampBanks[5], 0);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The platform layer: BMP loading, fonts, the picture and shape controls, the Qt dialogs and
+// The platform layer: BMP loading, fonts, the picture and shape widgets, the Qt dialogs and
 // file filters, screen metrics, and the program's own pictures and splash window.
 
 #include "TestApp.h"
