@@ -4,6 +4,7 @@
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/Fonts.h"
+#include "platform/Layout.h"
 #include "shell/Application.h"
 #include "shell/ButtonPictures.h"
 #include "shell/TTitleWindow.h"
@@ -247,7 +248,7 @@ void TMainWindow::Timer1Timer() {
     app_.TitleWindow->show();
     // The other windows go right below the main window's full height (title bar, menu bar and
     // toolbar).
-    const int below = frameGeometry().height();
+    const int below = outerHeight(*this);
     app_.StartUpWindow->move(0, below);
     app_.MapWindow->move(0, below);
     // The palette sits beside whichever window it works with: the new-map dialog until a map is
@@ -255,7 +256,7 @@ void TMainWindow::Timer1Timer() {
     // have its palette pushed back under the map window).
     QWidget* beside = app_.StartUpWindow.get();
     if (app_.MapWindow->isVisible()) beside = app_.MapWindow.get();
-    app_.MapChipWindow->move(beside->x() + beside->frameGeometry().width(), below);
+    app_.MapChipWindow->move(beside->x() + outerWidth(*beside), below);
     // Starting a running QTimer would restart its interval; the splash must go 5 s after the
     // first tick, not after the last one.
     if (!Timer2->isActive()) Timer2->start();
