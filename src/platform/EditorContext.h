@@ -47,6 +47,7 @@ constexpr Commands Pen4 = 1u << 14;
 constexpr Commands Stamp = 1u << 15;       // StampButton
 constexpr Commands StampEditor = 1u << 16; // SEButton
 constexpr Commands ChipWindow = ChipWindowItem | ChipShowButton;
+constexpr Commands MapWindow = MapWindowItem | MapShowButton;
 constexpr Commands Pens = Pen1 | Pen2 | Pen3 | Pen4;
 } // namespace Command
 

@@ -79,19 +79,19 @@ void Application::enterNoMapState() {
     StampWindow->hide();
     setCommandsEnabled(Command::SaveItem | Command::SaveButton | Command::SaveAsItem |
                            Command::SaveAsButton | Command::CloseItem | Command::ChipWindow |
-                           Command::MapWindowItem | Command::MapShowButton | Command::ZoomIn |
-                           Command::ZoomOut | Command::Pens | Command::Stamp | Command::StampEditor,
+                           Command::MapWindow | Command::ZoomIn | Command::ZoomOut | Command::Pens |
+                           Command::Stamp | Command::StampEditor,
                        false);
 }
 
 void Application::enableMapCommands() {
     MainWindow->MapChipWindow1->setChecked(true);
     MainWindow->MapWindow1->setChecked(true);
-    // PenButton1 and the two save commands keep their states.
+    // PenButton1, the Save item and OverWriteSaveButton keep their states.
     setCommandsEnabled(Command::SaveAsItem | Command::SaveAsButton | Command::CloseItem |
-                           Command::ChipWindow | Command::MapWindowItem | Command::MapShowButton |
-                           Command::ZoomIn | Command::ZoomOut | Command::Pen2 | Command::Pen3 |
-                           Command::Pen4 | Command::Stamp | Command::StampEditor,
+                           Command::ChipWindow | Command::MapWindow | Command::ZoomIn |
+                           Command::ZoomOut | Command::Pen2 | Command::Pen3 | Command::Pen4 |
+                           Command::Stamp | Command::StampEditor,
                        true);
 }
 
