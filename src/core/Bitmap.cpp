@@ -21,8 +21,8 @@ namespace {
 // The run of source pixels [first, last) that destination pixel d of a span of `dstLen` pixels
 // takes from a span of `srcLen` source pixels (both > 0). Enlarging and the one-to-one copy take
 // exactly one pixel; shrinking takes every pixel between this destination pixel's edge and the
-// next one's. A destination one pixel long drops the last source pixel, as the classic
-// black-on-white shrink steps through the source that way.
+// next one's. A destination one pixel long drops the last source pixel: the AND-combining shrink
+// steps through the source the same way at every length.
 struct Span {
     std::int64_t first;
     std::int64_t last;

@@ -45,11 +45,11 @@ class Bitmap {
     std::vector<Pixel> pixels_;
 };
 
-// Copies srcRect of src onto dstRect of dst, like a classic StretchBlt with SRCCOPY:
+// Copies srcRect of src onto dstRect of dst, replacing what was there:
 // - same size: one-to-one copy;
 // - enlarging: pixel replication;
 // - shrinking: the source pixels that fall on one destination pixel are combined with a bitwise
-//   AND of the whole pixel value (the black-on-white stretch mode);
+//   AND of the whole pixel value (the AND-combining shrink: dark lines survive);
 // - destination pixels outside dst are clipped away; source pixels outside src read as
 //   NeutralPixel.
 void stretchBlt(Bitmap& dst, Rect dstRect, const Bitmap& src, Rect srcRect);

@@ -1,5 +1,7 @@
 #include "core/ChipRenderer.h"
 
+#include "core/Geometry.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -33,11 +35,6 @@ Bitmap makeNeutralChip() {
         chip.setPixel(ChipPixels - 1 - k, k, NeutralLine);
     }
     return chip;
-}
-
-int saturate(std::int64_t v) {
-    return int(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
-                                        std::numeric_limits<int>::max()));
 }
 
 // The part of a size x size square at (x, y) that lies on dst, relative to the square's corner.
@@ -256,7 +253,8 @@ Rect chipSourceRect(std::int32_t chip, int sheetColumns) {
     // 64-bit so that huge chip numbers give a square far outside any sheet, not a wrapped one.
     const std::int64_t col = std::int64_t(chip) % sheetColumns;
     const std::int64_t row = std::int64_t(chip) / sheetColumns;
-    return {saturate(col * ChipPixels), saturate(row * ChipPixels), ChipPixels, ChipPixels};
+    return {saturateToInt(col * ChipPixels), saturateToInt(row * ChipPixels), ChipPixels,
+            ChipPixels};
 }
 
 bool chipOnSheet(std::int32_t chip, int sheetColumns, const Bitmap& sheet) {
@@ -349,7 +347,7 @@ void ChipRenderer::drawChip(Bitmap& dst, int x, int y, int cellSize, int sheetCo
 void ChipRenderer::drawViewCell(Bitmap& view, const EditorState& state, int i, int j) {
     const int s = state.CellSize;
     if (s <= 0) return;
-    drawChip(view, saturate(std::int64_t(j) * s), saturate(std::int64_t(i) * s), s,
+    drawChip(view, saturateToInt(std::int64_t(j) * s), saturateToInt(std::int64_t(i) * s), s,
              state.SheetColumns, viewChip(state, i, j));
 }
 

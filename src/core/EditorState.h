@@ -1,6 +1,8 @@
 #pragma once
 // The editor's shared state: one map open at a time, read and written by the windows' handlers.
 
+#include "Zoom.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -34,7 +36,7 @@ struct EditorState {
     std::int32_t ViewCol = 0;     // map column at the view's left edge
     std::int32_t ViewRow = 0;     // map row at the view's top edge
     std::int32_t ZoomPending = 0; // 1: the next left click on the map picks the zoom reference
-    std::int32_t ZoomStep = 6;    // 1..7; CellSize = 2^(ZoomStep - 1) after a zoom pick
+    std::int32_t ZoomStep = DefaultZoomStep; // 1..7; CellSize = 2^(ZoomStep - 1) after a zoom pick
     std::int32_t MapModified = 0;
     std::int32_t StampMode = 0; // 0: clicks paint with the pen, 1: they paste the stamp
     std::int32_t PenSize = 1;   // 1, 2, 4 or 8 chips

@@ -24,18 +24,18 @@ int snapSheetScroll(int position) {
 std::int32_t chipIndexAt(int col, int row, int sheetColumns) {
     // Widened so that a corrupt column count cannot overflow; saturates instead.
     const std::int64_t index = std::int64_t(row) * sheetColumns + col;
-    return std::int32_t(std::clamp<std::int64_t>(index, std::numeric_limits<std::int32_t>::min(),
-                                                 std::numeric_limits<std::int32_t>::max()));
+    return saturateToInt(index);
 }
 
 int chipCount(int sheetWidth, int sheetHeight) {
     if (sheetWidth < ChipPixels || sheetHeight < ChipPixels) return 0;
     const std::int64_t count = std::int64_t(sheetWidth / ChipPixels) * (sheetHeight / ChipPixels);
-    return int(std::min<std::int64_t>(count, std::numeric_limits<int>::max()));
+    return saturateToInt(count);
 }
 
-int cellSizeForZoomStep(int zoomStep) {
-    return 1 << (std::clamp(zoomStep, 1, 7) - 1);
+int saturateToInt(std::int64_t value) {
+    return int(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
+                                        std::numeric_limits<int>::max()));
 }
 
 } // namespace tilora

@@ -18,7 +18,7 @@ std::int32_t chipIndexAt(int col, int row, int sheetColumns);
 // Chips on a sheet of the given pixel size (partial squares at the right and bottom are none).
 int chipCount(int sheetWidth, int sheetHeight);
 
-// CellSize for a zoom step 1..7: 1, 2, 4, 8, 16, 32, 64.
-int cellSizeForZoomStep(int zoomStep);
+// A wide value held at the ends of int's range instead of wrapping.
+int saturateToInt(std::int64_t value);
 
 } // namespace tilora

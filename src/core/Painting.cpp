@@ -5,16 +5,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 
 namespace tilora {
 
 namespace {
 
 int saturatedSum(std::int32_t a, std::int32_t b) {
-    const std::int64_t s = std::int64_t(a) + b;
-    return int(std::clamp<std::int64_t>(s, std::numeric_limits<int>::min(),
-                                        std::numeric_limits<int>::max()));
+    return saturateToInt(std::int64_t(a) + b);
 }
 
 // The rectangle that painting may write: the map, and never more than the grid holds, whatever
@@ -93,49 +90,6 @@ std::int32_t pickChip(const EditorState& state, Anchor anchor) {
         return state.CurrentChip; // nothing there to pick: the current chip stays
     }
     return state.MapCells[gridIndex(anchor.row, anchor.col)];
-}
-
-namespace {
-
-// The loop "while origin + span > mapSide and origin != 0: origin--" in closed form, with the
-// map side capped at the grid so that the view never reaches past the grid either.
-std::int32_t pullBack(std::int32_t origin, int span, std::int32_t mapSide) {
-    const int side = std::clamp<std::int32_t>(mapSide, 0, GridSide);
-    return std::clamp<std::int32_t>(origin, 0, std::max(0, side - span));
-}
-
-} // namespace
-
-void applyZoomPick(EditorState& state) {
-    state.ZoomStep = std::clamp<std::int32_t>(state.ZoomStep, 1, 7);
-    state.CellSize = cellSizeForZoomStep(state.ZoomStep);
-    const int span = ViewPixels / state.CellSize;
-    state.ViewRow = pullBack(saturatedSum(state.ViewRow, state.HoverRow), span, state.MapHeight);
-    state.ViewCol = pullBack(saturatedSum(state.ViewCol, state.HoverCol), span, state.MapWidth);
-}
-
-void keepViewInsideMap(EditorState& state) {
-    const int span = ViewPixels / std::max<std::int32_t>(state.CellSize, 1);
-    state.ViewRow = pullBack(state.ViewRow, span, state.MapHeight);
-    state.ViewCol = pullBack(state.ViewCol, span, state.MapWidth);
-}
-
-bool zoomIn(EditorState& state) {
-    if (state.ZoomStep >= 7) return false;
-    ++state.ZoomStep;
-    state.ZoomPending = 1;
-    return true;
-}
-
-bool zoomOut(EditorState& state) {
-    if (state.ZoomStep <= 1) return false;
-    --state.ZoomStep;
-    state.ZoomPending = 1;
-    return true;
-}
-
-int cursorFrameSize(int cellSize) {
-    return std::max(cellSize, 5);
 }
 
 } // namespace tilora

@@ -32,22 +32,4 @@ int pasteStamp(EditorState& state, int bank, Anchor anchor);
 // unchanged.
 std::int32_t pickChip(const EditorState& state, Anchor anchor);
 
-// Zoom pick: CellSize from ZoomStep, the clicked cell becomes the view origin, pulled back so
-// that the view ends at the map's edge, or starts at 0 when the whole map fits. ZoomStep is kept
-// within 1..7. ZoomPending stays 1: the view refresh that follows must still see it, and the
-// window clears it after that refresh. PenDragActive, MapModified and the hover cell are untouched.
-void applyZoomPick(EditorState& state);
-
-// Zoom buttons: step ZoomStep and arm the pick; false (and nothing changed) at the limits.
-bool zoomIn(EditorState& state);
-bool zoomOut(EditorState& state);
-
-// The cursor frame's edge after a zoom pick: CellSize, but never less than 5 pixels.
-int cursorFrameSize(int cellSize);
-
-// The view origin pulled back, as the zoom pick pulls it, so that the view lies inside the map
-// (and starts at 0 where the map is smaller than the view). A new map or a load while a zoom pick
-// is pending keeps the old origin only as far as the new map allows.
-void keepViewInsideMap(EditorState& state);
-
 } // namespace tilora

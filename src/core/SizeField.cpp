@@ -1,6 +1,7 @@
 #include "SizeField.h"
 
 #include "EditorState.h"
+#include "Geometry.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -35,8 +36,7 @@ std::int32_t decimalValue(std::string_view text) {
     }
 
     const std::int64_t value = negative ? -magnitude : magnitude;
-    return std::int32_t(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                 std::numeric_limits<std::int32_t>::max()));
+    return saturateToInt(value);
 }
 
 std::optional<std::string> checkSizeField(std::string_view text) {

@@ -4,21 +4,14 @@
 #include "mapview/TMapWindow.h"
 
 #include "core/Painting.h"
-#include "newmap/TStartUpWindow.h"
+#include "core/Zoom.h"
+#include "platform/EditorContext.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
-#include "shell/Application.h"
-#include "shell/TMainWindow.h"
-#include "stamps/TStampWindow.h"
-
-#include <QPushButton>
 
 namespace tilora {
 
 namespace {
-
-constexpr int MaxZoomStep = 7;
-constexpr int MinZoomStep = 1;
 
 // The pointer over the whole map window while the pen paints on every move.
 constexpr Qt::CursorShape DragPointer = Qt::DragMoveCursor;
@@ -33,18 +26,17 @@ void TMapWindow::Image1MouseDown(Qt::MouseButton button, int x, int y) {
         if (s.ZoomPending == 1) {
             applyZoomPick(s);
             // The refresh still sees the pick pending, so it keeps the new origin and zoom step.
-            RefreshMapView(app_);
+            app_.refreshMapView();
             // The refresh has sized the cursor (never below 5 x 5) and put it, with the hover
             // cell, on the cell now under the pointer.
             s.ZoomPending = 0;
-            TMainWindow& main = *app_.MainWindow;
-            if (s.ZoomStep < MaxZoomStep) main.ZoomInButton->setEnabled(true);
-            if (s.ZoomStep > MinZoomStep) main.ZoomOutButton->setEnabled(true);
+            if (canZoomIn(s)) app_.setCommandsEnabled(Command::ZoomIn, true);
+            if (canZoomOut(s)) app_.setCommandsEnabled(Command::ZoomOut, true);
             Shape1->setShape(ShapeWidget::Shape::RoundSquare);
             Shape1->setToolTip(QString());
         } else {
             if (s.StampMode == 1) {
-                pasteStamp(s, app_.StampWindow->CurrentBank(), anchorCell(s));
+                pasteStamp(s, app_.currentStampBank(), anchorCell(s));
             } else {
                 s.PenDragActive = 1;
                 setCursor(DragPointer);

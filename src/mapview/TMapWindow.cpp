@@ -1,13 +1,11 @@
 #include "mapview/TMapWindow.h"
 
 #include "core/Geometry.h"
+#include "platform/EditorContext.h"
 #include "platform/Layout.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
-#include "shell/Application.h"
-#include "shell/TMainWindow.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QHelpEvent>
@@ -37,7 +35,7 @@ constexpr int ScrollLargeStep = 64;
 
 } // namespace
 
-TMapWindow::TMapWindow(Application& app) : QWidget(nullptr), app_(app) {
+TMapWindow::TMapWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     // A tool window: small caption, no minimise or maximise box.
     setWindowFlags(Qt::Tool);
     setWindowTitle(QString::fromUtf8(Caption));
@@ -116,14 +114,52 @@ void TMapWindow::placeCursorAtPointer() {
 }
 
 void TMapWindow::FormClose() {
-    hide();
-    app_.MainWindow->MapWindow1->setChecked(false);
+    app_.setMapWindowShown(false);
 }
 
 void TMapWindow::redrawView() {
     // The renderer's whole-view path: no per-cell work here, one repaint at the end.
     app_.Renderer.redrawView(Image1->bitmap(), app_.State);
     Image1->refresh();
+}
+
+void TMapWindow::fitToMap(const MapViewLayout& layout) {
+    redrawView();
+    Image1->hide();
+    Image1->show();
+
+    // The image is cut to the map where the map is smaller than the view; the bitmap behind it
+    // stays 320 x 320.
+    Image1->setGeometry(0, 0, ViewPixels, ViewPixels);
+    ScrollBar1->hide();
+    ScrollBar2->hide();
+    if (layout.horizontalBar) {
+        ScrollBar2->setMaximum(layout.horizontalMax);
+        ScrollBar2->show();
+        setBarPosition(ScrollBar2, 0);
+    }
+    if (layout.verticalBar) {
+        ScrollBar1->setMaximum(layout.verticalMax);
+        ScrollBar1->show();
+        setBarPosition(ScrollBar1, 0);
+    }
+    Image1->resize(layout.imageWidth, layout.imageHeight);
+    show();
+
+    for (QScrollBar* bar : {ScrollBar1, ScrollBar2}) {
+        bar->setSingleStep(layout.arrowStep);
+        bar->setPageStep(layout.pageStep);
+    }
+    // Never smaller than 5 x 5, as after a zoom pick: a 1- or 2-pixel cursor at the small cell
+    // sizes would sit beside the pointer, and no click could reach it.
+    Shape1->resize(layout.cursorSide, layout.cursorSide);
+    // The hover cell and the cursor agree with the pointer from the start: a click that follows
+    // without a move acts on the cell it shows.
+    placeCursorAtPointer();
+
+    // Positions in pixels; set from code, so the scroll handlers do not run.
+    setBarPosition(ScrollBar1, layout.verticalPosition);
+    setBarPosition(ScrollBar2, layout.horizontalPosition);
 }
 
 void TMapWindow::setBarPosition(QScrollBar* bar, int position) {

@@ -3,20 +3,22 @@
 // the cell under the pointer; painting, picking and the zoom pick all start from a press on the
 // view, on that cell.
 
+#include "core/WindowLayout.h"
+
 #include <QWidget>
 
 class QScrollBar;
 
 namespace tilora {
 
-class Application;
+class EditorContext;
 class PictureWidget;
 class ShapeWidget;
 
 class TMapWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit TMapWindow(Application& app);
+    explicit TMapWindow(EditorContext& app);
 
     PictureWidget* Image1 = nullptr;  // the view: a 320 x 320 bitmap, cut to the map's size
     ShapeWidget* Shape1 = nullptr;    // the cell cursor: rounded square, red pen 2
@@ -34,6 +36,9 @@ class TMapWindow : public QWidget {
 
     // Draws every view cell into Image1's bitmap and repaints it once.
     void redrawView();
+    // Every view cell redrawn, then the image, the bars and the cursor laid out for the map; the
+    // window is shown.
+    void fitToMap(const MapViewLayout& layout);
     // Sets a bar's position from code without running the scroll handler.
     void setBarPosition(QScrollBar* bar, int position);
     // After the view is laid out anew: the hover cell and the cursor go to the cell under the
@@ -49,7 +54,7 @@ class TMapWindow : public QWidget {
     // column or row, never a cell the user cannot see.
     void trackCell(int x, int y);
 
-    Application& app_;
+    EditorContext& app_;
 };
 
 } // namespace tilora

@@ -1,13 +1,12 @@
 #include "newmap/TStartUpWindow.h"
 
+#include "core/NewMap.h"
 #include "core/SizeField.h"
-#include "palette/TMapChipWindow.h"
+#include "newmap/RefreshMapView.h"
+#include "platform/EditorContext.h"
 #include "platform/Fonts.h"
 #include "platform/PictureWidget.h"
-#include "shell/Application.h"
-#include "shell/TMainWindow.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -91,7 +90,7 @@ void setEnabledTextColour(QWidget* w, QPalette::ColorRole role, const QColor& co
 
 } // namespace
 
-TStartUpWindow::TStartUpWindow(Application& app) : QWidget(nullptr), app_(app) {
+TStartUpWindow::TStartUpWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     // Dialog border: title and close box only, no minimise or maximise button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -131,7 +130,7 @@ TStartUpWindow::TStartUpWindow(Application& app) : QWidget(nullptr), app_(app) {
         if (c.caption) setCaption(w, QString::fromUtf8(c.caption));
     }
     // The small labels size themselves to their text (only Label5 has a fixed size): the laid-out
-    // size is what the text took in the original font, and a wider substitute must not clip it.
+    // size is what the text took in the layout's font, and a wider substitute must not clip it.
     for (QLabel* label : {Label1, Label2, Label3, Label4}) {
         label->resize(label->size().expandedTo(label->sizeHint()));
     }
@@ -196,26 +195,17 @@ void TStartUpWindow::Button1Click() {
     Edit1Exit();
     Edit2Exit();
     EditorState& s = app_.State;
-    s.MapWidth = sizeFieldValue(Edit1->text().toStdString());
-    s.MapHeight = sizeFieldValue(Edit2->text().toStdString());
-    // Only the new map's rectangle is filled; the rest of the grid keeps what it held.
-    for (int r = 0; r < s.MapHeight; ++r) {
-        for (int c = 0; c < s.MapWidth; ++c)
-            s.cell(r, c) = s.CurrentChip;
-    }
-    s.clearStampBanks();
+    startNewMap(s, sizeFieldValue(Edit1->text().toStdString()),
+                sizeFieldValue(Edit2->text().toStdString()));
     RefreshMapView(app_);
-    app_.MainWindow->SaveDialog1.FileName.clear();
+    app_.saveDialog().FileName.clear();
     s.MapModified = 1;
 }
 
 void TStartUpWindow::Button3Click() {
-    app_.MapChipWindow->hide();
+    app_.setChipWindowShown(false);
     hide();
-    TMainWindow& main = *app_.MainWindow;
-    main.MapChipWindow1->setChecked(false);
-    main.MapChipWindow1->setEnabled(false);
-    main.ChipShowButton->setEnabled(false);
+    app_.setCommandsEnabled(Command::ChipWindow, false);
 }
 
 void TStartUpWindow::FormClose() {
@@ -226,6 +216,13 @@ void TStartUpWindow::showDialog() {
     // Fills the screen's work area each time it opens; the controls keep their places at the
     // top left.
     showMaximized();
+}
+
+void TStartUpWindow::showChipPreview(int left, int top) {
+    if (Image1->bitmap().isNull()) Image1->setBitmap(Bitmap(ChipPixels, ChipPixels));
+    stretchBlt(Image1->bitmap(), Rect{0, 0, ChipPixels, ChipPixels}, app_.sheet(),
+               Rect{left, top, ChipPixels, ChipPixels});
+    Image1->refresh();
 }
 
 void TStartUpWindow::closeEvent(QCloseEvent* event) {

@@ -10,13 +10,13 @@ class QPushButton;
 
 namespace tilora {
 
-class Application;
+class EditorContext;
 class PictureWidget;
 
 class TStartUpWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit TStartUpWindow(Application& app);
+    explicit TStartUpWindow(EditorContext& app);
 
     QLabel* Label5 = nullptr;
     QGroupBox* GroupBox1 = nullptr;
@@ -43,6 +43,8 @@ class TStartUpWindow : public QWidget {
 
     // Shown maximised to the work area each time, controls at the top left.
     void showDialog();
+    // The initial-chip preview shows the chip at sheet pixel (left, top).
+    void showChipPreview(int left, int top);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -52,14 +54,7 @@ class TStartUpWindow : public QWidget {
     // The size field check: "1000" above 1000, "10" below 10, otherwise the text stays.
     void checkField(QLineEdit* field);
 
-    Application& app_;
+    EditorContext& app_;
 };
-
-// Sizes and arranges the chip palette window for the sheet its Image1 holds, and shows it.
-void LayoutChipWindow(Application& app);
-
-// The full refresh of the map view: view reset (unless a zoom pick is pending), SheetColumns,
-// window arrangement, control states, every view cell redrawn, image, bars and cursor laid out.
-void RefreshMapView(Application& app);
 
 } // namespace tilora

@@ -1,14 +1,11 @@
 #include "palette/TMapChipWindow.h"
 
 #include "core/Geometry.h"
-#include "newmap/TStartUpWindow.h"
+#include "platform/EditorContext.h"
 #include "platform/Layout.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
-#include "shell/Application.h"
-#include "shell/TMainWindow.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -25,8 +22,9 @@ const char* const Caption = "チップウィンドウ";
 constexpr Place Image2Place{0, 0, 553, 545}; // larger than any client area the window gets
 constexpr Place Shape1Place{0, 0, ChipPixels, ChipPixels};
 constexpr int Shape1PenWidth = 3;
-constexpr Place ScrollBar1Place{ViewPixels, 0, 16, ViewPixels}; // vertical, right of the viewport
-constexpr Place ScrollBar2Place{0, ViewPixels, ViewPixels, 17}; // horizontal, under it
+// Vertical, right of the viewport; horizontal, under it.
+constexpr Place ScrollBar1Place{ViewPixels, 0, PaletteBarWidth, ViewPixels};
+constexpr Place ScrollBar2Place{0, ViewPixels, ViewPixels, PaletteBarHeight};
 // One arrow click scrolls one chip, a click in the page area two.
 constexpr int ScrollSmallStep = ChipPixels;
 constexpr int ScrollLargeStep = 2 * ChipPixels;
@@ -37,7 +35,7 @@ Pixel toPixel(const QColor& c) {
 
 } // namespace
 
-TMapChipWindow::TMapChipWindow(Application& app) : QWidget(nullptr), app_(app) {
+TMapChipWindow::TMapChipWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     // A fixed dialog-style border with only a close box; setClientSize keeps it unresizable.
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -94,12 +92,39 @@ TMapChipWindow::TMapChipWindow(Application& app) : QWidget(nullptr), app_(app) {
 }
 
 const Bitmap& TMapChipWindow::sheet() const {
-    return Image1->bitmap();
+    return app_.sheet();
 }
 
-void TMapChipWindow::setSheet(Bitmap sheet) {
-    Image1->setBitmap(std::move(sheet));
-    app_.Renderer.setSheet(&Image1->bitmap());
+void TMapChipWindow::showSheet(const Bitmap& sheet) {
+    Image1->setBitmap(sheet);
+}
+
+void TMapChipWindow::fitToSheet(const ChipWindowLayout& layout) {
+    QScrollBar* vertical = ScrollBar1;
+    QScrollBar* horizontal = ScrollBar2;
+    vertical->hide();
+    horizontal->hide();
+    // Set as a value, not through setBarPosition: a bar that was not at 0 runs its change handler
+    // (the still copy is refreshed and Image1 hidden; it is shown again below). The user's scroll
+    // handler is not run by this.
+    vertical->setValue(0);
+    horizontal->setValue(0);
+
+    Image1->move(0, 0);
+    if (layout.horizontalBar) {
+        horizontal->setMaximum(layout.horizontalMax);
+        horizontal->show();
+    }
+    if (layout.verticalBar) {
+        vertical->setMaximum(layout.verticalMax);
+        vertical->show();
+    }
+    vertical->setGeometry(layout.verticalBarLeft, 0, vertical->width(), ViewPixels);
+    horizontal->setGeometry(0, layout.horizontalBarTop, ViewPixels, horizontal->height());
+    setClientSize(layout.clientWidth, layout.clientHeight);
+
+    show();
+    Image1->show();
 }
 
 void TMapChipWindow::setClientSize(int width, int height) {
@@ -174,16 +199,11 @@ void TMapChipWindow::chooseFramedChip() {
         chipIndexAt(left / ChipPixels, top / ChipPixels, sheet().width() / ChipPixels);
 
     // The new-map dialog's preview shows the chosen chip, whether the dialog is open or not.
-    PictureWidget* preview = app_.StartUpWindow->Image1;
-    if (preview->bitmap().isNull()) preview->setBitmap(Bitmap(ChipPixels, ChipPixels));
-    stretchBlt(preview->bitmap(), Rect{0, 0, ChipPixels, ChipPixels}, sheet(),
-               Rect{left, top, ChipPixels, ChipPixels});
-    preview->refresh();
+    app_.showChipPreview(left, top);
 }
 
 void TMapChipWindow::FormClose() {
-    hide();
-    app_.MainWindow->MapChipWindow1->setChecked(false);
+    app_.setChipWindowShown(false);
 }
 
 void TMapChipWindow::setBarPosition(QScrollBar* bar, int position) {

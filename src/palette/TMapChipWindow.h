@@ -4,6 +4,7 @@
 // under the pointer.
 
 #include "core/Bitmap.h"
+#include "core/WindowLayout.h"
 
 #include <QWidget>
 
@@ -11,18 +12,14 @@ class QScrollBar;
 
 namespace tilora {
 
-class Application;
+class EditorContext;
 class PictureWidget;
 class ShapeWidget;
 
 class TMapChipWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit TMapChipWindow(Application& app);
-
-    // Outer size = client size + this frame (the palette's dialog-style border).
-    static constexpr int FrameWidth = 7;
-    static constexpr int FrameHeight = 27;
+    explicit TMapChipWindow(EditorContext& app);
 
     PictureWidget* Image2 = nullptr;  // the still copy of the viewport, 553 x 545
     PictureWidget* Image1 = nullptr;  // the whole chip sheet
@@ -30,10 +27,12 @@ class TMapChipWindow : public QWidget {
     QScrollBar* ScrollBar1 = nullptr; // vertical, 16 wide
     QScrollBar* ScrollBar2 = nullptr; // horizontal, 17 high
 
-    // The chip sheet (Image1's picture); every chip drawn anywhere is copied from it.
+    // The chip sheet it shows (the document's, held by the application).
     const Bitmap& sheet() const;
-    // Puts a newly loaded sheet into Image1 and tells the renderer.
-    void setSheet(Bitmap sheet);
+    // Shows a newly loaded sheet in Image1.
+    void showSheet(const Bitmap& sheet);
+    // Sized for the sheet, bars at 0, and shown.
+    void fitToSheet(const ChipWindowLayout& layout);
 
     void Image1MouseMove(int x, int y);
     // Scroll handlers get the proposed position and return the position to take.
@@ -68,7 +67,7 @@ class TMapChipWindow : public QWidget {
     // The still copy: the viewport's part of the sheet into Image2, then Image1 hidden.
     void showStillCopy();
 
-    Application& app_;
+    EditorContext& app_;
 };
 
 } // namespace tilora

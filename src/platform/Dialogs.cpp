@@ -68,8 +68,8 @@ Answer QtDialogs::messageBox(QWidget* owner, const QString& text, const QString&
     return Answer::Cancel;
 }
 
-QString toQtFilter(const QString& classicFilter) {
-    const QStringList parts = classicFilter.split(QLatin1Char('|'));
+QString toQtFilter(const QString& tableFilter) {
+    const QStringList parts = tableFilter.split(QLatin1Char('|'));
     QStringList entries;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns;

@@ -15,7 +15,8 @@ enum class MessageButtons { Ok, YesNo, YesNoCancel };
 // button), whichever buttons it had: only an explicit click gives Yes or No.
 enum class Answer { Ok, Yes, No, Cancel };
 
-// The classic filter form "description|pattern", e.g. "マップデータ(*.map)|*.map".
+// The filter as the dialogs' tables write it, "description|pattern", e.g.
+// "マップデータ(*.map)|*.map".
 struct FileDialogRequest {
     QString defaultExt;
     QString filter;
@@ -46,8 +47,8 @@ class QtDialogs : public Dialogs {
 };
 
 // "マップ(*.MAP)|*.MAP" -> "マップ(*.MAP) (*.[Mm][Aa][Pp])": the pattern matches in any letter
-// case, as it does on the system the file names come from.
-QString toQtFilter(const QString& classicFilter);
+// case, since map and sheet file names come written in either.
+QString toQtFilter(const QString& tableFilter);
 
 // True when `mark` occurs anywhere in `name`, ASCII letters compared without regard to case
 // (full-width and accented letters compare as they are). The file commands use it to accept a

@@ -1,5 +1,5 @@
 #pragma once
-// Font set-up: the layouts name the classic Japanese UI gothics; map them to the IPA fonts.
+// Font set-up: the layouts name two Japanese UI gothic fonts; map them to the IPA fonts.
 
 #include <QFont>
 #include <QString>

@@ -17,6 +17,15 @@ inline void place(QWidget* w, const Place& p) {
     w->setGeometry(p.left, p.top, p.width, p.height);
 }
 
+// A window's outer size as the window system reports it, frame included (the client size until
+// the window system has framed the window).
+inline int outerWidth(const QWidget& w) {
+    return w.frameGeometry().width();
+}
+inline int outerHeight(const QWidget& w) {
+    return w.frameGeometry().height();
+}
+
 // A scroll bar as the windows use it: placed, hidden, range 0..0, the given steps, keyboard
 // focus on, and no context menu (its "scroll here" would set a position no handler sees).
 void setUpScrollBar(QScrollBar* bar, const Place& p, int smallStep, int largeStep);

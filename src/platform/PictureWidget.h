@@ -1,5 +1,5 @@
 #pragma once
-// A picture control: shows a core Bitmap through a QImage that wraps the bitmap's own buffer,
+// A picture widget: shows a core Bitmap through a QImage that wraps the bitmap's own buffer,
 // so a redraw into the bitmap needs only refresh() to reach the screen.
 
 #include "core/Bitmap.h"

@@ -25,7 +25,7 @@ void ShapeWidget::paintEvent(QPaintEvent*) {
     pen.setJoinStyle(Qt::MiterJoin);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
-    // The outline lies inside the control's rectangle, as a shape control draws it.
+    // The outline lies inside the widget's rectangle: a wide pen is drawn inward, never clipped.
     const qreal half = penWidth_ / 2.0;
     const QRectF r = QRectF(rect()).adjusted(half, half, -half, -half);
     switch (shape_) {

@@ -1,5 +1,5 @@
 #pragma once
-// A shape control: a red outline (rectangle, rounded square or circle), clear inside. It is only
+// A shape widget: a red outline (rectangle, rounded square or circle), clear inside. It is only
 // drawn: every press and move over it goes to the picture beneath, which decides the cell by the
 // pixel-to-cell rule, so the frame, the pointer and the cell a click acts on always agree.
 

@@ -1,15 +1,24 @@
 #include "shell/Application.h"
 
 #include "mapview/TMapWindow.h"
+#include "newmap/LayoutChipWindow.h"
+#include "newmap/RefreshMapView.h"
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
+#include "platform/Layout.h"
+#include "platform/PictureWidget.h"
+#include "platform/ShapeWidget.h"
 #include "shell/TMainWindow.h"
 #include "shell/TTitleWindow.h"
 #include "stamps/TStampWindow.h"
 
+#include <QAction>
+#include <QPushButton>
+#include <QScrollBar>
+
 namespace tilora {
 
-Application::Application(Dialogs& d, ScreenMetrics screen) : dialogs(d), Screen(screen) {
+Application::Application(Dialogs& d, ScreenMetrics screen) : EditorContext(d, screen) {
     // Each window may refer to the ones created before it, never to later ones.
     MainWindow = std::make_unique<TMainWindow>(*this);
     TitleWindow = std::make_unique<TTitleWindow>(*this);
@@ -20,7 +29,7 @@ Application::Application(Dialogs& d, ScreenMetrics screen) : dialogs(d), Screen(
 }
 
 Application::~Application() {
-    // The renderer borrows the palette's sheet; forget it before the windows go.
+    // The renderer borrows the sheet; forget it before the sheet goes.
     Renderer.setSheet(nullptr);
     StampWindow.reset();
     MapWindow.reset();
@@ -34,8 +43,108 @@ void Application::start() {
     MainWindow->show();
 }
 
-void showError(Application& app, QWidget* owner, const QString& message) {
-    app.dialogs.messageBox(owner, message, ApplicationTitle, MessageButtons::Ok);
+void Application::setSheet(Bitmap sheet) {
+    sheet_ = std::move(sheet);
+    Renderer.setSheet(&sheet_);
+    MapChipWindow->showSheet(sheet_);
+}
+
+FileDialog& Application::openDialog() {
+    return MainWindow->OpenDialog1;
+}
+
+FileDialog& Application::saveDialog() {
+    return MainWindow->SaveDialog1;
+}
+
+void Application::refreshMapView() {
+    RefreshMapView(*this);
+}
+
+void Application::layoutChipWindow() {
+    LayoutChipWindow(*this);
+}
+
+bool Application::askToSave(AskMode mode) {
+    return MainWindow->AskToSave(mode);
+}
+
+void Application::enterNoMapState() {
+    // The old map stays in memory until the new-map dialog confirms.
+    MapWindow->hide();
+    MapChipWindow->hide();
+    StartUpWindow->Image1->hide();
+    StartUpWindow->showDialog();
+    StartUpWindow->Button1->setEnabled(false);
+    StampWindow->hide();
+    setCommandsEnabled(Command::SaveItem | Command::SaveButton | Command::SaveAsItem |
+                           Command::SaveAsButton | Command::CloseItem | Command::ChipWindow |
+                           Command::MapWindow | Command::ZoomIn | Command::ZoomOut | Command::Pens |
+                           Command::Stamp | Command::StampEditor,
+                       false);
+}
+
+void Application::enableMapCommands() {
+    MainWindow->MapChipWindow1->setChecked(true);
+    MainWindow->MapWindow1->setChecked(true);
+    // PenButton1, the Save item and OverWriteSaveButton keep their states.
+    setCommandsEnabled(Command::SaveAsItem | Command::SaveAsButton | Command::CloseItem |
+                           Command::ChipWindow | Command::MapWindow | Command::ZoomIn |
+                           Command::ZoomOut | Command::Pen2 | Command::Pen3 | Command::Pen4 |
+                           Command::Stamp | Command::StampEditor,
+                       true);
+}
+
+void Application::setCommandsEnabled(Commands which, bool enabled) {
+    MainWindow->setCommandsEnabled(which, enabled);
+}
+
+void Application::setChipWindowShown(bool shown) {
+    MapChipWindow->setVisible(shown);
+    MainWindow->MapChipWindow1->setChecked(shown);
+}
+
+void Application::setMapWindowShown(bool shown) {
+    MapWindow->setVisible(shown);
+    MainWindow->MapWindow1->setChecked(shown);
+}
+
+void Application::setNewMapDialogShown(bool shown) {
+    if (shown)
+        StartUpWindow->showDialog();
+    else
+        StartUpWindow->hide();
+}
+
+void Application::arrangeWindows() {
+    MainWindow->move(0, 0);
+    const int underMain = outerHeight(*MainWindow);
+    MapWindow->move(0, underMain);
+    // The bars themselves stay where the form puts them; only the client area is set.
+    MapWindow->resize(ViewPixels + MapWindow->ScrollBar1->width(),
+                      ViewPixels + MapWindow->ScrollBar2->height());
+    MapChipWindow->move(MapWindow->x() + outerWidth(*MapWindow), underMain);
+}
+
+void Application::fitChipWindow(const ChipWindowLayout& layout) {
+    MapChipWindow->fitToSheet(layout);
+}
+
+void Application::fitMapWindow(const MapViewLayout& layout) {
+    MapWindow->fitToMap(layout);
+}
+
+void Application::resetChipFrame() {
+    MapChipWindow->Shape1->move(0, 0);
+    MapChipWindow->Shape1->show();
+}
+
+void Application::showChipPreview(int left, int top) {
+    StartUpWindow->showChipPreview(left, top);
+}
+
+int Application::currentStampBank() const {
+    return StampWindow->CurrentBank();
 }
 
 } // namespace tilora

@@ -1,15 +1,12 @@
 #pragma once
-// The application object: owns the editor state, the host services and the six windows, created
-// in the fixed order MainWindow, TitleWindow, MapChipWindow, StartUpWindow, MapWindow,
-// StampWindow. Windows reach the state and each other through it; there are no globals, so a
-// test builds a fresh one with scripted dialogs and drives it.
+// The application object: owns the editor state, the chip sheet, the host services and the six
+// windows, created in the fixed order MainWindow, TitleWindow, MapChipWindow, StartUpWindow,
+// MapWindow, StampWindow. Windows see it only as their EditorContext and reach each other through
+// its named operations; there are no globals, so a test builds a fresh one with scripted dialogs
+// and drives it.
 
-#include "core/ChipRenderer.h"
-#include "core/EditorState.h"
-#include "platform/Dialogs.h"
-#include "platform/ScreenMetrics.h"
-
-#include <QString>
+#include "core/Bitmap.h"
+#include "platform/EditorContext.h"
 
 #include <memory>
 
@@ -22,26 +19,34 @@ class TStartUpWindow;
 class TMapWindow;
 class TStampWindow;
 
-inline const QString ApplicationTitle = QStringLiteral("Tilora ForWIndows");
-// The caption of the boxes that refuse a file name, a sheet or a save.
-inline const QString CautionCaption = QStringLiteral("注意");
-
-class Application {
+class Application final : public EditorContext {
   public:
     explicit Application(Dialogs& dialogs,
                          ScreenMetrics screen = ScreenMetrics::fromPrimaryScreen());
-    ~Application();
-    Application(const Application&) = delete;
-    Application& operator=(const Application&) = delete;
+    ~Application() override;
 
     // Shows the main window (what the message loop's start does).
     void start();
 
-    EditorState State;
-    Dialogs& dialogs;
-    ScreenMetrics Screen;
-    // Draws map cells from the chip sheet held by MapChipWindow's Image1.
-    ChipRenderer Renderer;
+    const Bitmap& sheet() const override { return sheet_; }
+    void setSheet(Bitmap sheet) override;
+    FileDialog& openDialog() override;
+    FileDialog& saveDialog() override;
+    void refreshMapView() override;
+    void layoutChipWindow() override;
+    bool askToSave(AskMode mode) override;
+    void enterNoMapState() override;
+    void enableMapCommands() override;
+    void setCommandsEnabled(Commands which, bool enabled) override;
+    void setChipWindowShown(bool shown) override;
+    void setMapWindowShown(bool shown) override;
+    void setNewMapDialogShown(bool shown) override;
+    void arrangeWindows() override;
+    void fitChipWindow(const ChipWindowLayout& layout) override;
+    void fitMapWindow(const MapViewLayout& layout) override;
+    void resetChipFrame() override;
+    void showChipPreview(int left, int top) override;
+    int currentStampBank() const override;
 
     // Created in this order; each is assigned before the next one's constructor runs.
     std::unique_ptr<TMainWindow> MainWindow;
@@ -50,10 +55,9 @@ class Application {
     std::unique_ptr<TStartUpWindow> StartUpWindow;
     std::unique_ptr<TMapWindow> MapWindow;
     std::unique_ptr<TStampWindow> StampWindow;
-};
 
-// Shows an error raised inside a handler (an unreadable bitmap, a failed save) in a box captioned
-// with the application title.
-void showError(Application& app, QWidget* owner, const QString& message);
+  private:
+    Bitmap sheet_;
+};
 
 } // namespace tilora

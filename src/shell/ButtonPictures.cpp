@@ -223,9 +223,9 @@ QImage drawGlyph(ButtonPicture picture) {
 } // namespace
 
 QImage disabledLook(const QImage& normal) {
-    // The classic etched look: every dark pixel of the picture becomes grey with a white
-    // highlight one pixel down and to the right; light and mid-tone pixels (paper, fills) drop
-    // out, so what stays is the outline.
+    // The etched look of a disabled button: every dark pixel of the picture becomes grey with a
+    // white highlight one pixel down and to the right; light and mid-tone pixels (paper, fills)
+    // drop out, so what stays is the outline.
     const QImage src = normal.convertToFormat(QImage::Format_ARGB32);
     QImage out(src.size(), QImage::Format_ARGB32);
     out.fill(Qt::transparent);
@@ -246,10 +246,6 @@ QImage disabledLook(const QImage& normal) {
         }
     }
     return out;
-}
-
-QImage buttonImage(ButtonPicture picture) {
-    return drawGlyph(picture);
 }
 
 QIcon buttonIcon(ButtonPicture picture) {

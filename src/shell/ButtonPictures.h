@@ -26,8 +26,6 @@ enum class ButtonPicture {
 
 // A 16 x 16 picture with its normal and disabled look.
 QIcon buttonIcon(ButtonPicture picture);
-// The normal look alone (transparent where the picture has nothing).
-QImage buttonImage(ButtonPicture picture);
 // The etched grey look of a disabled button, made from the normal one.
 QImage disabledLook(const QImage& normal);
 // The window icon, drawn as SVG: sharp at every size the window system asks for.

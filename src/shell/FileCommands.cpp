@@ -8,12 +8,8 @@
 #include "core/FileIO.h"
 #include "core/MapFile.h"
 #include "core/SheetPathRebase.h"
-#include "mapview/TMapWindow.h"
-#include "newmap/SheetChoice.h"
-#include "newmap/TStartUpWindow.h"
-#include "palette/TMapChipWindow.h"
+#include "newmap/SheetChecks.h"
 #include "platform/BmpLoader.h"
-#include "platform/PictureWidget.h"
 #include "platform/SheetSearch.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
@@ -22,7 +18,6 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
-#include <QPushButton>
 
 namespace tilora {
 
@@ -77,41 +72,35 @@ void reportSaveFailure(Application& app, QWidget* owner, const Status& status,
                            CautionCaption, MessageButtons::Ok);
 }
 
+// Only an explicit No lets the changes go: Cancel, Esc or the box's close button stop the
+// command in every mode, so a box dismissed at the exit question does not end the program, nor
+// one dismissed before a load replace the map.
+SaveReply toSaveReply(Answer answer) {
+    if (answer == Answer::Yes) return SaveReply::Yes;
+    if (answer == Answer::No) return SaveReply::No;
+    return SaveReply::Cancel;
+}
+
 } // namespace
 
-bool TMainWindow::AskToSave(int mode) {
+bool TMainWindow::AskToSave(AskMode mode) {
     if (app_.State.MapModified == 1) {
-        const Answer answer = app_.dialogs.messageBox(this, kModifiedText, kModifiedCaption,
-                                                      mode == 2 ? MessageButtons::YesNo
-                                                                : MessageButtons::YesNoCancel);
-        // Only an explicit No lets the changes go. Cancel, Esc or the box's close button stop
-        // the command in every mode: a box dismissed at the exit question must not end the
-        // program, nor one dismissed before a load replace the map.
-        if (answer != Answer::Yes && answer != Answer::No) return true;
-        // The user asked for the map to be kept: if it was not written, nothing may go on
-        // that would drop it.
-        if (answer == Answer::Yes && !SaveMap()) return true;
+        const Answer answer = app_.dialogs.messageBox(
+            this, kModifiedText, kModifiedCaption,
+            offersCancel(mode) ? MessageButtons::YesNoCancel : MessageButtons::YesNo);
+        switch (decideOnSave(toSaveReply(answer))) {
+        case SaveDecision::Stop:
+            return true;
+        case SaveDecision::SaveFirst:
+            // The user asked for the map to be kept: if it was not written, nothing may go on
+            // that would drop it.
+            if (!SaveMap()) return true;
+            break;
+        case SaveDecision::GoOn:
+            break;
+        }
     }
-    if (mode != 0) return false;
-
-    // Back to the state without a map; the old map stays in memory until the new-map dialog
-    // confirms.
-    app_.MapWindow->hide();
-    app_.MapChipWindow->hide();
-    app_.StartUpWindow->Image1->hide();
-    app_.StartUpWindow->showDialog();
-    for (QAction* item : {NameSave, Save, CloseFile})
-        item->setEnabled(false);
-    NameSaveButton->setEnabled(false);
-    OverWriteSaveButton->setEnabled(false);
-    app_.StartUpWindow->Button1->setEnabled(false);
-    for (QPushButton* b : {MapShowButton, ChipShowButton, ZoomInButton, ZoomOutButton})
-        b->setEnabled(false);
-    MapChipWindow1->setEnabled(false);
-    MapWindow1->setEnabled(false);
-    app_.StampWindow->hide();
-    for (QPushButton* b : {PenButton1, PenButton2, PenButton3, PenButton4, StampButton, SEButton})
-        b->setEnabled(false);
+    if (mode == AskMode::NewMap) app_.enterNoMapState();
     return false;
 }
 
@@ -142,8 +131,7 @@ bool TMainWindow::SaveMapAs() {
         return false;
     }
     app_.State.SheetFileName = sheetPath;
-    OverWriteSaveButton->setEnabled(true);
-    Save->setEnabled(true);
+    setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
     app_.State.MapModified = 0;
     return true;
 }
@@ -168,7 +156,7 @@ bool TMainWindow::LoadMap() {
     if (!hasMapMark(chosen)) return false;
 
     // Asked before the file is read: a Yes may rewrite the very file being opened.
-    if (AskToSave(2)) return false;
+    if (AskToSave(AskMode::LoadOrExit)) return false;
 
     // Everything a load needs is gathered and checked before the first change.
     Result<std::string> bytes = readWholeFile(nativePath(chosen));
@@ -206,18 +194,18 @@ bool TMainWindow::LoadMap() {
     EditorState& s = app_.State;
     applyMapContents(*contents, s); // SheetFileName: line 1's bytes as read
     SheetLocation = sheetPath;
-    app_.MapChipWindow->setSheet(std::move(*sheet));
+    app_.setSheet(std::move(*sheet));
     SaveDialog1.FileName = chosen;
     s.SheetScrollX = 0;
     s.SheetScrollY = 0;
-    LayoutChipWindow(app_);
-    RefreshMapView(app_);
+    app_.layoutChipWindow();
+    app_.refreshMapView();
     s.MapModified = 0;
     return true;
 }
 
 void TMainWindow::NewButtonClick() {
-    AskToSave(0);
+    AskToSave(AskMode::NewMap);
 }
 
 void TMainWindow::OpenButtonClick() {
@@ -241,13 +229,13 @@ void TMainWindow::NameSaveButtonClick() {
 }
 
 void TMainWindow::CloseFileClick() {
-    if (AskToSave(1)) return;
+    if (AskToSave(AskMode::CloseMap)) return;
     MapChipWindow1->setChecked(false);
     MapWindow1->setChecked(false);
-    for (QAction* item : {MapChipWindow1, MapWindow1, NameSave, Save, CloseFile})
-        item->setEnabled(false);
-    NameSaveButton->setEnabled(false);
-    OverWriteSaveButton->setEnabled(false);
+    setCommandsEnabled(Command::ChipWindowItem | Command::MapWindowItem | Command::SaveAsItem |
+                           Command::SaveAsButton | Command::SaveItem | Command::SaveButton |
+                           Command::CloseItem,
+                       false);
 }
 
 void TMainWindow::ExitAppClick() {
@@ -256,7 +244,7 @@ void TMainWindow::ExitAppClick() {
 }
 
 bool TMainWindow::FormCloseQuery() {
-    return !AskToSave(2);
+    return !AskToSave(AskMode::LoadOrExit);
 }
 
 } // namespace tilora

@@ -4,6 +4,7 @@
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/Fonts.h"
+#include "platform/Layout.h"
 #include "shell/Application.h"
 #include "shell/ButtonPictures.h"
 #include "shell/TTitleWindow.h"
@@ -210,6 +211,36 @@ void TMainWindow::fitToScreen() {
     setFixedSize(app_.Screen.width - frameExtra, menuBar()->sizeHint().height() + ClientHeight);
 }
 
+void TMainWindow::setCommandsEnabled(Commands which, bool enabled) {
+    const std::pair<Commands, QAction*> items[] = {
+        {Command::SaveItem, Save},
+        {Command::SaveAsItem, NameSave},
+        {Command::CloseItem, CloseFile},
+        {Command::ChipWindowItem, MapChipWindow1},
+        {Command::MapWindowItem, MapWindow1},
+    };
+    const std::pair<Commands, QPushButton*> buttons[] = {
+        {Command::SaveButton, OverWriteSaveButton},
+        {Command::SaveAsButton, NameSaveButton},
+        {Command::ChipShowButton, ChipShowButton},
+        {Command::MapShowButton, MapShowButton},
+        {Command::ZoomIn, ZoomInButton},
+        {Command::ZoomOut, ZoomOutButton},
+        {Command::Pen1, PenButton1},
+        {Command::Pen2, PenButton2},
+        {Command::Pen3, PenButton3},
+        {Command::Pen4, PenButton4},
+        {Command::Stamp, StampButton},
+        {Command::StampEditor, SEButton},
+    };
+    for (const auto& [command, item] : items) {
+        if (which & command) item->setEnabled(enabled);
+    }
+    for (const auto& [command, button] : buttons) {
+        if (which & command) button->setEnabled(enabled);
+    }
+}
+
 void TMainWindow::Timer1Timer() {
     const QSize title = app_.TitleWindow->frameGeometry().size();
     app_.TitleWindow->move(app_.Screen.width / 2 - title.width() / 2,
@@ -217,7 +248,7 @@ void TMainWindow::Timer1Timer() {
     app_.TitleWindow->show();
     // The other windows go right below the main window's full height (title bar, menu bar and
     // toolbar).
-    const int below = frameGeometry().height();
+    const int below = outerHeight(*this);
     app_.StartUpWindow->move(0, below);
     app_.MapWindow->move(0, below);
     // The palette sits beside whichever window it works with: the new-map dialog until a map is
@@ -225,7 +256,7 @@ void TMainWindow::Timer1Timer() {
     // have its palette pushed back under the map window).
     QWidget* beside = app_.StartUpWindow.get();
     if (app_.MapWindow->isVisible()) beside = app_.MapWindow.get();
-    app_.MapChipWindow->move(beside->x() + beside->frameGeometry().width(), below);
+    app_.MapChipWindow->move(beside->x() + outerWidth(*beside), below);
     // Starting a running QTimer would restart its interval; the splash must go 5 s after the
     // first tick, not after the last one.
     if (!Timer2->isActive()) Timer2->start();

@@ -2,7 +2,9 @@
 // The main window: the menu bar and the two-row toolbar strip across the top of the screen, and
 // the file, tool and view commands behind them.
 
+#include "core/SaveQuestion.h"
 #include "platform/Dialogs.h"
+#include "platform/EditorContext.h"
 
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -58,7 +60,6 @@ class TMainWindow : public QMainWindow {
     // The shared file dialogs; SaveDialog1.FileName is the current map's file name.
     FileDialog OpenDialog1{FileDialog::Kind::Open};
     FileDialog SaveDialog1{FileDialog::Kind::Save};
-    QString CurrentFileName() const { return SaveDialog1.FileName; }
     // Where the loaded map's sheet was found on this machine. SheetFileName keeps the path as
     // the file wrote it; this one is what a save into another folder rebases a relative path on.
     QString SheetLocation;
@@ -74,11 +75,12 @@ class TMainWindow : public QMainWindow {
     void fitToScreen();
 
     // --- file commands (FileCommands.cpp)
-    // Returns true when cancelled. Modes: 0 new map, 1 close map, 2 load or exit. Cancel, or
-    // the question dismissed with Esc or its close button, cancels in every mode; so does a Yes
+    // Returns true when cancelled. Cancel, or the question dismissed with Esc or its close
+    // button, cancels in every mode (loading and leaving offer only Yes and No); so does a Yes
     // whose save did not happen (dialog cancelled, name refused, write failed), so unsaved work
-    // is never dropped without an explicit No.
-    bool AskToSave(int mode);
+    // is never dropped without an explicit No. A new map that goes on returns to the state
+    // without a map.
+    bool AskToSave(AskMode mode);
     // Each returns true when the map was written (or loaded).
     bool SaveMapAs();
     bool SaveMap();
@@ -105,6 +107,10 @@ class TMainWindow : public QMainWindow {
     void ToggleMapWindow();  // MapShowButton and the menu item MapWindow1
     void Help1Click();
     void About1Click();
+
+    // The one place the enabled states of the commands change after start-up (the layout gives
+    // the initial ones).
+    void setCommandsEnabled(Commands which, bool enabled);
 
   protected:
     void closeEvent(QCloseEvent* event) override;

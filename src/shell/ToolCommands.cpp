@@ -4,9 +4,10 @@
 // The pen buttons and the stamp button form one group: the button of the tool in use is the
 // disabled one.
 
-#include "core/Painting.h"
+#include "core/Zoom.h"
 #include "mapview/TMapWindow.h"
 #include "palette/TMapChipWindow.h"
+#include "platform/Layout.h"
 #include "platform/ShapeWidget.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
@@ -37,15 +38,6 @@ const QString kAboutCaption = QStringLiteral("バージョン情報");
 const QString kAboutText =
     QStringLiteral("Tilora ver1.0\ntilora@example.org\nhttps://tilora.example.org/");
 
-// The frame's outer size as the window system reports it (the client size until it has framed
-// the window).
-int outerWidth(const QWidget& w) {
-    return w.frameGeometry().width();
-}
-int outerHeight(const QWidget& w) {
-    return w.frameGeometry().height();
-}
-
 // Arms a zoom pick: the next left click on the map view picks the reference cell, which the
 // round cursor and its hint tell the user.
 void armZoomPick(Application& app, const QString& hint) {
@@ -58,18 +50,16 @@ void armZoomPick(Application& app, const QString& hint) {
 
 void TMainWindow::PenButtonClick(int k) {
     if (k < 1 || k > 4) return;
-    QPushButton* pens[] = {PenButton1, PenButton2, PenButton3, PenButton4};
-    for (int i = 0; i < 4; ++i)
-        pens[i]->setEnabled(i != k - 1);
-    StampButton->setEnabled(true);
+    const Commands pens[] = {Command::Pen1, Command::Pen2, Command::Pen3, Command::Pen4};
+    setCommandsEnabled((Command::Pens & ~pens[k - 1]) | Command::Stamp, true);
+    setCommandsEnabled(pens[k - 1], false);
     app_.State.PenSize = kPenSizes[k - 1];
     app_.State.StampMode = 0;
 }
 
 void TMainWindow::StampButtonClick() {
-    for (QPushButton* pen : {PenButton1, PenButton2, PenButton3, PenButton4})
-        pen->setEnabled(true);
-    StampButton->setEnabled(false);
+    setCommandsEnabled(Command::Pens, true);
+    setCommandsEnabled(Command::Stamp, false);
     app_.State.StampMode = 1;
 }
 
@@ -82,13 +72,13 @@ void TMainWindow::SEButtonClick() {
 void TMainWindow::ZoomInButtonClick() {
     if (!zoomIn(app_.State)) return; // already at the largest cells
     armZoomPick(app_, kZoomInHint);
-    ZoomInButton->setEnabled(false);
+    setCommandsEnabled(Command::ZoomIn, false);
 }
 
 void TMainWindow::ZoomOutButtonClick() {
     if (!zoomOut(app_.State)) return; // already at the smallest cells
     armZoomPick(app_, kZoomOutHint);
-    ZoomOutButton->setEnabled(false);
+    setCommandsEnabled(Command::ZoomOut, false);
 }
 
 void TMainWindow::ToggleChipWindow() {

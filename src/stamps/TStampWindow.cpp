@@ -2,10 +2,10 @@
 
 #include "core/Geometry.h"
 #include "core/StampBanks.h"
+#include "platform/EditorContext.h"
 #include "platform/Fonts.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
-#include "shell/Application.h"
 
 #include <QGroupBox>
 #include <QIcon>
@@ -154,7 +154,7 @@ void blackOnWhite(QLabel* label) {
 
 } // namespace
 
-TStampWindow::TStampWindow(Application& app) : QWidget(nullptr), app_(app) {
+TStampWindow::TStampWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     setWindowTitle(QStringLiteral("スタンプエディター"));
     setFont(layoutFont(Gothic, 12));
     QPalette silver = palette();

@@ -12,14 +12,14 @@ class QSlider;
 
 namespace tilora {
 
-class Application;
+class EditorContext;
 class PictureWidget;
 class ShapeWidget;
 
 class TStampWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit TStampWindow(Application& app);
+    explicit TStampWindow(EditorContext& app);
 
     PictureWidget* Image1 = nullptr;      // the 10 x 10 grid, 320 x 320
     ShapeWidget* Shape1 = nullptr;        // rounded frame, red pen 2, 32 x 32
@@ -73,7 +73,7 @@ class TStampWindow : public QWidget {
     // The pointer shape over the grid, the frame and the labels.
     void setGridPointer(Qt::CursorShape shape);
 
-    Application& app_;
+    EditorContext& app_;
 };
 
 } // namespace tilora

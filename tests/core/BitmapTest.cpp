@@ -35,7 +35,7 @@ struct SpanCase {
 };
 
 // One table for both axes: the same span of source pixels is laid out as a row and as a column.
-TEST(StretchBlt, MapsSpansLikeTheClassicStretch) {
+TEST(StretchBlt, MapsEachDestinationPixelToItsSourceSpan) {
     const std::vector<SpanCase> cases = {
         {3, 3, {px(0), px(1), px(2)}},                    // one to one
         {2, 4, {px(0), px(0), px(1), px(1)}},             // doubling replicates

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+
 namespace tilora {
 namespace {
 
@@ -46,12 +49,10 @@ TEST(ChipIndex, RowMajorOverWholeSquares) {
     EXPECT_EQ(chipCount(-64, 64), 0);
 }
 
-TEST(CellSizeForZoomStep, PowersOfTwoWithinTheSteps) {
-    const int sizes[] = {1, 2, 4, 8, 16, 32, 64};
-    for (int step = 1; step <= 7; ++step)
-        EXPECT_EQ(cellSizeForZoomStep(step), sizes[step - 1]);
-    EXPECT_EQ(cellSizeForZoomStep(0), 1);
-    EXPECT_EQ(cellSizeForZoomStep(8), 64);
+TEST(SaturateToInt, HoldsWideValuesAtTheEndsOfTheRange) {
+    EXPECT_EQ(saturateToInt(std::int64_t(1) << 40), std::numeric_limits<int>::max());
+    EXPECT_EQ(saturateToInt(-(std::int64_t(1) << 40)), std::numeric_limits<int>::min());
+    EXPECT_EQ(saturateToInt(-12), -12);
 }
 
 } // namespace

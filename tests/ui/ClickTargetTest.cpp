@@ -6,6 +6,7 @@
 
 #include "core/StampBanks.h"
 #include "mapview/TMapWindow.h"
+#include "newmap/RefreshMapView.h"
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/PictureWidget.h"
@@ -45,7 +46,7 @@ struct Map {
     UserPointer pointer{w.Image1};
 
     explicit Map(int cellSize) {
-        t->MapChipWindow->setSheet(makeSheet(256, 256));
+        t->setSheet(makeSheet(256, 256));
         EditorState& s = t.state();
         s.MapWidth = s.MapHeight = GridSide;
         s.CellSize = cellSize;
@@ -139,7 +140,7 @@ struct Palette {
     UserPointer pointer{w.Image1};
 
     explicit Palette(int side) {
-        w.setSheet(makeSheet(side, side));
+        t->setSheet(makeSheet(side, side));
         for (QScrollBar* bar : {w.ScrollBar1, w.ScrollBar2}) {
             bar->setRange(0, side - ViewPixels);
             bar->setVisible(side > ViewPixels);
@@ -178,7 +179,7 @@ struct StampEditor {
     UserPointer pointer{w.Image1};
 
     StampEditor() {
-        t->MapChipWindow->setSheet(makeSheet(256, 256));
+        t->setSheet(makeSheet(256, 256));
         t.state().SheetColumns = 8;
         w.show();
     }

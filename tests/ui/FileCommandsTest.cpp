@@ -31,7 +31,7 @@ MapFixture loadFixture(TestApp& t) {
     MapFixture f = writeMapFixture(t, QStringLiteral("start.map"), 30, 30);
     loadThroughMenu(t, f.map);
     EXPECT_EQ(t.state().MapModified, 0);
-    EXPECT_EQ(t->MainWindow->CurrentFileName(), f.map);
+    EXPECT_EQ(t->MainWindow->SaveDialog1.FileName, f.map);
     return f;
 }
 
@@ -194,7 +194,7 @@ TEST_F(FileCommands, SaveAsWritesTheMapAndNamesItInAnyLetterCase) {
     for (const char* name : {"new.map", "typed.MAP", "Upper.Map", "a.map.txt"}) {
         SCOPED_TRACE(name);
         edit(t, ++chip);
-        const QString previous = m.CurrentFileName();
+        const QString previous = m.SaveDialog1.FileName;
         const QString target = t.path(QString::fromUtf8(name));
         t.dialogs.chooseFile(target);
         m.NameSaveButtonClick();
@@ -204,7 +204,7 @@ TEST_F(FileCommands, SaveAsWritesTheMapAndNamesItInAnyLetterCase) {
         EXPECT_EQ(t.dialogs.fileCalls.back().request.fileName, previous);
         EXPECT_EQ(readBytes(target), formatMapFile(heldMap(t)));
         EXPECT_EQ(heldMap(t).at(0, 0), chip);
-        EXPECT_EQ(m.CurrentFileName(), target);
+        EXPECT_EQ(m.SaveDialog1.FileName, target);
         EXPECT_EQ(t.state().MapModified, 0);
         EXPECT_TRUE(m.OverWriteSaveButton->isEnabled() && m.Save->isEnabled());
     }
@@ -229,7 +229,7 @@ TEST_F(FileCommands, SaveAsCancelledOrRefusedForANameWithoutMapChangesNothing) {
     EXPECT_EQ(t.dialogs.messages[0].owner, &m);
     EXPECT_FALSE(QFile::exists(target));
 
-    EXPECT_EQ(m.CurrentFileName(), f.map);
+    EXPECT_EQ(m.SaveDialog1.FileName, f.map);
     EXPECT_EQ(readBytes(f.map), formatMapFile(f.contents));
     EXPECT_EQ(t.state().MapModified, 1);
     EXPECT_FALSE(m.OverWriteSaveButton->isEnabled());
@@ -275,7 +275,7 @@ TEST_F(FileCommands, SaveIntoAMissingFolderReportsTheReasonAndChangesNothing) {
     EXPECT_TRUE(text.startsWith(QStringLiteral("保存できません"))) << text.toStdString();
     expectMessage(t, 0, kCaution, QString::fromLocal8Bit(std::strerror(ENOENT)));
     expectMessage(t, 0, kCaution, target);
-    EXPECT_EQ(m.CurrentFileName(), f.map);
+    EXPECT_EQ(m.SaveDialog1.FileName, f.map);
     EXPECT_EQ(t.state().MapModified, 1);
     EXPECT_FALSE(m.OverWriteSaveButton->isEnabled() || m.Save->isEnabled());
 
@@ -287,7 +287,7 @@ TEST_F(FileCommands, SaveIntoAMissingFolderReportsTheReasonAndChangesNothing) {
     EXPECT_EQ(t.dialogs.messages.size(), 2u);
     EXPECT_EQ(t.state().MapModified, 1);
     EXPECT_TRUE(m.OverWriteSaveButton->isEnabled());
-    EXPECT_EQ(m.CurrentFileName(), target);
+    EXPECT_EQ(m.SaveDialog1.FileName, target);
 }
 
 // Lowers this process's file-size limit for the guard's lifetime: a write beyond it fails with
@@ -362,7 +362,7 @@ TEST(FileCommandsLoad, LoadReadsTheMapAndTheSheetAndRebuildsTheWindows) {
 
     EXPECT_EQ(heldMap(t), f.contents);
     EXPECT_EQ(t.state().SheetFileName, f.sheet.toStdString());
-    EXPECT_EQ(t->MainWindow->CurrentFileName(), f.map); // in its own letter case
+    EXPECT_EQ(t->MainWindow->SaveDialog1.FileName, f.map); // in its own letter case
     EXPECT_EQ(t.state().SheetScrollX, 0);
     EXPECT_EQ(t.state().SheetScrollY, 0);
     EXPECT_EQ(t.state().CurrentChip, 9);
@@ -388,7 +388,7 @@ TEST_F(FileCommands, LoadOfANameWithoutMapOrACancelledDialogDoesNothing) {
     EXPECT_TRUE(t.dialogs.messages.empty());
     EXPECT_EQ(heldMap(t), before);
     EXPECT_EQ(t.state().MapModified, 1);
-    EXPECT_EQ(m.CurrentFileName(), f.map);
+    EXPECT_EQ(m.SaveDialog1.FileName, f.map);
 }
 
 // Everything a failed load must leave alone.
@@ -400,7 +400,7 @@ struct Snapshot {
     bool mapVisible, chipVisible;
 
     explicit Snapshot(TestApp& t)
-        : map(heldMap(t)), grid(t.state().MapCells), fileName(t->MainWindow->CurrentFileName()),
+        : map(heldMap(t)), grid(t.state().MapCells), fileName(t->MainWindow->SaveDialog1.FileName),
           sheetWidth(t->MapChipWindow->sheet().width()), modified(t.state().MapModified),
           mapVisible(t->MapWindow->isVisible()), chipVisible(t->MapChipWindow->isVisible()) {}
     bool operator==(const Snapshot&) const = default;
@@ -667,6 +667,17 @@ TEST_F(FileCommands, CloseBoxLeavesOnlyWhenTheMapIsSafe) {
     m.close();
     EXPECT_TRUE(m.isVisible());
     EXPECT_EQ(t.state().MapModified, 1);
+}
+
+TEST_F(FileCommands, CloseBoxEndsTheProgramThroughTheExitHook) {
+    std::vector<int> exits;
+    m.exitProgram = [&](int code) { exits.push_back(code); };
+    t->start();
+    edit(t);
+    t.dialogs.answer(Answer::No);
+    m.close();
+    EXPECT_EQ(exits, std::vector<int>{0});
+    EXPECT_FALSE(m.isVisible());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "TestApp.h"
 
 #include "mapview/TMapWindow.h"
+#include "newmap/RefreshMapView.h"
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/PictureWidget.h"
@@ -31,7 +32,7 @@ struct MapView {
     TMapWindow& w = *t->MapWindow;
 
     MapView(int width, int height, int cellSize) {
-        t->MapChipWindow->setSheet(makeSheet(320, 320));
+        t->setSheet(makeSheet(320, 320));
         EditorState& s = t.state();
         s.MapWidth = width;
         s.MapHeight = height;

@@ -3,6 +3,7 @@
 #include "TestApp.h"
 
 #include "mapview/TMapWindow.h"
+#include "newmap/RefreshMapView.h"
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/PictureWidget.h"
@@ -154,7 +155,7 @@ TEST(NewMapRefresh, BarsImageAndCursorFollowMapAndCellSize) {
         TestApp t;
         t->start();
         EditorState& s = t.state();
-        t->MapChipWindow->setSheet(makeSheet(256, 256));
+        t->setSheet(makeSheet(256, 256));
         fillVaried(s);
         s.MapWidth = c.mapWidth;
         s.MapHeight = c.mapHeight;
@@ -207,7 +208,7 @@ TEST(NewMapRefresh, PendingZoomKeepsTheOriginAsFarAsTheMapAllows) {
     TestApp t;
     t->start();
     EditorState& s = t.state();
-    t->MapChipWindow->setSheet(makeSheet(256, 256));
+    t->setSheet(makeSheet(256, 256));
     fillVaried(s);
     s.MapWidth = 100;
     s.MapHeight = 100;

@@ -3,7 +3,8 @@
 #include "TestApp.h"
 
 #include "mapview/TMapWindow.h"
-#include "newmap/SheetChoice.h"
+#include "newmap/RefreshMapView.h"
+#include "newmap/SheetChecks.h"
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/PictureWidget.h"
@@ -287,7 +288,7 @@ TEST(NewMapFlow, ChooseSheetTypeSizeConfirm) {
     EXPECT_TRUE(
         std::all_of(s.StampBanks.begin(), s.StampBanks.end(), [](int v) { return v == 0; }));
     EXPECT_EQ(s.MapModified, 1);
-    EXPECT_TRUE(main.CurrentFileName().isEmpty());
+    EXPECT_TRUE(main.SaveDialog1.FileName.isEmpty());
     EXPECT_FALSE(d.isVisible());
     EXPECT_TRUE(t->MapWindow->isVisible());
     EXPECT_EQ(s.SheetColumns, 8);

@@ -32,7 +32,7 @@ struct MapEditor {
     TMapWindow& m;
 
     MapEditor(int width, int height, int cellSize = 32, int fill = 0) : m(*t->MapWindow) {
-        t->MapChipWindow->setSheet(makeSheet(256, 256));
+        t->setSheet(makeSheet(256, 256));
         EditorState& s = t.state();
         s.SheetColumns = 8;
         s.MapWidth = width;

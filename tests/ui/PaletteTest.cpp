@@ -2,6 +2,7 @@
 
 #include "TestApp.h"
 
+#include "newmap/LayoutChipWindow.h"
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/PictureWidget.h"
@@ -24,7 +25,7 @@ struct Palette {
     TMapChipWindow& w = *t->MapChipWindow;
 
     Palette(int sheetWidth, int sheetHeight) {
-        w.setSheet(makeSheet(sheetWidth, sheetHeight));
+        t->setSheet(makeSheet(sheetWidth, sheetHeight));
         if (sheetHeight > ViewPixels) {
             w.ScrollBar1->setRange(0, sheetHeight - ViewPixels);
             w.ScrollBar1->show();

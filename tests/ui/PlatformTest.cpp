@@ -1,4 +1,4 @@
-// The platform layer: sheet loading, fonts, the picture and shape controls, the Qt dialogs and
+// The platform layer: sheet loading, fonts, the picture and shape widgets, the Qt dialogs and
 // file filters, screen metrics, and the program's own pictures and splash window.
 
 #include "TestApp.h"
@@ -151,7 +151,7 @@ TEST(PictureWidget, ReportsFreePointerMovesAndPressesWithTheirPosition) {
 
 // ---------------------------------------------------------------------------------------------
 
-TEST(FileFilter, ClassicFiltersBecomeQtFiltersMatchingAnyLetterCase) {
+TEST(FileFilter, TableFiltersBecomeQtFiltersMatchingAnyLetterCase) {
     const std::pair<QString, QString> conversions[] = {
         {QStringLiteral("ビットマップ(*.BMP)|*.BMP"),
          QStringLiteral("ビットマップ(*.BMP) (*.[Bb][Mm][Pp])")},
@@ -160,8 +160,8 @@ TEST(FileFilter, ClassicFiltersBecomeQtFiltersMatchingAnyLetterCase) {
         {QStringLiteral("画像|*.bmp;*.dib"),
          QStringLiteral("画像 (*.[Bb][Mm][Pp] *.[Dd][Ii][Bb])")},
     };
-    for (const auto& [classic, qt] : conversions)
-        EXPECT_EQ(toQtFilter(classic), qt);
+    for (const auto& [table, qt] : conversions)
+        EXPECT_EQ(toQtFilter(table), qt);
 }
 
 // Runs a QtDialogs message box and, once it is up, records its look and clicks a button.

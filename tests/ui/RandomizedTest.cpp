@@ -1,4 +1,4 @@
-// A long random session on the live editor: pointer moves, clicks, scrolls, tool and stamp
+// A long random walk through the live editor: pointer moves, clicks, scrolls, tool and stamp
 // commands, new maps, saves and loads, each one something a user could do at that moment. After
 // every step the editor's invariants are checked; the map grid is compared with a shadow copy this
 // test keeps from what each paint should have written (around the painted block at once, the whole
@@ -109,7 +109,7 @@ struct Scalars {
         if (!(cond)) return fail("expected " #cond);                                               \
     } while (false)
 
-struct Session {
+struct Walk {
     std::map<std::string, int> tally;
 
     struct Action {
@@ -158,7 +158,7 @@ struct Session {
     }
     // A Yes in an unsaved-changes prompt saves over the current file, or through the save dialog.
     QString queueSaveTarget() {
-        if (!main_.CurrentFileName().isEmpty()) return main_.CurrentFileName();
+        if (!main_.SaveDialog1.FileName.isEmpty()) return main_.SaveDialog1.FileName;
         const QString path = t_.path(QStringLiteral("map%1.map").arg(uniform(0, 2)));
         t_.dialogs.chooseFile(path);
         return path;
@@ -204,7 +204,7 @@ struct Session {
     std::optional<Cell> painted_;  // anchor of the block painted in this step
     bool stampGridRedrawn_ = false;
 
-    explicit Session(std::uint32_t seed)
+    explicit Walk(std::uint32_t seed)
         : main_(*t_->MainWindow), map_(*t_->MapWindow), palette_(*t_->MapChipWindow),
           dialog_(*t_->StartUpWindow), stamps_(*t_->StampWindow), s_(t_.state()), seed_(seed),
           rng_(seed), checkRng_(seed ^ 0x5bd1e995u), shadow_(s_.MapCells) {
@@ -919,7 +919,7 @@ struct Session {
             std::fill_n(&shadow(r, 0), s_.MapWidth, before.CurrentChip);
         checkGrid(0, GridSide, 0, GridSide);
         REQUIRE(banksAllZero());
-        REQUIRE(s_.MapModified == 1 && main_.CurrentFileName().isEmpty());
+        REQUIRE(s_.MapModified == 1 && main_.SaveDialog1.FileName.isEmpty());
         REQUIRE(map_.Shape1->geometry() ==
                 QRect(0, 0, std::max(s_.CellSize, 5), std::max(s_.CellSize, 5)));
         mapLaidOut(before.ZoomPending);
@@ -927,7 +927,7 @@ struct Session {
     }
 
     void save(bool overwrite) {
-        const QString path = overwrite ? main_.CurrentFileName()
+        const QString path = overwrite ? main_.SaveDialog1.FileName
                                        : t_.path(QStringLiteral("map%1.map").arg(uniform(0, 2)));
         action_ += cat(" to ", str(path));
         const MapContents current = shadowContents();
@@ -937,7 +937,7 @@ struct Session {
             t_.dialogs.chooseFile(path);
             main_.NameSaveButton->click();
         }
-        REQUIRE(s_.MapModified == 0 && main_.CurrentFileName() == path);
+        REQUIRE(s_.MapModified == 0 && main_.SaveDialog1.FileName == path);
         REQUIRE(main_.OverWriteSaveButton->isEnabled() && main_.Save->isEnabled());
         checkSaved(path, current);
     }
@@ -971,7 +971,7 @@ struct Session {
             for (int c = 0; c < expected.width; ++c)
                 shadow(r, c) = expected.at(r, c);
         checkGrid(0, GridSide, 0, GridSide);
-        REQUIRE(s_.MapModified == 0 && main_.CurrentFileName() == path);
+        REQUIRE(s_.MapModified == 0 && main_.SaveDialog1.FileName == path);
         if (viaMenu)
             REQUIRE(stamps_.isVisible() == stampsWere);
         else
@@ -1009,25 +1009,25 @@ struct Session {
     }
 };
 
-TEST(RandomizedSession, InvariantsHoldThroughTensOfThousandsOfUserActions) {
+TEST(RandomizedWalk, InvariantsHoldThroughTensOfThousandsOfUserActions) {
     const std::uint32_t seed = envNumber("TILORA_RANDOM_SEED", kDefaultSeed);
     const int steps = int(envNumber("TILORA_RANDOM_STEPS", kDefaultSteps));
-    Session session(seed);
+    Walk walk(seed);
     const auto start = std::chrono::steady_clock::now();
-    const std::string failure = session.run(steps);
+    const std::string failure = walk.run(steps);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    std::cout << "[ session  ] seed " << seed << ", " << session.step_ - 1 << " steps in "
+    std::cout << "[ walk     ] seed " << seed << ", " << walk.step_ - 1 << " steps in "
               << took.count() << " s;";
-    for (const auto& [event, n] : session.tally)
+    for (const auto& [event, n] : walk.tally)
         std::cout << " " << event << " " << n << ";";
     std::cout << std::endl;
     ASSERT_TRUE(failure.empty()) << failure;
-    // A session long enough to mean something has done each kind of thing at least once.
+    // A walk long enough to mean something has done each kind of thing at least once.
     if (steps < 5000) return;
     for (const char* event :
          {"maps set up", "pen clicks", "stamp pastes", "drag-painting moves", "zoom picks",
           "chips chosen in the palette", "maps saved", "maps opened", "stamp cells set by click"})
-        EXPECT_GT(session.tally[event], 0) << event;
+        EXPECT_GT(walk.tally[event], 0) << event;
 }
 
 } // namespace

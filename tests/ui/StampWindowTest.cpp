@@ -33,7 +33,7 @@ struct StampEditor {
     TStampWindow& w;
 
     StampEditor() : w(*t->StampWindow) {
-        t->MapChipWindow->setSheet(makeSheet(SheetSide, SheetSide));
+        t->setSheet(makeSheet(SheetSide, SheetSide));
         t.state().SheetColumns = SheetSide / 32;
     }
 

@@ -1,16 +1,19 @@
-// One QApplication for the whole UI suite, on the offscreen platform unless told otherwise.
+// One application instance for the whole UI suite, the editor's guarded one, on the offscreen
+// platform unless told otherwise. An error escaping a handler fails the test that caused it.
 
 #include "platform/Fonts.h"
+#include "shell/GuardedApplication.h"
 
 #include <gtest/gtest.h>
-
-#include <QApplication>
 
 #include <cstdlib>
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
+    tilora::GuardedApplication app(argc, argv);
+    app.reportError = [](const QString& text) {
+        ADD_FAILURE() << "error escaped a handler: " << text.toStdString();
+    };
     QApplication::setQuitOnLastWindowClosed(false);
     tilora::registerFontSubstitutions();
     ::testing::InitGoogleTest(&argc, argv);

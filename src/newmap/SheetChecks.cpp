@@ -1,4 +1,4 @@
-#include "newmap/SheetChoice.h"
+#include "newmap/SheetChecks.h"
 
 #include "core/EditorState.h"
 #include "platform/Dialogs.h"

@@ -1,17 +1,15 @@
-// The chip sheet chooser of the new-map dialog (Button2 "参照").
+// The new-map dialog's chip sheet button (Button2 "参照"): the sheet file chosen, checked, loaded
+// and laid out in the palette.
 
-#include "newmap/SheetChoice.h"
+#include "newmap/LayoutChipWindow.h"
+#include "newmap/SheetChecks.h"
 #include "newmap/TStartUpWindow.h"
 
-#include "palette/TMapChipWindow.h"
 #include "platform/BmpLoader.h"
+#include "platform/EditorContext.h"
 #include "platform/PictureWidget.h"
-#include "platform/ShapeWidget.h"
 #include "platform/SheetSearch.h"
-#include "shell/Application.h"
-#include "shell/TMainWindow.h"
 
-#include <QAction>
 #include <QPushButton>
 
 namespace tilora {
@@ -27,7 +25,7 @@ const QString kRefusedName = QStringLiteral("読み込めません");
 } // namespace
 
 void TStartUpWindow::Button2Click() {
-    FileDialog& dialog = app_.MainWindow->OpenDialog1;
+    FileDialog& dialog = app_.openDialog();
     const QString oldName = dialog.FileName;
     dialog.DefaultExt = kSheetDefaultExt;
     dialog.Filter = kSheetFilter;
@@ -61,28 +59,24 @@ void TStartUpWindow::Button2Click() {
     }
 
     EditorState& s = app_.State;
-    TMapChipWindow& palette = *app_.MapChipWindow;
     s.SheetFileName = sheetPathBytes(newName);
-    palette.Shape1->move(0, 0);
     s.SheetScrollY = 0;
     s.SheetScrollX = 0;
-    palette.hide();
-    palette.setSheet(std::move(*loaded));
+    app_.setChipWindowShown(false);
+    app_.setSheet(std::move(*loaded));
     LayoutChipWindow(app_);
 
     // The preview shows chip 0, the sheet's top-left square.
     const Rect chip0{0, 0, ChipPixels, ChipPixels};
-    stretchBlt(Image1->bitmap(), chip0, palette.sheet(), chip0);
+    stretchBlt(Image1->bitmap(), chip0, app_.sheet(), chip0);
     Image1->refresh();
     Image1->show();
 
     Button1->setEnabled(true);
-    palette.Shape1->show();
+    app_.resetChipFrame();
     s.CurrentChip = 0;
-    TMainWindow& main = *app_.MainWindow;
-    main.MapChipWindow1->setEnabled(true);
-    main.MapChipWindow1->setChecked(true);
-    main.ChipShowButton->setEnabled(true);
+    app_.setCommandsEnabled(Command::ChipWindow, true);
+    app_.setChipWindowShown(true);
 }
 
 } // namespace tilora

@@ -1,0 +1,12 @@
+#pragma once
+// Setting up a new map in the state.
+
+#include "EditorState.h"
+
+namespace tilora {
+
+// A width x height map of CurrentChip: only the map's rectangle is filled, the rest of the grid
+// keeps what it held; the stamp banks are cleared.
+void startNewMap(EditorState& state, int width, int height);
+
+} // namespace tilora

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace tilora {
+
+class EditorContext;
+
+// The full refresh of the map view: view reset (unless a zoom pick is pending), SheetColumns,
+// window arrangement, control states, every view cell redrawn, image, bars and cursor laid out.
+void RefreshMapView(EditorContext& app);
+
+} // namespace tilora

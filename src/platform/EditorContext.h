@@ -1,0 +1,111 @@
+#pragma once
+// What a window may use of the rest of the editor: the shared state, the host services, the chip
+// sheet, and named operations that reach the other windows. The application object implements
+// it; a window holds only this, so no window needs another window's header.
+
+#include "core/Bitmap.h"
+#include "core/ChipRenderer.h"
+#include "core/EditorState.h"
+#include "core/SaveQuestion.h"
+#include "platform/Dialogs.h"
+#include "platform/ScreenMetrics.h"
+
+#include <QString>
+
+#include <cstdint>
+
+class QWidget;
+
+namespace tilora {
+
+struct ChipWindowLayout;
+struct MapViewLayout;
+
+inline const QString ApplicationTitle = QStringLiteral("Tilora ForWIndows");
+// The caption of the boxes that refuse a file name, a sheet or a save.
+inline const QString CautionCaption = QStringLiteral("注意");
+
+// The main window's commands whose enabled state changes while the editor runs, one bit each
+// (a menu item and its toolbar button are separate commands).
+using Commands = std::uint32_t;
+namespace Command {
+constexpr Commands SaveItem = 1u << 0;       // "上書き保存" in the file menu
+constexpr Commands SaveButton = 1u << 1;     // OverWriteSaveButton
+constexpr Commands SaveAsItem = 1u << 2;     // "名前をつけて保存" in the file menu
+constexpr Commands SaveAsButton = 1u << 3;   // NameSaveButton
+constexpr Commands CloseItem = 1u << 4;      // "閉じる"
+constexpr Commands ChipWindowItem = 1u << 5; // the checkable "チップウィンドウ" item
+constexpr Commands ChipShowButton = 1u << 6;
+constexpr Commands MapWindowItem = 1u << 7; // the checkable "マップウィンドウ" item
+constexpr Commands MapShowButton = 1u << 8;
+constexpr Commands ZoomIn = 1u << 9;
+constexpr Commands ZoomOut = 1u << 10;
+constexpr Commands Pen1 = 1u << 11; // PenButton1..4: pens of 1, 2, 4 and 8 chips
+constexpr Commands Pen2 = 1u << 12;
+constexpr Commands Pen3 = 1u << 13;
+constexpr Commands Pen4 = 1u << 14;
+constexpr Commands Stamp = 1u << 15;       // StampButton
+constexpr Commands StampEditor = 1u << 16; // SEButton
+constexpr Commands ChipWindow = ChipWindowItem | ChipShowButton;
+constexpr Commands MapWindow = MapWindowItem | MapShowButton;
+constexpr Commands Pens = Pen1 | Pen2 | Pen3 | Pen4;
+} // namespace Command
+
+class EditorContext {
+  public:
+    EditorContext(Dialogs& d, ScreenMetrics screen) : dialogs(d), Screen(screen) {}
+    virtual ~EditorContext() = default;
+    EditorContext(const EditorContext&) = delete;
+    EditorContext& operator=(const EditorContext&) = delete;
+
+    EditorState State;
+    Dialogs& dialogs;
+    ScreenMetrics Screen;
+    // Draws map cells from the chip sheet.
+    ChipRenderer Renderer;
+
+    // The chip sheet: document data; every chip drawn anywhere is copied from it.
+    virtual const Bitmap& sheet() const = 0;
+    // Takes a newly loaded sheet: the renderer draws from it and the palette shows it.
+    virtual void setSheet(Bitmap sheet) = 0;
+
+    // The shared file dialogs: the open dialog serves the map load and the sheet chooser; the
+    // save dialog's FileName is the current map's file name.
+    virtual FileDialog& openDialog() = 0;
+    virtual FileDialog& saveDialog() = 0;
+
+    // The full refresh of the map view, and the palette sized for the sheet and shown.
+    virtual void refreshMapView() = 0;
+    virtual void layoutChipWindow() = 0;
+    // The unsaved-changes question; true when the user's answer stops the command.
+    virtual bool askToSave(AskMode mode) = 0;
+    // Back to the state without a map: the map windows hidden, the new-map dialog shown, every
+    // map command disabled.
+    virtual void enterNoMapState() = 0;
+    // The commands a map on screen makes available.
+    virtual void enableMapCommands() = 0;
+    virtual void setCommandsEnabled(Commands which, bool enabled) = 0;
+    // A window shown or hidden together with its check mark in the view menu.
+    virtual void setChipWindowShown(bool shown) = 0;
+    virtual void setMapWindowShown(bool shown) = 0;
+    virtual void setNewMapDialogShown(bool shown) = 0;
+    // The map window, the palette and the main window placed side by side under the toolbar.
+    virtual void arrangeWindows() = 0;
+    // Mirrors a calculated layout into the palette and the map window.
+    virtual void fitChipWindow(const ChipWindowLayout& layout) = 0;
+    virtual void fitMapWindow(const MapViewLayout& layout) = 0;
+    // The palette's frame back on chip 0 and shown.
+    virtual void resetChipFrame() = 0;
+    // The new-map dialog's initial-chip preview shows the chip at sheet pixel (left, top).
+    virtual void showChipPreview(int left, int top) = 0;
+    // The stamp bank the stamp editor has chosen.
+    virtual int currentStampBank() const = 0;
+};
+
+// Shows an error raised inside a handler (an unreadable bitmap, a failed save) in a box captioned
+// with the application title.
+inline void showError(EditorContext& app, QWidget* owner, const QString& message) {
+    app.dialogs.messageBox(owner, message, ApplicationTitle, MessageButtons::Ok);
+}
+
+} // namespace tilora
