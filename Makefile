@@ -1,7 +1,7 @@
 # Tilora: `make run` to start the editor, `make test` for the whole suite.
 # Every target installs the Debian packages it needs first (scripts/deps.sh, idempotent).
 
-.PHONY: deps build run test test-dev test-asan bench fuzz package format clean
+.PHONY: deps build run test test-dev test-asan check bench fuzz package format clean
 
 FUZZ_SECONDS ?= 600
 
@@ -23,7 +23,13 @@ test-asan: deps
 	cmake --build --preset asan
 	ctest --preset asan
 
-test: test-dev test-asan
+# The house rules: formatting, the layers' includes, and clang-tidy over the dev build's sources.
+check: build
+	scripts/check-format.sh
+	scripts/check-includes.sh
+	scripts/tidy.sh build/dev
+
+test: test-dev check test-asan
 
 bench:
 	@scripts/deps.sh --bench
@@ -44,7 +50,7 @@ fuzz: deps
 	scripts/fuzz.sh build/fuzz $(FUZZ_SECONDS)
 
 format:
-	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf build

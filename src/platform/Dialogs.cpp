@@ -28,6 +28,10 @@ class QuestionBox : public QMessageBox {
         }
         QMessageBox::keyPressEvent(event);
     }
+    // QMessageBox refuses the close box when it has no escape button; here the close box always
+    // closes the question and counts as neither Yes nor No, so the plain dialog's handling is
+    // wanted on purpose.
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call)
     void closeEvent(QCloseEvent* event) override { QDialog::closeEvent(event); }
 };
 

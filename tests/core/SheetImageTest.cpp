@@ -161,9 +161,9 @@ TEST(SheetImage, RefusesBrokenForeignAndOversizeFilesWithAReason) {
     };
     const auto pngSized = [&](std::uint32_t w, std::uint32_t h) {
         std::string b = png;
-        for (int i = 0; i < 4; ++i) {
-            b[std::size_t(16 + i)] = char(w >> (24 - 8 * i));
-            b[std::size_t(20 + i)] = char(h >> (24 - 8 * i));
+        for (std::size_t i = 0; i < 4; ++i) {
+            b[16 + i] = char(w >> (24 - 8 * i));
+            b[20 + i] = char(h >> (24 - 8 * i));
         }
         return b;
     };

@@ -221,10 +221,10 @@ struct Walk {
             chipOfColour_[chipColour(k)] = k;
 
         auto visible = [](QWidget* w) { return [w] { return w->isVisible(); }; };
-        auto moveIn = [this](QWidget& w, std::function<QRect()> area) {
+        auto moveIn = [this](QWidget& w, const std::function<QRect()>& area) {
             return [this, &w, area] { moveTo(w, area()); };
         };
-        auto click = [this](std::function<void()> moveFirst) {
+        auto click = [this](const std::function<void()>& moveFirst) {
             return [this, moveFirst] {
                 moveFirst();
                 if (failure_.empty()) pressAtPointer();
