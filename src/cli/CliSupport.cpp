@@ -29,7 +29,7 @@ Result<MapContents> loadMapFile(const CliPath& path) {
 }
 
 Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath) {
-    const SheetSearchResult found = findSheet(map.sheetPath, mapPath.text);
+    const SheetSearchResult found = findSheet(map.sheetPath, mapPath.bytes);
     if (!found.found())
         return fileError(mapPath, "チップ画像が見つかりません：" + found.lookedFor.toStdString());
     LoadedSheet sheet;

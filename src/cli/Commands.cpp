@@ -40,7 +40,7 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err) {
         std::count_if(map.cells.begin(), map.cells.end(), [](std::int32_t c) { return c < 0; });
 
     // The sheet is only needed for its size; without it the rest is still worth printing.
-    const SheetSearchResult found = findSheet(map.sheetPath, mapPath.text);
+    const SheetSearchResult found = findSheet(map.sheetPath, mapPath.bytes);
     std::string foundText = "-";
     std::string sheetSize = "-";
     std::string offSheet = "-";
