@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "cli/InputFile.h"
 #include "cli/MapImage.h"
 #include "cli/TmxReader.h"
 #include "cli/TmxWriter.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <ostream>
 #include <string>
 
@@ -115,23 +117,26 @@ Status runExport(const CliPath& mapPath, const CliPath& tmxPath, std::ostream& e
 }
 
 Status runImport(const CliPath& tmxPath, const CliPath& mapPath, std::ostream& err) {
-    auto bytes = readWholeFile(tmxPath.bytes);
-    if (!bytes) return fileError(tmxPath, bytes.error().message);
-    auto imported =
-        parseTmx(QByteArray::fromStdString(*bytes), QFileInfo(tmxPath.text).absolutePath());
+    auto file = readInputFile(tmxPath.bytes);
+    if (!file) return fileError(tmxPath, file.error().message);
+    if (file->missing) return fileError(tmxPath, "ファイルを読み込めません：ファイルがありません");
+    std::error_code ec;
+    const std::string baseDir = std::filesystem::absolute(tmxPath.bytes, ec).parent_path().string();
+    auto imported = parseTmx(file->bytes, baseDir);
     if (!imported) return fileError(tmxPath, imported.error().message);
     const MapContents& map = imported->map;
     if (auto valid = checkMapContents(map); !valid)
         return fileError(tmxPath, valid.error().message);
     if (auto saved = writeOutput(mapPath, formatMapFile(map)); !saved) return saved;
 
-    const QString sheet = QString::fromStdString(map.sheetPath);
     if (imported->emptyCells > 0)
         note(err, tmxPath.bytes + ": 空のセル " + std::to_string(imported->emptyCells) +
                       " 個をチップ -1（チップなし）として読み込みました");
-    if (!QFileInfo(sheet).isFile())
-        note(err, tmxPath.bytes + ": 注意：タイルセットの画像がありません：" + map.sheetPath);
-    else if (!sheet.endsWith(u".bmp", Qt::CaseInsensitive))
+    for (const std::string& warning : imported->warnings)
+        note(err, tmxPath.bytes + ": 注意：" + warning);
+    const std::string& sheet = map.sheetPath;
+    const bool bmp = sheet.size() >= 4 && (sheet.ends_with(".bmp") || sheet.ends_with(".BMP"));
+    if (imported->warnings.empty() && !bmp)
         note(err,
              tmxPath.bytes +
                  ": 注意：タイルセットの画像が BMP ではないため、エディターでは読み込めません");
