@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libexpat1-dev pngcheck
+  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libpng-dev libexpat1-dev pngcheck
   clang libclang-rt-14-dev
   fonts-ipafont-gothic
   xvfb xauth

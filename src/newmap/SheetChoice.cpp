@@ -6,7 +6,8 @@
 namespace tilora {
 
 bool hasBitmapMark(const QString& name) {
-    return containsIgnoringAsciiCase(name, QLatin1String(".BMP"));
+    return containsIgnoringAsciiCase(name, QLatin1String(".BMP")) ||
+           containsIgnoringAsciiCase(name, QLatin1String(".PNG"));
 }
 
 std::optional<QString> sheetPathProblem(const QString& path) {

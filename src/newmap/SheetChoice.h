@@ -9,8 +9,8 @@
 
 namespace tilora {
 
-// The name test of the sheet chooser: ".BMP" anywhere in the name, ASCII letters compared
-// without regard to case ("set.bmp/a.png" and "a.bmp.txt" pass; the bitmap load decides then).
+// The name test of the sheet chooser: ".BMP" or ".PNG" anywhere in the name, ASCII letters
+// compared without regard to case ("set.bmp/a.txt" and "a.png.txt" pass; the load decides then).
 bool hasBitmapMark(const QString& name);
 
 // Why a path cannot serve as a map's chip sheet, or nothing. The map file stores the path as one

@@ -19,7 +19,8 @@ namespace tilora {
 namespace {
 
 const QString kSheetDefaultExt = QStringLiteral("BMP");
-const QString kSheetFilter = QStringLiteral("ビットマップ(*.BMP)|*.BMP");
+// The BMP entry first, so the dialog opens on it; PNG sheets beside it.
+const QString kSheetFilter = QStringLiteral("ビットマップ(*.BMP)|*.BMP|PNG画像(*.PNG)|*.PNG");
 const QString kSheetTitle = QStringLiteral("使用するＢｉｔＭａｐファイルの読み込み");
 const QString kRefusedName = QStringLiteral("読み込めません");
 

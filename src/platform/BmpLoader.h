@@ -1,5 +1,6 @@
 #pragma once
-// Loading a chip sheet: a .BMP file read through Qt's image reader into a core Bitmap.
+// Loading a chip sheet for the editor: a BMP or PNG file decoded by the core's sheet decoder, so
+// the editor and tilora-cli read a sheet to the same pixels.
 
 #include "core/Bitmap.h"
 #include "core/Result.h"
@@ -9,12 +10,8 @@
 
 namespace tilora {
 
-// Largest picture accepted, in pixels (width x height), so a hostile header cannot make the
-// reader allocate without bound.
-inline constexpr qint64 MaxBitmapPixels = 64LL * 1024 * 1024;
-
-// Reads a BMP file. Refuses files that are not BMP, whose pixel data is shorter than the header
-// announces, or that are larger than MaxBitmapPixels, with a message for the user.
+// Reads a BMP or PNG chip sheet. Refusals (not a picture, cut short, too large, out of memory)
+// carry a message for the user that names the file.
 Result<Bitmap> loadBmp(const QString& path);
 
 // Conversions between core bitmaps and Qt images (copies).

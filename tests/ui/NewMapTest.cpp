@@ -237,7 +237,8 @@ TEST(NewMapFlow, ChooseSheetTypeSizeConfirm) {
     const FileCall& call = t.dialogs.fileCalls[0];
     EXPECT_FALSE(call.save);
     EXPECT_EQ(call.request.defaultExt, QStringLiteral("BMP"));
-    EXPECT_EQ(call.request.filter, QStringLiteral("ビットマップ(*.BMP)|*.BMP"));
+    EXPECT_EQ(call.request.filter,
+              QStringLiteral("ビットマップ(*.BMP)|*.BMP|PNG画像(*.PNG)|*.PNG"));
     EXPECT_EQ(call.request.title, QStringLiteral("使用するＢｉｔＭａｐファイルの読み込み"));
     EXPECT_TRUE(t.dialogs.messages.empty());
 
@@ -347,11 +348,13 @@ TEST(NewMapFlow, ClosingTheHiddenDialogAbandonsNothing) {
 // ---------------------------------------------------------------------------------------------
 // The sheet chooser's refusals
 
-TEST(NewMapSheetName, BitmapMarkAnywhereInAnyAsciiCase) {
+TEST(NewMapSheetName, BitmapOrPngMarkAnywhereInAnyAsciiCase) {
     const std::pair<const char*, bool> cases[] = {
-        {"/maps/tiles.bmp", true},    {"/maps/TILES.BmP", true},      {"/maps/a.bmp.txt", true},
-        {"/set.BMP/chips.png", true}, {"/maps/tiles.png", false},     {"/maps/bmp", false},
-        {"/maps/tiles_bmp", false},   {"/maps/tiles．ＢＭＰ", false}, {"", false},
+        {"/maps/tiles.bmp", true},  {"/maps/TILES.BmP", true},
+        {"/maps/a.bmp.txt", true},  {"/set.BMP/chips.gif", true},
+        {"/maps/tiles.Png", true},  {"/maps/bmp", false},
+        {"/maps/tiles_bmp", false}, {"/maps/tiles．ＢＭＰ", false},
+        {"/maps/tiles.gif", false}, {"", false},
     };
     for (const auto& [name, passes] : cases)
         EXPECT_EQ(hasBitmapMark(QString::fromUtf8(name)), passes) << name;

@@ -1,0 +1,49 @@
+#pragma once
+// The chip sheet picture: one decoder for BMP and PNG files, shared by the editor and tilora-cli
+// so that both read a sheet to the same pixels.
+
+#include "Bitmap.h"
+#include "EditorState.h"
+#include "Result.h"
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+
+namespace tilora {
+
+struct ImageSize {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const ImageSize&, const ImageSize&) = default;
+};
+
+// Largest sheet taken, as limits on what the editor can show of it:
+// - each side: the palette shows the sheet as one picture control and scrolls it; a control
+//   cannot be wider or higher than 16,777,215 pixels (Qt's widget size limit), so chips beyond
+//   that could never be clicked;
+// - the whole: 64 Mi pixels (256 MB once decoded). The palette scrolls one chip per arrow click,
+//   so even this holds 65,536 chips, far more than a map of at most 1,000,000 cells uses, and
+//   every one of them has a chip number the map file can store.
+inline constexpr int MaxSheetSide = (1 << 24) - 1;
+inline constexpr std::int64_t MaxSheetPixels = std::int64_t(64) * 1024 * 1024;
+static_assert(MaxSheetPixels / (ChipPixels * ChipPixels) <=
+                  std::numeric_limits<std::int32_t>::max(),
+              "every chip of a sheet at the limit has a 32-bit chip number");
+
+// Decodes a whole BMP or PNG file. BMP: 1, 4, 8, 16, 24 and 32 bits per pixel, run-length coded
+// (4 and 8 bits), bit fields, rows stored top-down or bottom-up, core and info headers; its
+// alpha channel, if any, is ignored. PNG: every colour type and bit depth, palettes, tRNS and
+// interlacing; transparency is flattened over black. Pixels come out opaque (0xFFRRGGBB).
+// Refusals carry a message for the user ("ビットマップを読み込めません：...").
+Result<Bitmap> decodeSheetImage(std::string_view bytes);
+
+// Width and height from the first bytes of a BMP or PNG file (26 are always enough), without
+// decoding the pixels. The sheet limits above are not applied here.
+Result<ImageSize> readSheetImageSize(std::string_view header);
+
+// Reads the file at path and decodes it; the message names the file.
+Result<Bitmap> loadSheetImage(const std::string& path);
+
+} // namespace tilora
