@@ -1,5 +1,6 @@
 #include "cli/CliSupport.h"
 
+#include "core/FileIO.h"
 #include "core/Geometry.h"
 #include "platform/BmpLoader.h"
 #include "platform/SheetSearch.h"

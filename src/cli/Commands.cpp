@@ -4,6 +4,7 @@
 #include "cli/MapImage.h"
 #include "cli/TmxReader.h"
 #include "cli/TmxWriter.h"
+#include "core/FileIO.h"
 #include "core/Geometry.h"
 #include "platform/BmpLoader.h"
 #include "platform/SheetSearch.h"

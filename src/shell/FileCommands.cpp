@@ -5,6 +5,7 @@
 // leaves MapModified, the file name and the save buttons as they were, and a load that fails at
 // any point (file, contents, chip sheet) leaves the map, the sheet and every window untouched.
 
+#include "core/FileIO.h"
 #include "core/MapFile.h"
 #include "mapview/TMapWindow.h"
 #include "newmap/SheetChoice.h"

@@ -17,6 +17,7 @@
 #include <csignal>
 #include <cstring>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace tilora::test {
 namespace {
@@ -327,6 +328,20 @@ TEST_F(FileCommands, SaveThatRunsOutOfSpaceKeepsTheOldFile) {
     m.SaveClick();
     EXPECT_EQ(readBytes(f.map), formatMapFile(heldMap(t)));
     EXPECT_EQ(t.state().MapModified, 0);
+}
+
+TEST_F(FileCommands, SaveOverAFileWithAnotherHardLinkIsRefusedAndSaysWhy) {
+    edit(t);
+    const std::string before = readBytes(f.map);
+    const QString other = t.path(QStringLiteral("other-name.map"));
+    ASSERT_EQ(::link(QFile::encodeName(f.map).constData(), QFile::encodeName(other).constData()),
+              0);
+    m.SaveClick();
+    ASSERT_EQ(t.dialogs.messages.size(), 1u);
+    expectMessage(t, 0, kCaution, QStringLiteral("ハードリンク"));
+    EXPECT_EQ(readBytes(f.map), before);
+    EXPECT_EQ(readBytes(other), before);
+    EXPECT_EQ(t.state().MapModified, 1);
 }
 
 // ---------------------------------------------------------------------------------------------

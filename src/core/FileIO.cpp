@@ -1,0 +1,267 @@
+#include "FileIO.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <system_error>
+
+namespace tilora {
+
+namespace {
+
+constexpr std::string_view SaveRefused = "保存できません：";
+
+std::string reason(int err) {
+    return std::system_category().message(err);
+}
+
+// Closes a descriptor on every path out of a function.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    // Closes now and reports the result; close can reveal a failed delayed write.
+    int closeChecked() {
+        const int r = ::close(fd_);
+        fd_ = -1;
+        return r;
+    }
+
+  private:
+    int fd_;
+};
+
+int openRetrying(const char* path, int flags, mode_t mode = 0) {
+    int fd;
+    do
+        fd = ::open(path, flags | O_CLOEXEC, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Writes all of bytes, going on after partial writes and interruptions; 0 or an errno value.
+int writeAll(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, std::min<std::size_t>(left, std::size_t(1) << 30));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return EIO;
+        p += n;
+        left -= std::size_t(n);
+    }
+    return 0;
+}
+
+int fsyncRetrying(int fd) {
+    int r;
+    do
+        r = ::fsync(fd);
+    while (r < 0 && errno == EINTR);
+    return r;
+}
+
+// A name beside the target that no other file has: "<name>.<random>.tmp", created exclusively
+// so that the umask applies to it as to any new file.
+int createTemporary(const std::string& dir, const std::string& base, std::string& tmpPath) {
+    static std::mt19937_64 random{std::random_device{}() ^ std::uint64_t(::getpid())};
+    // Leave room in the name for the suffix; NAME_MAX is 255 on the usual file systems.
+    const std::string stem = base.substr(0, 200);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
+                      static_cast<unsigned long long>(random() & 0xffffffffffffULL));
+        tmpPath = dir + "/" + stem + suffix;
+        const int fd = openRetrying(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+std::string directoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A full file system or a file-size limit must show as a failed write (EFBIG) that the save can
+// report and clean up after, not as a signal that ends the process with the temporary file left
+// behind. A handler the program installed itself is left alone.
+void ignoreFileSizeSignal() {
+    struct sigaction current {};
+    if (::sigaction(SIGXFSZ, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
+// The path a dangling symbolic link points to, following a chain of links as opening the path
+// would; ELOOP after as many links as the system follows.
+int followLinks(std::string& path) {
+    constexpr int MaxLinks = 40;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+        if (!S_ISLNK(st.st_mode)) return 0;
+        if (hops == MaxLinks) return ELOOP;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+        if (n < 0) return errno;
+        if (std::size_t(n) >= link.size()) return ENAMETOOLONG;
+        link.resize(std::size_t(n));
+        path = link.front() == '/' ? link : directoryOf(path) + "/" + link;
+    }
+}
+
+// Writes into an existing special file (a device, a pipe, a terminal) the way a shell
+// redirection does: opened for writing, no temporary file, nothing renamed over it.
+Status writeInPlace(const std::string& path, const std::function<std::string_view()>& nextPiece) {
+    const std::string refused(SaveRefused);
+    Descriptor fd{openRetrying(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY)};
+    if (fd.get() < 0) return Error{refused + reason(errno)};
+    for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
+        if (const int err = writeAll(fd.get(), piece)) return Error{refused + reason(err)};
+    }
+    if (fd.closeChecked() != 0) return Error{refused + reason(errno)};
+    return Ok{};
+}
+
+} // namespace
+
+Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes) {
+    const std::string refused = "ファイルを読み込めません：";
+    // Opening a pipe without a writer would wait for one; opened without blocking, it is refused
+    // below like every other file that is not a regular one.
+    Descriptor fd{openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY)};
+    if (fd.get() < 0) return Error{refused + reason(errno)};
+    const auto tooLarge = [&] {
+        return Error{refused + "ファイルが大きすぎます（上限は" + std::to_string(maxBytes) +
+                     "バイトです）"};
+    };
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return Error{refused + reason(errno)};
+    if (!S_ISREG(st.st_mode))
+        return Error{refused + "通常のファイルではありません（" + path + "）"};
+    if (std::uintmax_t(st.st_size) > maxBytes) return tooLarge();
+
+    std::string data;
+    data.reserve(std::size_t(st.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return Error{refused + reason(errno)};
+        }
+        if (n == 0) break;
+        // The size seen before reading is only a hint: the file may grow, or report none.
+        if (std::size_t(n) > maxBytes - data.size()) return tooLarge();
+        data.append(chunk, std::size_t(n));
+    }
+    return data;
+}
+
+Status saveFileAtomically(const std::string& path, std::string_view bytes) {
+    bool given = false;
+    return saveFileAtomically(path, [&]() -> std::string_view {
+        if (given) return {};
+        given = true;
+        return bytes.empty() ? std::string_view() : bytes;
+    });
+}
+
+Status saveFileAtomically(const std::string& path,
+                          const std::function<std::string_view()>& nextPiece) {
+    const std::string refused(SaveRefused);
+    if (path.empty()) return Error{refused + reason(ENOENT)};
+    ignoreFileSizeSignal();
+
+    // What is at the path, seen through any symbolic links.
+    std::string target = path;
+    struct stat old {};
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    if (!exists) {
+        // A dangling link gets its target created, as opening the path for writing would do;
+        // a loop of links, or a path the system cannot look at, is refused with its reason.
+        if (errno != ENOENT) return Error{refused + reason(errno)};
+        if (const int err = followLinks(target)) return Error{refused + reason(err)};
+    } else if (S_ISDIR(old.st_mode)) {
+        return Error{refused + reason(EISDIR)};
+    } else if (!S_ISREG(old.st_mode)) {
+        return writeInPlace(path, nextPiece);
+    } else {
+        // The user must be allowed to write the file itself, not only its folder: a read-only
+        // map stays as it is, for the same reason a plain write would give. Opening without
+        // O_TRUNC changes nothing.
+        Descriptor probe{openRetrying(path.c_str(), O_WRONLY | O_NOCTTY)};
+        if (probe.get() < 0) return Error{refused + reason(errno)};
+        // Renaming over one name of a file with several would part it from the others, which
+        // would keep the old map; writing through all of them cannot be undone if it fails
+        // half-way. The user can save under another name instead.
+        if (old.st_nlink > 1)
+            return Error{refused + "このファイルには別の名前（ハードリンク）もあるため、上書き"
+                                   "できません。別の名前で保存してください"};
+        // Save beside the file a symbolic link points to, so the link stays a link.
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+
+    const std::string dir = directoryOf(target);
+    const std::size_t slash = target.rfind('/');
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (base.empty()) return Error{refused + reason(EISDIR)};
+
+    std::string tmpPath;
+    Descriptor fd{createTemporary(dir, base, tmpPath)};
+    if (fd.get() < 0) return Error{refused + reason(errno)};
+
+    const auto fail = [&](int err) {
+        ::unlink(tmpPath.c_str());
+        return Error{refused + reason(err)};
+    };
+
+    // An existing file keeps its owner and group where the system allows it (an ordinary user
+    // may only pick among their own groups), then its permission bits, which a change of owner
+    // would clear in part; a new file gets the usual 0666 & ~umask.
+    if (exists) {
+        if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0)
+            (void)!::fchown(fd.get(), -1, old.st_gid);
+        if (::fchmod(fd.get(), old.st_mode & 07777) != 0) return fail(errno);
+    }
+    for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
+        if (const int err = writeAll(fd.get(), piece)) return fail(err);
+    }
+    if (fsyncRetrying(fd.get()) != 0) return fail(errno);
+    if (fd.closeChecked() != 0) return fail(errno);
+    if (::rename(tmpPath.c_str(), target.c_str()) != 0) return fail(errno);
+
+    // Make the rename itself durable. The new file is in place already, so a failure here is
+    // not reported: there is nothing the user could do about it.
+    const int dirFd = openRetrying(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dirFd >= 0) {
+        fsyncRetrying(dirFd);
+        ::close(dirFd);
+    }
+    return Ok{};
+}
+
+} // namespace tilora

@@ -1,0 +1,38 @@
+#pragma once
+// Whole-file reading and the safe save, shared by the editor and the command-line tool. Every
+// failure comes back as a message for the user that carries the system's reason.
+
+#include "Result.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tilora {
+
+// Reads a whole regular file; refuses files larger than maxBytes. Anything else (a pipe, a
+// device, a folder) is refused with a message naming the file, and nothing waits on it: the open
+// does not block.
+Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes = 64u << 20);
+
+// Saves bytes at path without ever leaving it damaged or changing what kind of thing it is.
+// - A regular file, a new file, or one reached through symbolic links (a dangling link gets its
+//   target created): the bytes go to a temporary file beside the target, every write checked,
+//   flushed to disk and renamed over the target only when all went well. An existing file keeps
+//   its mode, and its owner and group where the system allows. A file the user may not write
+//   is refused, and so is a file with several hard links.
+// - Something else that exists (a device such as /dev/null or /dev/stdout, a named pipe): it is
+//   opened for writing and written into directly, as a shell redirection does; a pipe waits
+//   for a reader. A folder is refused.
+// On failure the target is untouched, the temporary file is removed and the error carries the
+// system's reason. A file-size limit shows as such an error: SIGXFSZ is ignored from the first
+// save on (unless the program handles it).
+Status saveFileAtomically(const std::string& path, std::string_view bytes);
+
+// The same for output produced piece by piece (a large image need not exist in memory whole):
+// nextPiece is called until it returns an empty view.
+Status saveFileAtomically(const std::string& path,
+                          const std::function<std::string_view()>& nextPiece);
+
+} // namespace tilora

@@ -1,0 +1,272 @@
+#include "core/FileIO.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <system_error>
+
+namespace tilora {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+constexpr uid_t Nobody = 65534; // user nobody and group nogroup
+
+// ---- Reading and saving
+// ----------------------------------------------------------------------------------
+
+class FileIO : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "tilora-fileio-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+        dir_ = tmpl;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::set<std::string> names(const std::string& sub = ".") const {
+        std::set<std::string> out;
+        for (const auto& e : fs::directory_iterator(dir_ / sub))
+            out.insert(e.path().filename().string());
+        return out;
+    }
+    static void write(const std::string& p, const std::string& bytes) {
+        std::ofstream(p, std::ios::binary) << bytes;
+    }
+    static std::string read(const std::string& p) {
+        auto r = readWholeFile(p);
+        return r.ok() ? *r : "<unreadable: " + r.error().message + ">";
+    }
+
+    // Runs body in a child process, bounded by an alarm so that a hang fails instead of
+    // stalling the run; returns what the body returned, or why the child did not finish.
+    static std::string inChild(const std::function<std::string()>& body) {
+        int fds[2];
+        if (::pipe(fds) != 0) return "<no pipe>";
+        const pid_t child = ::fork();
+        if (child < 0) return "<no fork>";
+        if (child == 0) {
+            ::close(fds[0]);
+            ::alarm(10);
+            const std::string out = body();
+            (void)!::write(fds[1], out.data(), out.size());
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        std::string out;
+        char buf[512];
+        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+            out.append(buf, std::size_t(n));
+        ::close(fds[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        if (!WIFEXITED(status))
+            return "<child ended by signal " + std::to_string(WTERMSIG(status)) + ">";
+        return out;
+    }
+    static std::string messageOf(const Status& s) { return s.ok() ? "<saved>" : s.error().message; }
+    static std::string saveRefused(int err) {
+        return "保存できません：" + std::system_category().message(err);
+    }
+
+    fs::path dir_;
+};
+
+class SaveTargets : public FileIO {};
+
+TEST_F(FileIO, SaveReplacesContentKeepsModeAndLeavesNoTemporary) {
+    const std::string target = path("a.map");
+    write(target, "old content that is longer than the new one");
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    // Saved by root here, so the owner and group of another user must come through too.
+    ASSERT_EQ(::chown(target.c_str(), Nobody, Nobody), 0);
+
+    auto saved = saveFileAtomically(target, "new");
+    ASSERT_TRUE(saved.ok()) << saved.error().message;
+    EXPECT_EQ(read(target), "new");
+    EXPECT_EQ(names(), std::set<std::string>{"a.map"});
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_uid, Nobody);
+    EXPECT_EQ(st.st_gid, Nobody);
+
+    // A new file comes out the same way.
+    const std::string fresh = path("b.map");
+    ASSERT_TRUE(saveFileAtomically(fresh, "fresh\r\n").ok());
+    EXPECT_EQ(read(fresh), "fresh\r\n");
+    EXPECT_EQ(names(), (std::set<std::string>{"a.map", "b.map"}));
+}
+
+TEST_F(FileIO, PiecewiseSaveWritesThePiecesInOrder) {
+    const std::string target = path("big.bmp");
+    write(target, "old");
+    const std::vector<std::string> pieces = {"header", std::string(100000, 'x'), "tail"};
+    std::size_t next = 0;
+    auto saved = saveFileAtomically(target, [&]() -> std::string_view {
+        return next < pieces.size() ? std::string_view(pieces[next++]) : std::string_view();
+    });
+    ASSERT_TRUE(saved.ok()) << saved.error().message;
+    EXPECT_EQ(read(target), pieces[0] + pieces[1] + pieces[2]);
+    EXPECT_EQ(names(), std::set<std::string>{"big.bmp"});
+}
+
+TEST_F(FileIO, SaveIntoMissingFolderFailsAndCreatesNothing) {
+    auto saved = saveFileAtomically(path("no-such-folder/a.map"), "data");
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.error().message, "保存できません：" + std::system_category().message(ENOENT));
+    EXPECT_TRUE(names().empty());
+}
+
+TEST_F(FileIO, SaveOverAFolderFailsAndLeavesItAlone) {
+    fs::create_directory(path("a.map"));
+    write(path("a.map/inside"), "x");
+    auto saved = saveFileAtomically(path("a.map"), "data");
+    ASSERT_FALSE(saved.ok());
+    EXPECT_THAT(saved.error().message, StartsWith("保存できません："));
+    EXPECT_EQ(names(), std::set<std::string>{"a.map"});
+    EXPECT_EQ(read(path("a.map/inside")), "x");
+}
+
+// A full disk, simulated with a file size limit in a child process: writes beyond the limit
+// fail (the first one only partly), and the old file must come through untouched. The signal the
+// limit raises is left at its default, which would end the process: the save must fail instead.
+TEST_F(SaveTargets, FileSizeLimitFailsTheWriteKeepsTheOldFileAndLeavesNoTemporary) {
+    const std::string target = path("full.map");
+    const std::string old(1000, 'o');
+    write(target, old);
+    const std::string message = inChild([&]() -> std::string {
+        std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit{4096, 4096};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return "<no limit>";
+        return messageOf(saveFileAtomically(target, std::string(300000, 'n')));
+    });
+    EXPECT_EQ(message, saveRefused(EFBIG));
+    EXPECT_TRUE(read(target) == old);
+    EXPECT_EQ(names(), std::set<std::string>{"full.map"});
+}
+
+TEST_F(FileIO, ReadWholeFileRefusesMissingAndOversizedFiles) {
+    auto missing = readWholeFile(path("none.map"));
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().message,
+              "ファイルを読み込めません：" + std::system_category().message(ENOENT));
+
+    write(path("ten.map"), "0123456789");
+    EXPECT_EQ(read(path("ten.map")), "0123456789");
+    EXPECT_TRUE(readWholeFile(path("ten.map"), 10).ok());
+    auto big = readWholeFile(path("ten.map"), 9);
+    ASSERT_FALSE(big.ok());
+    EXPECT_THAT(big.error().message, HasSubstr("大きすぎます"));
+}
+
+// Targets that are not plain files get written into, never replaced; the folder stays refused
+// (SaveOverAFolderFailsAndLeavesItAlone).
+TEST_F(SaveTargets, SpecialFilesAreWrittenIntoAndStayWhatTheyAre) {
+    // A pipe with its reader, a null device and a link to it, all made here: a save that went
+    // wrong must not replace the system's /dev/null.
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+    const int reader = ::open(path("pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_EQ(::mknod(path("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+    ASSERT_EQ(::symlink("null", path("null-link").c_str()), 0);
+
+    for (const char* name : {"pipe", "null", "null-link"}) {
+        SCOPED_TRACE(name);
+        auto saved = saveFileAtomically(path(name), "map bytes");
+        ASSERT_TRUE(saved.ok()) << saved.error().message;
+    }
+    char buf[64] = {};
+    EXPECT_EQ(::read(reader, buf, sizeof buf), 9);
+    EXPECT_EQ(std::string(buf), "map bytes");
+    ::close(reader);
+    EXPECT_TRUE(fs::is_fifo(path("pipe")));
+    EXPECT_TRUE(fs::is_character_file(path("null")));
+    EXPECT_TRUE(fs::is_symlink(path("null-link")));
+    EXPECT_EQ(names(), (std::set<std::string>{"null", "null-link", "pipe"}));
+}
+
+// Tests run as root, who may write a 0444 file; an ordinary user may not, and must be told so.
+TEST_F(SaveTargets, ReadOnlyFileIsRefusedWithTheSystemsReason) {
+    ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0); // the folder itself would let anyone rename
+    const std::string target = path("locked.map");
+    write(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    const std::string message = inChild([&]() -> std::string {
+        if (::setresgid(Nobody, Nobody, Nobody) != 0 || ::setresuid(Nobody, Nobody, Nobody) != 0)
+            return "<cannot become nobody>";
+        return messageOf(saveFileAtomically(target, "new"));
+    });
+    EXPECT_EQ(message, saveRefused(EACCES));
+    EXPECT_EQ(read(target), "old");
+    EXPECT_EQ(names(), std::set<std::string>{"locked.map"});
+}
+
+TEST_F(SaveTargets, SymbolicLinksAreSavedThroughOrRefusedWhenTheyLoop) {
+    struct Case {
+        std::string link, pointsTo; // pointsTo relative to the link's folder
+        std::string created;        // the file that must hold the bytes; empty: refused
+    };
+    fs::create_directory(path("sub"));
+    write(path("sub/real.map"), "old");
+    ASSERT_EQ(::symlink("b-loop", path("a-loop").c_str()), 0);
+    const Case cases[] = {
+        {"to-file", "sub/real.map", "sub/real.map"},
+        {"dangling", "sub/new.map", "sub/new.map"},
+        {"b-loop", "a-loop", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        ASSERT_EQ(::symlink(c.pointsTo.c_str(), path(c.link).c_str()), 0);
+        auto saved = saveFileAtomically(path(c.link), "new");
+        if (c.created.empty()) {
+            EXPECT_EQ(messageOf(saved), saveRefused(ELOOP));
+        } else {
+            EXPECT_TRUE(saved.ok()) << messageOf(saved);
+            EXPECT_EQ(read(path(c.created)), "new");
+        }
+        EXPECT_TRUE(fs::is_symlink(path(c.link)));
+    }
+    EXPECT_EQ(names(), (std::set<std::string>{"a-loop", "b-loop", "dangling", "sub", "to-file"}));
+    EXPECT_EQ(names("sub"), (std::set<std::string>{"new.map", "real.map"}));
+}
+
+TEST_F(SaveTargets, FileWithSeveralHardLinksIsRefusedAndKeptWhole) {
+    write(path("one.map"), "old");
+    ASSERT_EQ(::link(path("one.map").c_str(), path("two.map").c_str()), 0);
+    auto saved = saveFileAtomically(path("one.map"), "new");
+    EXPECT_THAT(messageOf(saved), AllOf(StartsWith("保存できません："), HasSubstr("ハードリンク")));
+    EXPECT_EQ(read(path("one.map")), "old");
+    EXPECT_EQ(read(path("two.map")), "old");
+    EXPECT_EQ(names(), (std::set<std::string>{"one.map", "two.map"}));
+}
+
+// A pipe with nobody writing to it would block a plain open for good; the alarm bounds the wait.
+TEST_F(FileIO, ReadWholeFileRefusesWhatIsNotARegularFileWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(path("pipe.map").c_str(), 0600), 0);
+    const std::string message = inChild([&]() -> std::string {
+        auto r = readWholeFile(path("pipe.map"));
+        return r.ok() ? "<read>" : r.error().message;
+    });
+    EXPECT_EQ(message,
+              "ファイルを読み込めません：通常のファイルではありません（" + path("pipe.map") + "）");
+}
+
+} // namespace
+} // namespace tilora
