@@ -1,6 +1,6 @@
 #include "SheetImage.h"
 
-#include "MapFile.h"
+#include "FileIO.h"
 #include "SheetImageParts.h"
 
 #include <new>

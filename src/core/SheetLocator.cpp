@@ -216,7 +216,12 @@ SheetLocation locateSheet(std::string_view written, std::string_view mapFilePath
     std::vector<Form> forms;
     const std::optional<std::string> text = decodeSheetPathText(written);
     if (text) forms.push_back({*text, false});
-    if (!isValidUtf8(written)) forms.push_back({std::string(written), bool(text)});
+    // Raw bytes: split character by character as code page 932 (a Shift-JIS folder whose name
+    // holds 0x5C), and also at every separator byte (a name in a single-byte code).
+    if (!isValidUtf8(written)) {
+        forms.push_back({std::string(written), true});
+        forms.push_back({std::string(written), false});
+    }
 
     namespace fs = std::filesystem;
     std::error_code ec;
