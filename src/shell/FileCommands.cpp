@@ -7,6 +7,7 @@
 
 #include "core/FileIO.h"
 #include "core/MapFile.h"
+#include "core/SheetImage.h"
 #include "mapview/TMapWindow.h"
 #include "newmap/SheetChoice.h"
 #include "newmap/TStartUpWindow.h"
@@ -178,7 +179,7 @@ bool TMainWindow::LoadMap() {
                                 MessageButtons::Ok);
         return false;
     }
-    Result<Bitmap> sheet = loadBmp(sheetPath);
+    Result<Bitmap> sheet = loadSheetImage(where.bytes);
     if (!sheet) {
         showError(app_, this, fromCore(sheet.error().message));
         return false;
