@@ -13,7 +13,7 @@ packages=(
 )
 # The whole-process benchmark compares against Tiled; only `make bench` needs it.
 if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(tiled hyperfine)
+  packages+=(tiled hyperfine time)
 fi
 
 missing=()

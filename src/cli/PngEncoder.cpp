@@ -59,19 +59,36 @@ void PngEncoder::appendChunk(std::string& out, const char* type, std::string_vie
     putBe32(out, std::uint32_t(crc));
 }
 
-PngEncoder::Band PngEncoder::encodeBand(int band) const {
+std::string PngEncoder::takeBuffer() {
+    std::lock_guard lock(poolLock_);
+    if (pool_.empty()) return {};
+    std::string buffer = std::move(pool_.back());
+    pool_.pop_back();
+    return buffer;
+}
+
+void PngEncoder::giveBuffer(std::string buffer) {
+    std::lock_guard lock(poolLock_);
+    pool_.push_back(std::move(buffer));
+}
+
+PngEncoder::Band PngEncoder::encodeBand(int band) {
     const int first = band * bandRows_;
     const int rows = std::min(bandRows_, height_ - first);
     const std::size_t stride = std::size_t(width_) * 3;
-    std::vector<unsigned char> rgb(stride * std::size_t(rows));
-    draw_(first, rows, rgb.data());
+    std::string rgbBuffer = takeBuffer();
+    rgbBuffer.resize(stride * std::size_t(rows));
+    auto* rgb = reinterpret_cast<unsigned char*>(rgbBuffer.data());
+    draw_(first, rows, rgb);
 
     // Filters: Sub on the band's first row (it needs no earlier row, so every band stands
     // alone), Up on the rest: rows repeated by an enlarged cell become zeros.
-    std::vector<unsigned char> filtered((stride + 1) * std::size_t(rows));
+    std::string filteredBuffer = takeBuffer();
+    filteredBuffer.resize((stride + 1) * std::size_t(rows));
+    auto* filtered = reinterpret_cast<unsigned char*>(filteredBuffer.data());
     for (int y = 0; y < rows; ++y) {
-        unsigned char* out = filtered.data() + (stride + 1) * std::size_t(y);
-        const unsigned char* row = rgb.data() + stride * std::size_t(y);
+        unsigned char* out = filtered + (stride + 1) * std::size_t(y);
+        const unsigned char* row = rgb + stride * std::size_t(y);
         if (y == 0) {
             out[0] = 1;
             std::copy(row, row + std::min<std::size_t>(3, stride), out + 1);
@@ -84,17 +101,18 @@ PngEncoder::Band PngEncoder::encodeBand(int band) const {
                 out[1 + x] = static_cast<unsigned char>(row[x] - above[x]);
         }
     }
-    std::vector<unsigned char>().swap(rgb);
+    giveBuffer(std::move(rgbBuffer));
 
     Band result;
-    result.length = filtered.size();
-    result.adler = std::uint32_t(adler32_z(1, filtered.data(), filtered.size()));
+    result.length = filteredBuffer.size();
+    result.adler = std::uint32_t(adler32_z(1, filtered, filteredBuffer.size()));
     z_stream zs{};
     if (deflateInit2(&zs, level_, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         throw std::bad_alloc();
-    result.compressed.resize(deflateBound(&zs, uLong(filtered.size())) + 16);
-    zs.next_in = filtered.data();
-    zs.avail_in = uInt(filtered.size());
+    result.compressed = takeBuffer();
+    result.compressed.resize(deflateBound(&zs, uLong(filteredBuffer.size())) + 16);
+    zs.next_in = filtered;
+    zs.avail_in = uInt(filteredBuffer.size());
     zs.next_out = reinterpret_cast<Bytef*>(result.compressed.data());
     zs.avail_out = uInt(result.compressed.size());
     // The last band ends the deflate stream; every other one ends on a byte boundary with the
@@ -103,6 +121,7 @@ PngEncoder::Band PngEncoder::encodeBand(int band) const {
     const bool done = band == bands_ - 1 ? rc == Z_STREAM_END : rc == Z_OK && zs.avail_in == 0;
     result.compressed.resize(zs.total_out);
     deflateEnd(&zs);
+    giveBuffer(std::move(filteredBuffer));
     if (!done) throw std::runtime_error("PNG の圧縮に失敗しました");
     return result;
 }
@@ -138,6 +157,7 @@ std::string_view PngEncoder::next() {
         adler_ = std::uint32_t(adler32_combine(adler_, band.adler, z_off_t(band.length)));
         if (first) band.compressed.insert(0, zlibHeader(level_));
         appendChunk(piece_, "IDAT", band.compressed);
+        giveBuffer(std::move(band.compressed));
         return piece_;
     }
     if (stage_ == 1) {

@@ -11,8 +11,10 @@
 #include <deque>
 #include <functional>
 #include <future>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tilora::cli {
 
@@ -37,7 +39,10 @@ class PngEncoder {
         std::uint32_t adler = 1;
         std::uint64_t length = 0; // filtered bytes fed to the compressor
     };
-    Band encodeBand(int band) const;
+    Band encodeBand(int band);
+    // Band buffers are reused, so a large picture does not fault in fresh pages for every band.
+    std::string takeBuffer();
+    void giveBuffer(std::string buffer);
     void launch();
     static void appendChunk(std::string& out, const char* type, std::string_view data);
 
@@ -53,6 +58,8 @@ class PngEncoder {
     std::deque<std::future<Band>> pending_;
     std::uint32_t adler_ = 1;
     std::string piece_;
+    std::mutex poolLock_;
+    std::vector<std::string> pool_;
 };
 
 } // namespace tilora::cli
