@@ -6,6 +6,8 @@
 #include "core/SheetImage.h"
 #include "core/SheetLocator.h"
 
+#include <sys/stat.h>
+
 #include <ostream>
 
 namespace tilora::cli {
@@ -26,14 +28,33 @@ Result<MapContents> loadMapFile(const CliPath& path) {
 Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath) {
     const SheetLocation found = locateSheet(map.sheetPath, mapPath.bytes);
     if (!found.found()) return fileError(mapPath, "チップ画像が見つかりません：" + found.lookedFor);
-    LoadedSheet sheet;
-    sheet.path = found.path;
+
+    struct Identity {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = -1;
+        timespec modified{};
+        bool operator==(const Identity& o) const {
+            return device == o.device && inode == o.inode && size == o.size &&
+                   modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+        }
+    };
+    static LoadedSheet last;
+    static Identity lastIdentity;
+    struct stat st {};
+    Identity identity;
+    if (::stat(found.path.c_str(), &st) == 0)
+        identity = {st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+    if (last.bitmap && last.path == found.path && identity.size >= 0 && identity == lastIdentity)
+        return last;
+
     auto bitmap = loadSheetImage(found.path);
     if (!bitmap) return bitmap.error(); // the loader names the file
-    sheet.bitmap = std::move(*bitmap);
-    if (chipCount(sheet.bitmap.width(), sheet.bitmap.height()) == 0)
+    if (chipCount(bitmap->width(), bitmap->height()) == 0)
         return Error{found.path + ": チップ画像が小さすぎます（幅と高さが32ピクセル以上必要です）"};
-    return sheet;
+    last = LoadedSheet{found.path, std::make_shared<const Bitmap>(std::move(*bitmap))};
+    lastIdentity = identity;
+    return last;
 }
 
 Status writeOutput(const CliPath& path, std::string_view bytes, std::ostream& out) {

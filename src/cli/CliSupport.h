@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,12 +29,14 @@ Error fileError(const CliPath& path, const std::string& message);
 Result<MapContents> loadMapFile(const CliPath& path);
 
 struct LoadedSheet {
-    std::string path; // absolute path of the file found (bytes)
-    Bitmap bitmap;    // its pixels
+    std::string path;                     // absolute path of the file found (bytes)
+    std::shared_ptr<const Bitmap> bitmap; // its pixels
 };
 
 // Finds the map's chip sheet as the editor does (the path as written, then beside the map) and
 // loads it. A sheet narrower or lower than one chip is refused: it has no chips to draw from.
+// The last sheet loaded is kept while its file stays the same (same file, size and time), so a
+// batch of maps on one sheet decodes it once.
 Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath);
 
 // Writes the whole output through the core's safe save (a failure leaves no file, an existing

@@ -84,7 +84,7 @@ Status runRender(const CliPath& mapPath, const CliPath& imagePath, const RenderO
     auto sheet = loadMapSheet(*map, mapPath);
     if (!sheet) return sheet.error();
     // Streamed piece by piece: a large map never exists in memory as a whole image.
-    const auto encoder = makeMapImageEncoder(*map, sheet->bitmap, options.cellSize, options.filter,
+    const auto encoder = makeMapImageEncoder(*map, *sheet->bitmap, options.cellSize, options.filter,
                                              options.format, options.pngLevel);
     return writeOutput(
         imagePath, [&encoder] { return encoder->next(); }, out);
@@ -106,8 +106,8 @@ Status runExport(const CliPath& mapPath, const CliPath& tmxPath, std::ostream& o
     tileset.name = sheetPath.stem().string();
     tileset.imageSource = sheetPath.lexically_relative(tmxDir).string();
     if (tileset.imageSource.empty()) tileset.imageSource = sheetPath.string();
-    tileset.imageWidth = sheet->bitmap.width();
-    tileset.imageHeight = sheet->bitmap.height();
+    tileset.imageWidth = sheet->bitmap->width();
+    tileset.imageHeight = sheet->bitmap->height();
     if (!isValidUtf8(tileset.imageSource) || !isValidUtf8(tileset.name))
         return fileError(mapPath, "チップ画像のパスが UTF-8 ではないため、TMX に書けません：" +
                                       displayPathText(tileset.imageSource));
@@ -141,12 +141,10 @@ Status runImport(const CliPath& tmxPath, const CliPath& mapPath, std::ostream& o
                       " 個をチップ -1（チップなし）として読み込みました");
     for (const std::string& warning : imported->warnings)
         note(err, tmxPath.bytes + ": 注意：" + warning);
-    const std::string& sheet = map.sheetPath;
-    const bool bmp = sheet.size() >= 4 && (sheet.ends_with(".bmp") || sheet.ends_with(".BMP"));
-    if (imported->warnings.empty() && !bmp)
-        note(err,
-             tmxPath.bytes +
-                 ": 注意：タイルセットの画像が BMP ではないため、エディターでは読み込めません");
+    // The editor reads BMP and PNG sheets, told apart by the suffix as rendered images are.
+    if (!imageFormatFor(map.sheetPath))
+        note(err, tmxPath.bytes + ": 注意：タイルセットの画像が BMP でも PNG でもないため、"
+                                  "エディターでは読み込めません");
     return Ok{};
 }
 

@@ -7,13 +7,16 @@
 #include "core/Result.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace tilora::cli {
 
 struct InputFile {
-    bool missing = false; // no such file (the caller decides whether that is an error)
-    std::string bytes;    // the whole file, or its first `limit` bytes for a head read
+    bool missing = false;   // no such file (the caller decides whether that is an error)
+    std::string_view bytes; // the whole file, or its first bytes for a head read
+    std::shared_ptr<const void> storage; // what `bytes` points into
 };
 
 // The whole file, refused beyond maxBytes.

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -81,24 +82,23 @@ PngEncoder::Band PngEncoder::encodeBand(int band) {
     auto* rgb = reinterpret_cast<unsigned char*>(rgbBuffer.data());
     draw_(first, rows, rgb);
 
-    // Filters: Sub on the band's first row (it needs no earlier row, so every band stands
-    // alone), Up on the rest: rows repeated by an enlarged cell become zeros.
+    // Filters: a row equal to the one above (an enlarged cell repeats its rows) is filtered Up,
+    // which makes it zeros; every other row, and the band's first (so every band stands alone),
+    // Sub, which turns the smooth runs of a chip into small repeating values.
     std::string filteredBuffer = takeBuffer();
     filteredBuffer.resize((stride + 1) * std::size_t(rows));
     auto* filtered = reinterpret_cast<unsigned char*>(filteredBuffer.data());
     for (int y = 0; y < rows; ++y) {
         unsigned char* out = filtered + (stride + 1) * std::size_t(y);
         const unsigned char* row = rgb + stride * std::size_t(y);
-        if (y == 0) {
+        if (y > 0 && std::memcmp(row, row - stride, stride) == 0) {
+            out[0] = 2;
+            std::memset(out + 1, 0, stride);
+        } else {
             out[0] = 1;
             std::copy(row, row + std::min<std::size_t>(3, stride), out + 1);
             for (std::size_t x = 3; x < stride; ++x)
                 out[1 + x] = static_cast<unsigned char>(row[x] - row[x - 3]);
-        } else {
-            out[0] = 2;
-            const unsigned char* above = row - stride;
-            for (std::size_t x = 0; x < stride; ++x)
-                out[1 + x] = static_cast<unsigned char>(row[x] - above[x]);
         }
     }
     giveBuffer(std::move(rgbBuffer));

@@ -3,6 +3,7 @@
 #include "cli/InputFile.h"
 #include "cli/TmxLayerData.h"
 #include "core/EditorState.h"
+#include "core/SheetImage.h"
 
 #include <expat.h>
 
@@ -71,34 +72,6 @@ Status requireChipSize(Attributes attrs, std::string_view element) {
                                std::string(name) + "=" + std::to_string(*v) + "）");
     }
     return Ok{};
-}
-
-std::uint32_t bigEndian32(const unsigned char* p) {
-    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
-
-struct PictureSize {
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-};
-
-// Width and height from the head of a BMP (core or info header) or PNG file.
-std::optional<PictureSize> pictureSizeFromHeader(std::string_view head) {
-    const auto* b = reinterpret_cast<const unsigned char*>(head.data());
-    const auto le = [b](std::size_t at, int bytes) {
-        std::uint32_t v = 0;
-        for (int k = bytes - 1; k >= 0; --k)
-            v = (v << 8) | b[at + std::size_t(k)];
-        return v;
-    };
-    if (head.size() >= 24 && head.starts_with("\x89PNG\r\n\x1A\n") && head.substr(12, 4) == "IHDR")
-        return PictureSize{bigEndian32(b + 16), bigEndian32(b + 20)};
-    if (head.size() >= 26 && head.starts_with("BM")) {
-        if (le(14, 4) == 12) return PictureSize{le(18, 2), le(20, 2)};
-        const auto height = std::int64_t(std::int32_t(le(22, 4)));
-        return PictureSize{std::int64_t(std::int32_t(le(18, 4))), height < 0 ? -height : height};
-    }
-    return std::nullopt;
 }
 
 struct Tileset {
@@ -377,14 +350,18 @@ class TmxHandler : public XmlHandler {
         if (!head)
             return tmxError("タイルセットの画像を読めません：" + ts.imagePath + "（" +
                             head.error().message + "）");
-        PictureSize size{*w, *h};
-        if (const auto real = head->missing ? std::nullopt : pictureSizeFromHeader(head->bytes)) {
+        struct {
+            std::int64_t width, height;
+        } size{*w, *h};
+        const Result<ImageSize> read =
+            head->missing ? Result<ImageSize>(Error{}) : readSheetImageSize(head->bytes);
+        if (const ImageSize* real = read ? &*read : nullptr) {
             if (declared && (real->width != *w || real->height != *h))
                 return tmxError("タイルセットの画像の大きさ " + std::to_string(real->width) +
                                 " x " + std::to_string(real->height) + " が TMX に書かれた " +
                                 std::to_string(*w) + " x " + std::to_string(*h) + " と違います：" +
                                 ts.imagePath);
-            size = *real;
+            size = {real->width, real->height};
         } else if (!declared) {
             return tmxError("タイルセットの画像の大きさがわかりません：" + ts.imagePath);
         } else {
