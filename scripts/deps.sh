@@ -6,14 +6,14 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libpng-dev libexpat1-dev pngcheck
+  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libpng-dev libexpat1-dev pngcheck time
   clang libclang-rt-14-dev
   fonts-ipafont-gothic
   xvfb xauth
 )
 # The whole-process benchmark compares against Tiled; only `make bench` needs it.
 if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(tiled hyperfine time)
+  packages+=(tiled hyperfine)
 fi
 
 missing=()
