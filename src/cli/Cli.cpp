@@ -10,6 +10,7 @@
 #include <new>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -215,10 +216,18 @@ bool runBatch(const Invocation& inv, std::ostream& out, std::ostream& err) {
     const std::string extension =
         inv.command == "export" ? ".tmx" : (inv.format == ImageFormat::Bmp ? ".bmp" : ".png");
     bool allOk = true;
+    std::set<std::string> written;
     for (const char* operand : inv.operands) {
         const CliPath input = CliPath::fromArgument(operand);
         const std::string stem = std::filesystem::path(input.bytes).stem().string();
         const CliPath output{(std::filesystem::path(*inv.outDir) / (stem + extension)).string()};
+        // Two maps of one name from different folders would write the same file.
+        if (!written.insert(output.bytes).second) {
+            err << "tilora-cli: " << input.bytes << ": 同じ名前のマップが先にあり、" << output.bytes
+                << " に書き出し済みです\n";
+            allOk = false;
+            continue;
+        }
         allOk = runReported(inv, input, output, out, err) && allOk;
     }
     return allOk;

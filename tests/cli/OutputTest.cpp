@@ -146,6 +146,14 @@ TEST(Batch, EachMapItsOwnOutputAndFailuresReportedByName) {
     EXPECT_EQ(decoded(s.path("out/c.bmp")).width(), 6);
     EXPECT_EQ(
         runCli({"export", s.path("a.map"), s.path("c.map"), "--out-dir", s.path("out")}).status, 0);
+    // A second map of the same name is refused, not written over the first one's output.
+    ASSERT_EQ(::mkdir(s.path("other").c_str(), 0700), 0);
+    s.writeMap("other/a.map", makeMap("../sheet.bmp", 5, 5, {2}));
+    const auto twice =
+        runCli({"export", s.path("a.map"), s.path("other/a.map"), "--out-dir", s.path("out")});
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_TRUE(oneLineContaining(twice.err, "other/a.map")) << twice.err;
+    EXPECT_NE(s.read("out/a.tmx").find("width=\"2\""), std::string::npos);
 }
 
 // A Shift-JIS folder name and a Latin-1 file name, neither valid UTF-8, reached through the
