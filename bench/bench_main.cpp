@@ -36,11 +36,18 @@ std::optional<Figure> parseName(const std::string& name) {
                          second == std::string::npos ? std::string::npos : second - first - 1),
              second == std::string::npos ? std::string() : name.substr(second + 1)};
     if (f.role != "tilora" && f.role != "floor" && f.role != "naive") return std::nullopt;
+    // Settings the library appends ("/iterations:2", "/real_time") are not part of the case.
+    if (const auto cut = f.kase.find_first_of(":/"); cut != std::string::npos) {
+        const auto slash = f.kase.rfind('/', cut);
+        f.kase = slash == std::string::npos ? std::string() : f.kase.substr(0, slash);
+    }
     return f;
 }
 
+// CPU time, or wall time for a benchmark that asks for it (work spread over several threads).
 double microseconds(const benchmark::BenchmarkReporter::Run& run) {
-    const double t = run.GetAdjustedCPUTime();
+    const bool wall = run.run_name.str().find("/real_time") != std::string::npos;
+    const double t = wall ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
     switch (run.time_unit) {
     case benchmark::kNanosecond:
         return t / 1e3;
@@ -126,7 +133,8 @@ void printSummary(const std::map<std::string, double>& times, std::FILE* out) {
                              if (na && nb) return std::stoll(a) < std::stoll(b);
                              return na && !nb;
                          });
-        std::fprintf(out, "\n%s (CPU time in microseconds)\n", group.c_str());
+        std::fprintf(out, "\n%s (microseconds: CPU time, or wall time where marked real_time)\n",
+                     group.c_str());
         std::fprintf(out, "%-10s %12s %12s %12s %11s %11s\n", "case", "tilora", "floor", "naive",
                      "tilora/flr", "naive/tilo");
         for (const std::string& k : names) {

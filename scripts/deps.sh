@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libpng-dev
+  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libpng-dev libexpat1-dev pngcheck time
   clang libclang-rt-14-dev clang-format clang-tidy git
   fonts-ipafont-gothic
   xvfb xauth

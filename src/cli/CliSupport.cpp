@@ -1,56 +1,83 @@
 #include "cli/CliSupport.h"
 
+#include "cli/InputFile.h"
 #include "core/FileIO.h"
 #include "core/Geometry.h"
-#include "platform/BmpLoader.h"
-#include "platform/SheetSearch.h"
+#include "core/SheetImage.h"
+#include "core/SheetLocator.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <sys/stat.h>
+
+#include <ostream>
 
 namespace tilora::cli {
-
-CliPath CliPath::fromArgument(const char* arg) {
-    CliPath p;
-    p.bytes = arg;
-    p.text = QFile::decodeName(arg);
-    return p;
-}
 
 Error fileError(const CliPath& path, const std::string& message) {
     return Error{path.bytes + ": " + message};
 }
 
 Result<MapContents> loadMapFile(const CliPath& path) {
-    auto bytes = readWholeFile(path.bytes);
-    if (!bytes) return fileError(path, bytes.error().message);
-    auto map = parseMapFile(*bytes);
+    auto file = readInputFile(path.bytes);
+    if (!file) return fileError(path, file.error().message);
+    if (file->missing) return fileError(path, "ファイルを読み込めません：ファイルがありません");
+    auto map = parseMapFile(file->bytes);
     if (!map) return fileError(path, map.error().message);
     return std::move(*map);
 }
 
 Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath) {
-    const SheetSearchResult found = findSheet(map.sheetPath, mapPath.text);
-    if (!found.found())
-        return fileError(mapPath, "チップ画像が見つかりません：" + found.lookedFor.toStdString());
-    LoadedSheet sheet;
-    sheet.path = QFileInfo(found.path).absoluteFilePath();
-    auto bitmap = loadBmp(found.path);
+    const SheetLocation found = locateSheet(map.sheetPath, mapPath.bytes);
+    if (!found.found()) return fileError(mapPath, "チップ画像が見つかりません：" + found.lookedFor);
+
+    struct Identity {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = -1;
+        timespec modified{};
+        bool operator==(const Identity& o) const {
+            return device == o.device && inode == o.inode && size == o.size &&
+                   modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+        }
+    };
+    static LoadedSheet last;
+    static Identity lastIdentity;
+    struct stat st {};
+    Identity identity;
+    if (::stat(found.path.c_str(), &st) == 0)
+        identity = {st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+    if (last.bitmap && last.path == found.path && identity.size >= 0 && identity == lastIdentity)
+        return last;
+
+    auto bitmap = loadSheetImage(found.path);
     if (!bitmap) return bitmap.error(); // the loader names the file
-    sheet.bitmap = std::move(*bitmap);
-    if (chipCount(sheet.bitmap.width(), sheet.bitmap.height()) == 0)
-        return Error{QFile::encodeName(found.path).toStdString() +
-                     ": チップ画像が小さすぎます（幅と高さが32ピクセル以上必要です）"};
-    return sheet;
+    if (chipCount(bitmap->width(), bitmap->height()) == 0)
+        return Error{found.path + ": チップ画像が小さすぎます（幅と高さが32ピクセル以上必要です）"};
+    last = LoadedSheet{found.path, std::make_shared<const Bitmap>(std::move(*bitmap))};
+    lastIdentity = identity;
+    return last;
 }
 
-Status writeOutput(const CliPath& path, std::string_view bytes) {
-    auto saved = saveFileAtomically(path.bytes, bytes);
-    if (!saved) return fileError(path, saved.error().message);
-    return Ok{};
+Status writeOutput(const CliPath& path, std::string_view bytes, std::ostream& out) {
+    bool given = false;
+    return writeOutput(
+        path,
+        [&]() -> std::string_view {
+            if (given) return {};
+            given = true;
+            return bytes;
+        },
+        out);
 }
 
-Status writeOutput(const CliPath& path, const std::function<std::string_view()>& nextPiece) {
+Status writeOutput(const CliPath& path, const std::function<std::string_view()>& nextPiece,
+                   std::ostream& out) {
+    if (path.isStandardOutput()) {
+        for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece())
+            out.write(piece.data(), std::streamsize(piece.size()));
+        out.flush();
+        if (!out) return Error{"標準出力に書き込めません"};
+        return Ok{};
+    }
     auto saved = saveFileAtomically(path.bytes, nextPiece);
     if (!saved) return fileError(path, saved.error().message);
     return Ok{};

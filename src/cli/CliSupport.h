@@ -1,24 +1,25 @@
 #pragma once
 // What the commands share: reading a map file, finding and loading its chip sheet, writing an
-// output file only when all of it is ready, and the one-line messages on failure.
+// output file only when all of it is ready (or to standard output for "-"), and the one-line
+// messages on failure. Paths are the bytes the command line gave, passed to the system as they
+// are.
 
 #include "core/Bitmap.h"
 #include "core/MapFile.h"
 #include "core/Result.h"
 
-#include <QString>
-
 #include <functional>
+#include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace tilora::cli {
 
-// A path as the command line gave it: the bytes for the file calls and the text for Qt.
 struct CliPath {
     std::string bytes;
-    QString text;
-    static CliPath fromArgument(const char* arg);
+    static CliPath fromArgument(const char* arg) { return CliPath{arg}; }
+    bool isStandardOutput() const { return bytes == "-"; }
 };
 
 // "<path>: <message>", so that a pipeline log says which file a failure is about.
@@ -28,19 +29,20 @@ Error fileError(const CliPath& path, const std::string& message);
 Result<MapContents> loadMapFile(const CliPath& path);
 
 struct LoadedSheet {
-    QString path;  // absolute path of the file found
-    Bitmap bitmap; // its pixels
-    int columns() const { return bitmap.width() / 32; }
-    int rows() const { return bitmap.height() / 32; }
+    std::string path;                     // absolute path of the file found (bytes)
+    std::shared_ptr<const Bitmap> bitmap; // its pixels
 };
 
 // Finds the map's chip sheet as the editor does (the path as written, then beside the map) and
 // loads it. A sheet narrower or lower than one chip is refused: it has no chips to draw from.
+// The last sheet loaded is kept while its file stays the same (same file, size and time), so a
+// batch of maps on one sheet decodes it once.
 Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath);
 
-// Writes the whole output through a temporary file renamed over the target, so a failure
-// leaves no file (and an existing one untouched).
-Status writeOutput(const CliPath& path, std::string_view bytes);
-Status writeOutput(const CliPath& path, const std::function<std::string_view()>& nextPiece);
+// Writes the whole output through the core's safe save (a failure leaves no file, an existing
+// one untouched), or to `out` when the path is "-".
+Status writeOutput(const CliPath& path, std::string_view bytes, std::ostream& out);
+Status writeOutput(const CliPath& path, const std::function<std::string_view()>& nextPiece,
+                   std::ostream& out);
 
 } // namespace tilora::cli

@@ -1,19 +1,16 @@
 #include "cli/Commands.h"
 
+#include "cli/InputFile.h"
 #include "cli/MapImage.h"
 #include "cli/TmxReader.h"
 #include "cli/TmxWriter.h"
-#include "core/FileIO.h"
 #include "core/Geometry.h"
-#include "platform/BmpLoader.h"
-#include "platform/SheetSearch.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "core/SheetImage.h"
+#include "core/SheetLocator.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <ostream>
 #include <string>
 
@@ -21,12 +18,13 @@ namespace tilora::cli {
 
 namespace {
 
-std::string utf8(const QString& s) {
-    return s.toStdString();
-}
-
 void note(std::ostream& err, const std::string& line) {
     err << "tilora-cli: " << line << '\n';
+}
+
+std::filesystem::path absoluteNormal(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::absolute(path, ec).lexically_normal();
 }
 
 } // namespace
@@ -41,28 +39,31 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err) {
         std::count_if(map.cells.begin(), map.cells.end(), [](std::int32_t c) { return c < 0; });
 
     // The sheet is only needed for its size; without it the rest is still worth printing.
-    const SheetSearchResult found = findSheet(map.sheetPath, mapPath.text);
+    const SheetLocation found = locateSheet(map.sheetPath, mapPath.bytes);
     std::string foundText = "-";
     std::string sheetSize = "-";
     std::string offSheet = "-";
     if (!found.found()) {
-        note(err, mapPath.bytes + ": チップ画像が見つかりません：" + utf8(found.lookedFor));
+        note(err, mapPath.bytes + ": チップ画像が見つかりません：" + found.lookedFor);
     } else {
-        foundText = utf8(QFileInfo(found.path).absoluteFilePath());
-        auto sheet = loadBmp(found.path);
-        if (!sheet) {
-            note(err, sheet.error().message); // the loader names the file
+        foundText = found.path;
+        // Only the header is read: its size is all info needs.
+        auto head = readInputHead(found.path, 64);
+        Result<ImageSize> size =
+            head ? readSheetImageSize(head->bytes) : Result<ImageSize>(head.error());
+        if (!size) {
+            note(err, found.path + ": " + size.error().message);
         } else {
-            const int chips = chipCount(sheet->width(), sheet->height());
-            sheetSize = std::to_string(sheet->width()) + "x" + std::to_string(sheet->height()) +
-                        " (" + std::to_string(chips) + " chips)";
+            const int chips = chipCount(size->width, size->height);
+            sheetSize = std::to_string(size->width) + "x" + std::to_string(size->height) + " (" +
+                        std::to_string(chips) + " chips)";
             // Chip numbers in [0, chips) are exactly the chips whose square lies on the sheet.
             offSheet = std::to_string(
                 std::count_if(map.cells.begin(), map.cells.end(),
                               [chips](std::int32_t c) { return c < 0 || c >= chips; }));
         }
     }
-    out << "sheet: " << utf8(found.lookedFor) << '\n'
+    out << "sheet: " << found.lookedFor << '\n'
         << "sheet-found: " << foundText << '\n'
         << "sheet-size: " << sheetSize << '\n'
         << "width: " << map.width << '\n'
@@ -74,68 +75,76 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err) {
     return Ok{};
 }
 
-Status runRender(const CliPath& mapPath, const CliPath& imagePath, ImageFormat format,
-                 int cellSize) {
+Status runRender(const CliPath& mapPath, const CliPath& imagePath, const RenderOptions& options,
+                 std::ostream& out) {
     auto map = loadMapFile(mapPath);
     if (!map) return map.error();
-    if (auto size = checkImageSize(*map, cellSize); !size)
+    if (auto size = checkImageSize(*map, options.cellSize, options.format); !size)
         return fileError(imagePath, size.error().message);
     auto sheet = loadMapSheet(*map, mapPath);
     if (!sheet) return sheet.error();
-    if (format == ImageFormat::Bmp) {
-        // Streamed strip by strip: a large map never exists in memory as a whole image.
-        MapBmpEncoder encoder(*map, sheet->bitmap, cellSize);
-        return writeOutput(imagePath, [&encoder] { return encoder.next(); });
-    }
-    auto image = renderMapImage(*map, sheet->bitmap, cellSize, format);
-    if (!image) return fileError(imagePath, image.error().message);
-    return writeOutput(imagePath, std::string_view(image->constData(), std::size_t(image->size())));
+    // Streamed piece by piece: a large map never exists in memory as a whole image.
+    const auto encoder = makeMapImageEncoder(*map, *sheet->bitmap, options.cellSize, options.filter,
+                                             options.format, options.pngLevel);
+    return writeOutput(
+        imagePath, [&encoder] { return encoder->next(); }, out);
 }
 
-Status runExport(const CliPath& mapPath, const CliPath& tmxPath, std::ostream& err) {
+Status runExport(const CliPath& mapPath, const CliPath& tmxPath, std::ostream& out,
+                 std::ostream& err) {
     auto map = loadMapFile(mapPath);
     if (!map) return map.error();
     auto sheet = loadMapSheet(*map, mapPath);
     if (!sheet) return sheet.error();
 
+    // The image is named relative to the TMX file's folder (the working folder for "-").
+    const std::filesystem::path sheetPath = absoluteNormal(sheet->path);
+    const std::filesystem::path tmxDir = tmxPath.isStandardOutput()
+                                             ? absoluteNormal(".")
+                                             : absoluteNormal(tmxPath.bytes).parent_path();
     TmxTileset tileset;
-    tileset.name = utf8(QFileInfo(sheet->path).completeBaseName());
-    const QDir tmxDir = QFileInfo(tmxPath.text).absoluteDir();
-    tileset.imageSource = utf8(QDir::fromNativeSeparators(tmxDir.relativeFilePath(sheet->path)));
-    tileset.imageWidth = sheet->bitmap.width();
-    tileset.imageHeight = sheet->bitmap.height();
-    if (!isXmlAttributeText(tileset.imageSource))
+    tileset.name = sheetPath.stem().string();
+    tileset.imageSource = sheetPath.lexically_relative(tmxDir).string();
+    if (tileset.imageSource.empty()) tileset.imageSource = sheetPath.string();
+    tileset.imageWidth = sheet->bitmap->width();
+    tileset.imageHeight = sheet->bitmap->height();
+    if (!isValidUtf8(tileset.imageSource) || !isValidUtf8(tileset.name))
+        return fileError(mapPath, "チップ画像のパスが UTF-8 ではないため、TMX に書けません：" +
+                                      displayPathText(tileset.imageSource));
+    if (!isXmlAttributeText(tileset.imageSource) || !isXmlAttributeText(tileset.name))
         return fileError(mapPath, "チップ画像のパスに制御文字が含まれていて、TMX に書けません");
 
     const TmxDocument doc = formatTmx(*map, tileset);
-    if (auto saved = writeOutput(tmxPath, doc.xml()); !saved) return saved;
+    if (auto saved = writeOutput(tmxPath, doc.xml(), out); !saved) return saved;
     if (doc.emptiedCells() > 0)
         note(err, mapPath.bytes + ": チップ画像にないチップ番号（負の番号を含む）のセル " +
                       std::to_string(doc.emptiedCells()) + " 個を空のタイルとして書き出しました");
     return Ok{};
 }
 
-Status runImport(const CliPath& tmxPath, const CliPath& mapPath, std::ostream& err) {
-    auto bytes = readWholeFile(tmxPath.bytes);
-    if (!bytes) return fileError(tmxPath, bytes.error().message);
-    auto imported =
-        parseTmx(QByteArray::fromStdString(*bytes), QFileInfo(tmxPath.text).absolutePath());
+Status runImport(const CliPath& tmxPath, const CliPath& mapPath, std::ostream& out,
+                 std::ostream& err) {
+    auto file = readInputFile(tmxPath.bytes);
+    if (!file) return fileError(tmxPath, file.error().message);
+    if (file->missing) return fileError(tmxPath, "ファイルを読み込めません：ファイルがありません");
+    std::error_code ec;
+    const std::string baseDir = std::filesystem::absolute(tmxPath.bytes, ec).parent_path().string();
+    auto imported = parseTmx(file->bytes, baseDir);
     if (!imported) return fileError(tmxPath, imported.error().message);
     const MapContents& map = imported->map;
     if (auto valid = checkMapContents(map); !valid)
         return fileError(tmxPath, valid.error().message);
-    if (auto saved = writeOutput(mapPath, formatMapFile(map)); !saved) return saved;
+    if (auto saved = writeOutput(mapPath, formatMapFile(map), out); !saved) return saved;
 
-    const QString sheet = QString::fromStdString(map.sheetPath);
     if (imported->emptyCells > 0)
         note(err, tmxPath.bytes + ": 空のセル " + std::to_string(imported->emptyCells) +
                       " 個をチップ -1（チップなし）として読み込みました");
-    if (!QFileInfo(sheet).isFile())
-        note(err, tmxPath.bytes + ": 注意：タイルセットの画像がありません：" + map.sheetPath);
-    else if (!sheet.endsWith(u".bmp", Qt::CaseInsensitive))
-        note(err,
-             tmxPath.bytes +
-                 ": 注意：タイルセットの画像が BMP ではないため、エディターでは読み込めません");
+    for (const std::string& warning : imported->warnings)
+        note(err, tmxPath.bytes + ": 注意：" + warning);
+    // The editor reads BMP and PNG sheets, told apart by the suffix as rendered images are.
+    if (!imageFormatFor(map.sheetPath))
+        note(err, tmxPath.bytes + ": 注意：タイルセットの画像が BMP でも PNG でもないため、"
+                                  "エディターでは読み込めません");
     return Ok{};
 }
 

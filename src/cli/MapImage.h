@@ -1,61 +1,73 @@
 #pragma once
-// The whole map as one picture: every cell drawn by the editor's cell drawing rule (the same
-// ChipRenderer the map view uses), encoded as BMP or PNG.
+// The whole map as one picture, streamed: BMP or PNG, any cell size from 1 to 64 pixels. Cells
+// smaller than a chip are reduced either by averaging each block of source pixels (box: a
+// reduced map looks like the map) or by the editor's own AND of the block (and: the map view's
+// pixels exactly). Larger cells repeat pixels, the same for both.
 
 #include "core/Bitmap.h"
-#include "core/ChipRenderer.h"
 #include "core/MapFile.h"
 #include "core/Result.h"
 
-#include <QByteArray>
-
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace tilora::cli {
 
-// Largest picture rendered: 256 megapixels, 1 GiB at 32 bits per pixel. Anything larger is
-// refused before a byte is allocated.
+// Largest picture rendered: 256 megapixels (768 MB of 24-bit pixels, streamed). Anything larger
+// is refused before a byte is allocated.
 inline constexpr std::int64_t MaxImagePixels = std::int64_t(1) << 28;
 inline constexpr int DefaultRenderCellSize = 32;
 
 enum class ImageFormat { Bmp, Png };
+enum class RenderFilter { Box, And };
 
 // The format a file name asks for by its suffix (".bmp", ".png", letter case ignored).
 std::optional<ImageFormat> imageFormatFor(std::string_view path);
 
-// One of the map view's cell sizes: 1, 2, 4, 8, 16, 32, 64.
+// A cell size the renderer takes: 1 to 64 pixels.
 bool isCellSize(int cellSize);
 
-// Refuses a picture of more than MaxImagePixels, saying how large it would be.
-Status checkImageSize(const MapContents& map, int cellSize);
+// Refuses a picture of more than MaxImagePixels, or a BMP of 4 GB or more, saying how large it
+// would be and what the limit is.
+Status checkImageSize(const MapContents& map, int cellSize, ImageFormat format);
 
-// A 24-bit bottom-up BMP of the map, handed out piece by piece: the header, then one map row of
-// cells (cellSize pixel rows) at a time from the bottom, so the file never has to be held whole.
-// The map and the sheet are borrowed; the size must have passed checkImageSize.
-class MapBmpEncoder {
+// Draws map rows into pixel strips. Shared read-only by the encoders' threads: every chip the
+// map uses is reduced once, up front.
+class MapRowPainter {
   public:
-    MapBmpEncoder(const MapContents& map, const Bitmap& sheet, int cellSize);
-    std::uint64_t fileSize() const;
-    // The next piece; valid until the following call. Empty when the file is complete.
-    std::string_view next();
+    MapRowPainter(const MapContents& map, const Bitmap& sheet, int cellSize, RenderFilter filter);
+    int cellSize() const { return cellSize_; }
+    int pixelWidth() const { return map_.width * cellSize_; }
+    // Draws map row r into strip (pixelWidth() x cellSize()).
+    void drawRow(Bitmap& strip, int r) const;
 
   private:
     const MapContents& map_;
+    const Bitmap& sheet_;
     int cellSize_;
     int sheetColumns_;
-    std::size_t stride_; // bytes per pixel row, padded to 4
-    ChipRenderer renderer_;
-    Bitmap strip_;
-    std::vector<char> piece_;
-    int nextMapRow_; // counts down; -1 after the last row
-    bool headerDone_ = false;
+    // Below 32 pixels: each used chip reduced, one per row of cellSize * cellSize pixels; row 0
+    // is the neutral chip. slot_[chip] is the chip's row (0 for a chip not on the sheet).
+    Bitmap reduced_;
+    std::vector<std::int32_t> slot_;
 };
 
-// The map drawn and encoded whole, as BMP or PNG. Checks the size first.
-Result<QByteArray> renderMapImage(const MapContents& map, const Bitmap& sheet, int cellSize,
-                                  ImageFormat format);
+// A picture file of the map, handed out piece by piece so it never exists in memory whole. The
+// map and the sheet are borrowed; the size must have passed checkImageSize.
+class MapImageEncoder {
+  public:
+    virtual ~MapImageEncoder() = default;
+    // The next piece; valid until the following call. Empty when the file is complete.
+    virtual std::string_view next() = 0;
+};
+
+// pngLevel: zlib's level 0..9, for PNG only.
+std::unique_ptr<MapImageEncoder> makeMapImageEncoder(const MapContents& map, const Bitmap& sheet,
+                                                     int cellSize, RenderFilter filter,
+                                                     ImageFormat format, int pngLevel);
 
 } // namespace tilora::cli

@@ -1,11 +1,7 @@
 #include "cli/TmxLayerData.h"
 
-#include <QByteArray>
-#include <QString>
-
 #include <zlib.h>
 
-#include <cstring>
 #include <string>
 
 namespace tilora::cli {
@@ -21,17 +17,56 @@ Error countError(std::size_t found, std::size_t expected) {
                      " 個です（幅 x 高さ = " + std::to_string(expected) + " 個のはずです）");
 }
 
-bool isSpace(char16_t ch) {
+bool isSpace(char ch) {
     return ch == ' ' || ch == '\n' || ch == '\r' || ch == '\t';
 }
 
+int base64Value(char c) {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
+// Standard base64; blanks anywhere, '=' padding only at the end (it may also be left off).
+Result<std::string> decodeBase64(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() / 4 * 3 + 3);
+    std::uint32_t acc = 0;
+    int bits = 0;
+    int pad = 0;
+    std::size_t symbols = 0;
+    for (char c : text) {
+        if (isSpace(c)) continue;
+        if (c == '=') {
+            ++pad;
+            continue;
+        }
+        const int v = base64Value(c);
+        if (v < 0 || pad > 0) return dataError("base64 のデータが壊れています");
+        ++symbols;
+        acc = (acc << 6) | std::uint32_t(v);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            out += char((acc >> bits) & 0xFF);
+        }
+    }
+    const std::size_t total = symbols + std::size_t(pad);
+    if (symbols % 4 == 1 || pad > 2 || (pad > 0 && total % 4 != 0))
+        return dataError("base64 のデータが壊れています");
+    return out;
+}
+
 // Inflates exactly `expected` bytes; windowBits selects zlib (15) or gzip (15 + 16). More or
-// fewer bytes than expected, or a damaged stream, is an error.
-Result<QByteArray> inflateExactly(const QByteArray& in, std::size_t expected, int windowBits) {
-    QByteArray out(qsizetype(expected), Qt::Uninitialized);
+// fewer bytes than expected, a damaged stream, or anything after the stream's end is an error.
+Result<std::string> inflateExactly(const std::string& in, std::size_t expected, int windowBits) {
+    std::string out(expected, '\0');
     z_stream zs{};
     if (inflateInit2(&zs, windowBits) != Z_OK) return dataError("圧縮データを展開できません");
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.constData()));
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
     zs.avail_in = uInt(in.size());
     zs.next_out = reinterpret_cast<Bytef*>(out.data());
     zs.avail_out = uInt(expected);
@@ -42,24 +77,27 @@ Result<QByteArray> inflateExactly(const QByteArray& in, std::size_t expected, in
         zs.next_out = &probe;
         zs.avail_out = 1;
         rc = inflate(&zs, Z_FINISH);
+        const bool more = zs.avail_out == 0;
         inflateEnd(&zs);
-        if (rc == Z_STREAM_END && zs.avail_out == 1) return out;
-        return dataError("圧縮データのタイルが幅 x 高さより多いか、データが壊れています");
+        if (rc != Z_STREAM_END || more)
+            return dataError("圧縮データのタイルが幅 x 高さより多いか、データが壊れています");
+    } else {
+        inflateEnd(&zs);
+        if (rc != Z_STREAM_END) return dataError("圧縮データが壊れています");
+        const std::size_t produced = expected - zs.avail_out;
+        if (produced != expected) return countError(produced / 4, expected / 4);
     }
-    const std::size_t produced = expected - zs.avail_out;
-    inflateEnd(&zs);
-    if (rc != Z_STREAM_END) return dataError("圧縮データが壊れています");
-    if (produced != expected) return countError(produced / 4, expected / 4);
+    if (zs.avail_in != 0) return dataError("圧縮データの後に余分なデータがあります");
     return out;
 }
 
 } // namespace
 
-Result<TileIds> decodeCsvTiles(QStringView text, std::size_t expected) {
+Result<TileIds> decodeCsvTiles(std::string_view text, std::size_t expected) {
     TileIds ids;
     ids.reserve(expected);
-    const char16_t* p = text.utf16();
-    const char16_t* const end = p + text.size();
+    const char* p = text.data();
+    const char* const end = p + text.size();
     std::size_t index = 0;
     while (true) {
         while (p != end && isSpace(*p))
@@ -90,37 +128,29 @@ Result<TileIds> decodeCsvTiles(QStringView text, std::size_t expected) {
     return ids;
 }
 
-Result<TileIds> decodeBase64Tiles(QStringView text, QStringView compression, std::size_t expected) {
-    QByteArray packed;
-    packed.reserve(text.size());
-    for (QChar qch : text) {
-        const char16_t ch = qch.unicode();
-        if (isSpace(ch)) continue;
-        if (ch > 0x7F) return dataError("base64 のデータに使えない文字があります");
-        packed.append(char(ch));
-    }
-    auto decoded = QByteArray::fromBase64Encoding(packed, QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded) return dataError("base64 のデータが壊れています");
-
+Result<TileIds> decodeBase64Tiles(std::string_view text, std::string_view compression,
+                                  std::size_t expected) {
+    auto decoded = decodeBase64(text);
+    if (!decoded) return decoded.error();
     const std::size_t bytes = expected * 4;
-    QByteArray raw;
-    if (compression.isEmpty()) {
+    std::string raw;
+    if (compression.empty()) {
         raw = std::move(*decoded);
-    } else if (compression == u"zlib" || compression == u"gzip") {
-        auto inflated = inflateExactly(*decoded, bytes, compression == u"zlib" ? 15 : 15 + 16);
+    } else if (compression == "zlib" || compression == "gzip") {
+        auto inflated = inflateExactly(*decoded, bytes, compression == "zlib" ? 15 : 15 + 16);
         if (!inflated) return inflated.error();
         raw = std::move(*inflated);
     } else {
-        return dataError("圧縮形式 " + compression.toString().toStdString() +
+        return dataError("圧縮形式 " + std::string(compression) +
                          " には対応していません（zlib と gzip のみ）");
     }
-    if (std::size_t(raw.size()) != bytes) {
+    if (raw.size() != bytes) {
         if (raw.size() % 4 != 0)
             return dataError("base64 のデータの長さが4バイトの倍数ではありません");
-        return countError(std::size_t(raw.size()) / 4, expected);
+        return countError(raw.size() / 4, expected);
     }
     TileIds ids(expected);
-    const auto* b = reinterpret_cast<const unsigned char*>(raw.constData());
+    const auto* b = reinterpret_cast<const unsigned char*>(raw.data());
     for (std::size_t k = 0; k < expected; ++k, b += 4)
         ids[k] = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
                  std::uint32_t(b[3]) << 24;

@@ -5,18 +5,19 @@
 
 #include "core/Result.h"
 
-#include <QStringView>
-
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace tilora::cli {
 
 using TileIds = std::vector<std::uint32_t>;
 
-Result<TileIds> decodeCsvTiles(QStringView text, std::size_t expected);
+Result<TileIds> decodeCsvTiles(std::string_view text, std::size_t expected);
 
-// compression: empty, "zlib" or "gzip".
-Result<TileIds> decodeBase64Tiles(QStringView text, QStringView compression, std::size_t expected);
+// compression: empty, "zlib" or "gzip". A compressed stream must end exactly where the data
+// ends: bytes after it are refused.
+Result<TileIds> decodeBase64Tiles(std::string_view text, std::string_view compression,
+                                  std::size_t expected);
 
 } // namespace tilora::cli

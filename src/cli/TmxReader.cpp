@@ -1,15 +1,15 @@
 #include "cli/TmxReader.h"
 
+#include "cli/InputFile.h"
 #include "cli/TmxLayerData.h"
 #include "core/EditorState.h"
-#include "platform/SheetSearch.h"
+#include "core/SheetImage.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
-#include <QXmlStreamReader>
+#include <expat.h>
 
+#include <charconv>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -25,210 +25,434 @@ Error unsupported(const std::string& what) {
     return tmxError(what + "には対応していません");
 }
 
-std::string text(QStringView s) {
-    return s.toString().toStdString();
+std::string joinPath(const std::string& dir, std::string_view relative) {
+    return (std::filesystem::path(dir) / std::filesystem::path(relative))
+        .lexically_normal()
+        .string();
 }
-std::string text(QLatin1String s) {
-    return std::string(s.data(), std::size_t(s.size()));
+
+using Attributes = const XML_Char**;
+
+const char* findAttribute(Attributes attrs, std::string_view name) {
+    for (; attrs[0]; attrs += 2)
+        if (name == attrs[0]) return attrs[1];
+    return nullptr;
+}
+
+std::string_view attributeText(Attributes attrs, std::string_view name) {
+    const char* v = findAttribute(attrs, name);
+    return v ? std::string_view(v) : std::string_view();
+}
+
+// An integer attribute; `fallback` when it is absent, an error when it is not a number.
+Result<std::int64_t> intAttribute(Attributes attrs, std::string_view element, std::string_view name,
+                                  std::optional<std::int64_t> fallback) {
+    const char* v = findAttribute(attrs, name);
+    if (!v) {
+        if (fallback) return *fallback;
+        return tmxError(std::string(element) + " 要素に " + std::string(name) +
+                        " 属性がありません");
+    }
+    const std::string_view text(v);
+    std::int64_t n = 0;
+    const char* begin = text.data() + (text.starts_with('+') ? 1 : 0);
+    const auto [ptr, ec] = std::from_chars(begin, text.data() + text.size(), n);
+    if (ec != std::errc{} || ptr != text.data() + text.size() || text.empty())
+        return tmxError(std::string(element) + " 要素の " + std::string(name) +
+                        " 属性が整数ではありません");
+    return n;
+}
+
+Status requireChipSize(Attributes attrs, std::string_view element) {
+    for (std::string_view name : {"tilewidth", "tileheight"}) {
+        auto v = intAttribute(attrs, element, name, std::nullopt);
+        if (!v) return v.error();
+        if (*v != ChipPixels)
+            return unsupported("タイルの大きさが 32 x 32 でない " + std::string(element) + "（" +
+                               std::string(name) + "=" + std::to_string(*v) + "）");
+    }
+    return Ok{};
 }
 
 struct Tileset {
     std::uint32_t firstGid = 1;
-    QString imagePath; // absolute
+    std::string imagePath; // absolute
     std::int64_t tileCount = 0;
 };
 
-// An integer attribute; `fallback` when it is absent, an error when it is not a number.
-Result<std::int64_t> intAttribute(const QXmlStreamReader& xml, QLatin1String element,
-                                  QLatin1String name, std::optional<std::int64_t> fallback) {
-    const QXmlStreamAttributes attrs = xml.attributes();
-    if (!attrs.hasAttribute(name)) {
-        if (fallback) return *fallback;
-        return tmxError(text(element) + " 要素に " + text(name) + " 属性がありません");
+// Runs expat over a whole document and hands each element and text to the handler. A handler
+// stops the run by setting `error`.
+class XmlHandler {
+  public:
+    virtual ~XmlHandler() = default;
+    virtual void start(std::string_view name, Attributes attrs) = 0;
+    virtual void end() = 0;
+    virtual void text(std::string_view) {}
+    std::optional<Error> error;
+};
+
+struct XmlRun {
+    XML_Parser parser;
+    XmlHandler& handler;
+    int depth = 0;
+
+    void fail(Error e) {
+        if (!handler.error) handler.error = std::move(e);
+        XML_StopParser(parser, XML_FALSE);
     }
-    bool ok = false;
-    const qlonglong v = attrs.value(name).toLongLong(&ok);
-    if (!ok) return tmxError(text(element) + " 要素の " + text(name) + " 属性が整数ではありません");
-    return std::int64_t(v);
+};
+
+extern "C" {
+static void onStart(void* data, const XML_Char* name, const XML_Char** attrs) {
+    auto& run = *static_cast<XmlRun*>(data);
+    if (run.handler.error) return;
+    if (++run.depth > MaxTmxDepth)
+        return run.fail(tmxError("要素の入れ子が深すぎます（上限は " + std::to_string(MaxTmxDepth) +
+                                 " 段です）"));
+    run.handler.start(name, attrs);
+    if (run.handler.error) XML_StopParser(run.parser, XML_FALSE);
 }
 
-Status requireChipSize(const QXmlStreamReader& xml, QLatin1String element) {
-    for (QLatin1String name : {QLatin1String("tilewidth"), QLatin1String("tileheight")}) {
-        auto v = intAttribute(xml, element, name, std::nullopt);
-        if (!v) return v.error();
-        if (*v != ChipPixels)
-            return unsupported("タイルの大きさが 32 x 32 でない " + text(element) + "（" +
-                               text(name) + "=" + std::to_string(*v) + "）");
-    }
+static void onEnd(void* data, const XML_Char*) {
+    auto& run = *static_cast<XmlRun*>(data);
+    if (run.handler.error) return;
+    --run.depth;
+    run.handler.end();
+    if (run.handler.error) XML_StopParser(run.parser, XML_FALSE);
+}
+
+static void onText(void* data, const XML_Char* s, int len) {
+    auto& run = *static_cast<XmlRun*>(data);
+    if (!run.handler.error) run.handler.text(std::string_view(s, std::size_t(len)));
+}
+
+static void onEntityDeclaration(void* data, const XML_Char*, int, const XML_Char*, int,
+                                const XML_Char*, const XML_Char*, const XML_Char*,
+                                const XML_Char*) {
+    static_cast<XmlRun*>(data)->fail(unsupported("実体（ENTITY）を宣言した文書"));
+}
+}
+
+Status runXml(std::string_view bytes, XmlHandler& handler) {
+    if (bytes.size() > std::size_t(INT32_MAX)) return tmxError("ファイルが大きすぎます");
+    std::unique_ptr<std::remove_pointer_t<XML_Parser>, void (*)(XML_Parser)> parser(
+        XML_ParserCreate(nullptr), XML_ParserFree);
+    if (!parser) throw std::bad_alloc();
+    XmlRun run{parser.get(), handler};
+    XML_SetUserData(parser.get(), &run);
+    XML_SetParamEntityParsing(parser.get(), XML_PARAM_ENTITY_PARSING_NEVER);
+    XML_SetEntityDeclHandler(parser.get(), onEntityDeclaration);
+    XML_SetElementHandler(parser.get(), onStart, onEnd);
+    XML_SetCharacterDataHandler(parser.get(), onText);
+    const XML_Status status = XML_Parse(parser.get(), bytes.data(), int(bytes.size()), XML_TRUE);
+    if (handler.error) return *handler.error;
+    if (status != XML_STATUS_OK)
+        return tmxError("XML を読めません（" +
+                        std::to_string(XML_GetCurrentLineNumber(parser.get())) + "行目）：" +
+                        XML_ErrorString(XML_GetErrorCode(parser.get())));
     return Ok{};
 }
 
-Error xmlError(const QXmlStreamReader& xml) {
-    return tmxError("XML を読めません（" + std::to_string(xml.lineNumber()) + "行目）：" +
-                    xml.errorString().toStdString());
-}
+// A TMX map, or (rootName "tileset") an external tileset file. Elements are told apart by their
+// parent's kind; everything not needed (properties, editor settings, tile properties) is
+// skipped with its whole subtree.
+class TmxHandler : public XmlHandler {
+  public:
+    TmxHandler(std::string_view rootName, std::string baseDir, std::vector<std::string>& warnings,
+               std::string_view fileName = {})
+        : rootName_(rootName), baseDir_(std::move(baseDir)), fileName_(fileName),
+          warnings_(warnings) {}
 
-// The <image> of a tileset: its absolute path, and its size from the attributes or else from
-// the file itself.
-Status readTilesetImage(QXmlStreamReader& xml, const QString& dir, Tileset& ts,
-                        std::optional<std::int64_t> declaredColumns,
-                        std::optional<std::int64_t> declaredCount) {
-    const QString source = xml.attributes().value(QLatin1String("source")).toString();
-    if (source.isEmpty()) return tmxError("タイルセットの image 要素に source 属性がありません");
-    ts.imagePath = QDir::cleanPath(QDir(dir).absoluteFilePath(source));
-    auto width = intAttribute(xml, QLatin1String("image"), QLatin1String("width"), -1);
-    if (!width) return width.error();
-    auto height = intAttribute(xml, QLatin1String("image"), QLatin1String("height"), -1);
-    if (!height) return height.error();
-    if (*width < 0 || *height < 0) {
-        const QSize size = QImageReader(ts.imagePath).size();
-        if (!size.isValid())
-            return tmxError("タイルセットの画像の大きさがわかりません：" +
-                            QFile::encodeName(ts.imagePath).toStdString());
-        width = std::int64_t(size.width());
-        height = std::int64_t(size.height());
-    }
-    // Any real sheet is far smaller; the bound keeps the chip arithmetic below from overflowing.
-    constexpr std::int64_t MaxImageSide = 1 << 20;
-    if (*width < 1 || *height < 1 || *width > MaxImageSide || *height > MaxImageSide)
-        return tmxError("タイルセットの画像の大きさが正しくありません（" + std::to_string(*width) +
-                        " x " + std::to_string(*height) + "）");
-    const std::int64_t columns = *width / ChipPixels;
-    if (declaredColumns && *declaredColumns != columns)
-        return unsupported("画像の幅と列数（columns）が合わないタイルセット");
-    ts.tileCount = declaredCount ? *declaredCount : columns * (*height / ChipPixels);
-    if (ts.tileCount < 0 || ts.tileCount > columns * (*height / ChipPixels))
-        return tmxError("タイルセットのタイル数（tilecount）が画像の大きさと合いません");
-    xml.skipCurrentElement();
-    return Ok{};
-}
+    std::optional<Tileset> tileset;
+    std::optional<TileIds> ids;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
 
-// Reads the <tileset> element the reader is on (in a TMX or as the root of a TSX) up to its end.
-Status readTilesetBody(QXmlStreamReader& xml, const QString& dir, Tileset& ts) {
-    if (auto size = requireChipSize(xml, QLatin1String("tileset")); !size) return size.error();
-    for (QLatin1String name : {QLatin1String("spacing"), QLatin1String("margin")}) {
-        auto v = intAttribute(xml, QLatin1String("tileset"), name, 0);
-        if (!v) return v.error();
-        if (*v != 0)
-            return unsupported("タイルの間隔や余白（" + text(name) + "）のあるタイルセット");
-    }
-    std::optional<std::int64_t> columns;
-    std::optional<std::int64_t> count;
-    const QXmlStreamAttributes attrs = xml.attributes();
-    if (attrs.hasAttribute(QLatin1String("columns"))) {
-        auto v =
-            intAttribute(xml, QLatin1String("tileset"), QLatin1String("columns"), std::nullopt);
-        if (!v) return v.error();
-        columns = *v;
-    }
-    if (attrs.hasAttribute(QLatin1String("tilecount"))) {
-        auto v =
-            intAttribute(xml, QLatin1String("tileset"), QLatin1String("tilecount"), std::nullopt);
-        if (!v) return v.error();
-        count = *v;
-    }
-    bool haveImage = false;
-    while (xml.readNextStartElement()) {
-        if (xml.name() == u"image" && !haveImage) {
-            if (auto img = readTilesetImage(xml, dir, ts, columns, count); !img) return img.error();
-            haveImage = true;
-        } else {
-            xml.skipCurrentElement(); // properties, tile properties, terrains: not needed
+    void start(std::string_view name, Attributes attrs) override {
+        const Kind parent = stack_.empty() ? Kind::None : stack_.back();
+        Kind kind = Kind::Skip;
+        switch (parent) {
+        case Kind::None:
+            if (name != rootName_) {
+                fail(rootName_ == "map"
+                         ? tmxError("map 要素がありません（TMX ファイルではありません）")
+                         : tmxError("外部タイルセットに tileset 要素がありません：" +
+                                    std::string(fileName_)));
+                return;
+            }
+            if (rootName_ == "map") {
+                kind = Kind::Map;
+                check(startMap(attrs));
+            } else {
+                kind = Kind::Tileset;
+                tileset.emplace();
+                check(startTilesetBody(attrs));
+            }
+            break;
+        case Kind::Map:
+            if (name == "tileset") {
+                if (tileset) return fail(unsupported("複数のタイルセット"));
+                kind = startTileset(attrs);
+            } else if (name == "layer") {
+                if (ids) return fail(unsupported("複数のタイルレイヤー"));
+                kind = Kind::Layer;
+                check(startLayer(attrs));
+            } else if (name == "objectgroup" || name == "imagelayer" || name == "group") {
+                return fail(
+                    unsupported("タイルレイヤー以外のレイヤー（" + std::string(name) + "）"));
+            }
+            break;
+        case Kind::Tileset:
+            if (name == "image" && !haveImage_) {
+                haveImage_ = true;
+                check(readImage(attrs));
+            }
+            break;
+        case Kind::Layer:
+            if (name == "data" && !layerIds_) {
+                kind = Kind::Data;
+                check(startData(attrs));
+            }
+            break;
+        case Kind::Data:
+            if (!encoding_.empty()) return fail(tmxError("レイヤーのデータに不明な要素があります"));
+            if (name == "chunk")
+                return fail(unsupported("チャンクに分かれたレイヤー（無限マップ）"));
+            if (name != "tile") return fail(tmxError("レイヤーのデータに不明な要素があります"));
+            check(readTile(attrs));
+            break;
+        case Kind::Skip:
+            break;
         }
+        stack_.push_back(kind);
     }
-    if (xml.hasError()) return xmlError(xml);
-    if (!haveImage) return unsupported("1枚の画像からできていないタイルセット（画像の集まり）");
-    return Ok{};
-}
 
-Status readExternalTileset(const QString& path, Tileset& ts) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return tmxError("外部タイルセットを開けません：" + QFile::encodeName(path).toStdString() +
-                        "（" + file.errorString().toStdString() + "）");
-    QXmlStreamReader xml(&file);
-    if (!xml.readNextStartElement() || xml.name() != u"tileset") {
-        if (xml.hasError()) return xmlError(xml);
-        return tmxError("外部タイルセットに tileset 要素がありません：" +
-                        QFile::encodeName(path).toStdString());
+    void end() override {
+        const Kind kind = stack_.back();
+        stack_.pop_back();
+        if (kind == Kind::Tileset && !haveImage_)
+            fail(unsupported("1枚の画像からできていないタイルセット（画像の集まり）"));
+        else if (kind == Kind::Data)
+            check(finishData());
+        else if (kind == Kind::Layer && !layerIds_)
+            fail(tmxError("タイルレイヤーに data 要素がありません"));
+        else if (kind == Kind::Layer)
+            ids = std::move(layerIds_);
     }
-    return readTilesetBody(xml, QFileInfo(path).absolutePath(), ts);
-}
 
-Status readTileset(QXmlStreamReader& xml, const QString& dir, Tileset& ts) {
-    auto first = intAttribute(xml, QLatin1String("tileset"), QLatin1String("firstgid"), 1);
-    if (!first) return first.error();
-    if (*first < 1 || *first > 0x0FFFFFFF) return tmxError("タイルセットの firstgid が範囲外です");
-    ts.firstGid = std::uint32_t(*first);
-    const QString source = xml.attributes().value(QLatin1String("source")).toString();
-    if (!source.isEmpty()) {
-        xml.skipCurrentElement();
-        return readExternalTileset(QDir::cleanPath(QDir(dir).absoluteFilePath(source)), ts);
+    void text(std::string_view s) override {
+        if (!stack_.empty() && stack_.back() == Kind::Data && !encoding_.empty()) text_.append(s);
     }
-    return readTilesetBody(xml, dir, ts);
-}
 
-Result<TileIds> readXmlTiles(QXmlStreamReader& xml, std::size_t expected) {
-    TileIds ids;
-    ids.reserve(expected);
-    while (xml.readNextStartElement()) {
-        if (xml.name() == u"chunk") return unsupported("チャンクに分かれたレイヤー（無限マップ）");
-        if (xml.name() != u"tile") return tmxError("レイヤーのデータに不明な要素があります");
-        if (ids.size() == expected) return tmxError("レイヤーのタイルが幅 x 高さより多くあります");
-        auto gid = intAttribute(xml, QLatin1String("tile"), QLatin1String("gid"), 0);
+  private:
+    enum class Kind { None, Map, Tileset, Layer, Data, Skip };
+
+    void fail(Error e) {
+        if (!error) error = std::move(e);
+    }
+    void check(const Status& s) {
+        if (!s) fail(s.error());
+    }
+
+    Status startMap(Attributes attrs) {
+        const std::string_view orientation = attributeText(attrs, "orientation");
+        if (orientation != "orthogonal")
+            return unsupported("向き（orientation）が " + std::string(orientation) +
+                               " のマップ（orthogonal のみ）");
+        if (auto size = requireChipSize(attrs, "map"); !size) return size.error();
+        auto infinite = intAttribute(attrs, "map", "infinite", 0);
+        if (!infinite) return infinite.error();
+        if (*infinite != 0) return unsupported("無限マップ");
+        auto w = intAttribute(attrs, "map", "width", std::nullopt);
+        if (!w) return w.error();
+        auto h = intAttribute(attrs, "map", "height", std::nullopt);
+        if (!h) return h.error();
+        if (*w < 1 || *w > MaxMapSide || *h < 1 || *h > MaxMapSide)
+            return unsupported("大きさ " + std::to_string(*w) + " x " + std::to_string(*h) +
+                               " のマップ（幅と高さは 1～1000）");
+        width = *w;
+        height = *h;
+        return Ok{};
+    }
+
+    Kind startTileset(Attributes attrs) {
+        auto first = intAttribute(attrs, "tileset", "firstgid", 1);
+        if (!first) return fail(first.error()), Kind::Skip;
+        if (*first < 1 || *first > 0x0FFFFFFF)
+            return fail(tmxError("タイルセットの firstgid が範囲外です")), Kind::Skip;
+        const std::string_view source = attributeText(attrs, "source");
+        if (source.empty()) {
+            tileset.emplace();
+            tileset->firstGid = std::uint32_t(*first);
+            check(startTilesetBody(attrs));
+            return Kind::Tileset;
+        }
+        auto external = readExternalTileset(joinPath(baseDir_, source));
+        if (!external) return fail(external.error()), Kind::Skip;
+        tileset = std::move(*external);
+        tileset->firstGid = std::uint32_t(*first);
+        return Kind::Skip; // anything inside a tileset that names a file is not read
+    }
+
+    Result<Tileset> readExternalTileset(const std::string& path) {
+        auto file = readInputFile(path);
+        if (!file || file->missing)
+            return tmxError("外部タイルセットを開けません：" + path + "（" +
+                            (file ? std::string("ファイルがありません") : file.error().message) +
+                            "）");
+        TmxHandler inner("tileset", std::filesystem::path(path).parent_path().string(), warnings_,
+                         path);
+        if (auto parsed = runXml(file->bytes, inner); !parsed) return parsed.error();
+        return std::move(*inner.tileset);
+    }
+
+    Status startTilesetBody(Attributes attrs) {
+        if (auto size = requireChipSize(attrs, "tileset"); !size) return size.error();
+        for (std::string_view name : {"spacing", "margin"}) {
+            auto v = intAttribute(attrs, "tileset", name, 0);
+            if (!v) return v.error();
+            if (*v != 0)
+                return unsupported("タイルの間隔や余白（" + std::string(name) +
+                                   "）のあるタイルセット");
+        }
+        for (auto [name, slot] :
+             {std::pair{"columns", &declaredColumns_}, std::pair{"tilecount", &declaredCount_}}) {
+            if (!findAttribute(attrs, name)) continue;
+            auto v = intAttribute(attrs, "tileset", name, std::nullopt);
+            if (!v) return v.error();
+            *slot = *v;
+        }
+        return Ok{};
+    }
+
+    // The <image> of a tileset: its absolute path, and its size, read from the file's header and
+    // checked against the attributes.
+    Status readImage(Attributes attrs) {
+        Tileset& ts = *tileset;
+        const std::string_view source = attributeText(attrs, "source");
+        if (source.empty()) return tmxError("タイルセットの image 要素に source 属性がありません");
+        ts.imagePath = joinPath(baseDir_, source);
+        auto w = intAttribute(attrs, "image", "width", -1);
+        if (!w) return w.error();
+        auto h = intAttribute(attrs, "image", "height", -1);
+        if (!h) return h.error();
+        // Any real sheet is far smaller; the bound keeps the chip arithmetic from overflowing.
+        constexpr std::int64_t MaxImageSide = 1 << 20;
+        const auto badSize = [](std::int64_t iw, std::int64_t ih) {
+            return tmxError("タイルセットの画像の大きさが正しくありません（" + std::to_string(iw) +
+                            " x " + std::to_string(ih) + "）");
+        };
+        const auto outOfRange = [](std::int64_t v) { return v < 1 || v > MaxImageSide; };
+        const bool declared = *w >= 0 && *h >= 0;
+        if (declared && (outOfRange(*w) || outOfRange(*h))) return badSize(*w, *h);
+
+        auto head = readInputHead(ts.imagePath, 64);
+        if (!head)
+            return tmxError("タイルセットの画像を読めません：" + ts.imagePath + "（" +
+                            head.error().message + "）");
+        struct {
+            std::int64_t width, height;
+        } size{*w, *h};
+        const Result<ImageSize> read =
+            head->missing ? Result<ImageSize>(Error{}) : readSheetImageSize(head->bytes);
+        if (const ImageSize* real = read ? &*read : nullptr) {
+            if (declared && (real->width != *w || real->height != *h))
+                return tmxError("タイルセットの画像の大きさ " + std::to_string(real->width) +
+                                " x " + std::to_string(real->height) + " が TMX に書かれた " +
+                                std::to_string(*w) + " x " + std::to_string(*h) + " と違います：" +
+                                ts.imagePath);
+            size = {real->width, real->height};
+        } else if (!declared) {
+            return tmxError("タイルセットの画像の大きさがわかりません：" + ts.imagePath);
+        } else {
+            warnings_.push_back(std::string(head->missing
+                                                ? "タイルセットの画像がないため"
+                                                : "タイルセットの画像の形式がわからないため") +
+                                "、TMX に書かれた大きさ " + std::to_string(*w) + " x " +
+                                std::to_string(*h) + " をそのまま使いました：" + ts.imagePath);
+        }
+        if (outOfRange(size.width) || outOfRange(size.height))
+            return badSize(size.width, size.height);
+        const std::int64_t columns = size.width / ChipPixels;
+        if (declaredColumns_ && *declaredColumns_ != columns)
+            return unsupported("画像の幅と列数（columns）が合わないタイルセット");
+        const std::int64_t capacity = columns * (size.height / ChipPixels);
+        ts.tileCount = declaredCount_ ? *declaredCount_ : capacity;
+        if (ts.tileCount < 0 || ts.tileCount > capacity)
+            return tmxError("タイルセットのタイル数（tilecount）が画像の大きさと合いません");
+        return Ok{};
+    }
+
+    Status startLayer(Attributes attrs) {
+        auto w = intAttribute(attrs, "layer", "width", width);
+        if (!w) return w.error();
+        auto h = intAttribute(attrs, "layer", "height", height);
+        if (!h) return h.error();
+        if (*w != width || *h != height) return unsupported("マップと大きさの違うレイヤー");
+        return Ok{};
+    }
+
+    std::size_t expected() const { return std::size_t(width) * std::size_t(height); }
+
+    Status startData(Attributes attrs) {
+        encoding_ = attributeText(attrs, "encoding");
+        compression_ = attributeText(attrs, "compression");
+        if (!encoding_.empty() && encoding_ != "csv" && encoding_ != "base64")
+            return unsupported("レイヤーのエンコード " + encoding_);
+        if (encoding_ == "csv" && !compression_.empty()) return unsupported("圧縮した CSV");
+        text_.clear();
+        xmlIds_.clear();
+        if (encoding_.empty()) xmlIds_.reserve(expected());
+        return Ok{};
+    }
+
+    Status readTile(Attributes attrs) {
+        if (xmlIds_.size() == expected())
+            return tmxError("レイヤーのタイルが幅 x 高さより多くあります");
+        auto gid = intAttribute(attrs, "tile", "gid", 0);
         if (!gid) return gid.error();
         if (*gid < 0 || *gid > 0xFFFFFFFF) return tmxError("tile 要素の gid が範囲外です");
-        ids.push_back(std::uint32_t(*gid));
-        xml.skipCurrentElement();
+        xmlIds_.push_back(std::uint32_t(*gid));
+        return Ok{};
     }
-    if (xml.hasError()) return xmlError(xml);
-    if (ids.size() != expected) return tmxError("レイヤーのタイルの数が幅 x 高さと合いません");
-    return ids;
-}
 
-Result<TileIds> readLayer(QXmlStreamReader& xml, int width, int height) {
-    auto w = intAttribute(xml, QLatin1String("layer"), QLatin1String("width"), width);
-    if (!w) return w.error();
-    auto h = intAttribute(xml, QLatin1String("layer"), QLatin1String("height"), height);
-    if (!h) return h.error();
-    if (*w != width || *h != height) return unsupported("マップと大きさの違うレイヤー");
-    const std::size_t expected = std::size_t(width) * height;
-    std::optional<TileIds> ids;
-    while (xml.readNextStartElement()) {
-        if (xml.name() != u"data" || ids) {
-            xml.skipCurrentElement();
-            continue;
-        }
-        const QString encoding = xml.attributes().value(QLatin1String("encoding")).toString();
-        const QString compression = xml.attributes().value(QLatin1String("compression")).toString();
+    Status finishData() {
         Result<TileIds> decoded = TileIds{};
-        if (encoding.isEmpty()) {
-            decoded = readXmlTiles(xml, expected);
-        } else if (encoding == u"csv" || encoding == u"base64") {
-            const QString body = xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
-            if (xml.hasError()) return xmlError(xml);
-            if (encoding == u"csv") {
-                if (!compression.isEmpty()) return unsupported("圧縮した CSV");
-                decoded = decodeCsvTiles(body, expected);
-            } else {
-                decoded = decodeBase64Tiles(body, compression, expected);
-            }
+        if (encoding_.empty()) {
+            if (xmlIds_.size() != expected())
+                return tmxError("レイヤーのタイルの数が幅 x 高さと合いません");
+            decoded = std::move(xmlIds_);
+        } else if (encoding_ == "csv") {
+            decoded = decodeCsvTiles(text_, expected());
         } else {
-            return unsupported("レイヤーのエンコード " + encoding.toStdString());
+            decoded = decodeBase64Tiles(text_, compression_, expected());
         }
+        std::string().swap(text_);
         if (!decoded) return decoded.error();
-        ids = std::move(*decoded);
+        layerIds_ = std::move(*decoded);
+        return Ok{};
     }
-    if (xml.hasError()) return xmlError(xml);
-    if (!ids) return tmxError("タイルレイヤーに data 要素がありません");
-    return std::move(*ids);
-}
+
+    std::string_view rootName_;
+    std::string baseDir_;
+    std::string_view fileName_;
+    std::vector<std::string>& warnings_;
+    std::vector<Kind> stack_; // at most MaxTmxDepth deep
+    bool haveImage_ = false;
+    std::optional<std::int64_t> declaredColumns_;
+    std::optional<std::int64_t> declaredCount_;
+    std::string encoding_;
+    std::string compression_;
+    std::string text_;
+    TileIds xmlIds_;
+    std::optional<TileIds> layerIds_;
+};
 
 // Global ids to chips: 0 is no tile (chip -1); any other id must belong to the tileset and carry
 // no flip or rotation bits.
 Result<TmxImport> toMap(const TileIds& ids, int width, int height, const Tileset& ts) {
     TmxImport out;
-    out.map.sheetPath = sheetPathBytes(ts.imagePath);
+    out.map.sheetPath = ts.imagePath;
     out.map.width = width;
     out.map.height = height;
     out.map.cells.resize(ids.size());
@@ -255,52 +479,15 @@ Result<TmxImport> toMap(const TileIds& ids, int width, int height, const Tileset
 
 } // namespace
 
-Result<TmxImport> parseTmx(const QByteArray& bytes, const QString& baseDir) {
-    QXmlStreamReader xml(bytes);
-    if (!xml.readNextStartElement() || xml.name() != u"map") {
-        if (xml.hasError()) return xmlError(xml);
-        return tmxError("map 要素がありません（TMX ファイルではありません）");
-    }
-    const QString orientation = xml.attributes().value(QLatin1String("orientation")).toString();
-    if (orientation != u"orthogonal")
-        return unsupported("向き（orientation）が " + orientation.toStdString() +
-                           " のマップ（orthogonal のみ）");
-    if (auto size = requireChipSize(xml, QLatin1String("map")); !size) return size.error();
-    auto infinite = intAttribute(xml, QLatin1String("map"), QLatin1String("infinite"), 0);
-    if (!infinite) return infinite.error();
-    if (*infinite != 0) return unsupported("無限マップ");
-    auto width = intAttribute(xml, QLatin1String("map"), QLatin1String("width"), std::nullopt);
-    if (!width) return width.error();
-    auto height = intAttribute(xml, QLatin1String("map"), QLatin1String("height"), std::nullopt);
-    if (!height) return height.error();
-    if (*width < 1 || *width > MaxMapSide || *height < 1 || *height > MaxMapSide)
-        return unsupported("大きさ " + std::to_string(*width) + " x " + std::to_string(*height) +
-                           " のマップ（幅と高さは 1～1000）");
-
-    std::optional<Tileset> tileset;
-    std::optional<TileIds> ids;
-    while (xml.readNextStartElement()) {
-        const QStringView name = xml.name();
-        if (name == u"tileset") {
-            if (tileset) return unsupported("複数のタイルセット");
-            Tileset ts;
-            if (auto read = readTileset(xml, baseDir, ts); !read) return read.error();
-            tileset = std::move(ts);
-        } else if (name == u"layer") {
-            if (ids) return unsupported("複数のタイルレイヤー");
-            auto layer = readLayer(xml, int(*width), int(*height));
-            if (!layer) return layer.error();
-            ids = std::move(*layer);
-        } else if (name == u"objectgroup" || name == u"imagelayer" || name == u"group") {
-            return unsupported("タイルレイヤー以外のレイヤー（" + text(name) + "）");
-        } else {
-            xml.skipCurrentElement(); // properties, editor settings
-        }
-    }
-    if (xml.hasError()) return xmlError(xml);
-    if (!tileset) return tmxError("タイルセットがありません");
-    if (!ids) return tmxError("タイルレイヤーがありません");
-    return toMap(*ids, int(*width), int(*height), *tileset);
+Result<TmxImport> parseTmx(std::string_view bytes, const std::string& baseDir) {
+    std::vector<std::string> warnings;
+    TmxHandler handler("map", baseDir, warnings);
+    if (auto parsed = runXml(bytes, handler); !parsed) return parsed.error();
+    if (!handler.tileset) return tmxError("タイルセットがありません");
+    if (!handler.ids) return tmxError("タイルレイヤーがありません");
+    auto out = toMap(*handler.ids, int(handler.width), int(handler.height), *handler.tileset);
+    if (out) out->warnings = std::move(warnings);
+    return out;
 }
 
 } // namespace tilora::cli

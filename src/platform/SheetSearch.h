@@ -1,14 +1,8 @@
 #pragma once
-// Finding a map's chip sheet on this machine. A map file names its sheet by the path it had
-// where it was saved, often another machine (a Windows drive path in Shift-JIS). When that path
-// does not lead to a file here, the sheet is looked for, in this order:
-//   1. the path as written (an absolute path of this system, in UTF-8);
-//   2. if its bytes are not valid UTF-8, the path decoded from Shift-JIS (code page 932);
-//   3. relative to the map file's folder (a relative path, '\' read as a separator);
-//   4. by its last path component (split at '\' or '/') in the map file's folder, letter case
-//      ignored.
-// A relative path is never resolved against the working directory, which for an editor started
-// from a menu is an accident.
+// The sheet search of core/SheetLocator for the editor's Qt strings: the found file both as the
+// exact bytes to open and as text to show.
+
+#include "core/SheetLocator.h"
 
 #include <QString>
 
@@ -18,12 +12,15 @@
 namespace tilora {
 
 struct SheetSearchResult {
-    QString path;      // the file found (empty when none)
+    QString path;      // the file found, as text (empty when none); may be lossy, for display
     QString lookedFor; // the path as written, decoded for display, for the error message
-    bool found() const { return !path.isEmpty(); }
+    std::string bytes; // the file found, exactly as the system names it: open this one
+    bool found() const { return !bytes.empty(); }
 };
 
 SheetSearchResult findSheet(const std::string& sheetPathAsWritten, const QString& mapFilePath);
+SheetSearchResult findSheet(const std::string& sheetPathAsWritten,
+                            const std::string& mapFilePathBytes);
 
 // The text of a path as written in a map file: UTF-8 when the bytes are valid UTF-8, otherwise
 // Shift-JIS (code page 932). Nothing when they are neither.

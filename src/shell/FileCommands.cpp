@@ -7,6 +7,7 @@
 
 #include "core/FileIO.h"
 #include "core/MapFile.h"
+#include "core/SheetImage.h"
 #include "core/SheetPathRebase.h"
 #include "newmap/SheetChecks.h"
 #include "platform/BmpLoader.h"
@@ -179,7 +180,7 @@ bool TMainWindow::LoadMap() {
     // The file found here only serves to load the picture: the map keeps naming its sheet as
     // line 1 has it, so a comma in the folder the sheet lies in does not matter.
     const QString sheetPath = where.path;
-    Result<Bitmap> sheet = loadBmp(sheetPath);
+    Result<Bitmap> sheet = loadSheetImage(where.bytes);
     if (!sheet) {
         showError(app_, this, fromCore(sheet.error().message));
         return false;

@@ -36,8 +36,8 @@ TEST_P(RenderTest, ImageMatchesTheCellDrawingRulePixelForPixel) {
     s.writeMap("m.map", map);
     const std::string out = std::string("out.") + suffix;
 
-    const auto r =
-        runCli({"render", s.path("m.map"), s.path(out), "--cell-size", std::to_string(cellSize)});
+    const auto r = runCli({"render", s.path("m.map"), s.path(out), "--cell-size",
+                           std::to_string(cellSize), "--filter", "and"});
     ASSERT_EQ(r.status, 0) << r.err;
 
     // The sheet as the editor sees it after loading, drawn cell by cell by the map view's rule.
@@ -97,13 +97,14 @@ TEST(Render, SizeLimitIsInclusive) {
     MapContents map;
     map.width = 1000;
     map.height = 1000;
-    EXPECT_TRUE(checkImageSize(map, 16).ok()); // 16000 x 16000 = 256 megapixels exactly
-    EXPECT_FALSE(checkImageSize(map, 32).ok());
+    EXPECT_TRUE(
+        checkImageSize(map, 16, ImageFormat::Png).ok()); // 16000 x 16000 = 256 megapixels exactly
+    EXPECT_FALSE(checkImageSize(map, 32, ImageFormat::Png).ok());
     map.width = 256;
     map.height = 256;
-    EXPECT_TRUE(checkImageSize(map, 64).ok());
+    EXPECT_TRUE(checkImageSize(map, 64, ImageFormat::Png).ok());
     map.height = 257;
-    EXPECT_FALSE(checkImageSize(map, 64).ok());
+    EXPECT_FALSE(checkImageSize(map, 64, ImageFormat::Png).ok());
 }
 
 struct Failure {
@@ -214,25 +215,45 @@ TEST_P(UsageTest, BadCommandLineGivesUsageAndStatus2) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, UsageTest,
-    ::testing::Values(
-        UsageCase{"NoCommand", {}}, UsageCase{"UnknownCommand", {"draw", "MAP"}},
-        UsageCase{"InfoWithoutMap", {"info"}},
-        UsageCase{"InfoWithTwoFiles", {"info", "MAP", "OUT"}},
-        UsageCase{"RenderWithoutOutput", {"render", "MAP"}},
-        UsageCase{"CellSizeNotAPowerOfTwo", {"render", "MAP", "OUT", "--cell-size", "3"}},
-        UsageCase{"CellSizeTooLarge", {"render", "MAP", "OUT", "--cell-size=128"}},
-        UsageCase{"CellSizeNotANumber", {"render", "MAP", "OUT", "--cell-size", "8px"}},
-        UsageCase{"CellSizeWithoutValue", {"render", "MAP", "OUT", "--cell-size"}},
-        UsageCase{"CellSizeOnExport", {"export", "MAP", "OUT", "--cell-size", "8"}},
-        UsageCase{"UnknownOption", {"render", "MAP", "OUT", "--fast"}},
-        UsageCase{"UnknownImageSuffix", {"render", "MAP", "out.gif"}}),
+    ::testing::Values(UsageCase{"NoCommand", {}}, UsageCase{"UnknownCommand", {"draw", "MAP"}},
+                      UsageCase{"InfoWithoutMap", {"info"}},
+                      UsageCase{"InfoWithTwoFiles", {"info", "MAP", "OUT"}},
+                      UsageCase{"RenderWithoutOutput", {"render", "MAP"}},
+                      UsageCase{"CellSizeZero", {"render", "MAP", "OUT", "--cell-size", "0"}},
+                      UsageCase{"CellSizeTooLarge", {"render", "MAP", "OUT", "--cell-size=65"}},
+                      UsageCase{"UnknownFilter", {"render", "MAP", "OUT", "--filter", "bilinear"}},
+                      UsageCase{"PngLevelTooHigh", {"render", "MAP", "OUT", "--png-level", "10"}},
+                      UsageCase{"FormatOnImport", {"import", "MAP", "OUT", "--format", "png"}},
+                      UsageCase{"SeveralMapsWithoutOutDir", {"export", "MAP", "MAP", "OUT"}},
+                      UsageCase{"OutDirOnImport", {"import", "MAP", "--out-dir", "x"}},
+                      UsageCase{"CellSizeNotANumber",
+                                {"render", "MAP", "OUT", "--cell-size", "8px"}},
+                      UsageCase{"CellSizeWithoutValue", {"render", "MAP", "OUT", "--cell-size"}},
+                      UsageCase{"CellSizeOnExport", {"export", "MAP", "OUT", "--cell-size", "8"}},
+                      UsageCase{"UnknownOption", {"render", "MAP", "OUT", "--fast"}},
+                      UsageCase{"UnknownImageSuffix", {"render", "MAP", "out.gif"}},
+                      UsageCase{"StandardOutputWithoutFormat", {"render", "MAP", "-"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Usage, HelpGoesToStandardOutputWithStatus0) {
-    const auto r = runCli({"--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("tilora-cli render MAP"), std::string::npos);
-    EXPECT_EQ(r.err, "");
+TEST(Usage, HelpAndVersionGoToStandardOutputWithStatus0) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* shown;
+        const char* notShown;
+    };
+    const Case cases[] = {
+        {{"--help"}, "tilora-cli render MAP", nullptr},
+        {{"render", "--help"}, "--filter box|and", "tilora-cli import"},
+        {{"import", "-h"}, "tilora-cli import IN.tmx", "tilora-cli render"},
+        {{"--version"}, "tilora-cli 1.", nullptr},
+    };
+    for (const Case& c : cases) {
+        const auto r = runCli(c.args);
+        EXPECT_EQ(r.status, 0) << c.shown;
+        EXPECT_NE(r.out.find(c.shown), std::string::npos) << r.out;
+        if (c.notShown) EXPECT_EQ(r.out.find(c.notShown), std::string::npos) << r.out;
+        EXPECT_EQ(r.err, "");
+    }
 }
 
 } // namespace

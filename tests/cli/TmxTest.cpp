@@ -16,6 +16,7 @@
 
 #include <random>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace tilora::cli::test {
 namespace {
@@ -179,6 +180,13 @@ std::string xmlTiles(const std::vector<std::uint32_t>& gids) {
     for (std::uint32_t g : gids)
         out += g == 0 ? "<tile/>" : "<tile gid=\"" + std::to_string(g) + "\"/>";
     return out;
+}
+
+std::string nested(int depth) {
+    std::string open, close;
+    for (int k = 0; k < depth; ++k)
+        open += "<x>", close += "</x>";
+    return open + close;
 }
 
 struct Accepted {
@@ -345,7 +353,23 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"MissingExternalTileset",
                 tmx("<tileset firstgid=\"1\" source=\"nowhere.tsx\"/>" + CsvLayer),
                 "外部タイルセットを開けません"},
-        Refused{"SheetPathWithComma", tmx(tilesetXml(1, "a,b.bmp") + CsvLayer), "「,」"}),
+        Refused{"SheetPathWithComma", tmx(tilesetXml(1, "a,b.bmp") + CsvLayer), "「,」"},
+        Refused{"EntityDeclared",
+                "<?xml version=\"1.0\"?><!DOCTYPE map [<!ENTITY a \"aaaaaaaa\">]>" +
+                    tmx(tilesetXml() + CsvLayer).substr(22),
+                "実体（ENTITY）"},
+        Refused{"DeepNesting", tmx(tilesetXml() + CsvLayer + nested(100)), "入れ子が深すぎます"},
+        Refused{"TextAfterTheMap", tmx(tilesetXml() + CsvLayer) + "junk", "XML を読めません"},
+        Refused{"SecondRoot", tmx(tilesetXml() + CsvLayer) + "<map/>", "XML を読めません"},
+        Refused{"BytesAfterTheZlibStream",
+                tmx(tilesetXml() + layer(" encoding=\"base64\" compression=\"zlib\"",
+                                         base64(deflated(littleEndian(Gids), 15) + "junk"))),
+                "圧縮データの後に余分なデータ"},
+        Refused{"DeclaredSizeIsNotTheImage",
+                tmx("<tileset firstgid=\"1\" name=\"s\" tilewidth=\"32\" tileheight=\"32\">"
+                    "<image source=\"sheet.bmp\" width=\"32768\" height=\"32768\"/></tileset>" +
+                    CsvLayer),
+                "画像の大きさ 80 x 96 が TMX に書かれた 32768 x 32768 と違います"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Import, FailureLeavesAnExistingMapUntouched) {
@@ -358,6 +382,39 @@ TEST(Import, FailureLeavesAnExistingMapUntouched) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(oneLineContaining(missing.err, "none.tmx")) << missing.err;
     EXPECT_EQ(s.read("out.map"), "previous");
+}
+
+TEST(Import, MissingImageKeepsTheDeclaredSizeAndSaysSo) {
+    Scratch s;
+    s.write("in.tmx", tmx(tilesetXml() + CsvLayer));
+    const auto r = runCli({"import", s.path("in.tmx"), s.path("out.map")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("TMX に書かれた大きさ 80 x 96 をそのまま使いました"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(s.readMap("out.map").cells, Chips);
+}
+
+// A FIFO in any input place is refused at once instead of waiting for a writer.
+TEST(Import, SpecialFilesAreRefusedWithoutBlocking) {
+    struct Case {
+        const char* fifo;
+        std::string tmxName;
+        std::string document;
+    };
+    const Case cases[] = {
+        {"in.tmx", "in.tmx", ""},
+        {"ext.tsx", "a.tmx", tmx("<tileset firstgid=\"1\" source=\"ext.tsx\"/>" + CsvLayer)},
+        {"pipe.bmp", "b.tmx", tmx(tilesetXml(1, "pipe.bmp") + CsvLayer)},
+    };
+    for (const Case& c : cases) {
+        Scratch s;
+        ASSERT_EQ(::mkfifo(s.path(c.fifo).c_str(), 0600), 0);
+        if (!c.document.empty()) s.write(c.tmxName, c.document);
+        const auto r = runBinary({"import", s.path(c.tmxName), s.path("out.map")});
+        EXPECT_EQ(r.status, 1) << c.fifo;
+        EXPECT_NE(r.err.find("通常のファイルではありません"), std::string::npos) << r.err;
+        EXPECT_FALSE(s.exists("out.map"));
+    }
 }
 
 // ---- Tiled reads what we write -----------------------------------------------------------------

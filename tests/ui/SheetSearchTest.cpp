@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tilora::test {
@@ -85,6 +86,12 @@ TEST_F(SheetSearchFolder, PrefersTheExactNameAndSkipsFolders) {
     QDir(dir.path()).mkpath(QStringLiteral("maps/land.bmp"));
     EXPECT_FALSE(findSheet("C:\\x\\land.bmp", mapFile).found());
     EXPECT_FALSE(findSheet("tiles", mapFile).found()); // a folder, not a sheet
+
+    // A FIFO would block the load that opens it.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("maps/pipe.bmp"))).constData(), 0600),
+              0);
+    EXPECT_FALSE(findSheet("C:\\x\\PIPE.bmp", mapFile).found());
+    EXPECT_FALSE(findSheet("pipe.bmp", mapFile).found());
 }
 
 TEST_F(SheetSearchFolder, NothingFoundNamesThePathAsWritten) {
