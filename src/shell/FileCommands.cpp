@@ -122,9 +122,8 @@ bool TMainWindow::SaveMapAs() {
     }
     // A sheet path relative to the map's folder is rewritten for the new folder, so the saved
     // map still finds its sheet; any other path is recorded as it was read.
-    const std::string sheetPath =
-        rebaseSheetPath(app_.State.SheetFileName, nativePath(SheetLocation), nativeFolder(previous),
-                        nativeFolder(chosen));
+    const std::string sheetPath = rebaseSheetPath(app_.State.SheetFileName, SheetFoundAt,
+                                                  nativeFolder(previous), nativeFolder(chosen));
     const Status written = writeMapFile(app_.State, sheetPath, chosen);
     if (!written) {
         reportSaveFailure(app_, this, written, chosen);
@@ -194,7 +193,7 @@ bool TMainWindow::LoadMap() {
     // Everything is checked: from here on nothing can fail.
     EditorState& s = app_.State;
     applyMapContents(*contents, s); // SheetFileName: line 1's bytes as read
-    SheetLocation = sheetPath;
+    SheetFoundAt = where.bytes;
     app_.setSheet(std::move(*sheet));
     SaveDialog1.FileName = chosen;
     s.SheetScrollX = 0;

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <string>
 
 class QAction;
 class QMenu;
@@ -60,9 +61,10 @@ class TMainWindow : public QMainWindow {
     // The shared file dialogs; SaveDialog1.FileName is the current map's file name.
     FileDialog OpenDialog1{FileDialog::Kind::Open};
     FileDialog SaveDialog1{FileDialog::Kind::Save};
-    // Where the loaded map's sheet was found on this machine. SheetFileName keeps the path as
-    // the file wrote it; this one is what a save into another folder rebases a relative path on.
-    QString SheetLocation;
+    // Where the loaded map's sheet was found on this machine, as the system's bytes. SheetFileName
+    // keeps the path as the file wrote it; this one is what a save into another folder rebases a
+    // relative path on.
+    std::string SheetFoundAt;
 
     QTimer* Timer1 = nullptr; // 1000 ms, disabled at start
     QTimer* Timer2 = nullptr; // 5000 ms, disabled at start

@@ -500,8 +500,9 @@ TEST(FileCommandsLoad, LoadedMapKeepsItsSheetPathAsWritten) {
         TestApp u;
         loadThroughMenu(u, moved);
         EXPECT_TRUE(u.dialogs.messages.empty());
-        EXPECT_EQ(QFileInfo(u->MainWindow->SheetLocation).canonicalFilePath(),
-                  QFileInfo(sheet).canonicalFilePath());
+        EXPECT_EQ(
+            QFileInfo(QFile::decodeName(u->MainWindow->SheetFoundAt.c_str())).canonicalFilePath(),
+            QFileInfo(sheet).canonicalFilePath());
     }
 }
 
@@ -520,7 +521,7 @@ TEST(FileCommandsLoad, ExampleMapOpensWhereverTheFolderLies) {
             EXPECT_TRUE(t.dialogs.messages.empty()) << name.toStdString();
             EXPECT_EQ(t.state().MapModified, 0);
             EXPECT_TRUE(t->MapWindow->isVisible());
-            const QString sheet = t->MainWindow->SheetLocation;
+            const QString sheet = QFile::decodeName(t->MainWindow->SheetFoundAt.c_str());
             EXPECT_TRUE(sheet.startsWith(QDir(folder).absolutePath() + QLatin1Char('/')))
                 << sheet.toStdString();
             EXPECT_TRUE(QFileInfo(sheet).isFile());
