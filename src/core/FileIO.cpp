@@ -247,8 +247,15 @@ Status saveFileAtomically(const std::string& path,
             (void)!::fchown(fd.get(), -1, old.st_gid);
         if (::fchmod(fd.get(), old.st_mode & 07777) != 0) return fail(errno);
     }
-    for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
-        if (const int err = writeAll(fd.get(), piece)) return fail(err);
+    // A producer that throws (out of memory half-way through a render) must not leave the
+    // temporary file behind; the exception goes on to the caller.
+    try {
+        for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
+            if (const int err = writeAll(fd.get(), piece)) return fail(err);
+        }
+    } catch (...) {
+        ::unlink(tmpPath.c_str());
+        throw;
     }
     if (fsyncRetrying(fd.get()) != 0) return fail(errno);
     if (fd.closeChecked() != 0) return fail(errno);

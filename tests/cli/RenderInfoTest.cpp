@@ -251,7 +251,9 @@ TEST(Usage, HelpAndVersionGoToStandardOutputWithStatus0) {
         const auto r = runCli(c.args);
         EXPECT_EQ(r.status, 0) << c.shown;
         EXPECT_NE(r.out.find(c.shown), std::string::npos) << r.out;
-        if (c.notShown) EXPECT_EQ(r.out.find(c.notShown), std::string::npos) << r.out;
+        if (c.notShown) {
+            EXPECT_EQ(r.out.find(c.notShown), std::string::npos) << r.out;
+        }
         EXPECT_EQ(r.err, "");
     }
 }

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <new>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -123,6 +124,16 @@ TEST_F(FileIO, PiecewiseSaveWritesThePiecesInOrder) {
         return next < pieces.size() ? std::string_view(pieces[next++]) : std::string_view();
     });
     ASSERT_TRUE(saved.ok()) << saved.error().message;
+    EXPECT_EQ(read(target), pieces[0] + pieces[1] + pieces[2]);
+    EXPECT_EQ(names(), std::set<std::string>{"big.bmp"});
+
+    // A producer that gives up by throwing leaves the old file and no temporary behind.
+    EXPECT_THROW(saveFileAtomically(target,
+                                    [&, calls = 0]() mutable -> std::string_view {
+                                        if (++calls > 1) throw std::bad_alloc();
+                                        return pieces[0];
+                                    }),
+                 std::bad_alloc);
     EXPECT_EQ(read(target), pieces[0] + pieces[1] + pieces[2]);
     EXPECT_EQ(names(), std::set<std::string>{"big.bmp"});
 }
