@@ -9,6 +9,9 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
+
+#include <cstdlib>
 
 namespace tilora {
 
@@ -193,6 +196,8 @@ void TMapChipWindow::Image2MouseDown(Qt::MouseButton button, int x, int y) {
 void TMapChipWindow::chooseFramedChip() {
     // Without a sheet there is nothing to choose from.
     if (sheet().isNull()) return;
+    // A pick ends the undo step of a painting run in progress.
+    app_.History.closeStep();
     const int left = Shape1->x() + app_.State.SheetScrollX;
     const int top = Shape1->y() + app_.State.SheetScrollY;
     app_.State.CurrentChip =
@@ -220,6 +225,21 @@ bool TMapChipWindow::eventFilter(QObject* watched, QEvent* event) {
 void TMapChipWindow::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
+}
+
+void TMapChipWindow::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    const QPoint delta = event->angleDelta();
+    const bool sideways = (event->modifiers() & Qt::ShiftModifier) || delta.y() == 0;
+    wheelRest_ += delta.y() != 0 ? delta.y() : delta.x();
+    const int notches = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRest_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    // The bars' arrow step is one chip and their handler snaps, so the view moves by whole chips.
+    QScrollBar* bar = sideways ? ScrollBar2 : ScrollBar1;
+    const auto action =
+        notches > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd;
+    for (int i = 0; i < std::abs(notches); ++i)
+        bar->triggerAction(action);
 }
 
 void TMapChipWindow::mouseMoveEvent(QMouseEvent* event) {

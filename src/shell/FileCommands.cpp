@@ -131,6 +131,7 @@ bool TMainWindow::SaveMapAs() {
         return false;
     }
     app_.State.SheetFileName = sheetPath;
+    app_.History.markSaved();
     setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
     app_.State.MapModified = 0;
     return true;
@@ -143,6 +144,7 @@ bool TMainWindow::SaveMap() {
         reportSaveFailure(app_, this, written, SaveDialog1.FileName);
         return false;
     }
+    app_.History.markSaved();
     app_.State.MapModified = 0;
     return true;
 }
@@ -193,6 +195,8 @@ bool TMainWindow::LoadMap() {
     // Everything is checked: from here on nothing can fail.
     EditorState& s = app_.State;
     applyMapContents(*contents, s); // SheetFileName: line 1's bytes as read
+    app_.History.clear();
+    app_.History.markSaved();
     SheetLocation = sheetPath;
     app_.setSheet(std::move(*sheet));
     SaveDialog1.FileName = chosen;

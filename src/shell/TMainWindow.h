@@ -44,6 +44,7 @@ class TMainWindow : public QMainWindow {
 
     // Menus and their items.
     QMenu* K1 = nullptr; // "ファイル"
+    QMenu* K3 = nullptr; // "編集"
     QMenu* K4 = nullptr; // "表示"
     QMenu* K2 = nullptr; // "ヘルプ"
     QAction* NewFile = nullptr;
@@ -56,6 +57,16 @@ class TMainWindow : public QMainWindow {
     QAction* MapWindow1 = nullptr;     // checkable
     QAction* Help1 = nullptr;
     QAction* About1 = nullptr;
+    QAction* Undo1 = nullptr; // "元に戻す"
+    QAction* Redo1 = nullptr; // "やり直し"
+    QAction* Fill1 = nullptr; // "塗りつぶし"
+
+    // Keys with no menu item of their own, working in every editor window: Ctrl+S (SaveMap
+    // whenever a map is shown), "+" and "-" (the zoom buttons), Esc (disarms an armed fill).
+    QAction* SaveKey = nullptr;
+    QAction* ZoomInKey = nullptr;
+    QAction* ZoomOutKey = nullptr;
+    QAction* DisarmKey = nullptr;
 
     // The shared file dialogs; SaveDialog1.FileName is the current map's file name.
     FileDialog OpenDialog1{FileDialog::Kind::Open};
@@ -108,6 +119,14 @@ class TMainWindow : public QMainWindow {
     void Help1Click();
     void About1Click();
 
+    // --- edit commands (EditCommands.cpp)
+    void Undo1Click();
+    void Redo1Click();
+    void Fill1Click();
+    void DisarmKeyClick();
+    // Undo, redo, fill and the save key enabled as the history, the tools and the map allow.
+    void updateEditCommands();
+
     // The one place the enabled states of the commands change after start-up (the layout gives
     // the initial ones).
     void setCommandsEnabled(Commands which, bool enabled);
@@ -118,7 +137,11 @@ class TMainWindow : public QMainWindow {
   private:
     void buildToolbar();
     void buildMenus();
+    void buildKeys();
     void connectCommands();
+    // After an undo or a redo: the modified flag from the history, the view redrawn where it
+    // shows a changed cell.
+    void afterHistoryMove(const CellArea& changed);
 
     Application& app_;
 };
