@@ -178,6 +178,11 @@ bool TMapWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     // The pointer leaving the view ends the undo step of a painting run; the run goes on.
     if (watched == Image1 && event->type() == QEvent::Leave) app_.History.closeStep();
+    if (watched == Image1 && event->type() == QEvent::Wheel) {
+        // The view lies at the client's top-left corner: its pixels are the window's.
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
     if (watched == ScrollBar2 && stepHorizontalBarByKey(ScrollBar2, event)) return true;
     return QWidget::eventFilter(watched, event);
 }
@@ -191,7 +196,7 @@ void TMapWindow::wheelEvent(QWheelEvent* event) {
     wheelRest_ -= notches * QWheelEvent::DefaultDeltasPerStep;
     if (notches == 0) return;
     if (event->modifiers() & Qt::ControlModifier) {
-        zoomByWheel(notches, Image1->mapFrom(this, event->position().toPoint()));
+        zoomByWheel(notches, event->position().toPoint());
         return;
     }
     // A notch is the bar's own arrow step (one cell), so the snap and the redraw are the bars'.

@@ -69,6 +69,8 @@ TMapChipWindow::TMapChipWindow(EditorContext& app) : QWidget(nullptr), app_(app)
     ScrollBar2 = new QScrollBar(Qt::Horizontal, this);
     setUpScrollBar(ScrollBar2, ScrollBar2Place, ScrollSmallStep, ScrollLargeStep);
     ScrollBar2->installEventFilter(this);
+    Image1->installEventFilter(this);
+    Image2->installEventFilter(this);
 
     // The design size; LayoutChipWindow gives the real one through setClientSize.
     resize(DesignClientWidth, DesignClientHeight);
@@ -218,6 +220,10 @@ void TMapChipWindow::setBarPosition(QScrollBar* bar, int position) {
 }
 
 bool TMapChipWindow::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == Image1 || watched == Image2) && event->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
     if (watched == ScrollBar2 && stepHorizontalBarByKey(ScrollBar2, event)) return true;
     return QWidget::eventFilter(watched, event);
 }
