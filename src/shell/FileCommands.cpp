@@ -154,7 +154,10 @@ bool TMainWindow::LoadMap() {
     OpenDialog1.Filter = kMapOpenFilter;
     OpenDialog1.Title = kMapOpenTitle;
     if (!OpenDialog1.Execute(app_.dialogs, this)) return false;
-    const QString chosen = OpenDialog1.FileName;
+    return LoadChosenMap(OpenDialog1.FileName);
+}
+
+bool TMainWindow::LoadChosenMap(const QString& chosen) {
     if (!hasMapMark(chosen)) return false;
 
     // Asked before the file is read: a Yes may rewrite the very file being opened.

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <utility>
+
 namespace tilora {
 
 namespace {
@@ -315,7 +317,14 @@ void TMainWindow::Timer1Timer() {
     app_.MapChipWindow->move(beside->x() + outerWidth(*beside), below);
     // Starting a running QTimer would restart its interval; the splash must go 5 s after the
     // first tick, not after the last one.
-    if (!Timer2->isActive()) Timer2->start();
+    if (Timer2->isActive()) return;
+    Timer2->start();
+    // The first tick: the windows are in place for a map named on the command line.
+    if (!MapToOpenAtStart.isEmpty()) {
+        const QString path = std::exchange(MapToOpenAtStart, QString());
+        OpenDialog1.FileName = path;
+        LoadChosenMap(path);
+    }
 }
 
 void TMainWindow::Timer2Timer() {

@@ -75,6 +75,10 @@ class TMainWindow : public QMainWindow {
     // the file wrote it; this one is what a save into another folder rebases a relative path on.
     QString SheetLocation;
 
+    // A map named on the command line: loaded, as if chosen in the open dialog, right after the
+    // first placement of the windows at start-up.
+    QString MapToOpenAtStart;
+
     QTimer* Timer1 = nullptr; // 1000 ms, disabled at start
     QTimer* Timer2 = nullptr; // 5000 ms, disabled at start
 
@@ -96,6 +100,8 @@ class TMainWindow : public QMainWindow {
     bool SaveMapAs();
     bool SaveMap();
     bool LoadMap();
+    // LoadMap from the point where a file has been chosen.
+    bool LoadChosenMap(const QString& chosen);
     void NewButtonClick(); // also the menu item NewFile
     void OpenButtonClick();
     void LoadFileClick();
