@@ -60,6 +60,26 @@ bool canZoomOut(const EditorState& state) {
     return state.ZoomStep > MinZoomStep;
 }
 
+bool zoomAtPixel(EditorState& state, int direction, int x, int y) {
+    int step = MinZoomStep;
+    while (step < MaxZoomStep && cellSizeForZoomStep(step) < state.CellSize)
+        ++step;
+    const int next = step + (direction > 0 ? 1 : -1);
+    if (next < MinZoomStep || next > MaxZoomStep) return false;
+    // The cell under a pixel, as the cursor tracks it: never beyond the view's last cell.
+    const auto cellAt = [](int pixel, int size) {
+        return std::clamp(pixelToCell(pixel, size), 0, ViewPixels / size - 1);
+    };
+    const std::int64_t col = std::int64_t(state.ViewCol) + cellAt(x, state.CellSize);
+    const std::int64_t row = std::int64_t(state.ViewRow) + cellAt(y, state.CellSize);
+    state.ZoomStep = next;
+    state.CellSize = cellSizeForZoomStep(next);
+    state.ViewCol = saturateToInt(col - cellAt(x, state.CellSize));
+    state.ViewRow = saturateToInt(row - cellAt(y, state.CellSize));
+    keepViewInsideMap(state);
+    return true;
+}
+
 int cursorFrameSize(int cellSize) {
     return std::max(cellSize, 5);
 }

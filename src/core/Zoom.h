@@ -31,6 +31,12 @@ bool zoomOut(EditorState& state);
 bool canZoomIn(const EditorState& state);
 bool canZoomOut(const EditorState& state);
 
+// The wheel's zoom: one step in (direction > 0) or out from the current CellSize, keeping the map
+// cell under view pixel (x, y) under that pixel, the origin then pulled back inside the map as
+// the zoom pick does. ZoomStep follows the new CellSize. False, and nothing changed, at the
+// limits.
+bool zoomAtPixel(EditorState& state, int direction, int x, int y);
+
 // The cursor frame's edge after a zoom pick: CellSize, but never less than 5 pixels.
 int cursorFrameSize(int cellSize);
 

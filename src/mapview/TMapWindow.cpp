@@ -1,6 +1,7 @@
 #include "mapview/TMapWindow.h"
 
 #include "core/Geometry.h"
+#include "core/Zoom.h"
 #include "platform/EditorContext.h"
 #include "platform/Layout.h"
 #include "platform/PictureWidget.h"
@@ -11,8 +12,10 @@
 #include <QHelpEvent>
 #include <QScrollBar>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace tilora {
 
@@ -173,8 +176,44 @@ bool TMapWindow::eventFilter(QObject* watched, QEvent* event) {
         QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), Shape1->toolTip(), Image1);
         return true;
     }
+    // The pointer leaving the view ends the undo step of a painting run; the run goes on.
+    if (watched == Image1 && event->type() == QEvent::Leave) app_.History.closeStep();
+    if (watched == Image1 && event->type() == QEvent::Wheel) {
+        // The view lies at the client's top-left corner: its pixels are the window's.
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
     if (watched == ScrollBar2 && stepHorizontalBarByKey(ScrollBar2, event)) return true;
     return QWidget::eventFilter(watched, event);
+}
+
+void TMapWindow::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    const QPoint delta = event->angleDelta();
+    const bool sideways = (event->modifiers() & Qt::ShiftModifier) || delta.y() == 0;
+    wheelRest_ += delta.y() != 0 ? delta.y() : delta.x();
+    const int notches = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRest_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    if (notches == 0) return;
+    if (event->modifiers() & Qt::ControlModifier) {
+        zoomByWheel(notches, event->position().toPoint());
+        return;
+    }
+    // A notch is the bar's own arrow step (one cell), so the snap and the redraw are the bars'.
+    QScrollBar* bar = sideways ? ScrollBar2 : ScrollBar1;
+    const auto action =
+        notches > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd;
+    for (int i = 0; i < std::abs(notches); ++i)
+        bar->triggerAction(action);
+}
+
+void TMapWindow::zoomByWheel(int direction, QPoint at) {
+    EditorState& s = app_.State;
+    // A pending zoom pick owns the next zoom.
+    if (s.ZoomPending == 1) return;
+    if (!zoomAtPixel(s, direction, at.x(), at.y())) return;
+    // Only the view is laid out again: no window moves, no command changes.
+    fitToMap(mapViewLayout(s));
 }
 
 void TMapWindow::closeEvent(QCloseEvent* event) {

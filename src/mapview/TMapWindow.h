@@ -45,16 +45,29 @@ class TMapWindow : public QWidget {
     // pointer when the pointer is over the view, else to (0, 0).
     void placeCursorAtPointer();
 
+    // The one-shot fill: armed, the next left click on the view fills the region under it; the
+    // cell cursor shows a square frame and the fill's hint meanwhile (MapPainting.cpp).
+    void armFill();
+    void disarmFill();
+    bool fillArmed() const { return fillArmed_; }
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Over the view: rows per notch (columns with Shift) through the bars, Ctrl zooms.
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     // Hover cell and cursor for view pixel (x, y); a pixel beyond the view anchors its last
     // column or row, never a cell the user cannot see.
     void trackCell(int x, int y);
+    // One zoom step in (direction > 0) or out, the cell under view pixel `at` staying under it.
+    void zoomByWheel(int direction, QPoint at);
 
     EditorContext& app_;
+    bool fillArmed_ = false;
+    // Wheel turns smaller than a notch (fine-grained wheels and touchpads) add up here.
+    int wheelRest_ = 0;
 };
 
 } // namespace tilora

@@ -197,6 +197,7 @@ void TStartUpWindow::Button1Click() {
     EditorState& s = app_.State;
     startNewMap(s, sizeFieldValue(Edit1->text().toStdString()),
                 sizeFieldValue(Edit2->text().toStdString()));
+    app_.History.clear();
     RefreshMapView(app_);
     app_.saveDialog().FileName.clear();
     s.MapModified = 1;

@@ -9,6 +9,9 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
+
+#include <cstdlib>
 
 namespace tilora {
 
@@ -66,6 +69,8 @@ TMapChipWindow::TMapChipWindow(EditorContext& app) : QWidget(nullptr), app_(app)
     ScrollBar2 = new QScrollBar(Qt::Horizontal, this);
     setUpScrollBar(ScrollBar2, ScrollBar2Place, ScrollSmallStep, ScrollLargeStep);
     ScrollBar2->installEventFilter(this);
+    Image1->installEventFilter(this);
+    Image2->installEventFilter(this);
 
     // The design size; LayoutChipWindow gives the real one through setClientSize.
     resize(DesignClientWidth, DesignClientHeight);
@@ -193,6 +198,8 @@ void TMapChipWindow::Image2MouseDown(Qt::MouseButton button, int x, int y) {
 void TMapChipWindow::chooseFramedChip() {
     // Without a sheet there is nothing to choose from.
     if (sheet().isNull()) return;
+    // A pick ends the undo step of a painting run in progress.
+    app_.History.closeStep();
     const int left = Shape1->x() + app_.State.SheetScrollX;
     const int top = Shape1->y() + app_.State.SheetScrollY;
     app_.State.CurrentChip =
@@ -213,6 +220,10 @@ void TMapChipWindow::setBarPosition(QScrollBar* bar, int position) {
 }
 
 bool TMapChipWindow::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == Image1 || watched == Image2) && event->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
     if (watched == ScrollBar2 && stepHorizontalBarByKey(ScrollBar2, event)) return true;
     return QWidget::eventFilter(watched, event);
 }
@@ -220,6 +231,21 @@ bool TMapChipWindow::eventFilter(QObject* watched, QEvent* event) {
 void TMapChipWindow::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
+}
+
+void TMapChipWindow::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    const QPoint delta = event->angleDelta();
+    const bool sideways = (event->modifiers() & Qt::ShiftModifier) || delta.y() == 0;
+    wheelRest_ += delta.y() != 0 ? delta.y() : delta.x();
+    const int notches = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRest_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    // The bars' arrow step is one chip and their handler snaps, so the view moves by whole chips.
+    QScrollBar* bar = sideways ? ScrollBar2 : ScrollBar1;
+    const auto action =
+        notches > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd;
+    for (int i = 0; i < std::abs(notches); ++i)
+        bar->triggerAction(action);
 }
 
 void TMapChipWindow::mouseMoveEvent(QMouseEvent* event) {

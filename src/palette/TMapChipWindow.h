@@ -60,6 +60,8 @@ class TMapChipWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    // Over the sheet: whole chips per notch through the bars (Shift: sideways).
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     // Chooses the chip under the frame as the current chip and shows it in the new-map preview.
@@ -68,6 +70,7 @@ class TMapChipWindow : public QWidget {
     void showStillCopy();
 
     EditorContext& app_;
+    int wheelRest_ = 0;
 };
 
 } // namespace tilora

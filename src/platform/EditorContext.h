@@ -7,6 +7,7 @@
 #include "core/ChipRenderer.h"
 #include "core/EditorState.h"
 #include "core/SaveQuestion.h"
+#include "core/UndoHistory.h"
 #include "platform/Dialogs.h"
 #include "platform/ScreenMetrics.h"
 
@@ -63,6 +64,8 @@ class EditorContext {
     ScreenMetrics Screen;
     // Draws map cells from the chip sheet.
     ChipRenderer Renderer;
+    // The map's undo steps: painting records into it, new map and load clear it, save marks it.
+    UndoHistory History;
 
     // The chip sheet: document data; every chip drawn anywhere is copied from it.
     virtual const Bitmap& sheet() const = 0;
@@ -85,6 +88,11 @@ class EditorContext {
     // The commands a map on screen makes available.
     virtual void enableMapCommands() = 0;
     virtual void setCommandsEnabled(Commands which, bool enabled) = 0;
+    // Brings the commands whose state follows the editor rather than a fixed rule (undo, redo,
+    // fill, the save key) up to date; called after anything that may change them.
+    virtual void updateEditCommands() = 0;
+    // Whether a map is on screen: from the first full refresh until the new-map command.
+    virtual bool mapShown() const = 0;
     // A window shown or hidden together with its check mark in the view menu.
     virtual void setChipWindowShown(bool shown) = 0;
     virtual void setMapWindowShown(bool shown) = 0;

@@ -77,6 +77,8 @@ void Application::enterNoMapState() {
     StartUpWindow->showDialog();
     StartUpWindow->Button1->setEnabled(false);
     StampWindow->hide();
+    MapWindow->disarmFill();
+    mapShown_ = false;
     setCommandsEnabled(Command::SaveItem | Command::SaveButton | Command::SaveAsItem |
                            Command::SaveAsButton | Command::CloseItem | Command::ChipWindow |
                            Command::MapWindow | Command::ZoomIn | Command::ZoomOut | Command::Pens |
@@ -85,6 +87,7 @@ void Application::enterNoMapState() {
 }
 
 void Application::enableMapCommands() {
+    mapShown_ = true;
     MainWindow->MapChipWindow1->setChecked(true);
     MainWindow->MapWindow1->setChecked(true);
     // PenButton1, the Save item and OverWriteSaveButton keep their states.
@@ -97,6 +100,10 @@ void Application::enableMapCommands() {
 
 void Application::setCommandsEnabled(Commands which, bool enabled) {
     MainWindow->setCommandsEnabled(which, enabled);
+}
+
+void Application::updateEditCommands() {
+    MainWindow->updateEditCommands();
 }
 
 void Application::setChipWindowShown(bool shown) {

@@ -38,6 +38,8 @@ class Application final : public EditorContext {
     void enterNoMapState() override;
     void enableMapCommands() override;
     void setCommandsEnabled(Commands which, bool enabled) override;
+    void updateEditCommands() override;
+    bool mapShown() const override { return mapShown_; }
     void setChipWindowShown(bool shown) override;
     void setMapWindowShown(bool shown) override;
     void setNewMapDialogShown(bool shown) override;
@@ -58,6 +60,7 @@ class Application final : public EditorContext {
 
   private:
     Bitmap sheet_;
+    bool mapShown_ = false;
 };
 
 } // namespace tilora

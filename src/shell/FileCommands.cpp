@@ -131,6 +131,7 @@ bool TMainWindow::SaveMapAs() {
         return false;
     }
     app_.State.SheetFileName = sheetPath;
+    app_.History.markSaved();
     setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
     app_.State.MapModified = 0;
     return true;
@@ -143,6 +144,7 @@ bool TMainWindow::SaveMap() {
         reportSaveFailure(app_, this, written, SaveDialog1.FileName);
         return false;
     }
+    app_.History.markSaved();
     app_.State.MapModified = 0;
     return true;
 }
@@ -152,7 +154,10 @@ bool TMainWindow::LoadMap() {
     OpenDialog1.Filter = kMapOpenFilter;
     OpenDialog1.Title = kMapOpenTitle;
     if (!OpenDialog1.Execute(app_.dialogs, this)) return false;
-    const QString chosen = OpenDialog1.FileName;
+    return LoadChosenMap(OpenDialog1.FileName);
+}
+
+bool TMainWindow::LoadChosenMap(const QString& chosen) {
     if (!hasMapMark(chosen)) return false;
 
     // Asked before the file is read: a Yes may rewrite the very file being opened.
@@ -193,6 +198,8 @@ bool TMainWindow::LoadMap() {
     // Everything is checked: from here on nothing can fail.
     EditorState& s = app_.State;
     applyMapContents(*contents, s); // SheetFileName: line 1's bytes as read
+    app_.History.clear();
+    app_.History.markSaved();
     SheetFoundAt = where.bytes;
     app_.setSheet(std::move(*sheet));
     SaveDialog1.FileName = chosen;

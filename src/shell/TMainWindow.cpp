@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <utility>
+
 namespace tilora {
 
 namespace {
@@ -59,24 +61,47 @@ const ButtonLayout kButtons[] = {
 
 struct MenuItemLayout {
     QAction* TMainWindow::*member;
-    int menu; // 0 "ファイル", 1 "表示", 2 "ヘルプ"
+    int menu; // 0 "ファイル", 1 "表示", 2 "ヘルプ", 3 "編集"
     const char* caption;
     bool enabled;
     bool checkable;
+    const char* keys = nullptr; // shortcuts, "; "-separated
 };
 
 const MenuItemLayout kMenuItems[] = {
-    {&TMainWindow::NewFile, 0, "マップ新規作成", true, false},
-    {&TMainWindow::LoadFile, 0, "マップの読み込み", true, false},
+    {&TMainWindow::NewFile, 0, "マップ新規作成", true, false, "Ctrl+N"},
+    {&TMainWindow::LoadFile, 0, "マップの読み込み", true, false, "Ctrl+O"},
     {&TMainWindow::Save, 0, "上書き保存", false, false},
-    {&TMainWindow::NameSave, 0, "名前をつけて保存", false, false},
-    {&TMainWindow::CloseFile, 0, "閉じる", false, false},
-    {&TMainWindow::ExitApp, 0, "終了", true, false},
+    {&TMainWindow::NameSave, 0, "名前をつけて保存", false, false, "Ctrl+Shift+S"},
+    {&TMainWindow::CloseFile, 0, "閉じる", false, false, "Ctrl+W"},
+    {&TMainWindow::ExitApp, 0, "終了", true, false, "Ctrl+Q"},
+    {&TMainWindow::Undo1, 3, "元に戻す", false, false, "Ctrl+Z"},
+    {&TMainWindow::Redo1, 3, "やり直し", false, false, "Ctrl+Y; Ctrl+Shift+Z"},
+    {&TMainWindow::Fill1, 3, "塗りつぶし", false, false, "F"},
     {&TMainWindow::MapChipWindow1, 1, "チップウィンドウ", false, true},
     {&TMainWindow::MapWindow1, 1, "マップウィンドウ", false, true},
-    {&TMainWindow::Help1, 2, "ヘルプ", true, false},
+    {&TMainWindow::Help1, 2, "ヘルプ", true, false, "F1"},
     {&TMainWindow::About1, 2, "ﾊﾞｰｼﾞｮﾝ情報", true, false},
 };
+
+struct KeyLayout {
+    QAction* TMainWindow::*member;
+    const char* keys;
+};
+
+const KeyLayout kKeys[] = {
+    {&TMainWindow::SaveKey, "Ctrl+S"},
+    {&TMainWindow::ZoomInKey, "+"},
+    {&TMainWindow::ZoomOutKey, "-"},
+    {&TMainWindow::DisarmKey, "Esc"},
+};
+
+// A key works in whichever editor window is active; a text field that uses the key itself
+// (typing, its own undo) keeps it, and a modal box blocks it.
+void setKeys(QAction* action, const char* keys) {
+    action->setShortcuts(QKeySequence::listFromString(QString::fromUtf8(keys)));
+    action->setShortcutContext(Qt::ApplicationShortcut);
+}
 
 // Keeps the main window's outer width equal to the screen's once the window system has framed
 // it: the frame is only known after the window is first shown.
@@ -105,6 +130,7 @@ TMainWindow::TMainWindow(Application& app) : QMainWindow(nullptr), app_(app) {
     setFont(layoutFont(PGothic, 12));
     buildMenus();
     buildToolbar();
+    buildKeys();
     installEventFilter(new FrameFit(this));
 
     Timer1 = new QTimer(this);
@@ -120,9 +146,10 @@ TMainWindow::~TMainWindow() = default;
 
 void TMainWindow::buildMenus() {
     K1 = menuBar()->addMenu(QStringLiteral("ファイル"));
+    K3 = menuBar()->addMenu(QStringLiteral("編集"));
     K4 = menuBar()->addMenu(QStringLiteral("表示"));
     K2 = menuBar()->addMenu(QStringLiteral("ヘルプ"));
-    QMenu* menus[] = {K1, K4, K2};
+    QMenu* menus[] = {K1, K4, K2, K3};
     // Drop-down menus are windows of their own and do not inherit the main window's font.
     for (QMenu* menu : menus)
         menu->setFont(font());
@@ -130,7 +157,18 @@ void TMainWindow::buildMenus() {
         QAction* action = menus[item.menu]->addAction(QString::fromUtf8(item.caption));
         action->setEnabled(item.enabled);
         action->setCheckable(item.checkable);
+        if (item.keys) setKeys(action, item.keys);
         this->*item.member = action;
+    }
+}
+
+void TMainWindow::buildKeys() {
+    for (const KeyLayout& key : kKeys) {
+        auto* action = new QAction(this);
+        setKeys(action, key.keys);
+        action->setEnabled(false);
+        addAction(action);
+        this->*key.member = action;
     }
 }
 
@@ -162,6 +200,16 @@ void TMainWindow::connectCommands() {
     connect(Timer1, &QTimer::timeout, this, &TMainWindow::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TMainWindow::Timer2Timer);
 
+    // Any command ends the undo step in progress, connected first so that it runs before the
+    // command itself: a continuous-painting run goes on, but its later cells form a new step.
+    const auto endStep = [this] { app_.History.closeStep(); };
+    for (const ButtonLayout& b : kButtons)
+        connect(this->*b.member, &QPushButton::clicked, this, endStep);
+    for (const MenuItemLayout& item : kMenuItems)
+        connect(this->*item.member, &QAction::triggered, this, endStep);
+    for (const KeyLayout& key : kKeys)
+        connect(this->*key.member, &QAction::triggered, this, endStep);
+
     connect(NewButton, &QPushButton::clicked, this, &TMainWindow::NewButtonClick);
     connect(NewFile, &QAction::triggered, this, &TMainWindow::NewButtonClick);
     connect(OpenButton, &QPushButton::clicked, this, &TMainWindow::OpenButtonClick);
@@ -187,6 +235,14 @@ void TMainWindow::connectCommands() {
     connect(MapWindow1, &QAction::triggered, this, &TMainWindow::ToggleMapWindow);
     connect(Help1, &QAction::triggered, this, &TMainWindow::Help1Click);
     connect(About1, &QAction::triggered, this, &TMainWindow::About1Click);
+
+    connect(Undo1, &QAction::triggered, this, &TMainWindow::Undo1Click);
+    connect(Redo1, &QAction::triggered, this, &TMainWindow::Redo1Click);
+    connect(Fill1, &QAction::triggered, this, &TMainWindow::Fill1Click);
+    connect(SaveKey, &QAction::triggered, this, [this] { SaveMap(); });
+    connect(ZoomInKey, &QAction::triggered, ZoomInButton, &QPushButton::click);
+    connect(ZoomOutKey, &QAction::triggered, ZoomOutButton, &QPushButton::click);
+    connect(DisarmKey, &QAction::triggered, this, &TMainWindow::DisarmKeyClick);
 }
 
 void TMainWindow::FormCreate() {
@@ -239,6 +295,8 @@ void TMainWindow::setCommandsEnabled(Commands which, bool enabled) {
     for (const auto& [command, button] : buttons) {
         if (which & command) button->setEnabled(enabled);
     }
+    // The fill follows the pen buttons, the zoom keys their buttons.
+    updateEditCommands();
 }
 
 void TMainWindow::Timer1Timer() {
@@ -259,7 +317,14 @@ void TMainWindow::Timer1Timer() {
     app_.MapChipWindow->move(beside->x() + outerWidth(*beside), below);
     // Starting a running QTimer would restart its interval; the splash must go 5 s after the
     // first tick, not after the last one.
-    if (!Timer2->isActive()) Timer2->start();
+    if (Timer2->isActive()) return;
+    Timer2->start();
+    // The first tick: the windows are in place for a map named on the command line.
+    if (!MapToOpenAtStart.isEmpty()) {
+        const QString path = std::exchange(MapToOpenAtStart, QString());
+        OpenDialog1.FileName = path;
+        LoadChosenMap(path);
+    }
 }
 
 void TMainWindow::Timer2Timer() {

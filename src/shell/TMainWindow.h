@@ -45,6 +45,7 @@ class TMainWindow : public QMainWindow {
 
     // Menus and their items.
     QMenu* K1 = nullptr; // "ファイル"
+    QMenu* K3 = nullptr; // "編集"
     QMenu* K4 = nullptr; // "表示"
     QMenu* K2 = nullptr; // "ヘルプ"
     QAction* NewFile = nullptr;
@@ -57,6 +58,16 @@ class TMainWindow : public QMainWindow {
     QAction* MapWindow1 = nullptr;     // checkable
     QAction* Help1 = nullptr;
     QAction* About1 = nullptr;
+    QAction* Undo1 = nullptr; // "元に戻す"
+    QAction* Redo1 = nullptr; // "やり直し"
+    QAction* Fill1 = nullptr; // "塗りつぶし"
+
+    // Keys with no menu item of their own, working in every editor window: Ctrl+S (SaveMap
+    // whenever a map is shown), "+" and "-" (the zoom buttons), Esc (disarms an armed fill).
+    QAction* SaveKey = nullptr;
+    QAction* ZoomInKey = nullptr;
+    QAction* ZoomOutKey = nullptr;
+    QAction* DisarmKey = nullptr;
 
     // The shared file dialogs; SaveDialog1.FileName is the current map's file name.
     FileDialog OpenDialog1{FileDialog::Kind::Open};
@@ -65,6 +76,10 @@ class TMainWindow : public QMainWindow {
     // keeps the path as the file wrote it; this one is what a save into another folder rebases a
     // relative path on.
     std::string SheetFoundAt;
+
+    // A map named on the command line: loaded, as if chosen in the open dialog, right after the
+    // first placement of the windows at start-up.
+    QString MapToOpenAtStart;
 
     QTimer* Timer1 = nullptr; // 1000 ms, disabled at start
     QTimer* Timer2 = nullptr; // 5000 ms, disabled at start
@@ -87,6 +102,8 @@ class TMainWindow : public QMainWindow {
     bool SaveMapAs();
     bool SaveMap();
     bool LoadMap();
+    // LoadMap from the point where a file has been chosen.
+    bool LoadChosenMap(const QString& chosen);
     void NewButtonClick(); // also the menu item NewFile
     void OpenButtonClick();
     void LoadFileClick();
@@ -110,6 +127,14 @@ class TMainWindow : public QMainWindow {
     void Help1Click();
     void About1Click();
 
+    // --- edit commands (EditCommands.cpp)
+    void Undo1Click();
+    void Redo1Click();
+    void Fill1Click();
+    void DisarmKeyClick();
+    // Undo, redo, fill and the save key enabled as the history, the tools and the map allow.
+    void updateEditCommands();
+
     // The one place the enabled states of the commands change after start-up (the layout gives
     // the initial ones).
     void setCommandsEnabled(Commands which, bool enabled);
@@ -120,7 +145,11 @@ class TMainWindow : public QMainWindow {
   private:
     void buildToolbar();
     void buildMenus();
+    void buildKeys();
     void connectCommands();
+    // After an undo or a redo: the modified flag from the history, the view redrawn where it
+    // shows a changed cell.
+    void afterHistoryMove(const CellArea& changed);
 
     Application& app_;
 };

@@ -11,10 +11,10 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <new>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <new>
 #include <set>
 #include <system_error>
 

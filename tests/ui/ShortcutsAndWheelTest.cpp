@@ -1,0 +1,213 @@
+// Keys and the wheel through the real windows: each shortcut from whichever editor window gets
+// the key, a text field keeping its own keys, and the wheel over the view and the palette.
+
+#include "TestApp.h"
+
+#include "core/WindowLayout.h"
+#include "mapview/TMapWindow.h"
+#include "newmap/TStartUpWindow.h"
+#include "palette/TMapChipWindow.h"
+#include "platform/PictureWidget.h"
+#include "shell/TMainWindow.h"
+#include "stamps/TStampWindow.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace tilora::test {
+namespace {
+
+struct Editor {
+    TestApp t;
+    TMainWindow& main;
+    TMapWindow& view;
+    std::vector<int> exits;
+
+    explicit Editor(int side = 100) : main(*t->MainWindow), view(*t->MapWindow) {
+        t->start();
+        t->setSheet(makeSheet(256, 2560));
+        t.state().MapWidth = t.state().MapHeight = side;
+        t->layoutChipWindow();
+        t->refreshMapView();
+        main.exitProgram = [this](int code) { exits.push_back(code); };
+    }
+    EditorState& s() { return t.state(); }
+};
+
+TEST(Shortcuts, EachKeyRunsItsCommandFromAnyEditorWindow) {
+    struct Row {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        std::function<void(Editor&)> prepare;
+        std::function<bool(Editor&)> ran;
+    };
+    const auto none = [](Editor&) {};
+    const auto paintOne = [](Editor& e) {
+        e.s().CurrentChip = 5;
+        pressButton(e.view.Image1, Qt::LeftButton, 10, 10);
+        pressButton(e.view.Image1, Qt::RightButton, 10, 10);
+    };
+    const Row rows[] = {
+        {"Ctrl+N", Qt::Key_N, Qt::ControlModifier, none,
+         [](Editor& e) { return e.t->StartUpWindow->isVisible(); }},
+        {"Ctrl+O", Qt::Key_O, Qt::ControlModifier, [](Editor& e) { e.t.dialogs.cancelFile(); },
+         [](Editor& e) {
+             return e.t.dialogs.fileCalls.size() == 1 && !e.t.dialogs.fileCalls[0].save;
+         }},
+        {"Ctrl+Shift+S", Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier,
+         [](Editor& e) { e.t.dialogs.cancelFile(); },
+         [](Editor& e) {
+             return e.t.dialogs.fileCalls.size() == 1 && e.t.dialogs.fileCalls[0].save;
+         }},
+        // No file name yet: the save routine asks for one, though "上書き保存" is disabled.
+        {"Ctrl+S", Qt::Key_S, Qt::ControlModifier, [](Editor& e) { e.t.dialogs.cancelFile(); },
+         [](Editor& e) { return e.t.dialogs.fileCalls.size() == 1 && !e.main.Save->isEnabled(); }},
+        {"Ctrl+W", Qt::Key_W, Qt::ControlModifier, none,
+         [](Editor& e) { return !e.main.NameSaveButton->isEnabled(); }},
+        {"Ctrl+Q", Qt::Key_Q, Qt::ControlModifier, none,
+         [](Editor& e) { return e.exits == std::vector<int>{0}; }},
+        {"F1", Qt::Key_F1, Qt::NoModifier, none,
+         [](Editor& e) { return e.t.dialogs.helpShown == 1; }},
+        {"+", Qt::Key_Plus, Qt::NoModifier, none,
+         [](Editor& e) { return e.s().ZoomPending == 1 && e.s().ZoomStep == 7; }},
+        {"-", Qt::Key_Minus, Qt::NoModifier, none,
+         [](Editor& e) { return e.s().ZoomPending == 1 && e.s().ZoomStep == 5; }},
+        {"Ctrl+Z", Qt::Key_Z, Qt::ControlModifier, paintOne,
+         [](Editor& e) { return e.s().cell(0, 0) == 0; }},
+        {"Ctrl+Y", Qt::Key_Y, Qt::ControlModifier,
+         [&](Editor& e) {
+             paintOne(e);
+             e.main.Undo1->trigger();
+         },
+         [](Editor& e) { return e.s().cell(0, 0) == 5; }},
+        {"Ctrl+Shift+Z", Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier,
+         [&](Editor& e) {
+             paintOne(e);
+             e.main.Undo1->trigger();
+         },
+         [](Editor& e) { return e.s().cell(0, 0) == 5; }},
+        {"F", Qt::Key_F, Qt::NoModifier, none, [](Editor& e) { return e.view.fillArmed(); }},
+        {"Esc", Qt::Key_Escape, Qt::NoModifier, [](Editor& e) { e.main.Fill1->trigger(); },
+         [](Editor& e) { return !e.view.fillArmed(); }},
+    };
+    for (const Row& row : rows) {
+        Editor e;
+        QWidget* windows[] = {&e.main, &e.view, e.t->MapChipWindow.get()};
+        // One window per row, in turn: the keys do not depend on which one has them.
+        static int turn = 0;
+        QWidget* target = windows[turn++ % 3];
+        SCOPED_TRACE(std::string(row.name) + " in " + target->windowTitle().toStdString());
+        row.prepare(e);
+        target->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(target));
+        QTest::keyClick(target, row.key, row.mods);
+        EXPECT_TRUE(row.ran(e));
+    }
+}
+
+TEST(Shortcuts, DisabledCommandsStayDisabledAndTextFieldsKeepTheirKeys) {
+    Editor e;
+    e.main.CloseFileClick(); // no save-as, no close
+    e.main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&e.main));
+    QTest::keyClick(&e.main, Qt::Key_W, Qt::ControlModifier);
+    QTest::keyClick(&e.main, Qt::Key_Z, Qt::ControlModifier); // nothing to undo
+    EXPECT_TRUE(e.t.dialogs.messages.empty());
+
+    TStartUpWindow& dialog = *e.t->StartUpWindow;
+    dialog.showDialog();
+    dialog.activateWindow();
+    dialog.Edit1->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.Edit1->clear();
+    QTest::keyClick(dialog.Edit1, Qt::Key_F);
+    QTest::keyClick(dialog.Edit1, Qt::Key_Minus);
+    EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("f-"));
+    EXPECT_FALSE(e.view.fillArmed());
+    EXPECT_EQ(e.s().ZoomPending, 0);
+}
+
+void turnWheel(QWidget* w, QPoint at, int notches, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QWheelEvent event(QPointF(at), QPointF(w->mapToGlobal(at)), QPoint(),
+                      QPoint(0, notches * QWheelEvent::DefaultDeltasPerStep), Qt::NoButton, mods,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &event);
+}
+
+TEST(Wheel, OverTheViewScrollsOneCellPerNotchThroughTheBars) {
+    struct Row {
+        Qt::KeyboardModifiers mods;
+        int notches;
+        int viewRow, viewCol;
+    };
+    const Row rows[] = {{Qt::NoModifier, -3, 3, 0},
+                        {Qt::ShiftModifier, -2, 0, 2},
+                        {Qt::NoModifier, 2, 0, 0}}; // held at the top
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.notches);
+        Editor e;
+        turnWheel(e.view.Image1, QPoint(50, 50), r.notches, r.mods);
+        EXPECT_EQ(e.s().ViewRow, r.viewRow);
+        EXPECT_EQ(e.s().ViewCol, r.viewCol);
+        EXPECT_EQ(e.view.ScrollBar1->value(), r.viewRow * 32);
+        EXPECT_EQ(e.view.ScrollBar2->value(), r.viewCol * 32);
+        // Redrawn by the bars' handler: view cell (0, 0) shows map cell (viewRow, viewCol).
+        e.s().cell(r.viewRow + 1, r.viewCol + 1) = 9;
+        turnWheel(e.view.Image1, QPoint(50, 50), 0);
+        e.view.ScrollBar1Scroll(e.view.ScrollBar1->value());
+        EXPECT_EQ(e.view.Image1->bitmap().pixel(40, 40), chipColour(9));
+    }
+}
+
+TEST(Wheel, CtrlZoomsKeepingTheCellUnderThePointer) {
+    struct Row {
+        int notches;
+        int cellSize;
+        QPoint at;
+        int viewRow, viewCol;
+    };
+    // From 32-pixel cells at origin (10, 20): pixel (100, 70) is map cell (12, 23).
+    const Row rows[] = {{1, 64, {100, 70}, 11, 22},   // (12, 23) is view cell (1, 1) at 64
+                        {-1, 16, {100, 70}, 8, 17},   // view cell (4, 6) at 16
+                        {-1, 16, {0, 0}, 10, 20},     // the top-left cell stays top-left
+                        {1, 64, {319, 319}, 15, 25}}; // (19, 29): the last view cell at 64
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.notches);
+        Editor e;
+        e.view.ScrollBar1->setValue(0);
+        e.s().ViewRow = 10;
+        e.s().ViewCol = 20;
+        e.view.redrawView();
+        turnWheel(e.view.Image1, r.at, r.notches, Qt::ControlModifier);
+        EXPECT_EQ(e.s().CellSize, r.cellSize);
+        EXPECT_EQ(e.s().ViewRow, r.viewRow);
+        EXPECT_EQ(e.s().ViewCol, r.viewCol);
+        EXPECT_EQ(e.view.ScrollBar1->value(), r.viewRow * r.cellSize);
+    }
+    Editor pending;
+    pending.main.ZoomInButton->click();
+    turnWheel(pending.view.Image1, QPoint(5, 5), 1, Qt::ControlModifier);
+    EXPECT_EQ(pending.s().CellSize, 32); // the pending pick owns the next zoom
+}
+
+TEST(Wheel, OverThePaletteScrollsByWholeChips) {
+    Editor e;
+    TMapChipWindow& palette = *e.t->MapChipWindow;
+    ASSERT_TRUE(palette.ScrollBar1->isVisible());
+    turnWheel(palette.Image1, QPoint(10, 10), -2);
+    EXPECT_EQ(e.s().SheetScrollY, 64);
+    EXPECT_EQ(palette.ScrollBar1->value(), 64);
+    turnWheel(palette.Image2, QPoint(10, 10), 1);
+    EXPECT_EQ(e.s().SheetScrollY, 32);
+}
+
+} // namespace
+} // namespace tilora::test
