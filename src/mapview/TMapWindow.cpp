@@ -189,22 +189,14 @@ bool TMapWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void TMapWindow::wheelEvent(QWheelEvent* event) {
     event->accept();
-    const QPoint delta = event->angleDelta();
-    const bool sideways = (event->modifiers() & Qt::ShiftModifier) || delta.y() == 0;
-    wheelRest_ += delta.y() != 0 ? delta.y() : delta.x();
-    const int notches = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
-    wheelRest_ -= notches * QWheelEvent::DefaultDeltasPerStep;
-    if (notches == 0) return;
+    const WheelNotches::Turn turn = wheel_.take(*event);
+    if (turn.notches == 0) return;
     if (event->modifiers() & Qt::ControlModifier) {
-        zoomByWheel(notches, event->position().toPoint());
+        zoomByWheel(turn.notches, event->position().toPoint());
         return;
     }
     // A notch is the bar's own arrow step (one cell), so the snap and the redraw are the bars'.
-    QScrollBar* bar = sideways ? ScrollBar2 : ScrollBar1;
-    const auto action =
-        notches > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd;
-    for (int i = 0; i < std::abs(notches); ++i)
-        bar->triggerAction(action);
+    stepBarsByWheel(ScrollBar1, ScrollBar2, turn);
 }
 
 void TMapWindow::zoomByWheel(int direction, QPoint at) {

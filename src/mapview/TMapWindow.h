@@ -4,6 +4,7 @@
 // view, on that cell.
 
 #include "core/WindowLayout.h"
+#include "platform/Layout.h"
 
 #include <QWidget>
 
@@ -67,7 +68,7 @@ class TMapWindow : public QWidget {
     EditorContext& app_;
     bool fillArmed_ = false;
     // Wheel turns smaller than a notch (fine-grained wheels and touchpads) add up here.
-    int wheelRest_ = 0;
+    WheelNotches wheel_;
 };
 
 } // namespace tilora

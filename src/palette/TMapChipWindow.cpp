@@ -235,17 +235,8 @@ void TMapChipWindow::closeEvent(QCloseEvent* event) {
 
 void TMapChipWindow::wheelEvent(QWheelEvent* event) {
     event->accept();
-    const QPoint delta = event->angleDelta();
-    const bool sideways = (event->modifiers() & Qt::ShiftModifier) || delta.y() == 0;
-    wheelRest_ += delta.y() != 0 ? delta.y() : delta.x();
-    const int notches = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
-    wheelRest_ -= notches * QWheelEvent::DefaultDeltasPerStep;
     // The bars' arrow step is one chip and their handler snaps, so the view moves by whole chips.
-    QScrollBar* bar = sideways ? ScrollBar2 : ScrollBar1;
-    const auto action =
-        notches > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd;
-    for (int i = 0; i < std::abs(notches); ++i)
-        bar->triggerAction(action);
+    stepBarsByWheel(ScrollBar1, ScrollBar2, wheel_.take(*event));
 }
 
 void TMapChipWindow::mouseMoveEvent(QMouseEvent* event) {

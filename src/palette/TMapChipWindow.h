@@ -5,6 +5,7 @@
 
 #include "core/Bitmap.h"
 #include "core/WindowLayout.h"
+#include "platform/Layout.h"
 
 #include <QWidget>
 
@@ -70,7 +71,7 @@ class TMapChipWindow : public QWidget {
     void showStillCopy();
 
     EditorContext& app_;
-    int wheelRest_ = 0;
+    WheelNotches wheel_;
 };
 
 } // namespace tilora

@@ -2,6 +2,9 @@
 
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
+
+#include <cstdlib>
 
 namespace tilora {
 
@@ -22,6 +25,24 @@ bool stepHorizontalBarByKey(QScrollBar* bar, QEvent* event) {
     bar->triggerAction(key == Qt::Key_Right ? QAbstractSlider::SliderSingleStepAdd
                                             : QAbstractSlider::SliderSingleStepSub);
     return true;
+}
+
+WheelNotches::Turn WheelNotches::take(const QWheelEvent& event) {
+    const QPoint delta = event.angleDelta();
+    Turn turn;
+    turn.sideways = (event.modifiers() & Qt::ShiftModifier) || delta.y() == 0;
+    rest_ += delta.y() != 0 ? delta.y() : delta.x();
+    turn.notches = rest_ / QWheelEvent::DefaultDeltasPerStep;
+    rest_ -= turn.notches * QWheelEvent::DefaultDeltasPerStep;
+    return turn;
+}
+
+void stepBarsByWheel(QScrollBar* vertical, QScrollBar* horizontal, WheelNotches::Turn turn) {
+    QScrollBar* bar = turn.sideways ? horizontal : vertical;
+    const auto action = turn.notches > 0 ? QAbstractSlider::SliderSingleStepSub
+                                         : QAbstractSlider::SliderSingleStepAdd;
+    for (int i = 0; i < std::abs(turn.notches); ++i)
+        bar->triggerAction(action);
 }
 
 } // namespace tilora

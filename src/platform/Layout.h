@@ -5,6 +5,7 @@
 
 class QEvent;
 class QScrollBar;
+class QWheelEvent;
 
 namespace tilora {
 
@@ -35,5 +36,23 @@ void setUpScrollBar(QScrollBar* bar, const Place& p, int smallStep, int largeSte
 // still goes through triggerAction, so the scroll handler sees it like any other. Call it from
 // an event filter on the horizontal bar; true when the event was handled.
 bool stepHorizontalBarByKey(QScrollBar* bar, QEvent* event);
+
+// Mouse-wheel turns as whole notches, the remainder of a high-resolution wheel kept for the next
+// event. A turn is sideways when Shift is held or the wheel turns only horizontally.
+class WheelNotches {
+  public:
+    struct Turn {
+        int notches = 0; // positive away from the user (up, or left)
+        bool sideways = false;
+    };
+    Turn take(const QWheelEvent& event);
+
+  private:
+    int rest_ = 0;
+};
+
+// One arrow step of the vertical bar (the horizontal one for a sideways turn) per notch, through
+// triggerAction, so the scroll handler snaps and redraws each step as it does for the bar itself.
+void stepBarsByWheel(QScrollBar* vertical, QScrollBar* horizontal, WheelNotches::Turn turn);
 
 } // namespace tilora
