@@ -230,9 +230,8 @@ MapRowPainter::MapRowPainter(const MapContents& map, const Bitmap& sheet, int ce
     };
     reduce(reduced_.row(0), neutralChip(), Rect{0, 0, ChipPixels, ChipPixels});
     for (std::size_t chip = 0; chip < slot_.size(); ++chip) {
-        if (slot_[chip] < 0) {
-            slot_[chip] = 0;
-        } else if (!chipOnSheet(std::int32_t(chip), sheetColumns_, sheet)) {
+        // Unused chips and chips the sheet does not hold draw from the neutral slot 0.
+        if (slot_[chip] < 0 || !chipOnSheet(std::int32_t(chip), sheetColumns_, sheet)) {
             slot_[chip] = 0;
         } else {
             reduce(reduced_.row(slot_[chip]), sheet,

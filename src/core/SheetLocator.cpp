@@ -123,7 +123,7 @@ bool isRegularFile(const std::string& path) {
 // bytes that are neither UTF-8 nor code page 932 only in ASCII, behind a mark that keeps them
 // apart from any text.
 std::string nameKey(std::string_view name) {
-    static const locale_t utf8Locale = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
+    static const locale_t utf8Locale = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
     const std::optional<std::string> text = decodeSheetPathText(name);
     std::string key;
     if (!text) {

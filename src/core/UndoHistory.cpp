@@ -96,8 +96,8 @@ CellArea UndoHistory::undo(EditorState& state) {
     if (applied_ == 0) return {};
     const Step& step = steps_[applied_ - 1];
     // Backwards, so that a cell written twice in one step ends with its first `before`.
-    for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it)
-        writeRun(state, *it, it->before);
+    for (std::size_t k = step.changes.size(); k-- > 0;)
+        writeRun(state, step.changes[k], step.changes[k].before);
     --applied_;
     return step.area;
 }

@@ -128,11 +128,11 @@ TEST_F(FileIO, PiecewiseSaveWritesThePiecesInOrder) {
     EXPECT_EQ(names(), std::set<std::string>{"big.bmp"});
 
     // A producer that gives up by throwing leaves the old file and no temporary behind.
-    EXPECT_THROW(saveFileAtomically(target,
-                                    [&, calls = 0]() mutable -> std::string_view {
-                                        if (++calls > 1) throw std::bad_alloc();
-                                        return pieces[0];
-                                    }),
+    EXPECT_THROW((void)saveFileAtomically(target,
+                                          [&, calls = 0]() mutable -> std::string_view {
+                                              if (++calls > 1) throw std::bad_alloc();
+                                              return pieces[0];
+                                          }),
                  std::bad_alloc);
     EXPECT_EQ(read(target), pieces[0] + pieces[1] + pieces[2]);
     EXPECT_EQ(names(), std::set<std::string>{"big.bmp"});
