@@ -97,14 +97,19 @@ Status runExport(const CliPath& mapPath, const CliPath& tmxPath, std::ostream& o
     auto sheet = loadMapSheet(*map, mapPath);
     if (!sheet) return sheet.error();
 
-    // The image is named relative to the TMX file's folder (the working folder for "-").
+    // The image is named relative to the TMX file's folder, so the two can move together. A TMX
+    // sent to standard output, a pipe or a device has no folder of its own (it may end up
+    // anywhere), so there the image gets its absolute path.
     const std::filesystem::path sheetPath = absoluteNormal(sheet->path);
-    const std::filesystem::path tmxDir = tmxPath.isStandardOutput()
-                                             ? absoluteNormal(".")
-                                             : absoluteNormal(tmxPath.bytes).parent_path();
+    std::error_code notThere;
+    const bool hasFolder =
+        !tmxPath.isStandardOutput() &&
+        !std::filesystem::is_other(std::filesystem::status(tmxPath.bytes, notThere));
     TmxTileset tileset;
     tileset.name = sheetPath.stem().string();
-    tileset.imageSource = sheetPath.lexically_relative(tmxDir).string();
+    if (hasFolder)
+        tileset.imageSource =
+            sheetPath.lexically_relative(absoluteNormal(tmxPath.bytes).parent_path()).string();
     if (tileset.imageSource.empty()) tileset.imageSource = sheetPath.string();
     tileset.imageWidth = sheet->bitmap->width();
     tileset.imageHeight = sheet->bitmap->height();

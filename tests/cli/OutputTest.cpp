@@ -106,6 +106,8 @@ TEST(Output, DashIsStandardOutput) {
     const auto tmx = runCli({"export", s.path("m.map"), "-"});
     EXPECT_EQ(tmx.status, 0) << tmx.err;
     EXPECT_NE(tmx.out.find("<map "), std::string::npos);
+    // Standard output has no folder to be relative to: the image is named by its absolute path.
+    EXPECT_NE(tmx.out.find("source=\"" + s.path("sheet.bmp") + "\""), std::string::npos) << tmx.out;
     s.write("m.tmx", tmx.out);
     const auto text = runCli({"import", s.path("m.tmx"), "-"});
     EXPECT_EQ(text.status, 0) << text.err;
