@@ -632,7 +632,7 @@ struct Walk {
             REQUIRE(s_.ZoomPending == 0 && s_.CellSize == zoomed && s_.ZoomStep == before.ZoomStep);
             REQUIRE(s_.ViewCol == std::max(0, std::min(at.col, s_.MapWidth - n)));
             REQUIRE(s_.ViewRow == std::max(0, std::min(at.row, s_.MapHeight - n)));
-            // The system pointer stays off the view (the session's moves are events sent to the
+            // The system pointer stays off the view (the walk's moves are events sent to the
             // widgets), so the hover cell and the cursor go to (0, 0).
             const int frame = std::max(zoomed, 5);
             REQUIRE(map_.Shape1->geometry() == QRect(0, 0, frame, frame));
