@@ -4,11 +4,8 @@
 #include "FileCommandsSupport.h"
 #include "TestApp.h"
 
-#include "mapview/TMapWindow.h"
 #include "palette/TMapChipWindow.h"
-#include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
-#include "shell/TMainWindow.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -16,33 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <vector>
 
 namespace tilora::test {
 namespace {
-
-// A map of chip 0 on screen, shown through the full refresh; cells are 32 pixels.
-struct Editor {
-    TestApp t;
-    TMainWindow& main;
-    TMapWindow& view;
-
-    explicit Editor(int side = 20) : main(*t->MainWindow), view(*t->MapWindow) {
-        t->start();
-        t->setSheet(makeSheet(256, 256));
-        t.state().MapWidth = t.state().MapHeight = side;
-        t->refreshMapView();
-    }
-    EditorState& s() { return t.state(); }
-    void moveTo(int row, int col) { movePointer(view.Image1, col * 32 + 16, row * 32 + 16); }
-    void click(int row, int col, Qt::MouseButton b = Qt::LeftButton) {
-        pressButton(view.Image1, b, col * 32 + 16, row * 32 + 16);
-    }
-    std::vector<std::int32_t> cells() const { return t.app->State.MapCells; }
-    Pixel pixel(int row, int col) {
-        return view.Image1->bitmap().pixel(col * 32 + 16, row * 32 + 16);
-    }
-};
 
 struct StepCase {
     const char* name;
@@ -154,12 +127,11 @@ TEST(EditCommands, ModifiedFollowsTheSavedPointAndLoadClearsTheHistory) {
     const files::MapFixture f = files::writeMapFixture(e.t, QStringLiteral("a.map"), 20, 20);
     files::loadThroughMenu(e.t, f.map);
     EXPECT_FALSE(e.main.Undo1->isEnabled());
-    e.s().CurrentChip = 11;
-    e.click(0, 0);
-    e.click(0, 0, Qt::RightButton);
-    e.s().CurrentChip = 11;
-    e.click(1, 1);
-    e.click(1, 1, Qt::RightButton);
+    for (int cell : {0, 1}) { // two steps; the right click picks chip 0 back
+        e.s().CurrentChip = 11;
+        e.click(cell, cell);
+        e.click(cell, cell, Qt::RightButton);
+    }
 
     e.main.Undo1->trigger();
     EXPECT_EQ(e.s().MapModified, 1);

@@ -4,11 +4,8 @@
 #include "TestApp.h"
 
 #include "core/WindowLayout.h"
-#include "mapview/TMapWindow.h"
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
-#include "platform/PictureWidget.h"
-#include "shell/TMainWindow.h"
 #include "stamps/TStampWindow.h"
 
 #include <QAction>
@@ -24,21 +21,9 @@
 namespace tilora::test {
 namespace {
 
-struct Editor {
-    TestApp t;
-    TMainWindow& main;
-    TMapWindow& view;
-    std::vector<int> exits;
-
-    explicit Editor(int side = 100) : main(*t->MainWindow), view(*t->MapWindow) {
-        t->start();
-        t->setSheet(makeSheet(256, 2560));
-        t.state().MapWidth = t.state().MapHeight = side;
-        t->layoutChipWindow();
-        t->refreshMapView();
-        main.exitProgram = [this](int code) { exits.push_back(code); };
-    }
-    EditorState& s() { return t.state(); }
+// A map wider than the view, on a sheet tall enough for the palette to scroll.
+struct BigEditor : Editor {
+    BigEditor() : Editor(100, 2560) {}
 };
 
 TEST(Shortcuts, EachKeyRunsItsCommandFromAnyEditorWindow) {
@@ -54,6 +39,10 @@ TEST(Shortcuts, EachKeyRunsItsCommandFromAnyEditorWindow) {
         e.s().CurrentChip = 5;
         pressButton(e.view.Image1, Qt::LeftButton, 10, 10);
         pressButton(e.view.Image1, Qt::RightButton, 10, 10);
+    };
+    const auto paintAndUndo = [&](Editor& e) {
+        paintOne(e);
+        e.main.Undo1->trigger();
     };
     const Row rows[] = {
         {"Ctrl+N", Qt::Key_N, Qt::ControlModifier, none,
@@ -82,24 +71,16 @@ TEST(Shortcuts, EachKeyRunsItsCommandFromAnyEditorWindow) {
          [](Editor& e) { return e.s().ZoomPending == 1 && e.s().ZoomStep == 5; }},
         {"Ctrl+Z", Qt::Key_Z, Qt::ControlModifier, paintOne,
          [](Editor& e) { return e.s().cell(0, 0) == 0; }},
-        {"Ctrl+Y", Qt::Key_Y, Qt::ControlModifier,
-         [&](Editor& e) {
-             paintOne(e);
-             e.main.Undo1->trigger();
-         },
+        {"Ctrl+Y", Qt::Key_Y, Qt::ControlModifier, paintAndUndo,
          [](Editor& e) { return e.s().cell(0, 0) == 5; }},
-        {"Ctrl+Shift+Z", Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier,
-         [&](Editor& e) {
-             paintOne(e);
-             e.main.Undo1->trigger();
-         },
+        {"Ctrl+Shift+Z", Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, paintAndUndo,
          [](Editor& e) { return e.s().cell(0, 0) == 5; }},
         {"F", Qt::Key_F, Qt::NoModifier, none, [](Editor& e) { return e.view.fillArmed(); }},
         {"Esc", Qt::Key_Escape, Qt::NoModifier, [](Editor& e) { e.main.Fill1->trigger(); },
          [](Editor& e) { return !e.view.fillArmed(); }},
     };
     for (const Row& row : rows) {
-        Editor e;
+        BigEditor e;
         QWidget* windows[] = {&e.main, &e.view, e.t->MapChipWindow.get()};
         // One window per row, in turn: the keys do not depend on which one has them.
         static int turn = 0;
@@ -114,7 +95,7 @@ TEST(Shortcuts, EachKeyRunsItsCommandFromAnyEditorWindow) {
 }
 
 TEST(Shortcuts, DisabledCommandsStayDisabledAndTextFieldsKeepTheirKeys) {
-    Editor e;
+    BigEditor e;
     e.main.CloseFileClick(); // no save-as, no close
     e.main.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&e.main));
@@ -153,7 +134,7 @@ TEST(Wheel, OverTheViewScrollsOneCellPerNotchThroughTheBars) {
                         {Qt::NoModifier, 2, 0, 0}}; // held at the top
     for (const Row& r : rows) {
         SCOPED_TRACE(r.notches);
-        Editor e;
+        BigEditor e;
         turnWheel(e.view.Image1, QPoint(50, 50), r.notches, r.mods);
         EXPECT_EQ(e.s().ViewRow, r.viewRow);
         EXPECT_EQ(e.s().ViewCol, r.viewCol);
@@ -181,7 +162,7 @@ TEST(Wheel, CtrlZoomsKeepingTheCellUnderThePointer) {
                         {1, 64, {319, 319}, 15, 25}}; // (19, 29): the last view cell at 64
     for (const Row& r : rows) {
         SCOPED_TRACE(r.notches);
-        Editor e;
+        BigEditor e;
         e.view.ScrollBar1->setValue(0);
         e.s().ViewRow = 10;
         e.s().ViewCol = 20;
@@ -192,14 +173,14 @@ TEST(Wheel, CtrlZoomsKeepingTheCellUnderThePointer) {
         EXPECT_EQ(e.s().ViewCol, r.viewCol);
         EXPECT_EQ(e.view.ScrollBar1->value(), r.viewRow * r.cellSize);
     }
-    Editor pending;
+    BigEditor pending;
     pending.main.ZoomInButton->click();
     turnWheel(pending.view.Image1, QPoint(5, 5), 1, Qt::ControlModifier);
     EXPECT_EQ(pending.s().CellSize, 32); // the pending pick owns the next zoom
 }
 
 TEST(Wheel, OverThePaletteScrollsByWholeChips) {
-    Editor e;
+    BigEditor e;
     TMapChipWindow& palette = *e.t->MapChipWindow;
     ASSERT_TRUE(palette.ScrollBar1->isVisible());
     turnWheel(palette.Image1, QPoint(10, 10), -2);

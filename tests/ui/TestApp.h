@@ -5,7 +5,10 @@
 #include "ScriptedDialogs.h"
 
 #include "core/Bitmap.h"
+#include "mapview/TMapWindow.h"
+#include "platform/PictureWidget.h"
 #include "shell/Application.h"
+#include "shell/TMainWindow.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -17,6 +20,7 @@
 #include <QWindow>
 
 #include <memory>
+#include <vector>
 
 namespace tilora::test {
 
@@ -82,6 +86,34 @@ inline void pressButton(QWidget* w, Qt::MouseButton button, int x = 1, int y = 1
                   Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(w, &r);
 }
+
+// A started editor showing a map of chip 0 through the full refresh, cells 32 pixels; an exit
+// request is recorded instead of ending the run.
+struct Editor {
+    TestApp t;
+    TMainWindow& main;
+    TMapWindow& view;
+    std::vector<int> exits;
+
+    explicit Editor(int side = 20, int sheetHeight = 256)
+        : main(*t->MainWindow), view(*t->MapWindow) {
+        t->start();
+        t->setSheet(makeSheet(256, sheetHeight));
+        t.state().MapWidth = t.state().MapHeight = side;
+        t->layoutChipWindow();
+        t->refreshMapView();
+        main.exitProgram = [this](int code) { exits.push_back(code); };
+    }
+    EditorState& s() { return t.state(); }
+    void moveTo(int row, int col) { movePointer(view.Image1, col * 32 + 16, row * 32 + 16); }
+    void click(int row, int col, Qt::MouseButton b = Qt::LeftButton) {
+        pressButton(view.Image1, b, col * 32 + 16, row * 32 + 16);
+    }
+    std::vector<std::int32_t> cells() const { return t.app->State.MapCells; }
+    Pixel pixel(int row, int col) {
+        return view.Image1->bitmap().pixel(col * 32 + 16, row * 32 + 16);
+    }
+};
 
 // The pointer as the window system drives it: events go to the top-level window of `w`, which
 // hands them to the topmost child under the pointer that takes mouse input and keeps a pressed
