@@ -24,6 +24,18 @@ for f in "$fuzzer" "$sheet_fuzzer"; do
     exit 2
   fi
 done
+# One fuzzer run: run_fuzzer <binary> <corpus> <dictionary name> <seconds> <max input length>
+# <prefix of its findings>. A finding makes it exit non-zero, and so the script.
+run_fuzzer() {
+  "$1" "$2" \
+    -dict="$here/fuzz/$3.dict" \
+    -max_total_time="$4" \
+    -max_len="$5" \
+    -timeout=30 \
+    -artifact_prefix="$findings/$6" \
+    -print_final_stats=1
+}
+
 mkdir -p "$corpus" "$sheet_corpus" "$findings"
 
 # A map file as the editor writes it: path, width, height, then rows of "value," with CR LF.
@@ -51,13 +63,7 @@ seed_map seed-1000x1.map 'wide.bmp' 1000 1 1 0
 # The same small map with LF-only line ends.
 [[ -e $corpus/seed-4x4-lf.map ]] || printf 's.bmp,\n4,\n4,\n0,1,2,3,\n4,5,6,7,\n8,9,10,11,\n-1,-1,-1,-1,\n' > "$corpus/seed-4x4-lf.map"
 
-"$fuzzer" "$corpus" \
-  -dict="$here/fuzz/map_reader.dict" \
-  -max_total_time="$((seconds / 2))" \
-  -max_len=1048576 \
-  -timeout=30 \
-  -artifact_prefix="$findings/" \
-  -print_final_stats=1
+run_fuzzer "$fuzzer" "$corpus" map_reader "$((seconds / 2))" 1048576 ""
 
 # Small BMP and PNG files of every kind the decoder takes, as the test writers make them.
 seed() {
@@ -75,10 +81,4 @@ seed png-gray-alpha-16.png '\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49
 seed png-gray-1.png '\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x09\x00\x00\x00\x02\x01\x00\x00\x00\x00\xa2\x2d\xcb\x7e\x00\x00\x00\x0e\x49\x44\x41\x54\x08\x99\x63\x08\x6d\x60\xf8\xd0\x00\x00\x06\x0f\x02\x46\xb6\x0f\x57\x77\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82'
 cp -n "$here/examples/sample-sheet.bmp" "$sheet_corpus/"
 
-exec "$sheet_fuzzer" "$sheet_corpus" \
-  -dict="$here/fuzz/sheet_image.dict" \
-  -max_total_time="$((seconds - seconds / 2))" \
-  -max_len=262144 \
-  -timeout=30 \
-  -artifact_prefix="$findings/sheet-" \
-  -print_final_stats=1
+run_fuzzer "$sheet_fuzzer" "$sheet_corpus" sheet_image "$((seconds - seconds / 2))" 262144 sheet-
