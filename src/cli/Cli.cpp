@@ -3,6 +3,9 @@
 #include "cli/Commands.h"
 #include "cli/MapImage.h"
 #include "cli/PngEncoder.h"
+#include "core/SheetLocator.h"
+
+#include <sys/stat.h>
 
 #include <charconv>
 #include <exception>
@@ -211,12 +214,29 @@ bool runReported(const Invocation& inv, const CliPath& input, const CliPath& out
     return false;
 }
 
+// Every map of a batch and every sheet they use: an output landing on any of them would replace
+// a file the batch has still to read (or has read).
+InputFiles batchInputs(const Invocation& inv) {
+    InputFiles files;
+    for (const char* operand : inv.operands) {
+        const CliPath map = CliPath::fromArgument(operand);
+        files.add(map.bytes);
+        if (auto contents = loadMapFile(map)) {
+            const SheetLocation sheet = locateSheet(contents->sheetPath, map.bytes);
+            if (sheet.found()) files.add(sheet.path);
+        }
+    }
+    return files;
+}
+
 // One output per map, named after it, in the folder; a failing map does not stop the others.
 bool runBatch(const Invocation& inv, std::ostream& out, std::ostream& err) {
     const std::string extension =
         inv.command == "export" ? ".tmx" : (inv.format == ImageFormat::Bmp ? ".bmp" : ".png");
     bool allOk = true;
     std::set<std::string> written;
+    // Gathered only when an output already exists: a new file cannot replace anything.
+    std::optional<InputFiles> inputs;
     for (const char* operand : inv.operands) {
         const CliPath input = CliPath::fromArgument(operand);
         const std::string stem = std::filesystem::path(input.bytes).stem().string();
@@ -227,6 +247,15 @@ bool runBatch(const Invocation& inv, std::ostream& out, std::ostream& err) {
                 << " に書き出し済みです\n";
             allOk = false;
             continue;
+        }
+        struct stat existing {};
+        if (::stat(output.bytes.c_str(), &existing) == 0) {
+            if (!inputs) inputs = batchInputs(inv);
+            if (auto refused = inputs->checkOutput(output); !refused) {
+                err << "tilora-cli: " << refused.error().message << '\n';
+                allOk = false;
+                continue;
+            }
         }
         allOk = runReported(inv, input, output, out, err) && allOk;
     }

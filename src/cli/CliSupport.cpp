@@ -48,6 +48,9 @@ Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath)
     if (last.bitmap && last.path == found.path && identity.size >= 0 && identity == lastIdentity)
         return last;
 
+    // Let go of the previous sheet before decoding the next: a batch over two large sheets would
+    // otherwise hold both at once.
+    last = LoadedSheet{};
     auto bitmap = loadSheetImage(found.path);
     if (!bitmap) return bitmap.error(); // the loader names the file
     if (chipCount(bitmap->width(), bitmap->height()) == 0)
@@ -55,6 +58,21 @@ Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath)
     last = LoadedSheet{found.path, std::make_shared<const Bitmap>(std::move(*bitmap))};
     lastIdentity = identity;
     return last;
+}
+
+void InputFiles::add(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) entries_.push_back(Entry{st.st_dev, st.st_ino, path});
+}
+
+Status InputFiles::checkOutput(const CliPath& output) const {
+    struct stat st {};
+    if (output.isStandardOutput() || ::stat(output.bytes.c_str(), &st) != 0) return Ok{};
+    for (const Entry& input : entries_)
+        if (input.device == st.st_dev && input.inode == st.st_ino)
+            return fileError(output, "出力先が入力のファイル（" + input.path +
+                                         "）と同じです。別のファイル名を指定してください");
+    return Ok{};
 }
 
 Status writeOutput(const CliPath& path, std::string_view bytes, std::ostream& out) {

@@ -8,11 +8,15 @@
 #include "core/MapFile.h"
 #include "core/Result.h"
 
+#include <sys/types.h>
+
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tilora::cli {
 
@@ -38,6 +42,25 @@ struct LoadedSheet {
 // The last sheet loaded is kept while its file stays the same (same file, size and time), so a
 // batch of maps on one sheet decodes it once.
 Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath);
+
+// Files a command reads. An output that is one of them, under any name (the same device and
+// inode: the path itself, a symbolic or hard link to it), would replace that input when written,
+// so it is refused before anything is written.
+class InputFiles {
+  public:
+    // A path that does not name an existing file is left out: nothing can be written over it.
+    void add(const std::string& path);
+    // "<output>: ..." naming the input the output would replace; Ok when it replaces none.
+    Status checkOutput(const CliPath& output) const;
+
+  private:
+    struct Entry {
+        dev_t device;
+        ino_t inode;
+        std::string path;
+    };
+    std::vector<Entry> entries_;
+};
 
 // Writes the whole output through the core's safe save (a failure leaves no file, an existing
 // one untouched), or to `out` when the path is "-".

@@ -22,6 +22,14 @@ void note(std::ostream& err, const std::string& line) {
     err << "tilora-cli: " << line << '\n';
 }
 
+// The command's input and the picture it takes its chips from.
+InputFiles readFrom(const CliPath& input, const std::string& image) {
+    InputFiles files;
+    files.add(input.bytes);
+    files.add(image);
+    return files;
+}
+
 std::filesystem::path absoluteNormal(const std::string& path) {
     std::error_code ec;
     return std::filesystem::absolute(path, ec).lexically_normal();
@@ -72,6 +80,9 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err) {
         << "highest-chip: " << *highest << '\n'
         << "cells-below-zero: " << belowZero << '\n'
         << "cells-off-sheet: " << offSheet << '\n';
+    // A full disk or a closed pipe shows only when the buffered text is written out.
+    out.flush();
+    if (!out) return Error{"標準出力に書き込めません"};
     return Ok{};
 }
 
@@ -83,6 +94,8 @@ Status runRender(const CliPath& mapPath, const CliPath& imagePath, const RenderO
         return fileError(imagePath, size.error().message);
     auto sheet = loadMapSheet(*map, mapPath);
     if (!sheet) return sheet.error();
+    if (auto refused = readFrom(mapPath, sheet->path).checkOutput(imagePath); !refused)
+        return refused;
     // Streamed piece by piece: a large map never exists in memory as a whole image.
     const auto encoder = makeMapImageEncoder(*map, *sheet->bitmap, options.cellSize, options.filter,
                                              options.format, options.pngLevel);
@@ -96,6 +109,8 @@ Status runExport(const CliPath& mapPath, const CliPath& tmxPath, std::ostream& o
     if (!map) return map.error();
     auto sheet = loadMapSheet(*map, mapPath);
     if (!sheet) return sheet.error();
+    if (auto refused = readFrom(mapPath, sheet->path).checkOutput(tmxPath); !refused)
+        return refused;
 
     // The image is named relative to the TMX file's folder, so the two can move together. A TMX
     // sent to standard output, a pipe or a device has no folder of its own (it may end up
@@ -139,6 +154,8 @@ Status runImport(const CliPath& tmxPath, const CliPath& mapPath, std::ostream& o
     const MapContents& map = imported->map;
     if (auto valid = checkMapContents(map); !valid)
         return fileError(tmxPath, valid.error().message);
+    if (auto refused = readFrom(tmxPath, map.sheetPath).checkOutput(mapPath); !refused)
+        return refused;
     if (auto saved = writeOutput(mapPath, formatMapFile(map), out); !saved) return saved;
 
     if (imported->emptyCells > 0)

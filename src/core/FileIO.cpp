@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,28 @@ namespace tilora {
 namespace {
 
 constexpr std::string_view SaveRefused = "保存できません：";
+
+std::atomic<TemporaryFileWatcher> temporaryFileWatcher{nullptr};
+
+// Tells the watcher each temporary file's name before the file is created, so that no moment
+// passes with the file on disk and its name unknown, and takes the name back when the save ends.
+// (A name found taken is announced only for the moment of one refused open; with 48 random bits
+// in it that does not happen in practice.)
+class TemporaryFileNotice {
+  public:
+    TemporaryFileNotice() : watcher_(temporaryFileWatcher.load()) {}
+    TemporaryFileNotice(const TemporaryFileNotice&) = delete;
+    TemporaryFileNotice& operator=(const TemporaryFileNotice&) = delete;
+    ~TemporaryFileNotice() {
+        if (watcher_) watcher_(nullptr);
+    }
+    void announce(const std::string& path) const {
+        if (watcher_) watcher_(path.c_str());
+    }
+
+  private:
+    TemporaryFileWatcher watcher_;
+};
 
 std::string reason(int err) {
     return std::system_category().message(err);
@@ -79,7 +102,8 @@ int fsyncRetrying(int fd) {
 
 // A name beside the target that no other file has: "<name>.<random>.tmp", created exclusively
 // so that the umask applies to it as to any new file.
-int createTemporary(const std::string& dir, const std::string& base, std::string& tmpPath) {
+int createTemporary(const std::string& dir, const std::string& base, std::string& tmpPath,
+                    const TemporaryFileNotice& notice) {
     static std::mt19937_64 random{std::random_device{}() ^ std::uint64_t(::getpid())};
     // Leave room in the name for the suffix; NAME_MAX is 255 on the usual file systems.
     const std::string stem = base.substr(0, 200);
@@ -88,6 +112,7 @@ int createTemporary(const std::string& dir, const std::string& base, std::string
         std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
                       static_cast<unsigned long long>(random() & 0xffffffffffffULL));
         tmpPath = dir + "/" + stem + suffix;
+        notice.announce(tmpPath);
         const int fd = openRetrying(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
@@ -231,7 +256,8 @@ Status saveFileAtomically(const std::string& path,
     if (base.empty()) return Error{refused + reason(EISDIR)};
 
     std::string tmpPath;
-    Descriptor fd{createTemporary(dir, base, tmpPath)};
+    const TemporaryFileNotice notice;
+    Descriptor fd{createTemporary(dir, base, tmpPath, notice)};
     if (fd.get() < 0) return Error{refused + reason(errno)};
 
     const auto fail = [&](int err) {
@@ -269,6 +295,10 @@ Status saveFileAtomically(const std::string& path,
         ::close(dirFd);
     }
     return Ok{};
+}
+
+void setTemporaryFileWatcher(TemporaryFileWatcher watcher) {
+    temporaryFileWatcher.store(watcher);
 }
 
 } // namespace tilora

@@ -35,4 +35,10 @@ Status saveFileAtomically(const std::string& path, std::string_view bytes);
 Status saveFileAtomically(const std::string& path,
                           const std::function<std::string_view()>& nextPiece);
 
+// Told the path of each temporary file a save creates, just before it is created, and nullptr once
+// it is gone (renamed into place or removed), so that a program ended by a signal half-way through
+// a long save can remove it. Called on the saving thread; nullptr (the default) tells no one.
+using TemporaryFileWatcher = void (*)(const char* path);
+void setTemporaryFileWatcher(TemporaryFileWatcher watcher);
+
 } // namespace tilora
