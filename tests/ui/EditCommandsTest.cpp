@@ -209,6 +209,8 @@ TEST(EditCommands, AZoomButtonAtItsLimitKeepsTheFillAndALoadDisarmsIt) {
     EXPECT_EQ(e.s().ZoomPending, 0);
     EXPECT_TRUE(e.view.fillArmed());
 
+    e.main.Fill1->trigger();
+    ASSERT_TRUE(e.view.fillArmed());
     const files::MapFixture f = files::writeMapFixture(e.t, QStringLiteral("b.map"), 12, 11);
     files::loadThroughMenu(e.t, f.map);
     EXPECT_FALSE(e.view.fillArmed());
