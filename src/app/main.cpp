@@ -1,47 +1,50 @@
-// Program entry: `tilora [MAP]`. --help and --version answer before anything touches a display;
-// otherwise the application object with Qt's own dialogs, then the message loop.
+// Program entry: `tilora [MAP]`. The command line is decided before anything touches a display:
+// --help and --version answer, a mistake is told on stderr with status 2; otherwise the
+// application object with Qt's own dialogs, then the message loop.
 
 #include "platform/Fonts.h"
 #include "shell/Application.h"
 #include "shell/ButtonPictures.h"
+#include "shell/CommandLine.h"
 #include "shell/GuardedApplication.h"
 #include "shell/TMainWindow.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QStringList>
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
 
 namespace {
 
-const char* const kUsage = "Usage: tilora [MAP]\n"
-                           "Tile map editor. MAP, a .map file, is opened once the windows are in\n"
-                           "place, as if it had been chosen with \"マップの読み込み\".\n"
-                           "\n"
-                           "  --help     print this text and exit\n"
-                           "  --version  print the version and exit\n";
-
-// Answers --help and --version; returns true when the program should end at once.
-bool answeredWithoutWindows(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(kUsage, stdout);
-            return true;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("tilora %s\n", TILORA_VERSION);
-            return true;
-        }
-    }
-    return false;
-}
+const char* const kUsage =
+    "Usage: tilora [MAP]\n"
+    "Tile map editor. MAP, a .map file, is opened once the windows are in\n"
+    "place, as if it had been chosen with \"マップの読み込み\".\n"
+    "\n"
+    "  -h, --help  print this text and exit\n"
+    "  --version   print the version and exit\n"
+    "\n"
+    "Qt's own options (-platform NAME, -style NAME, -display NAME, ...) are\n"
+    "passed on. Any other option is refused with exit status 2.\n";
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (answeredWithoutWindows(argc, argv)) return 0;
+    const tilora::CommandLine line = tilora::parseCommandLine(argc, argv);
+    switch (line.action) {
+    case tilora::CommandLine::Action::Help:
+        std::fputs(kUsage, stdout);
+        return 0;
+    case tilora::CommandLine::Action::Version:
+        std::printf("tilora %s\n", TILORA_VERSION);
+        return 0;
+    case tilora::CommandLine::Action::Refuse:
+        std::fprintf(stderr, "%s\n", line.message.c_str());
+        return 2;
+    case tilora::CommandLine::Action::Run:
+        break;
+    }
     tilora::GuardedApplication qapp(argc, argv);
     // The title names the program on the task bar; it is not a display name, which the window
     // system would append to every window caption.
@@ -55,11 +58,12 @@ int main(int argc, char* argv[]) {
         // Creates MainWindow, TitleWindow, MapChipWindow, StartUpWindow, MapWindow and
         // StampWindow in this order; only the main window is shown.
         tilora::Application app(dialogs);
-        // Qt has taken its own options out; the first remaining argument names the map. An open
-        // dialog hands over full paths, so a relative name is taken from the working folder.
-        const QStringList args = QApplication::arguments();
-        if (args.size() > 1)
-            app.MainWindow->MapToOpenAtStart = QFileInfo(args[1]).absoluteFilePath();
+        // An open dialog hands over full paths, so a relative name is taken from the working
+        // folder.
+        if (!line.map.empty()) {
+            app.MainWindow->MapToOpenAtStart =
+                QFileInfo(QFile::decodeName(line.map.c_str())).absoluteFilePath();
+        }
         app.start();
         QApplication::exec();
     } catch (const std::exception& e) {

@@ -33,6 +33,14 @@ int chipCount(int sheetWidth, int sheetHeight) {
     return saturateToInt(count);
 }
 
+std::int32_t guardedChip(std::int32_t wanted, std::int32_t current, int chips) {
+    const auto usable = [chips](std::int32_t chip) {
+        return chip == TransparentChip || (chip >= 0 && chip < chips);
+    };
+    if (usable(wanted)) return wanted;
+    return usable(current) ? current : 0;
+}
+
 int saturateToInt(std::int64_t value) {
     return int(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
                                         std::numeric_limits<int>::max()));

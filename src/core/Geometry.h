@@ -18,6 +18,13 @@ std::int32_t chipIndexAt(int col, int row, int sheetColumns);
 // Chips on a sheet of the given pixel size (partial squares at the right and bottom are none).
 int chipCount(int sheetWidth, int sheetHeight);
 
+// The current chip after `wanted` is asked for on a sheet of `chips` chips: `wanted` when the
+// sheet has that chip, or when it is the transparent chip (a stamp cell the stamp editor's pick
+// took); otherwise the chip stays `current` while the sheet has that one, else it becomes chip 0.
+// Every change of the current chip and of the sheet goes through this, so the pen never paints,
+// nor a save writes, a chip that the sheet does not have.
+std::int32_t guardedChip(std::int32_t wanted, std::int32_t current, int chips);
+
 // A wide value held at the ends of int's range instead of wrapping.
 int saturateToInt(std::int64_t value);
 

@@ -71,7 +71,7 @@ void TMapWindow::Image1MouseDown(Qt::MouseButton button, int x, int y) {
         history.closeStep();
         s.PenDragActive = 0;
         setCursor(Qt::ArrowCursor);
-        s.CurrentChip = pickChip(s, anchorCell(s));
+        app_.chooseChip(pickChip(s, anchorCell(s)));
     }
     app_.updateEditCommands();
 }

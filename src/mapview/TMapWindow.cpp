@@ -136,13 +136,15 @@ void TMapWindow::fitToMap(const MapViewLayout& layout) {
     Image1->setGeometry(0, 0, ViewPixels, ViewPixels);
     ScrollBar1->hide();
     ScrollBar2->hide();
+    // A bar the map does not need is hidden with the range 0..0: one that kept the range of an
+    // earlier zoom would still be stepped by the wheel and move a view that fits.
+    ScrollBar2->setMaximum(layout.horizontalBar ? layout.horizontalMax : 0);
+    ScrollBar1->setMaximum(layout.verticalBar ? layout.verticalMax : 0);
     if (layout.horizontalBar) {
-        ScrollBar2->setMaximum(layout.horizontalMax);
         ScrollBar2->show();
         setBarPosition(ScrollBar2, 0);
     }
     if (layout.verticalBar) {
-        ScrollBar1->setMaximum(layout.verticalMax);
         ScrollBar1->show();
         setBarPosition(ScrollBar1, 0);
     }
@@ -192,6 +194,7 @@ void TMapWindow::wheelEvent(QWheelEvent* event) {
     const WheelNotches::Turn turn = wheel_.take(*event);
     if (turn.notches == 0) return;
     if (event->modifiers() & Qt::ControlModifier) {
+        // One zoom step per notch: a fast turn that arrives as one event of two notches is two.
         zoomByWheel(turn.notches, event->position().toPoint());
         return;
     }
@@ -199,11 +202,15 @@ void TMapWindow::wheelEvent(QWheelEvent* event) {
     stepBarsByWheel(ScrollBar1, ScrollBar2, turn);
 }
 
-void TMapWindow::zoomByWheel(int direction, QPoint at) {
+void TMapWindow::zoomByWheel(int notches, QPoint at) {
     EditorState& s = app_.State;
     // A pending zoom pick owns the next zoom.
     if (s.ZoomPending == 1) return;
-    if (!zoomAtPixel(s, direction, at.x(), at.y())) return;
+    const int direction = notches > 0 ? 1 : -1;
+    int steps = 0;
+    while (steps < std::abs(notches) && zoomAtPixel(s, direction, at.x(), at.y()))
+        ++steps;
+    if (steps == 0) return; // already at the limit
     // Only the view is laid out again: no window moves, no command changes.
     fitToMap(mapViewLayout(s));
 }

@@ -62,8 +62,9 @@ class TMapWindow : public QWidget {
     // Hover cell and cursor for view pixel (x, y); a pixel beyond the view anchors its last
     // column or row, never a cell the user cannot see.
     void trackCell(int x, int y);
-    // One zoom step in (direction > 0) or out, the cell under view pixel `at` staying under it.
-    void zoomByWheel(int direction, QPoint at);
+    // One zoom step per notch, in (notches > 0) or out, as far as the limits allow; the cell
+    // under view pixel `at` stays under it.
+    void zoomByWheel(int notches, QPoint at);
 
     EditorContext& app_;
     bool fillArmed_ = false;

@@ -8,7 +8,6 @@
 #include "platform/BmpLoader.h"
 #include "platform/EditorContext.h"
 #include "platform/PictureWidget.h"
-#include "platform/SheetSearch.h"
 
 #include <QPushButton>
 
@@ -59,11 +58,12 @@ void TStartUpWindow::Button2Click() {
     }
 
     EditorState& s = app_.State;
-    s.SheetFileName = sheetPathBytes(newName);
     s.SheetScrollY = 0;
     s.SheetScrollX = 0;
     app_.setChipWindowShown(false);
-    app_.setSheet(std::move(*loaded));
+    // Only tried: the palette shows it for choosing the initial chip, but the map names it only
+    // once "決定" is pressed; abandoning the dialog puts the sheet in use back.
+    app_.trySheet(std::move(*loaded), newName);
     LayoutChipWindow(app_);
 
     // The preview shows chip 0, the sheet's top-left square.
@@ -74,7 +74,7 @@ void TStartUpWindow::Button2Click() {
 
     Button1->setEnabled(true);
     app_.resetChipFrame();
-    s.CurrentChip = 0;
+    app_.chooseChip(0);
     app_.setCommandsEnabled(Command::ChipWindow, true);
     app_.setChipWindowShown(true);
 }

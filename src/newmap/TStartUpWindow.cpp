@@ -195,6 +195,8 @@ void TStartUpWindow::Button1Click() {
     Edit1Exit();
     Edit2Exit();
     EditorState& s = app_.State;
+    // The sheet tried in this dialog becomes the map's.
+    app_.acceptTriedSheet();
     startNewMap(s, sizeFieldValue(Edit1->text().toStdString()),
                 sizeFieldValue(Edit2->text().toStdString()));
     app_.History.clear();
@@ -204,6 +206,8 @@ void TStartUpWindow::Button1Click() {
 }
 
 void TStartUpWindow::Button3Click() {
+    // The map keeps the sheet it had: picture, name and current chip as before the dialog.
+    app_.putBackSheet();
     app_.setChipWindowShown(false);
     hide();
     app_.setCommandsEnabled(Command::ChipWindow, false);

@@ -104,7 +104,7 @@ void TMapChipWindow::showSheet(const Bitmap& sheet) {
     Image1->setBitmap(sheet);
 }
 
-void TMapChipWindow::fitToSheet(const ChipWindowLayout& layout) {
+void TMapChipWindow::fitToSheet(const ChipWindowLayout& layout, bool showWindow) {
     QScrollBar* vertical = ScrollBar1;
     QScrollBar* horizontal = ScrollBar2;
     vertical->hide();
@@ -116,19 +116,17 @@ void TMapChipWindow::fitToSheet(const ChipWindowLayout& layout) {
     horizontal->setValue(0);
 
     Image1->move(0, 0);
-    if (layout.horizontalBar) {
-        horizontal->setMaximum(layout.horizontalMax);
-        horizontal->show();
-    }
-    if (layout.verticalBar) {
-        vertical->setMaximum(layout.verticalMax);
-        vertical->show();
-    }
+    // A hidden bar keeps no range from an earlier, larger sheet: the wheel or a key would still
+    // step it and move a sheet that fits.
+    horizontal->setMaximum(layout.horizontalBar ? layout.horizontalMax : 0);
+    horizontal->setVisible(layout.horizontalBar);
+    vertical->setMaximum(layout.verticalBar ? layout.verticalMax : 0);
+    vertical->setVisible(layout.verticalBar);
     vertical->setGeometry(layout.verticalBarLeft, 0, vertical->width(), ViewPixels);
     horizontal->setGeometry(0, layout.horizontalBarTop, ViewPixels, horizontal->height());
     setClientSize(layout.clientWidth, layout.clientHeight);
 
-    show();
+    if (showWindow) show();
     Image1->show();
 }
 
@@ -139,11 +137,14 @@ void TMapChipWindow::setClientSize(int width, int height) {
 }
 
 void TMapChipWindow::Image1MouseMove(int x, int y) {
-    // Image1 is already offset by the scroll, so (x, y) are sheet pixels.
-    const int col = pixelToCell(x, ChipPixels);
-    const int row = pixelToCell(y, ChipPixels);
-    Shape1->move(col * ChipPixels - app_.State.SheetScrollX,
-                 row * ChipPixels - app_.State.SheetScrollY);
+    // (x, y) are sheet pixels. The cell is counted in the viewport, as the map view counts it:
+    // the scroll offset in chips plus the cell of the viewport pixel, so the viewport's first
+    // pixel row and column belong to the first chip shown, not to the one scrolled out of sight.
+    const int scrollX = app_.State.SheetScrollX;
+    const int scrollY = app_.State.SheetScrollY;
+    const int col = scrollX / ChipPixels + pixelToCell(x - scrollX, ChipPixels);
+    const int row = scrollY / ChipPixels + pixelToCell(y - scrollY, ChipPixels);
+    Shape1->move(col * ChipPixels - scrollX, row * ChipPixels - scrollY);
 }
 
 int TMapChipWindow::ScrollBar1Scroll(int position) {
@@ -202,8 +203,11 @@ void TMapChipWindow::chooseFramedChip() {
     app_.History.closeStep();
     const int left = Shape1->x() + app_.State.SheetScrollX;
     const int top = Shape1->y() + app_.State.SheetScrollY;
-    app_.State.CurrentChip =
-        chipIndexAt(left / ChipPixels, top / ChipPixels, sheet().width() / ChipPixels);
+    const int columns = sheet().width() / ChipPixels;
+    const int col = left / ChipPixels;
+    // A press beside the sheet (right of its last whole column, below its last row) frames no
+    // chip of it: that square would count on into the next row, or past the last chip.
+    if (col >= columns || !app_.chooseChip(chipIndexAt(col, top / ChipPixels, columns))) return;
 
     // The new-map dialog's preview shows the chosen chip, whether the dialog is open or not.
     app_.showChipPreview(left, top);

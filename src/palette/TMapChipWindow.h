@@ -32,8 +32,10 @@ class TMapChipWindow : public QWidget {
     const Bitmap& sheet() const;
     // Shows a newly loaded sheet in Image1.
     void showSheet(const Bitmap& sheet);
-    // Sized for the sheet, bars at 0, and shown.
-    void fitToSheet(const ChipWindowLayout& layout);
+    // Sized for the sheet, bars at 0, and shown (unless showWindow is false: then it keeps its
+    // visibility). A bar the sheet does not need is hidden with the range 0..0, so nothing can
+    // move it.
+    void fitToSheet(const ChipWindowLayout& layout, bool showWindow = true);
 
     void Image1MouseMove(int x, int y);
     // Scroll handlers get the proposed position and return the position to take.

@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -141,6 +142,13 @@ bool FileDialog::Execute(Dialogs& dialogs, QWidget* owner) {
         kind == Kind::Open ? dialogs.openFile(owner, request) : dialogs.saveFile(owner, request);
     if (!chosen) return false;
     FileName = *chosen;
+    // A save name typed without an extension gets the default one, spelled as given, whichever
+    // dialog the host shows (Qt's own does this itself; a desktop's native one may not).
+    const QFileInfo info(FileName);
+    if (kind == Kind::Save && !DefaultExt.isEmpty() && !info.fileName().isEmpty() &&
+        !info.fileName().contains(QLatin1Char('.')) && !info.isDir()) {
+        FileName += QLatin1Char('.') + DefaultExt;
+    }
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "core/Bitmap.h"
 #include "core/ChipRenderer.h"
 #include "core/EditorState.h"
+#include "core/Geometry.h"
 #include "core/SaveQuestion.h"
 #include "core/UndoHistory.h"
 #include "platform/Dialogs.h"
@@ -69,8 +70,27 @@ class EditorContext {
 
     // The chip sheet: document data; every chip drawn anywhere is copied from it.
     virtual const Bitmap& sheet() const = 0;
-    // Takes a newly loaded sheet: the renderer draws from it and the palette shows it.
+    // Takes a newly loaded sheet: the renderer draws from it and the palette shows it. A current
+    // chip the new sheet does not have becomes chip 0.
     virtual void setSheet(Bitmap sheet) = 0;
+
+    // The one way the current chip changes (palette, map and stamp picks, a new sheet): a chip
+    // the sheet does not have is refused and the current one stays. True when `chip` is current
+    // now.
+    bool chooseChip(std::int32_t chip) {
+        const Bitmap& s = sheet();
+        State.CurrentChip = guardedChip(chip, State.CurrentChip, chipCount(s.width(), s.height()));
+        return State.CurrentChip == chip;
+    }
+
+    // A sheet chosen in the new-map dialog is only tried until the dialog confirms: the palette
+    // and the renderer show it, while the map still names the sheet in use. The first sheet tried
+    // in an opening of the dialog puts the one in use aside with the current chip.
+    virtual void trySheet(Bitmap sheet, const QString& path) = 0;
+    // "決定": the sheet tried last becomes the map's sheet (SheetFileName and where it was found).
+    virtual void acceptTriedSheet() = 0;
+    // The dialog abandoned: the sheet put aside is in use again, with the current chip it had.
+    virtual void putBackSheet() = 0;
 
     // The shared file dialogs: the open dialog serves the map load and the sheet chooser; the
     // save dialog's FileName is the current map's file name.

@@ -1,5 +1,6 @@
 #include "shell/Application.h"
 
+#include "core/WindowLayout.h"
 #include "mapview/TMapWindow.h"
 #include "newmap/LayoutChipWindow.h"
 #include "newmap/RefreshMapView.h"
@@ -8,13 +9,17 @@
 #include "platform/Layout.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
+#include "platform/SheetSearch.h"
 #include "shell/TMainWindow.h"
 #include "shell/TTitleWindow.h"
 #include "stamps/TStampWindow.h"
 
 #include <QAction>
+#include <QFile>
 #include <QPushButton>
 #include <QScrollBar>
+
+#include <utility>
 
 namespace tilora {
 
@@ -47,6 +52,37 @@ void Application::setSheet(Bitmap sheet) {
     sheet_ = std::move(sheet);
     Renderer.setSheet(&sheet_);
     MapChipWindow->showSheet(sheet_);
+    chooseChip(State.CurrentChip);
+}
+
+void Application::trySheet(Bitmap sheet, const QString& path) {
+    if (!trial_.active) {
+        trial_.active = true;
+        trial_.keptSheet = std::exchange(sheet_, Bitmap());
+        trial_.keptChip = State.CurrentChip;
+    }
+    trial_.triedName = sheetPathBytes(path);
+    trial_.triedFoundAt = QFile::encodeName(path).toStdString();
+    setSheet(std::move(sheet));
+}
+
+void Application::acceptTriedSheet() {
+    if (!trial_.active) return;
+    State.SheetFileName = std::move(trial_.triedName);
+    MainWindow->SheetFoundAt = std::move(trial_.triedFoundAt);
+    trial_ = SheetTrial();
+}
+
+void Application::putBackSheet() {
+    if (!trial_.active) return;
+    SheetTrial kept = std::exchange(trial_, SheetTrial());
+    setSheet(std::move(kept.keptSheet));
+    chooseChip(kept.keptChip);
+    // The palette laid out for it again, as after its own load, but left hidden.
+    State.SheetScrollX = 0;
+    State.SheetScrollY = 0;
+    if (!sheet_.isNull())
+        MapChipWindow->fitToSheet(chipWindowLayout(sheet_.width(), sheet_.height()), false);
 }
 
 FileDialog& Application::openDialog() {
@@ -58,6 +94,8 @@ FileDialog& Application::saveDialog() {
 }
 
 void Application::refreshMapView() {
+    // A map shown anew (a load) takes no armed fill over from the one shown before.
+    MapWindow->disarmFill();
     RefreshMapView(*this);
 }
 
@@ -117,10 +155,14 @@ void Application::setMapWindowShown(bool shown) {
 }
 
 void Application::setNewMapDialogShown(bool shown) {
-    if (shown)
+    if (shown) {
         StartUpWindow->showDialog();
-    else
+    } else {
         StartUpWindow->hide();
+        // A map is shown: confirmed (the tried sheet was accepted) or loaded with its own sheet.
+        // Either way the sheet put aside is no longer wanted.
+        trial_ = SheetTrial();
+    }
 }
 
 void Application::arrangeWindows() {

@@ -8,7 +8,9 @@
 #include "core/Bitmap.h"
 #include "platform/EditorContext.h"
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 namespace tilora {
 
@@ -30,6 +32,9 @@ class Application final : public EditorContext {
 
     const Bitmap& sheet() const override { return sheet_; }
     void setSheet(Bitmap sheet) override;
+    void trySheet(Bitmap sheet, const QString& path) override;
+    void acceptTriedSheet() override;
+    void putBackSheet() override;
     FileDialog& openDialog() override;
     FileDialog& saveDialog() override;
     void refreshMapView() override;
@@ -61,6 +66,17 @@ class Application final : public EditorContext {
   private:
     Bitmap sheet_;
     bool mapShown_ = false;
+
+    // While the new-map dialog tries a sheet: the sheet in use, put aside, and the name and
+    // found path the tried one gets at "決定".
+    struct SheetTrial {
+        bool active = false;
+        Bitmap keptSheet;
+        std::int32_t keptChip = 0;
+        std::string triedName;    // for SheetFileName
+        std::string triedFoundAt; // for the main window's SheetFoundAt
+    };
+    SheetTrial trial_;
 };
 
 } // namespace tilora

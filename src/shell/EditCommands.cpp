@@ -49,7 +49,9 @@ void TMainWindow::updateEditCommands() {
     const bool anyPen = PenButton1->isEnabled() || PenButton2->isEnabled() ||
                         PenButton3->isEnabled() || PenButton4->isEnabled();
     Fill1->setEnabled(anyPen && app_.State.ZoomPending == 0);
-    SaveKey->setEnabled(shown);
+    // Ctrl+S is the key of "上書き保存"; while that is disabled it saves under a new name, if
+    // that command is enabled, and otherwise does nothing.
+    SaveKey->setEnabled(!Save->isEnabled() && NameSave->isEnabled());
     ZoomInKey->setEnabled(ZoomInButton->isEnabled());
     ZoomOutKey->setEnabled(ZoomOutButton->isEnabled());
     DisarmKey->setEnabled(app_.MapWindow && app_.MapWindow->fillArmed());

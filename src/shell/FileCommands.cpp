@@ -28,8 +28,9 @@ const QString kModifiedText = QStringLiteral("マップデータは変更され�
 const QString kModifiedCaption = QStringLiteral("ちょっと待った！！");
 const QString kCannotSave = QStringLiteral("保存できません");
 
-// SaveDialog1 as the save-as command sets it before each use.
-const QString kMapSaveExt = QStringLiteral("MAP");
+// SaveDialog1 as the save-as command sets it before each use. A name typed without an extension
+// gets ".map" in lower case, as scripts and shell globs on Linux look for it.
+const QString kMapSaveExt = QStringLiteral("map");
 const QString kMapSaveFilter = QStringLiteral("マップデータ(*.map)|*.map");
 const QString kMapSaveTitle = QStringLiteral("マップデータの保存");
 
@@ -47,7 +48,7 @@ std::string nativePath(const QString& path) {
 }
 
 // The save and load tests: ".map" anywhere in the name, ASCII letter case ignored, so a name
-// typed without an extension (the dialog appends "MAP") and a file named in capitals both pass.
+// typed without an extension (the dialog appends "map") and a file named in capitals both pass.
 bool hasMapMark(const QString& path) {
     return containsIgnoringAsciiCase(path, QLatin1String(".map"));
 }

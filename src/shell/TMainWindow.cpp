@@ -71,7 +71,7 @@ struct MenuItemLayout {
 const MenuItemLayout kMenuItems[] = {
     {&TMainWindow::NewFile, 0, "マップ新規作成", true, false, "Ctrl+N"},
     {&TMainWindow::LoadFile, 0, "マップの読み込み", true, false, "Ctrl+O"},
-    {&TMainWindow::Save, 0, "上書き保存", false, false},
+    {&TMainWindow::Save, 0, "上書き保存", false, false, "Ctrl+S"},
     {&TMainWindow::NameSave, 0, "名前をつけて保存", false, false, "Ctrl+Shift+S"},
     {&TMainWindow::CloseFile, 0, "閉じる", false, false, "Ctrl+W"},
     {&TMainWindow::ExitApp, 0, "終了", true, false, "Ctrl+Q"},
@@ -239,7 +239,7 @@ void TMainWindow::connectCommands() {
     connect(Undo1, &QAction::triggered, this, &TMainWindow::Undo1Click);
     connect(Redo1, &QAction::triggered, this, &TMainWindow::Redo1Click);
     connect(Fill1, &QAction::triggered, this, &TMainWindow::Fill1Click);
-    connect(SaveKey, &QAction::triggered, this, [this] { SaveMap(); });
+    connect(SaveKey, &QAction::triggered, this, &TMainWindow::NameSaveButtonClick);
     connect(ZoomInKey, &QAction::triggered, ZoomInButton, &QPushButton::click);
     connect(ZoomOutKey, &QAction::triggered, ZoomOutButton, &QPushButton::click);
     connect(DisarmKey, &QAction::triggered, this, &TMainWindow::DisarmKeyClick);

@@ -62,8 +62,9 @@ class TMainWindow : public QMainWindow {
     QAction* Redo1 = nullptr; // "やり直し"
     QAction* Fill1 = nullptr; // "塗りつぶし"
 
-    // Keys with no menu item of their own, working in every editor window: Ctrl+S (SaveMap
-    // whenever a map is shown), "+" and "-" (the zoom buttons), Esc (disarms an armed fill).
+    // Keys with no menu item of their own, working in every editor window: Ctrl+S where the
+    // menu item "上書き保存" (which has the key) is disabled and "名前をつけて保存" is not, "+"
+    // and "-" (the zoom buttons), Esc (disarms an armed fill).
     QAction* SaveKey = nullptr;
     QAction* ZoomInKey = nullptr;
     QAction* ZoomOutKey = nullptr;

@@ -70,16 +70,16 @@ void TMainWindow::SEButtonClick() {
 }
 
 void TMainWindow::ZoomInButtonClick() {
-    // A zoom button takes the next click from an armed fill.
+    if (!zoomIn(app_.State)) return; // already at the largest cells: nothing armed, nothing lost
+    // A zoom pick takes the next click from an armed fill.
     app_.MapWindow->disarmFill();
-    if (!zoomIn(app_.State)) return; // already at the largest cells
     armZoomPick(app_, kZoomInHint);
     setCommandsEnabled(Command::ZoomIn, false);
 }
 
 void TMainWindow::ZoomOutButtonClick() {
-    app_.MapWindow->disarmFill();
     if (!zoomOut(app_.State)) return; // already at the smallest cells
+    app_.MapWindow->disarmFill();
     armZoomPick(app_, kZoomOutHint);
     setCommandsEnabled(Command::ZoomOut, false);
 }

@@ -331,8 +331,8 @@ void TStampWindow::Image1MouseDown(Qt::MouseButton button, int x, int y) {
         StampDragActive = 0;
         setGridPointer(Qt::ArrowCursor);
         if (TransparentMode == 0) {
-            app_.State.CurrentChip =
-                stampCell(app_.State.StampBanks, CurrentBank(), StampHoverRow, StampHoverCol);
+            app_.chooseChip(
+                stampCell(app_.State.StampBanks, CurrentBank(), StampHoverRow, StampHoverCol));
         }
     }
 }

@@ -49,6 +49,23 @@ TEST(ChipIndex, RowMajorOverWholeSquares) {
     EXPECT_EQ(chipCount(-64, 64), 0);
 }
 
+TEST(GuardedChip, TakesOnlyChipsTheSheetHas) {
+    struct Case {
+        std::int32_t wanted, current;
+        int chips;
+        std::int32_t result;
+    };
+    const Case cases[] = {
+        {63, 5, 64, 63},                  // the last chip
+        {64, 5, 64, 5},                   // one past it: refused, the current one stays
+        {-2, 5, 64, 5},  {-1, 5, 64, -1}, // the transparent chip of a stamp cell
+        {7, 7, 4, 0},                     // a smaller sheet drops a chip it does not have
+        {3, 9, 0, 0},                     // no sheet, no chip
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(guardedChip(c.wanted, c.current, c.chips), c.result) << c.wanted;
+}
+
 TEST(SaturateToInt, HoldsWideValuesAtTheEndsOfTheRange) {
     EXPECT_EQ(saturateToInt(std::int64_t(1) << 40), std::numeric_limits<int>::max());
     EXPECT_EQ(saturateToInt(-(std::int64_t(1) << 40)), std::numeric_limits<int>::min());

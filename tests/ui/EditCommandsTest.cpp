@@ -198,6 +198,25 @@ TEST(EditCommands, EscRightClickAndAZoomButtonDisarmTheFill) {
     }
 }
 
+// A zoom button at its limit arms nothing and so takes nothing from the fill; a load replaces the
+// map the fill was armed on.
+TEST(EditCommands, AZoomButtonAtItsLimitKeepsTheFillAndALoadDisarmsIt) {
+    Editor e;
+    e.main.ZoomInButton->click();
+    e.click(0, 0); // the pick: 64-pixel cells, the largest
+    e.main.Fill1->trigger();
+    e.main.ZoomInButton->click();
+    EXPECT_EQ(e.s().ZoomPending, 0);
+    EXPECT_TRUE(e.view.fillArmed());
+
+    e.main.Fill1->trigger();
+    ASSERT_TRUE(e.view.fillArmed());
+    const files::MapFixture f = files::writeMapFixture(e.t, QStringLiteral("b.map"), 12, 11);
+    files::loadThroughMenu(e.t, f.map);
+    EXPECT_FALSE(e.view.fillArmed());
+    EXPECT_FALSE(e.main.DisarmKey->isEnabled());
+}
+
 TEST(EditCommands, FillIsDisabledWithoutPensAndWhileAZoomPickIsPending) {
     Editor e;
     EXPECT_TRUE(e.main.Fill1->isEnabled());

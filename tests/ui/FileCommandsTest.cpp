@@ -61,7 +61,7 @@ void expectMessage(const TestApp& t, std::size_t index, const QString& caption,
 
 void expectFileRequest(const FileCall& call, bool save, const char* filter, const char* title) {
     EXPECT_EQ(call.save, save);
-    EXPECT_EQ(call.request.defaultExt, QStringLiteral("MAP"));
+    EXPECT_EQ(call.request.defaultExt, save ? QStringLiteral("map") : QStringLiteral("MAP"));
     EXPECT_EQ(call.request.filter, QString::fromUtf8(filter));
     EXPECT_EQ(call.request.title, QString::fromUtf8(title));
 }
@@ -189,14 +189,19 @@ TEST_F(FileCommands, CloseCancelledChangesNothingAndYesSavesFirst) {
 // Save as and save
 
 TEST_F(FileCommands, SaveAsWritesTheMapAndNamesItInAnyLetterCase) {
-    // The dialog appends "MAP" to a name typed without an extension; ".map" may stand anywhere.
+    // A name typed without an extension gets ".map" in lower case; ".map" may stand anywhere.
     int chip = 1;
-    for (const char* name : {"new.map", "typed.MAP", "Upper.Map", "a.map.txt"}) {
-        SCOPED_TRACE(name);
+    const std::pair<const char*, const char*> names[] = {{"new.map", "new.map"},
+                                                         {"typed.MAP", "typed.MAP"},
+                                                         {"Upper.Map", "Upper.Map"},
+                                                         {"a.map.txt", "a.map.txt"},
+                                                         {"plain", "plain.map"}};
+    for (const auto& [typed, name] : names) {
+        SCOPED_TRACE(typed);
         edit(t, ++chip);
         const QString previous = m.SaveDialog1.FileName;
         const QString target = t.path(QString::fromUtf8(name));
-        t.dialogs.chooseFile(target);
+        t.dialogs.chooseFile(t.path(QString::fromUtf8(typed)));
         m.NameSaveButtonClick();
 
         expectFileRequest(t.dialogs.fileCalls.back(), true, "マップデータ(*.map)|*.map",
@@ -208,7 +213,7 @@ TEST_F(FileCommands, SaveAsWritesTheMapAndNamesItInAnyLetterCase) {
         EXPECT_EQ(t.state().MapModified, 0);
         EXPECT_TRUE(m.OverWriteSaveButton->isEnabled() && m.Save->isEnabled());
     }
-    EXPECT_EQ(t.dialogs.fileCalls.size(), 5u); // the load, then one per save
+    EXPECT_EQ(t.dialogs.fileCalls.size(), 6u); // the load, then one per save
     EXPECT_TRUE(t.dialogs.messages.empty());
     EXPECT_EQ(tmpFiles(t), 0); // no temporary file is left beside them
 }

@@ -1,5 +1,6 @@
 // The new-map dialog: its layout, the size fields, the sheet chooser and confirm / abandon.
 
+#include "FileCommandsSupport.h"
 #include "TestApp.h"
 
 #include "mapview/TMapWindow.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -261,8 +263,9 @@ TEST(NewMapFlow, ChooseSheetTypeSizeConfirm) {
     EXPECT_EQ(call.request.title, QStringLiteral("使用するＢｉｔＭａｐファイルの読み込み"));
     EXPECT_TRUE(t.dialogs.messages.empty());
 
-    // Accepted: the palette shows the sheet, chip 0 is current and previewed.
-    EXPECT_EQ(s.SheetFileName, path.toStdString());
+    // Accepted: the palette shows the sheet, chip 0 is current and previewed; the map names the
+    // sheet only once confirmed.
+    EXPECT_TRUE(s.SheetFileName.empty());
     EXPECT_TRUE(t->MapChipWindow->isVisible());
     EXPECT_EQ(t->MapChipWindow->sheet().width(), 256);
     EXPECT_TRUE(t->MapChipWindow->Shape1->isVisible());
@@ -288,6 +291,8 @@ TEST(NewMapFlow, ChooseSheetTypeSizeConfirm) {
     EXPECT_TRUE(
         std::all_of(s.StampBanks.begin(), s.StampBanks.end(), [](int v) { return v == 0; }));
     EXPECT_EQ(s.MapModified, 1);
+    EXPECT_EQ(s.SheetFileName, path.toStdString());
+    EXPECT_EQ(main.SheetFoundAt, QFile::encodeName(path).toStdString());
     EXPECT_TRUE(main.SaveDialog1.FileName.isEmpty());
     EXPECT_FALSE(d.isVisible());
     EXPECT_TRUE(t->MapWindow->isVisible());
@@ -326,18 +331,28 @@ TEST(NewMapFlow, SmallerMapKeepsTheCellsOutsideIt) {
     EXPECT_EQ(s.cell(30, 30), 0);
 }
 
-// Abandoning by "キャンセル" and by the close box.
-TEST(NewMapFlow, AbandonHidesThePaletteAndKeepsTheSheet) {
+// Abandoning by "キャンセル" and by the close box, after trying another sheet: the loaded map
+// keeps its sheet, and saving it writes line 1 as it was.
+TEST(NewMapFlow, AbandonPutsBackTheSheetInUse) {
     for (bool byCloseBox : {false, true}) {
         SCOPED_TRACE(byCloseBox ? "close box" : "Button3");
         TestApp t;
+        t->start();
         TMainWindow& main = *t->MainWindow;
         EditorState& s = t.state();
+        const files::MapFixture f = files::writeMapFixture(t, QStringLiteral("a.map"), 30, 12);
+        files::loadThroughMenu(t, f.map);
+        t->chooseChip(11);
+        const std::string foundAt = main.SheetFoundAt;
         s.MapModified = 1;
-        s.MapWidth = 33;
-        TStartUpWindow& d = openDialog(t);
-        const QString path = chooseSheet(t, 64, 64);
-        ASSERT_TRUE(t->MapChipWindow->isVisible());
+
+        t.dialogs.answer(Answer::No);
+        main.NewButtonClick();
+        TStartUpWindow& d = *t->StartUpWindow;
+        chooseSheet(t, 640, 640, QStringLiteral("other.bmp"));
+        ASSERT_TRUE(t->MapChipWindow->ScrollBar1->isVisible());
+        t->chooseChip(399);
+        EXPECT_EQ(s.SheetFileName, f.contents.sheetPath); // only tried so far
 
         if (byCloseBox)
             d.close();
@@ -347,10 +362,16 @@ TEST(NewMapFlow, AbandonHidesThePaletteAndKeepsTheSheet) {
         EXPECT_FALSE(d.isVisible() || t->MapChipWindow->isVisible() || t->MapWindow->isVisible());
         EXPECT_FALSE(main.MapChipWindow1->isChecked() || main.MapChipWindow1->isEnabled());
         EXPECT_FALSE(main.ChipShowButton->isEnabled());
-        EXPECT_EQ(s.SheetFileName, path.toStdString());
-        EXPECT_EQ(t->MapChipWindow->sheet().width(), 64);
+        EXPECT_EQ(s.SheetFileName, f.contents.sheetPath);
+        EXPECT_EQ(main.SheetFoundAt, foundAt);
+        EXPECT_EQ(t->sheet().width(), 128);
+        EXPECT_EQ(t->MapChipWindow->Image1->bitmap().width(), 128);
+        EXPECT_TRUE(t->MapChipWindow->ScrollBar1->isHidden());
+        EXPECT_EQ(s.CurrentChip, 11);
         EXPECT_EQ(s.MapModified, 1);
-        EXPECT_EQ(s.MapWidth, 33);
+        EXPECT_EQ(files::heldMap(t), f.contents);
+        ASSERT_TRUE(main.SaveMap()); // "はい" at the exit question
+        EXPECT_EQ(files::readBytes(f.map), formatMapFile(f.contents));
     }
 }
 

@@ -312,5 +312,33 @@ TEST(Palette, NewLayoutAfterAScrollStartsFromTheTopLeft) {
     EXPECT_EQ(p.clickFrame(), 4 * 20 + 4);
 }
 
+// The viewport's first pixel row and column belong to the first chip shown, as the map view
+// counts its cells.
+TEST(Palette, APressOnTheViewportsFirstPixelTakesTheFirstChipShown) {
+    Palette p(640, 640); // 20 chips per row
+    p.w.ScrollBar1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    p.w.ScrollBar2->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    pressButton(p.w.Image1, Qt::LeftButton, 32, 32); // the sheet pixel under viewport (0, 0)
+    EXPECT_EQ(p.t.state().CurrentChip, 1 * 20 + 1);
+    EXPECT_EQ(p.w.Shape1->pos(), QPoint(0, 0));
+}
+
+// Beside the sheet, on a map cell holding a chip past the sheet's last, or with a new sheet that
+// is smaller: the current chip is never one the sheet does not have.
+TEST(ChipGuard, NoPressPickOrNewSheetMakesAChipTheSheetDoesNotHaveCurrent) {
+    Editor e(20, 256); // 8 x 8 chips
+    TMapChipWindow& palette = *e.t->MapChipWindow;
+    ASSERT_TRUE(e.t->chooseChip(5));
+    pressButton(palette.Image2, Qt::LeftButton, 40, 300); // below the last row
+    pressButton(palette.Image2, Qt::LeftButton, 300, 40); // right of the last column
+    e.s().cell(0, 0) = 64;
+    e.click(0, 0, Qt::RightButton);
+    EXPECT_EQ(e.s().CurrentChip, 5);
+
+    ASSERT_TRUE(e.t->chooseChip(63));
+    e.t->setSheet(makeSheet(64, 64));
+    EXPECT_EQ(e.s().CurrentChip, 0);
+}
+
 } // namespace
 } // namespace tilora::test

@@ -34,11 +34,11 @@ TEST(PngSheet, ChosenForANewMap) {
     t->StartUpWindow->Button2Click();
     EXPECT_TRUE(t.dialogs.messages.empty());
     EXPECT_EQ(t->MapChipWindow->sheet(), makeSheet(96, 64));
-    EXPECT_EQ(t.state().SheetFileName, path.toStdString());
 
     t->StartUpWindow->Edit1->setText(QStringLiteral("10"));
     t->StartUpWindow->Edit2->setText(QStringLiteral("10"));
     t->StartUpWindow->Button1->click();
+    EXPECT_EQ(t.state().SheetFileName, path.toStdString());
     EXPECT_TRUE(t->MapWindow->isVisible());
     EXPECT_EQ(t->MapWindow->Image1->bitmap().pixel(319, 319), chipColour(0));
 }

@@ -83,6 +83,10 @@ bool isFlag(int v) {
 int cellAt(int pixel, int size) {
     return pixel <= size ? 0 : (pixel - 1) / size;
 }
+// The palette counts its cells in the viewport: the chips scrolled past, then the rule above.
+int paletteCellAt(int sheetPixel, int scroll) {
+    return scroll / ChipPixels + cellAt(sheetPixel - scroll, ChipPixels);
+}
 std::uint32_t envNumber(const char* name, std::uint32_t fallback) {
     const char* v = std::getenv(name);
     return v && *v ? std::uint32_t(std::strtoul(v, nullptr, 10)) : fallback;
@@ -148,6 +152,10 @@ struct Walk {
     int fullChips() const {
         return (palette_.sheet().width() / ChipPixels) * (palette_.sheet().height() / ChipPixels);
     }
+    // What the current chip may become: a chip of the sheet, or a stamp cell's transparent chip.
+    bool sheetHas(std::int32_t chip) const {
+        return chip == TransparentChip || (chip >= 0 && chip < fullChips());
+    }
     std::vector<std::int32_t> bank(int b) const {
         return {s_.StampBanks.begin() + b * StampCells,
                 s_.StampBanks.begin() + (b + 1) * StampCells};
@@ -185,8 +193,13 @@ struct Walk {
     QWidget* pointerWindow_ = nullptr;
     QPoint pointerPos_;
 
-    bool mapExists_ = false;  // a map has been set up or loaded
-    bool mapShown_ = false;   // the map view was refreshed since the last new-map command
+    bool mapExists_ = false; // a map has been set up or loaded
+    bool mapShown_ = false;  // the map view was refreshed since the last new-map command
+    struct SheetInUse {
+        std::string name;
+        QSize sheetSize;
+        std::int32_t chip = 0;
+    } beforeDialog_;          // as the new-map dialog found it when it opened
     bool toolChosen_ = false; // a pen or the stamp was chosen since that command
     bool stampDrawn_ = false; // the stamp editor has drawn a bank
     int hoverCellSize_ = 32;  // CellSize when the map's hover cell was last tracked
@@ -301,6 +314,11 @@ struct Walk {
                  else
                      dialog_.Button3->click();
                  REQUIRE(!dialog_.isVisible() && !palette_.isVisible());
+                 // Only "決定" takes the sheet tried in the dialog: the one in use is back.
+                 REQUIRE(s_.SheetFileName == beforeDialog_.name &&
+                         QSize(palette_.sheet().width(), palette_.sheet().height()) ==
+                             beforeDialog_.sheetSize &&
+                         s_.CurrentChip == beforeDialog_.chip);
                  REQUIRE(!main_.MapChipWindow1->isChecked() && !main_.MapChipWindow1->isEnabled());
                  REQUIRE(!main_.ChipShowButton->isEnabled());
              }},
@@ -586,9 +604,10 @@ struct Walk {
             REQUIRE(stampCell(s_.StampBanks, stamps_.CurrentBank(), row, col) == stampValue);
             stampGridRedrawn_ = true;
         } else if (target == palette_.Image1) {
-            REQUIRE(palette_.Shape1->pos() ==
-                    QPoint(cellAt(local.x(), ChipPixels) * ChipPixels - s_.SheetScrollX,
-                           cellAt(local.y(), ChipPixels) * ChipPixels - s_.SheetScrollY));
+            REQUIRE(
+                palette_.Shape1->pos() ==
+                QPoint(paletteCellAt(local.x(), s_.SheetScrollX) * ChipPixels - s_.SheetScrollX,
+                       paletteCellAt(local.y(), s_.SheetScrollY) * ChipPixels - s_.SheetScrollY));
         } else if (target == palette_.Image2) {
             REQUIRE(!palette_.Image1->isHidden());
         }
@@ -656,7 +675,8 @@ struct Walk {
             // The chip under the cursor, read even outside the map but never outside the grid.
             const bool inGrid = at.row < GridSide && at.col < GridSide;
             REQUIRE(s_.PenDragActive == 0 && s_.ZoomPending == before.ZoomPending);
-            REQUIRE(s_.CurrentChip == (inGrid ? shadow(at.row, at.col) : before.CurrentChip));
+            const std::int32_t picked = inGrid ? shadow(at.row, at.col) : before.CurrentChip;
+            REQUIRE(s_.CurrentChip == (sheetHas(picked) ? picked : before.CurrentChip));
         } else {
             REQUIRE(s_.CurrentChip == before.CurrentChip &&
                     s_.PenDragActive == before.PenDragActive);
@@ -669,7 +689,9 @@ struct Walk {
     void pressPalette(Qt::MouseButton button, QWidget* target, QPoint local) {
         const QPoint onSheet =
             target == palette_.Image2 ? local + QPoint(s_.SheetScrollX, s_.SheetScrollY) : local;
-        const int col = cellAt(onSheet.x(), ChipPixels), row = cellAt(onSheet.y(), ChipPixels);
+        const int col = paletteCellAt(onSheet.x(), s_.SheetScrollX),
+                  row = paletteCellAt(onSheet.y(), s_.SheetScrollY);
+        const std::int32_t chipWas = s_.CurrentChip;
         const QPoint middle(col * ChipPixels + 16, row * ChipPixels + 16);
         const Bitmap& sheet = palette_.sheet();
         std::optional<int> chip;
@@ -681,7 +703,10 @@ struct Walk {
         REQUIRE(!palette_.Image1->isHidden());
         REQUIRE(palette_.Shape1->pos() ==
                 QPoint(col * ChipPixels - s_.SheetScrollX, row * ChipPixels - s_.SheetScrollY));
-        if (!chip) return; // a partial chip at the sheet's edge
+        if (!chip) { // beside the sheet, or a partial chip at its edge: nothing chosen
+            REQUIRE(s_.CurrentChip == chipWas);
+            return;
+        }
         REQUIRE(s_.CurrentChip == *chip);
         REQUIRE(dialog_.Image1->bitmap().pixel(16, 16) == chipColour(*chip));
         ++tally["chips chosen in the palette"];
@@ -701,7 +726,8 @@ struct Walk {
             stampGridRedrawn_ = true;
             ++tally["stamp cells set by click"];
         } else if (button == Qt::RightButton) {
-            REQUIRE(stamps_.StampDragActive == 0 && s_.CurrentChip == (transparent ? chip : cell));
+            REQUIRE(stamps_.StampDragActive == 0 &&
+                    s_.CurrentChip == (transparent || !sheetHas(cell) ? chip : cell));
         } else {
             REQUIRE(stamps_.StampDragActive == drag && s_.CurrentChip == chip);
         }
@@ -841,6 +867,10 @@ struct Walk {
             action_ += cat(", answering ", int(answer));
         }
         const bool dialogWas = dialog_.isVisible(), mapWas = map_.isVisible();
+        if (!dialogWas)
+            beforeDialog_ = {s_.SheetFileName,
+                             QSize(palette_.sheet().width(), palette_.sheet().height()),
+                             s_.CurrentChip};
         main_.NewButton->click();
         checkMessages(asks ? 1 : 0, MessageButtons::YesNoCancel);
         if (answer == Answer::Cancel) {

@@ -9,6 +9,7 @@
 #include "stamps/TStampWindow.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -20,6 +21,11 @@
 
 namespace tilora::test {
 namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 // A map wider than the view, on a sheet tall enough for the palette to scroll.
 struct BigEditor : Editor {
@@ -56,7 +62,7 @@ TEST(Shortcuts, EachKeyRunsItsCommandFromAnyEditorWindow) {
          [](Editor& e) {
              return e.t.dialogs.fileCalls.size() == 1 && e.t.dialogs.fileCalls[0].save;
          }},
-        // No file name yet: the save routine asks for one, though "上書き保存" is disabled.
+        // No file name yet, "上書き保存" disabled: the key saves under a new name.
         {"Ctrl+S", Qt::Key_S, Qt::ControlModifier, [](Editor& e) { e.t.dialogs.cancelFile(); },
          [](Editor& e) { return e.t.dialogs.fileCalls.size() == 1 && !e.main.Save->isEnabled(); }},
         {"Ctrl+W", Qt::Key_W, Qt::ControlModifier, none,
@@ -116,11 +122,36 @@ TEST(Shortcuts, DisabledCommandsStayDisabledAndTextFieldsKeepTheirKeys) {
     EXPECT_EQ(e.s().ZoomPending, 0);
 }
 
-void turnWheel(QWidget* w, QPoint at, int notches, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QWheelEvent event(QPointF(at), QPointF(w->mapToGlobal(at)), QPoint(),
-                      QPoint(0, notches * QWheelEvent::DefaultDeltasPerStep), Qt::NoButton, mods,
-                      Qt::NoScrollPhase, false);
+// Ctrl+S is the key of "上書き保存" and saves the named map; after "閉じる", with both save
+// commands disabled, it writes nothing (with no name it saves as: the table above).
+TEST(Shortcuts, CtrlSIsTheSaveItemsKeyAndWritesNothingAfterClose) {
+    for (const bool closed : {false, true}) {
+        SCOPED_TRACE(closed ? "after 閉じる" : "named map");
+        BigEditor e;
+        EXPECT_EQ(e.main.Save->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        const QString path = e.t.path(QStringLiteral("a.map"));
+        e.t.dialogs.chooseFile(path);
+        ASSERT_TRUE(e.main.SaveMapAs());
+        const QByteArray saved = readFile(path);
+        if (closed) e.main.CloseFileClick();
+        e.s().cell(0, 0) = 3;
+        e.s().MapModified = 1;
+        e.main.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&e.main));
+        QTest::keyClick(&e.main, Qt::Key_S, Qt::ControlModifier);
+        EXPECT_EQ(readFile(path) != saved, !closed);
+        EXPECT_EQ(e.t.dialogs.fileCalls.size(), 1u);
+    }
+}
+
+void turnWheelBy(QWidget* w, QPoint at, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QWheelEvent event(QPointF(at), QPointF(w->mapToGlobal(at)), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, mods, Qt::NoScrollPhase, false);
     QApplication::sendEvent(w, &event);
+}
+
+void turnWheel(QWidget* w, QPoint at, int notches, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    turnWheelBy(w, at, notches * QWheelEvent::DefaultDeltasPerStep, mods);
 }
 
 TEST(Wheel, OverTheViewScrollsOneCellPerNotchThroughTheBars) {
@@ -177,6 +208,47 @@ TEST(Wheel, CtrlZoomsKeepingTheCellUnderThePointer) {
     pending.main.ZoomInButton->click();
     turnWheel(pending.view.Image1, QPoint(5, 5), 1, Qt::ControlModifier);
     EXPECT_EQ(pending.s().CellSize, 32); // the pending pick owns the next zoom
+}
+
+// One zoom step per notch of 120 units: an event of two notches is two steps, half notches add up.
+TEST(Wheel, CtrlZoomsOneStepPerNotch) {
+    struct Row {
+        std::vector<int> deltas;
+        int cellSize;
+    };
+    const Row rows[] = {{{240}, 64}, {{-240}, 8}, {{60}, 32}, {{60, 60}, 64}, {{-360, -360}, 1}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.deltas.front());
+        BigEditor e;
+        for (int delta : r.deltas)
+            turnWheelBy(e.view.Image1, QPoint(5, 5), delta, Qt::ControlModifier);
+        EXPECT_EQ(e.s().CellSize, r.cellSize);
+    }
+}
+
+// A bar that a map or a sheet does not need is hidden and moves for nothing: the view of a map
+// that fits and a sheet that fits stay at offset 0.
+TEST(Wheel, AHiddenBarMovesNeitherTheViewNorThePalette) {
+    Editor e(10); // fits the view at 32-pixel cells
+    turnWheel(e.view.Image1, QPoint(5, 5), 1, Qt::ControlModifier); // 64: the map needs bars
+    ASSERT_FALSE(e.view.ScrollBar1->isHidden());
+    turnWheel(e.view.Image1, QPoint(5, 5), -1, Qt::ControlModifier); // 32 again: it fits
+    turnWheel(e.view.Image1, QPoint(5, 5), -2);
+    e.view.setBarPosition(e.view.ScrollBar1, 64);
+    e.s().CurrentChip = 3;
+    e.click(0, 0);
+    EXPECT_EQ(e.s().ViewRow, 0);
+    EXPECT_EQ(e.s().cell(0, 0), 3);
+
+    // A sheet that fits, loaded after one that needed the vertical bar.
+    TMapChipWindow& palette = *e.t->MapChipWindow;
+    e.t->setSheet(makeSheet(256, 2560));
+    e.t->layoutChipWindow();
+    e.t->setSheet(makeSheet(256, 256));
+    e.t->layoutChipWindow();
+    turnWheel(palette.Image1, QPoint(10, 10), -1);
+    EXPECT_EQ(e.s().SheetScrollY, 0);
+    EXPECT_EQ(palette.Image1->pos(), QPoint(0, 0));
 }
 
 TEST(Wheel, OverThePaletteScrollsByWholeChips) {
