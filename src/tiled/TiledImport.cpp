@@ -7,6 +7,7 @@
 #include "tiled/TmxReader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <unordered_map>
@@ -352,7 +353,8 @@ class Importer {
                 const std::uint32_t gid = flagged & ~FlagBits;
                 if (gid == 0) continue;
                 const std::size_t t = *tilesetOf(gid);
-                const int weight = int(std::clamp(chosen_[l]->opacity, 0.0, 1.0) * 255 + 0.5);
+                const int weight =
+                    int(std::lround(std::clamp(chosen_[l]->opacity, 0.0, 1.0) * 255));
                 drawTile(*sheet, x, y, pictures_.at(t), gid - map_.tilesets[t].firstGid, factor_,
                          weight, flagged & FlagBits);
             }

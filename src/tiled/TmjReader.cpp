@@ -47,12 +47,12 @@ struct Json {
     double number = 0;
     std::string text;
     std::vector<Json> items;
-    std::vector<std::pair<std::string, Json>> members;
+    std::vector<std::string> keys; // an object's member names; their values are the items
     TileIds ids;
 
     const Json* find(std::string_view key) const {
-        for (const auto& [name, value] : members)
-            if (name == key) return &value;
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            if (keys[k] == key) return &items[k];
         return nullptr;
     }
 };
@@ -104,7 +104,8 @@ class Builder : public nlohmann::json_sax<json> {
             skipNext_ = true;
             return true;
         }
-        stack_.back()->members.emplace_back(std::move(name), Json{});
+        stack_.back()->keys.push_back(std::move(name));
+        stack_.back()->items.emplace_back();
         return true;
     }
     bool parse_error(std::size_t position, const std::string& lastToken,
@@ -136,7 +137,7 @@ class Builder : public nlohmann::json_sax<json> {
     Json* slot() {
         if (stack_.empty()) return &root;
         Json& top = *stack_.back();
-        if (top.kind == Json::Kind::Object) return &top.members.back().second;
+        if (top.kind == Json::Kind::Object) return &top.items.back();
         // A packed array that meets anything but a tile id stores its ids as items after all.
         if (!top.ids.empty()) {
             for (std::uint32_t id : top.ids) {
