@@ -23,7 +23,7 @@ fs::path absoluteNormal(const std::string& path) {
     return fs::absolute(path, ec).lexically_normal();
 }
 
-// A tileset name as part of a file name: separators, control characters and the map format's
+// A name as part of the sheet's file name: separators, control characters and the map format's
 // field separator become '_'.
 std::string fileNamePart(const std::string& name) {
     std::string out = name;
@@ -64,7 +64,8 @@ Result<SheetPlace> placeSheet(const CliPath& tiledPath, const CliPath& mapPath,
         const fs::path map(mapPath.bytes);
         const std::string part =
             imported.sheetName.empty() ? "chips" : fileNamePart(imported.sheetName);
-        place.file = (map.parent_path() / (map.stem().string() + "-" + part + ".png")).string();
+        place.file = (map.parent_path() / (fileNamePart(map.stem().string()) + "-" + part + ".png"))
+                         .string();
     }
     const fs::path sheet = absoluteNormal(place.file);
     for (const std::string& input : imported.inputs)

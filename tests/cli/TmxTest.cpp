@@ -97,6 +97,18 @@ TEST(Export, WritesTiledTmxWithRelativeSheetAndGidsChipPlusOne) {
               "</map>\n");
 }
 
+TEST(Export, BatchInTiledsJsonAndBack) {
+    Scratch s;
+    s.writeSheet("sheet.bmp", patternSheet(64, 64));
+    s.writeMap("a.map", makeMap("sheet.bmp", 2, 3, {0, 1, 2, 3}));
+    QDir().mkpath(QString::fromStdString(s.path("out")));
+    const auto r = runCli({"export", s.path("a.map"), "--out-dir", s.path("out"), "--format=tmj"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(s.read("out/a.tmj").starts_with("{ \"compressionlevel\""));
+    ASSERT_EQ(runCli({"import", s.path("out/a.tmj"), s.path("b.map")}).status, 0);
+    EXPECT_EQ(s.readMap("b.map").cells, s.readMap("a.map").cells);
+}
+
 TEST(Export, EscapesXmlInTheSheetName) {
     Scratch s;
     s.writeSheet("a&b<\"c\".bmp", patternSheet(32, 32));
