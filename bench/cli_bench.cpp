@@ -2,6 +2,8 @@
 // reads, parses and formats the same map without the sheet search, the sheet decode or the safe
 // save), and the PNG of that map at cell size 8 (192 MB of pixels; the floor is zlib at level 1
 // compressing as many bytes on one core, the naive way the same render through one zlib stream).
+// Importing the same map back from Tiled's TMX and JSON (and the JSON gzipped) sits beside reading
+// and parsing the map file itself, the same million numbers in the project's fastest reader.
 
 #include "cli/Cli.h"
 #include "cli/MapImage.h"
@@ -133,6 +135,52 @@ void pngFloor(benchmark::State& bs) {
     }
 }
 
+// The fixture's map exported once in each of Tiled's formats (and the JSON gzipped).
+std::string tiledCopy(const std::string& suffix) {
+    const CliFixture& f = fixture();
+    const std::string path = f.dir + "/map" + suffix;
+    if (!std::filesystem::exists(path)) {
+        const std::string plain = suffix == ".tmj.gz" ? f.dir + "/map.tmj" : path;
+        if (runCli({"tilora-cli", "export", f.map, plain}) != 0) return {};
+        if (suffix == ".tmj.gz") {
+            auto bytes = readWholeFile(plain);
+            if (!bytes) return {};
+            gzFile gz = gzopen(path.c_str(), "wb");
+            gzwrite(gz, bytes->data(), unsigned(bytes->size()));
+            gzclose(gz);
+        }
+    }
+    return path;
+}
+
+void importInProcess(benchmark::State& bs, const std::string& suffix) {
+    const std::string in = tiledCopy(suffix);
+    const std::string out = fixture().dir + "/back.map";
+    for (auto _ : bs)
+        if (in.empty() || runCli({"tilora-cli", "import", in, out}) != 0)
+            return bs.SkipWithError("import failed");
+}
+
+void importFloor(benchmark::State& bs) {
+    const std::string path = fixture().map;
+    for (auto _ : bs) {
+        auto bytes = readWholeFile(path);
+        if (!bytes) return bs.SkipWithError("the map cannot be read");
+        auto map = parseMapFile(*bytes);
+        benchmark::DoNotOptimize(map->cells.data());
+    }
+}
+
+BENCHMARK_CAPTURE(importInProcess, tmx, std::string(".tmx"))
+    ->Name("cli_import_1000x1000/tilora/tmx")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(importInProcess, tmj, std::string(".tmj"))
+    ->Name("cli_import_1000x1000/tilora/tmj")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(importInProcess, tmjgz, std::string(".tmj.gz"))
+    ->Name("cli_import_1000x1000/tilora/tmj.gz")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(importFloor)->Name("cli_import_1000x1000/floor")->Unit(benchmark::kMillisecond);
 BENCHMARK(exportInProcess)->Name("cli_export_1000x1000/tilora")->Unit(benchmark::kMillisecond);
 BENCHMARK(exportFloor)->Name("cli_export_1000x1000/floor")->Unit(benchmark::kMillisecond);
 BENCHMARK(pngRender)

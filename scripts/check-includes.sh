@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Fails when a source file includes a header from a layer it may not use.
 #   core      -> core only (and no Qt)
+#   tiled     -> core, tiled (no Qt)
 #   platform  -> core, platform
 #   windows   -> core, platform, and their own folder (newmap, palette, mapview, stamps)
 #   shell     -> anything but app and cli
-#   cli       -> core and cli only (no Qt)
+#   cli       -> core, tiled and cli only (no Qt)
 # Usage: scripts/check-includes.sh [source root]   (default: src next to this script)
 set -euo pipefail
 root=${1:-"$(dirname "$0")/../src"}
@@ -15,10 +16,11 @@ allowed() { # folder of the including file, folder of the included header
     local from=$1 to=$2
     case $from in
     core) [[ $to == core ]] ;;
+    tiled) [[ $to == core || $to == tiled ]] ;;
     platform) [[ $to == core || $to == platform ]] ;;
     newmap | palette | mapview | stamps) [[ $to == core || $to == platform || $to == "$from" ]] ;;
     shell) [[ $to != app && $to != cli ]] ;;
-    cli) [[ $to == core || $to == cli ]] ;;
+    cli) [[ $to == core || $to == tiled || $to == cli ]] ;;
     app) true ;;
     *) true ;;
     esac
@@ -39,7 +41,7 @@ while IFS= read -r -d '' file; do
             status=1
         fi
     done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" || true)
-    if [[ $from == core || $from == cli ]] &&
+    if [[ $from == core || $from == tiled || $from == cli ]] &&
         grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<Q' "$file"; then
         echo "$rel: includes Qt ($from links no Qt)"
         status=1

@@ -42,14 +42,23 @@ constexpr std::string_view RenderUsage =
     "      --format bmp|png  画像の形式\n"
     "      --png-level N     PNG の圧縮レベル（0～9、既定 1：速さ優先）\n";
 constexpr std::string_view ExportUsage =
-    "  tilora-cli export MAP OUT.tmx\n"
-    "  tilora-cli export MAP... --out-dir DIR\n"
-    "      Tiled の TMX マップとして書き出す（OUT.tmx が - なら標準出力、--out-dir では\n"
-    "      各マップを DIR/名前.tmx にする）\n";
+    "  tilora-cli export MAP OUT.tmx|OUT.tmj\n"
+    "  tilora-cli export MAP... --out-dir DIR [--format tmx|tmj]\n"
+    "      Tiled のマップとして書き出す。形式は OUT の拡張子（.tmj / .json なら JSON、ほかは\n"
+    "      TMX）か --format で決まる（OUT が - なら標準出力、--out-dir では各マップを\n"
+    "      DIR/名前.tmx か DIR/名前.tmj にする）\n";
 constexpr std::string_view ImportUsage =
-    "  tilora-cli import IN.tmx OUT.map\n"
-    "      Tiled の TMX マップ（正方向、32 x 32 のタイル、タイルレイヤーとタイルセット各1つ）を\n"
-    "      マップデータにする（OUT.map が - なら標準出力）\n";
+    "  tilora-cli import IN.tmx OUT.map [オプション]\n"
+    "      Tiled のマップ（TMX か JSON、gzip 圧縮も可。正方向のみ）をマップデータにする\n"
+    "      （OUT.map が - なら標準出力）。32 x 32 でないタイル、間隔や余白のあるタイルセット、\n"
+    "      複数のタイルセット、--flatten では、チップ画像を PNG で生成して OUT.map の横に置く\n"
+    "      （OUT-タイルセット名.png、複数なら OUT-chips.png）\n"
+    "      --layer NAME      読み込むタイルレイヤー（既定は最初のタイルレイヤー）\n"
+    "      --flatten         表示されているタイルレイヤーをすべて重ねて1枚にする。重なった\n"
+    "                        タイルの組み合わせごとにチップを作る\n"
+    "      --scale auto|N    タイルを N 倍に拡大して 32 x 32 にする（既定 auto：8 ピクセルなら\n"
+    "                        4 倍、16 ピクセルなら 2 倍）\n"
+    "      --sheet FILE.png  生成するチップ画像の置き場所\n";
 constexpr std::string_view CommonUsage =
     "  tilora-cli --version     版を表示する\n"
     "  tilora-cli COMMAND --help  コマンドの使い方を表示する\n"
@@ -71,6 +80,10 @@ struct Invocation {
     std::optional<int> cellSize;
     std::optional<RenderFilter> filter;
     std::optional<ImageFormat> format;
+    std::optional<TiledOutput> tiledFormat;
+    std::optional<std::string> formatText;
+    ImportOptions import;
+    bool importOption = false;
     std::optional<int> pngLevel;
     std::optional<std::string> outDir;
     bool help = false;
@@ -117,11 +130,17 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Invocation& inv)
             inv.version = true;
             continue;
         }
+        if (arg == "--flatten") {
+            inv.import.tiled.flatten = true;
+            inv.importOption = true;
+            continue;
+        }
         const std::size_t eq = arg.find('=');
         const std::string_view name = arg.substr(0, eq);
         std::string_view value;
         if (name != "--cell-size" && name != "--filter" && name != "--format" &&
-            name != "--png-level" && name != "--out-dir")
+            name != "--png-level" && name != "--out-dir" && name != "--layer" &&
+            name != "--scale" && name != "--sheet")
             return UsageError{"不明なオプションです：" + std::string(arg)};
         if (eq != std::string_view::npos) {
             value = arg.substr(eq + 1);
@@ -145,12 +164,17 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Invocation& inv)
             else
                 return UsageError{"--filter は box か and です：" + std::string(value)};
         } else if (name == "--format") {
-            if (value == "bmp")
-                inv.format = ImageFormat::Bmp;
-            else if (value == "png")
-                inv.format = ImageFormat::Png;
-            else
-                return UsageError{"--format は bmp か png です：" + std::string(value)};
+            inv.formatText = std::string(value);
+        } else if (name == "--layer" || name == "--sheet") {
+            if (value.empty()) return UsageError{std::string(name) + " の値が空です"};
+            (name == "--layer" ? inv.import.tiled.layer : inv.import.sheet) = std::string(value);
+            inv.importOption = true;
+        } else if (name == "--scale") {
+            const std::optional<int> factor = value == "auto" ? 0 : parseInt(value, 1, 32);
+            if (!factor)
+                return UsageError{"--scale は auto か 1～32 の整数です：" + std::string(value)};
+            inv.import.tiled.scale = *factor;
+            inv.importOption = true;
         } else {
             if (value.empty()) return UsageError{"--out-dir のフォルダーが空です"};
             inv.outDir = std::string(value);
@@ -161,9 +185,30 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Invocation& inv)
     if (!isKnown(inv.command)) return UsageError{"不明なコマンドです：" + std::string(inv.command)};
     const bool render = inv.command == "render";
     const bool batch = render || inv.command == "export";
-    if ((inv.cellSize || inv.filter || inv.format || inv.pngLevel) && !render)
-        return UsageError{
-            "--cell-size、--filter、--format、--png-level は render だけのオプションです"};
+    // The format is an image's for render and a Tiled map's for export.
+    if (inv.formatText && inv.command == "export") {
+        if (*inv.formatText == "tmx")
+            inv.tiledFormat = TiledOutput::Tmx;
+        else if (*inv.formatText == "tmj")
+            inv.tiledFormat = TiledOutput::Tmj;
+        else
+            return UsageError{"export の --format は tmx か tmj です：" + *inv.formatText};
+    } else if (inv.formatText && render) {
+        if (*inv.formatText == "bmp")
+            inv.format = ImageFormat::Bmp;
+        else if (*inv.formatText == "png")
+            inv.format = ImageFormat::Png;
+        else
+            return UsageError{"--format は bmp か png です：" + *inv.formatText};
+    } else if (inv.formatText) {
+        return UsageError{"--format は render と export だけのオプションです"};
+    }
+    if (inv.importOption && inv.command != "import")
+        return UsageError{"--layer、--flatten、--scale、--sheet は import だけのオプションです"};
+    if (inv.import.tiled.flatten && !inv.import.tiled.layer.empty())
+        return UsageError{"--layer と --flatten は一緒に使えません"};
+    if ((inv.cellSize || inv.filter || inv.pngLevel) && !render)
+        return UsageError{"--cell-size、--filter、--png-level は render だけのオプションです"};
     if (inv.outDir && !batch)
         return UsageError{"--out-dir は render と export だけのオプションです"};
     if (inv.outDir) {
@@ -195,8 +240,10 @@ Status runOne(const Invocation& inv, const CliPath& input, const CliPath& output
     if (inv.command == "info") return runInfo(input, out, err);
     if (inv.command == "render")
         return runRender(input, output, renderOptions(inv, output.bytes), out);
-    if (inv.command == "export") return runExport(input, output, out, err);
-    return runImport(input, output, out, err);
+    if (inv.command == "export")
+        return runExport(input, output, inv.tiledFormat.value_or(tiledOutputFor(output.bytes)), out,
+                         err);
+    return runImport(input, output, inv.import, out, err);
 }
 
 // Runs one map, turning a failure (and running out of memory) into one line on err.
@@ -231,8 +278,9 @@ InputFiles batchInputs(const Invocation& inv) {
 
 // One output per map, named after it, in the folder; a failing map does not stop the others.
 bool runBatch(const Invocation& inv, std::ostream& out, std::ostream& err) {
-    const std::string extension =
-        inv.command == "export" ? ".tmx" : (inv.format == ImageFormat::Bmp ? ".bmp" : ".png");
+    const std::string extension = inv.command == "export"
+                                      ? (inv.tiledFormat == TiledOutput::Tmj ? ".tmj" : ".tmx")
+                                      : (inv.format == ImageFormat::Bmp ? ".bmp" : ".png");
     bool allOk = true;
     std::set<std::string> written;
     // Gathered only when an output already exists: a new file cannot replace anything.

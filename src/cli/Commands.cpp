@@ -2,7 +2,6 @@
 
 #include "cli/InputFile.h"
 #include "cli/MapImage.h"
-#include "cli/TmxReader.h"
 #include "cli/TmxWriter.h"
 #include "core/Geometry.h"
 #include "core/SheetImage.h"
@@ -103,8 +102,8 @@ Status runRender(const CliPath& mapPath, const CliPath& imagePath, const RenderO
         imagePath, [&encoder] { return encoder->next(); }, out);
 }
 
-Status runExport(const CliPath& mapPath, const CliPath& tmxPath, std::ostream& out,
-                 std::ostream& err) {
+Status runExport(const CliPath& mapPath, const CliPath& tmxPath, TiledOutput format,
+                 std::ostream& out, std::ostream& err) {
     auto map = loadMapFile(mapPath);
     if (!map) return map.error();
     auto sheet = loadMapSheet(*map, mapPath);
@@ -128,45 +127,20 @@ Status runExport(const CliPath& mapPath, const CliPath& tmxPath, std::ostream& o
     if (tileset.imageSource.empty()) tileset.imageSource = sheetPath.string();
     tileset.imageWidth = sheet->bitmap->width();
     tileset.imageHeight = sheet->bitmap->height();
+    const std::string formatName = format == TiledOutput::Tmj ? "JSON" : "TMX";
     if (!isValidUtf8(tileset.imageSource) || !isValidUtf8(tileset.name))
-        return fileError(mapPath, "チップ画像のパスが UTF-8 ではないため、TMX に書けません：" +
-                                      displayPathText(tileset.imageSource));
+        return fileError(mapPath, "チップ画像のパスが UTF-8 ではないため、" + formatName +
+                                      " に書けません：" + displayPathText(tileset.imageSource));
     if (!isXmlAttributeText(tileset.imageSource) || !isXmlAttributeText(tileset.name))
-        return fileError(mapPath, "チップ画像のパスに制御文字が含まれていて、TMX に書けません");
+        return fileError(mapPath, "チップ画像のパスに制御文字が含まれていて、" + formatName +
+                                      " に書けません");
 
-    const TmxDocument doc = formatTmx(*map, tileset);
+    const TmxDocument doc =
+        format == TiledOutput::Tmj ? formatTmj(*map, tileset) : formatTmx(*map, tileset);
     if (auto saved = writeOutput(tmxPath, doc.xml(), out); !saved) return saved;
     if (doc.emptiedCells() > 0)
         note(err, mapPath.bytes + ": チップ画像にないチップ番号（負の番号を含む）のセル " +
                       std::to_string(doc.emptiedCells()) + " 個を空のタイルとして書き出しました");
-    return Ok{};
-}
-
-Status runImport(const CliPath& tmxPath, const CliPath& mapPath, std::ostream& out,
-                 std::ostream& err) {
-    auto file = readInputFile(tmxPath.bytes);
-    if (!file) return fileError(tmxPath, file.error().message);
-    if (file->missing) return fileError(tmxPath, "ファイルを読み込めません：ファイルがありません");
-    std::error_code ec;
-    const std::string baseDir = std::filesystem::absolute(tmxPath.bytes, ec).parent_path().string();
-    auto imported = parseTmx(file->bytes, baseDir);
-    if (!imported) return fileError(tmxPath, imported.error().message);
-    const MapContents& map = imported->map;
-    if (auto valid = checkMapContents(map); !valid)
-        return fileError(tmxPath, valid.error().message);
-    if (auto refused = readFrom(tmxPath, map.sheetPath).checkOutput(mapPath); !refused)
-        return refused;
-    if (auto saved = writeOutput(mapPath, formatMapFile(map), out); !saved) return saved;
-
-    if (imported->emptyCells > 0)
-        note(err, tmxPath.bytes + ": 空のセル " + std::to_string(imported->emptyCells) +
-                      " 個をチップ -1（チップなし）として読み込みました");
-    for (const std::string& warning : imported->warnings)
-        note(err, tmxPath.bytes + ": 注意：" + warning);
-    // The editor reads BMP and PNG sheets, told apart by the suffix as rendered images are.
-    if (!imageFormatFor(map.sheetPath))
-        note(err, tmxPath.bytes + ": 注意：タイルセットの画像が BMP でも PNG でもないため、"
-                                  "エディターでは読み込めません");
     return Ok{};
 }
 

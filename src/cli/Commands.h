@@ -5,7 +5,9 @@
 
 #include "cli/CliSupport.h"
 #include "cli/MapImage.h"
+#include "cli/TmxWriter.h"
 #include "core/Result.h"
+#include "tiled/TiledImport.h"
 
 #include <iosfwd>
 
@@ -25,10 +27,18 @@ Status runInfo(const CliPath& map, std::ostream& out, std::ostream& err);
 Status runRender(const CliPath& map, const CliPath& image, const RenderOptions& options,
                  std::ostream& out);
 
-// The map as a Tiled TMX file.
-Status runExport(const CliPath& map, const CliPath& tmx, std::ostream& out, std::ostream& err);
+// The map as a Tiled TMX or JSON file.
+Status runExport(const CliPath& map, const CliPath& tmx, TiledOutput format, std::ostream& out,
+                 std::ostream& err);
 
-// A Tiled TMX file as a map file.
-Status runImport(const CliPath& tmx, const CliPath& map, std::ostream& out, std::ostream& err);
+struct ImportOptions {
+    tiled::TiledImportOptions tiled;
+    std::string sheet; // where a generated sheet goes; empty: beside the map, named for it
+};
+
+// A Tiled map (TMX or JSON, plain or gzip) as a map file, with a generated PNG sheet when the
+// map's tiles cannot be used as they are.
+Status runImport(const CliPath& tiledMap, const CliPath& map, const ImportOptions& options,
+                 std::ostream& out, std::ostream& err);
 
 } // namespace tilora::cli

@@ -1,6 +1,7 @@
 #include "cli/TmxWriter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstring>
 
@@ -66,6 +67,42 @@ class Writer {
 
 } // namespace
 
+TiledOutput tiledOutputFor(std::string_view path) {
+    const auto endsWith = [path](std::string_view suffix) {
+        return path.size() >= suffix.size() &&
+               std::equal(
+                   suffix.begin(), suffix.end(), path.end() - std::ptrdiff_t(suffix.size()),
+                   [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    };
+    return endsWith(".tmj") || endsWith(".json") ? TiledOutput::Tmj : TiledOutput::Tmx;
+}
+
+char* writeGidRows(char* p, const MapContents& map, int tileCount, std::int64_t& emptied) {
+    const auto tiles = std::uint32_t(std::max(tileCount, 0));
+    const std::int32_t* cell = map.cells.data();
+    for (int r = 0; r < map.height; ++r) {
+        for (int c = 0; c < map.width; ++c) {
+            // One unsigned compare keeps chips in [0, tiles); -1 wraps to a huge value.
+            const auto chip = static_cast<std::uint32_t>(*cell++);
+            std::uint32_t gid = chip + 1;
+            if (chip >= tiles) {
+                gid = 0;
+                ++emptied;
+            }
+            if (gid < 10) {
+                *p++ = char('0' + gid);
+            } else {
+                p = std::to_chars(p, p + 10, gid).ptr;
+            }
+            *p++ = ',';
+        }
+        // Tiled ends every row with a comma but the last.
+        if (r + 1 == map.height && map.width > 0) --p;
+        *p++ = '\n';
+    }
+    return p;
+}
+
 bool isXmlAttributeText(std::string_view text) {
     return std::none_of(text.begin(), text.end(), [](char ch) {
         const auto u = static_cast<unsigned char>(ch);
@@ -102,30 +139,8 @@ TmxDocument formatTmx(const MapContents& map, const TmxTileset& tileset) {
     out.attribute("height", map.height);
     out.raw(">\n  <data encoding=\"csv\">\n");
 
-    char* p = out.pos();
-    const auto tiles = std::uint32_t(std::max(tileset.tileCount(), 0));
     std::int64_t emptied = 0;
-    const std::int32_t* cell = map.cells.data();
-    for (int r = 0; r < map.height; ++r) {
-        for (int c = 0; c < map.width; ++c) {
-            // One unsigned compare keeps chips in [0, tiles); -1 wraps to a huge value.
-            const auto chip = static_cast<std::uint32_t>(*cell++);
-            std::uint32_t gid = chip + 1;
-            if (chip >= tiles) {
-                gid = 0;
-                ++emptied;
-            }
-            if (gid < 10) {
-                *p++ = char('0' + gid);
-            } else {
-                p = std::to_chars(p, p + 10, gid).ptr;
-            }
-            *p++ = ',';
-        }
-        // Tiled ends every row with a comma but the last.
-        if (r + 1 == map.height && map.width > 0) --p;
-        *p++ = '\n';
-    }
+    char* p = writeGidRows(out.pos(), map, tileset.tileCount(), emptied);
     out.setPos(p);
     out.raw("</data>\n </layer>\n</map>\n");
     doc.size_ = std::size_t(out.pos() - doc.data_.get());

@@ -47,9 +47,9 @@ constexpr std::size_t MaxSheetFileBytes = std::size_t(MaxSheetPixels) * 4 + (16u
 
 } // namespace
 
-Result<Bitmap> decodeSheetImage(std::string_view bytes) {
+Result<Bitmap> decodeSheetImage(std::string_view bytes, Transparency transparency) {
     if (bytes.empty()) return refusal("ファイルが空です");
-    if (isPng(bytes)) return decodePng(bytes);
+    if (isPng(bytes)) return decodePng(bytes, transparency);
     if (isBmp(bytes)) return decodeBmp(bytes);
     return refusal(Unknown);
 }

@@ -32,12 +32,18 @@ static_assert(MaxSheetPixels / (ChipPixels * ChipPixels) <=
                   std::numeric_limits<std::int32_t>::max(),
               "every chip of a sheet at the limit has a 32-bit chip number");
 
+// What becomes of a PNG's transparency: flattened over black (a sheet as the editor shows it), or
+// kept in the pixels' alpha (a tileset whose tiles are drawn over each other).
+enum class Transparency { OverBlack, Kept };
+
 // Decodes a whole BMP or PNG file. BMP: 1, 4, 8, 16, 24 and 32 bits per pixel, run-length coded
 // (4 and 8 bits), bit fields, rows stored top-down or bottom-up, core and info headers; its
 // alpha channel, if any, is ignored. PNG: every colour type and bit depth, palettes, tRNS and
-// interlacing; transparency is flattened over black. Pixels come out opaque (0xFFRRGGBB).
-// Refusals carry a message for the user ("ビットマップを読み込めません：...").
-Result<Bitmap> decodeSheetImage(std::string_view bytes);
+// interlacing; transparency is flattened over black unless kept. Pixels come out opaque
+// (0xFFRRGGBB) but for kept transparency. Refusals carry a message for the user
+// ("ビットマップを読み込めません：...").
+Result<Bitmap> decodeSheetImage(std::string_view bytes,
+                                Transparency transparency = Transparency::OverBlack);
 
 // Width and height from the first bytes of a BMP or PNG file (26 are always enough), without
 // decoding the pixels. The sheet limits above are not applied here.

@@ -27,7 +27,7 @@ Result<Bitmap> allocateSheet(int width, int height);
 bool isBmp(std::string_view bytes);
 bool isPng(std::string_view bytes);
 Result<Bitmap> decodeBmp(std::string_view bytes);
-Result<Bitmap> decodePng(std::string_view bytes);
+Result<Bitmap> decodePng(std::string_view bytes, Transparency transparency);
 Result<ImageSize> bmpSize(std::string_view header);
 Result<ImageSize> pngSize(std::string_view header);
 

@@ -1,7 +1,7 @@
 // PNG half of the sheet decoder, through libpng: every colour type and bit depth is turned into
 // 8-bit blue, green, red, alpha, which is the byte order of a Pixel in memory; transparency is
-// then flattened over black. No gamma correction: the pixels are the file's own values, as a
-// BMP's are.
+// then flattened over black unless the caller keeps it. No gamma correction: the pixels are the
+// file's own values, as a BMP's are.
 
 #include "SheetImageParts.h"
 
@@ -119,7 +119,7 @@ Result<ImageSize> pngSize(std::string_view header) {
     return ImageSize{int(width), int(height)};
 }
 
-Result<Bitmap> decodePng(std::string_view bytes) {
+Result<Bitmap> decodePng(std::string_view bytes, Transparency transparency) {
     // The size from the header first, so the sheet limits hold before libpng allocates anything.
     if (Result<ImageSize> size = pngSize(bytes); !size) {
         return size.error();
@@ -138,7 +138,7 @@ Result<Bitmap> decodePng(std::string_view bytes) {
     Result<Bitmap> out = allocateSheet(int(width), int(height));
     if (!out) return out;
     if (!readPixels(reader, passes, *out)) return refusal(source.cut ? Truncated : Broken);
-    flattenOverBlack(*out);
+    if (transparency == Transparency::OverBlack) flattenOverBlack(*out);
     return out;
 }
 

@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -40,6 +42,31 @@ CliResult runBinary(const std::vector<std::string>& args) {
     CliResult r;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
         ADD_FAILURE() << "tilora-cli did not finish: " << process.errorString().toStdString();
+        return r;
+    }
+    r.status = process.exitCode();
+    r.out = process.readAllStandardOutput().toStdString();
+    r.err = process.readAllStandardError().toStdString();
+    return r;
+}
+
+CliResult runTiledProgram(const std::string& program, const std::vector<std::string>& args) {
+    CliResult r;
+    const QString path = QStandardPaths::findExecutable(QString::fromStdString(program));
+    if (path.isEmpty()) {
+        ADD_FAILURE() << program << " is not installed (scripts/deps.sh installs Tiled)";
+        return r;
+    }
+    QStringList list;
+    for (const auto& a : args)
+        list << QString::fromStdString(a);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(env);
+    process.start(path, list);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+        ADD_FAILURE() << program << " did not finish";
         return r;
     }
     r.status = process.exitCode();

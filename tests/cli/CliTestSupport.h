@@ -25,6 +25,10 @@ CliResult runCli(const std::vector<std::string>& args);
 // The built tilora-cli as a separate process.
 CliResult runBinary(const std::vector<std::string>& args);
 
+// One of Tiled's programs ("tiled", "tmxrasterizer") under the offscreen platform. A missing
+// program fails the test: scripts/deps.sh installs Tiled for the tests.
+CliResult runTiledProgram(const std::string& program, const std::vector<std::string>& args);
+
 // A sheet of the given size whose every pixel differs from its neighbours, so a chip drawn from
 // the wrong square or shrunk the wrong way shows.
 Bitmap patternSheet(int width, int height, unsigned seed = 7);

@@ -1,34 +1,26 @@
-#include "cli/TmxReader.h"
+#include "tiled/TmxReader.h"
 
-#include "cli/InputFile.h"
-#include "cli/TmxLayerData.h"
-#include "core/EditorState.h"
-#include "core/SheetImage.h"
+#include "tiled/TiledFile.h"
+#include "tiled/TmxLayerData.h"
 
 #include <expat.h>
 
 #include <charconv>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
-namespace tilora::cli {
+namespace tilora::tiled {
 
 namespace {
 
 Error tmxError(const std::string& what) {
-    return Error{"TMX を読み込めません：" + what};
+    return Error{refusalLead(TiledFormat::Tmx) + what};
 }
 
 Error unsupported(const std::string& what) {
     return tmxError(what + "には対応していません");
-}
-
-std::string joinPath(const std::string& dir, std::string_view relative) {
-    return (std::filesystem::path(dir) / std::filesystem::path(relative))
-        .lexically_normal()
-        .string();
 }
 
 using Attributes = const XML_Char**;
@@ -63,22 +55,19 @@ Result<std::int64_t> intAttribute(Attributes attrs, std::string_view element, st
     return n;
 }
 
-Status requireChipSize(Attributes attrs, std::string_view element) {
-    for (std::string_view name : {"tilewidth", "tileheight"}) {
-        auto v = intAttribute(attrs, element, name, std::nullopt);
-        if (!v) return v.error();
-        if (*v != ChipPixels)
-            return unsupported("タイルの大きさが 32 x 32 でない " + std::string(element) + "（" +
-                               std::string(name) + "=" + std::to_string(*v) + "）");
-    }
-    return Ok{};
+// A number attribute such as an opacity or an offset; `fallback` when absent.
+Result<double> numberAttribute(Attributes attrs, std::string_view element, std::string_view name,
+                               double fallback) {
+    const char* v = findAttribute(attrs, name);
+    if (!v) return fallback;
+    const std::string_view text(v);
+    double n = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (ec != std::errc{} || ptr != text.data() + text.size() || text.empty())
+        return tmxError(std::string(element) + " 要素の " + std::string(name) +
+                        " 属性が数値ではありません");
+    return n;
 }
-
-struct Tileset {
-    std::uint32_t firstGid = 1;
-    std::string imagePath; // absolute
-    std::int64_t tileCount = 0;
-};
 
 // Runs expat over a whole document and hands each element and text to the handler. A handler
 // stops the run by setting `error`.
@@ -153,20 +142,24 @@ Status runXml(std::string_view bytes, XmlHandler& handler) {
     return Ok{};
 }
 
+// The settings a group passes on to the layers inside it.
+struct GroupSettings {
+    std::string path; // "outer/inner/" or empty
+    bool visible = true;
+    double opacity = 1;
+    bool offset = false;
+};
+
 // A TMX map, or (rootName "tileset") an external tileset file. Elements are told apart by their
-// parent's kind; everything not needed (properties, editor settings, tile properties) is
-// skipped with its whole subtree.
+// parent's kind; everything not needed (properties, editor settings, objects, tile properties)
+// is skipped with its whole subtree.
 class TmxHandler : public XmlHandler {
   public:
-    TmxHandler(std::string_view rootName, std::string baseDir, std::vector<std::string>& warnings,
-               std::string_view fileName = {})
-        : rootName_(rootName), baseDir_(std::move(baseDir)), fileName_(fileName),
-          warnings_(warnings) {}
+    TmxHandler(std::string_view rootName, std::string baseDir, std::string_view fileName = {})
+        : rootName_(rootName), baseDir_(std::move(baseDir)), fileName_(fileName) {}
 
-    std::optional<Tileset> tileset;
-    std::optional<TileIds> ids;
-    std::int64_t width = 0;
-    std::int64_t height = 0;
+    TiledMap map;
+    std::optional<TiledTileset> externalTileset; // the root of a .tsx
 
     void start(std::string_view name, Attributes attrs) override {
         const Kind parent = stack_.empty() ? Kind::None : stack_.back();
@@ -181,35 +174,42 @@ class TmxHandler : public XmlHandler {
                 return;
             }
             if (rootName_ == "map") {
-                kind = Kind::Map;
+                kind = Kind::Group;
+                groups_.emplace_back();
                 check(startMap(attrs));
             } else {
                 kind = Kind::Tileset;
-                tileset.emplace();
+                externalTileset.emplace();
                 check(startTilesetBody(attrs));
             }
             break;
-        case Kind::Map:
-            if (name == "tileset") {
-                if (tileset) return fail(unsupported("複数のタイルセット"));
+        case Kind::Group:
+            if (name == "tileset" && groups_.size() == 1) {
                 kind = startTileset(attrs);
             } else if (name == "layer") {
-                if (ids) return fail(unsupported("複数のタイルレイヤー"));
                 kind = Kind::Layer;
-                check(startLayer(attrs));
-            } else if (name == "objectgroup" || name == "imagelayer" || name == "group") {
-                return fail(
-                    unsupported("タイルレイヤー以外のレイヤー（" + std::string(name) + "）"));
+                check(startLayer(LayerKind::Tile, attrs));
+            } else if (name == "objectgroup" || name == "imagelayer") {
+                check(
+                    startLayer(name == "imagelayer" ? LayerKind::Image : LayerKind::Object, attrs));
+            } else if (name == "group") {
+                kind = Kind::Group;
+                check(startGroup(attrs));
             }
             break;
         case Kind::Tileset:
-            if (name == "image" && !haveImage_) {
-                haveImage_ = true;
+            if (name == "image" && !tileset().image) {
                 check(readImage(attrs));
+            } else if (name == "tile") {
+                kind = Kind::Tile;
             }
             break;
+        case Kind::Tile:
+            // A tile with an image of its own: the tileset is a collection of images.
+            if (name == "image") collection_ = true;
+            break;
         case Kind::Layer:
-            if (name == "data" && !layerIds_) {
+            if (name == "data" && !haveData_) {
                 kind = Kind::Data;
                 check(startData(attrs));
             }
@@ -230,14 +230,17 @@ class TmxHandler : public XmlHandler {
     void end() override {
         const Kind kind = stack_.back();
         stack_.pop_back();
-        if (kind == Kind::Tileset && !haveImage_)
-            fail(unsupported("1枚の画像からできていないタイルセット（画像の集まり）"));
-        else if (kind == Kind::Data)
+        if (kind == Kind::Tileset) {
+            // Without an image of its own, a tileset is a collection of images.
+            if (collection_) tileset().image.reset();
+            collection_ = false;
+        } else if (kind == Kind::Data) {
             check(finishData());
-        else if (kind == Kind::Layer && !layerIds_)
+        } else if (kind == Kind::Layer && !haveData_) {
             fail(tmxError("タイルレイヤーに data 要素がありません"));
-        else if (kind == Kind::Layer)
-            ids = std::move(layerIds_);
+        } else if (kind == Kind::Group) {
+            groups_.pop_back();
+        }
     }
 
     void text(std::string_view s) override {
@@ -245,7 +248,10 @@ class TmxHandler : public XmlHandler {
     }
 
   private:
-    enum class Kind { None, Map, Tileset, Layer, Data, Skip };
+    enum class Kind { None, Group, Tileset, Tile, Layer, Data, Skip };
+
+    // The tileset being read: the file's root, or the map's last.
+    TiledTileset& tileset() { return externalTileset ? *externalTileset : map.tilesets.back(); }
 
     void fail(Error e) {
         if (!error) error = std::move(e);
@@ -255,23 +261,25 @@ class TmxHandler : public XmlHandler {
     }
 
     Status startMap(Attributes attrs) {
-        const std::string_view orientation = attributeText(attrs, "orientation");
-        if (orientation != "orthogonal")
-            return unsupported("向き（orientation）が " + std::string(orientation) +
-                               " のマップ（orthogonal のみ）");
-        if (auto size = requireChipSize(attrs, "map"); !size) return size.error();
+        map.format = TiledFormat::Tmx;
         auto infinite = intAttribute(attrs, "map", "infinite", 0);
         if (!infinite) return infinite.error();
-        if (*infinite != 0) return unsupported("無限マップ");
         auto w = intAttribute(attrs, "map", "width", std::nullopt);
         if (!w) return w.error();
         auto h = intAttribute(attrs, "map", "height", std::nullopt);
         if (!h) return h.error();
-        if (*w < 1 || *w > MaxMapSide || *h < 1 || *h > MaxMapSide)
-            return unsupported("大きさ " + std::to_string(*w) + " x " + std::to_string(*h) +
-                               " のマップ（幅と高さは 1～1000）");
-        width = *w;
-        height = *h;
+        if (auto header = checkMapHeader(TiledFormat::Tmx, attributeText(attrs, "orientation"),
+                                         *infinite != 0, *w, *h);
+            !header)
+            return header;
+        for (auto [name, slot] :
+             {std::pair{"tilewidth", &map.tileWidth}, std::pair{"tileheight", &map.tileHeight}}) {
+            auto v = intAttribute(attrs, "map", name, std::nullopt);
+            if (!v) return v.error();
+            *slot = *v;
+        }
+        map.width = *w;
+        map.height = *h;
         return Ok{};
     }
 
@@ -280,43 +288,34 @@ class TmxHandler : public XmlHandler {
         if (!first) return fail(first.error()), Kind::Skip;
         if (*first < 1 || *first > 0x0FFFFFFF)
             return fail(tmxError("タイルセットの firstgid が範囲外です")), Kind::Skip;
+        TiledTileset& ts = map.tilesets.emplace_back();
+        ts.firstGid = std::uint32_t(*first);
         const std::string_view source = attributeText(attrs, "source");
-        if (source.empty()) {
-            tileset.emplace();
-            tileset->firstGid = std::uint32_t(*first);
-            check(startTilesetBody(attrs));
-            return Kind::Tileset;
+        if (!source.empty()) {
+            ts.source = joinPath(baseDir_, source);
+            return Kind::Skip; // anything inside a tileset that names a file is not read
         }
-        auto external = readExternalTileset(joinPath(baseDir_, source));
-        if (!external) return fail(external.error()), Kind::Skip;
-        tileset = std::move(*external);
-        tileset->firstGid = std::uint32_t(*first);
-        return Kind::Skip; // anything inside a tileset that names a file is not read
-    }
-
-    Result<Tileset> readExternalTileset(const std::string& path) {
-        auto file = readInputFile(path);
-        if (!file || file->missing)
-            return tmxError("外部タイルセットを開けません：" + path + "（" +
-                            (file ? std::string("ファイルがありません") : file.error().message) +
-                            "）");
-        TmxHandler inner("tileset", std::filesystem::path(path).parent_path().string(), warnings_,
-                         path);
-        if (auto parsed = runXml(file->bytes, inner); !parsed) return parsed.error();
-        return std::move(*inner.tileset);
+        check(startTilesetBody(attrs));
+        return Kind::Tileset;
     }
 
     Status startTilesetBody(Attributes attrs) {
-        if (auto size = requireChipSize(attrs, "tileset"); !size) return size.error();
-        for (std::string_view name : {"spacing", "margin"}) {
-            auto v = intAttribute(attrs, "tileset", name, 0);
+        TiledTileset& ts = tileset();
+        ts.name = attributeText(attrs, "name");
+        for (auto [name, slot] :
+             {std::pair{"tilewidth", &ts.tileWidth}, std::pair{"tileheight", &ts.tileHeight}}) {
+            auto v = intAttribute(attrs, "tileset", name, std::nullopt);
             if (!v) return v.error();
-            if (*v != 0)
-                return unsupported("タイルの間隔や余白（" + std::string(name) +
-                                   "）のあるタイルセット");
+            *slot = *v;
         }
         for (auto [name, slot] :
-             {std::pair{"columns", &declaredColumns_}, std::pair{"tilecount", &declaredCount_}}) {
+             {std::pair{"spacing", &ts.spacing}, std::pair{"margin", &ts.margin}}) {
+            auto v = intAttribute(attrs, "tileset", name, 0);
+            if (!v) return v.error();
+            *slot = *v;
+        }
+        for (auto [name, slot] :
+             {std::pair{"columns", &ts.columns}, std::pair{"tilecount", &ts.tileCount}}) {
             if (!findAttribute(attrs, name)) continue;
             auto v = intAttribute(attrs, "tileset", name, std::nullopt);
             if (!v) return v.error();
@@ -325,76 +324,79 @@ class TmxHandler : public XmlHandler {
         return Ok{};
     }
 
-    // The <image> of a tileset: its absolute path, and its size, read from the file's header and
-    // checked against the attributes.
     Status readImage(Attributes attrs) {
-        Tileset& ts = *tileset;
         const std::string_view source = attributeText(attrs, "source");
         if (source.empty()) return tmxError("タイルセットの image 要素に source 属性がありません");
-        ts.imagePath = joinPath(baseDir_, source);
+        TiledImage image;
+        image.path = joinPath(baseDir_, source);
         auto w = intAttribute(attrs, "image", "width", -1);
         if (!w) return w.error();
         auto h = intAttribute(attrs, "image", "height", -1);
         if (!h) return h.error();
-        // Any real sheet is far smaller; the bound keeps the chip arithmetic from overflowing.
-        constexpr std::int64_t MaxImageSide = 1 << 20;
-        const auto badSize = [](std::int64_t iw, std::int64_t ih) {
-            return tmxError("タイルセットの画像の大きさが正しくありません（" + std::to_string(iw) +
-                            " x " + std::to_string(ih) + "）");
-        };
-        const auto outOfRange = [](std::int64_t v) { return v < 1 || v > MaxImageSide; };
-        const bool declared = *w >= 0 && *h >= 0;
-        if (declared && (outOfRange(*w) || outOfRange(*h))) return badSize(*w, *h);
-
-        auto head = readInputHead(ts.imagePath, 64);
-        if (!head)
-            return tmxError("タイルセットの画像を読めません：" + ts.imagePath + "（" +
-                            head.error().message + "）");
-        struct {
-            std::int64_t width, height;
-        } size{*w, *h};
-        const Result<ImageSize> read =
-            head->missing ? Result<ImageSize>(Error{}) : readSheetImageSize(head->bytes);
-        if (const ImageSize* real = read ? &*read : nullptr) {
-            if (declared && (real->width != *w || real->height != *h))
-                return tmxError("タイルセットの画像の大きさ " + std::to_string(real->width) +
-                                " x " + std::to_string(real->height) + " が TMX に書かれた " +
-                                std::to_string(*w) + " x " + std::to_string(*h) + " と違います：" +
-                                ts.imagePath);
-            size = {real->width, real->height};
-        } else if (!declared) {
-            return tmxError("タイルセットの画像の大きさがわかりません：" + ts.imagePath);
-        } else {
-            warnings_.push_back(std::string(head->missing
-                                                ? "タイルセットの画像がないため"
-                                                : "タイルセットの画像の形式がわからないため") +
-                                "、TMX に書かれた大きさ " + std::to_string(*w) + " x " +
-                                std::to_string(*h) + " をそのまま使いました：" + ts.imagePath);
+        image.width = *w;
+        image.height = *h;
+        if (const char* trans = findAttribute(attrs, "trans"); trans && *trans) {
+            image.transparent = parseTiledColour(trans);
+            if (!image.transparent)
+                return tmxError("image 要素の trans 属性が色ではありません：" + std::string(trans));
         }
-        if (outOfRange(size.width) || outOfRange(size.height))
-            return badSize(size.width, size.height);
-        const std::int64_t columns = size.width / ChipPixels;
-        if (declaredColumns_ && *declaredColumns_ != columns)
-            return unsupported("画像の幅と列数（columns）が合わないタイルセット");
-        const std::int64_t capacity = columns * (size.height / ChipPixels);
-        ts.tileCount = declaredCount_ ? *declaredCount_ : capacity;
-        if (ts.tileCount < 0 || ts.tileCount > capacity)
-            return tmxError("タイルセットのタイル数（tilecount）が画像の大きさと合いません");
+        tileset().image = std::move(image);
         return Ok{};
     }
 
-    Status startLayer(Attributes attrs) {
-        auto w = intAttribute(attrs, "layer", "width", width);
+    Status startGroup(Attributes attrs) {
+        auto settings = layerSettings("group", attrs);
+        if (!settings) return settings.error();
+        groups_.push_back(*settings);
+        groups_.back().path += "/";
+        return Ok{};
+    }
+
+    // A layer's or group's name, visibility, opacity and offset, with its groups' folded in.
+    Result<GroupSettings> layerSettings(std::string_view element, Attributes attrs) {
+        const GroupSettings& outer = groups_.back();
+        GroupSettings s = outer;
+        s.path += attributeText(attrs, "name");
+        auto visible = intAttribute(attrs, element, "visible", 1);
+        if (!visible) return visible.error();
+        s.visible = outer.visible && *visible != 0;
+        auto opacity = numberAttribute(attrs, element, "opacity", 1);
+        if (!opacity) return opacity.error();
+        s.opacity = outer.opacity * *opacity;
+        for (std::string_view name : {"offsetx", "offsety"}) {
+            auto v = numberAttribute(attrs, element, name, 0);
+            if (!v) return v.error();
+            s.offset = s.offset || *v != 0;
+        }
+        return s;
+    }
+
+    Status startLayer(LayerKind layerKind, Attributes attrs) {
+        const char* element = layerKind == LayerKind::Tile     ? "layer"
+                              : layerKind == LayerKind::Object ? "objectgroup"
+                                                               : "imagelayer";
+        auto settings = layerSettings(element, attrs);
+        if (!settings) return settings.error();
+        TiledLayer& layer = map.layers.emplace_back();
+        layer.kind = layerKind;
+        layer.name = settings->path;
+        layer.visible = settings->visible;
+        layer.opacity = settings->opacity;
+        layer.offset = settings->offset;
+        if (layerKind != LayerKind::Tile) return Ok{};
+        auto w = intAttribute(attrs, "layer", "width", map.width);
         if (!w) return w.error();
-        auto h = intAttribute(attrs, "layer", "height", height);
+        auto h = intAttribute(attrs, "layer", "height", map.height);
         if (!h) return h.error();
-        if (*w != width || *h != height) return unsupported("マップと大きさの違うレイヤー");
+        if (*w != map.width || *h != map.height) return unsupported("マップと大きさの違うレイヤー");
+        haveData_ = false;
         return Ok{};
     }
 
-    std::size_t expected() const { return std::size_t(width) * std::size_t(height); }
+    std::size_t expected() const { return std::size_t(map.width) * std::size_t(map.height); }
 
     Status startData(Attributes attrs) {
+        haveData_ = true;
         encoding_ = attributeText(attrs, "encoding");
         compression_ = attributeText(attrs, "compression");
         if (!encoding_.empty() && encoding_ != "csv" && encoding_ != "base64")
@@ -422,72 +424,44 @@ class TmxHandler : public XmlHandler {
             if (xmlIds_.size() != expected())
                 return tmxError("レイヤーのタイルの数が幅 x 高さと合いません");
             decoded = std::move(xmlIds_);
+            xmlIds_ = {};
         } else if (encoding_ == "csv") {
             decoded = decodeCsvTiles(text_, expected());
         } else {
             decoded = decodeBase64Tiles(text_, compression_, expected());
         }
         std::string().swap(text_);
-        if (!decoded) return decoded.error();
-        layerIds_ = std::move(*decoded);
+        if (!decoded) return tmxError(decoded.error().message);
+        map.layers.back().ids = std::move(*decoded);
         return Ok{};
     }
 
     std::string_view rootName_;
     std::string baseDir_;
     std::string_view fileName_;
-    std::vector<std::string>& warnings_;
-    std::vector<Kind> stack_; // at most MaxTmxDepth deep
-    bool haveImage_ = false;
-    std::optional<std::int64_t> declaredColumns_;
-    std::optional<std::int64_t> declaredCount_;
+    std::vector<Kind> stack_;           // at most MaxTmxDepth deep
+    std::vector<GroupSettings> groups_; // the map, then each group around the element
+    bool collection_ = false;
+    bool haveData_ = false;
     std::string encoding_;
     std::string compression_;
     std::string text_;
     TileIds xmlIds_;
-    std::optional<TileIds> layerIds_;
 };
-
-// Global ids to chips: 0 is no tile (chip -1); any other id must belong to the tileset and carry
-// no flip or rotation bits.
-Result<TmxImport> toMap(const TileIds& ids, int width, int height, const Tileset& ts) {
-    TmxImport out;
-    out.map.sheetPath = ts.imagePath;
-    out.map.width = width;
-    out.map.height = height;
-    out.map.cells.resize(ids.size());
-    for (std::size_t k = 0; k < ids.size(); ++k) {
-        const std::uint32_t gid = ids[k];
-        const auto where = [&] {
-            return "セル (" + std::to_string(k % std::size_t(width)) + ", " +
-                   std::to_string(k / std::size_t(width)) + ")";
-        };
-        if (gid == 0) {
-            out.map.cells[k] = TransparentChip;
-            ++out.emptyCells;
-            continue;
-        }
-        if (gid & 0xF0000000u) return unsupported("反転・回転したタイル（" + where() + "）");
-        const std::int64_t chip = std::int64_t(gid) - ts.firstGid;
-        if (chip < 0 || chip >= ts.tileCount)
-            return tmxError(where() + " のタイル ID " + std::to_string(gid) +
-                            " はタイルセットにありません");
-        out.map.cells[k] = std::int32_t(chip);
-    }
-    return out;
-}
 
 } // namespace
 
-Result<TmxImport> parseTmx(std::string_view bytes, const std::string& baseDir) {
-    std::vector<std::string> warnings;
-    TmxHandler handler("map", baseDir, warnings);
+Result<TiledMap> parseTmx(std::string_view bytes, const std::string& baseDir) {
+    TmxHandler handler("map", baseDir);
     if (auto parsed = runXml(bytes, handler); !parsed) return parsed.error();
-    if (!handler.tileset) return tmxError("タイルセットがありません");
-    if (!handler.ids) return tmxError("タイルレイヤーがありません");
-    auto out = toMap(*handler.ids, int(handler.width), int(handler.height), *handler.tileset);
-    if (out) out->warnings = std::move(warnings);
-    return out;
+    return std::move(handler.map);
 }
 
-} // namespace tilora::cli
+Result<TiledTileset> parseTsx(std::string_view bytes, const std::string& baseDir,
+                              const std::string& fileName) {
+    TmxHandler handler("tileset", baseDir, fileName);
+    if (auto parsed = runXml(bytes, handler); !parsed) return parsed.error();
+    return std::move(*handler.externalTileset);
+}
+
+} // namespace tilora::tiled

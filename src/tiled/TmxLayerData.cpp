@@ -1,15 +1,15 @@
-#include "cli/TmxLayerData.h"
+#include "tiled/TmxLayerData.h"
 
 #include <zlib.h>
 
 #include <string>
 
-namespace tilora::cli {
+namespace tilora::tiled {
 
 namespace {
 
 Error dataError(const std::string& what) {
-    return Error{"TMX を読み込めません：" + what};
+    return Error{what};
 }
 
 Error countError(std::size_t found, std::size_t expected) {
@@ -157,4 +157,4 @@ Result<TileIds> decodeBase64Tiles(std::string_view text, std::string_view compre
     return ids;
 }
 
-} // namespace tilora::cli
+} // namespace tilora::tiled
