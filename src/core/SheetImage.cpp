@@ -26,7 +26,7 @@ Status checkSheetSize(std::int64_t width, std::int64_t height) {
 
 Result<Bitmap> allocateSheet(int width, int height) {
     try {
-        return Bitmap(width, height);
+        return Bitmap::uninitialized(width, height);
     } catch (const std::bad_alloc&) {
         return refusal("メモリが足りません（" + std::to_string(width) + "×" +
                        std::to_string(height) + "ドット）");
@@ -54,6 +54,25 @@ Result<Bitmap> decodeSheetImage(std::string_view bytes) {
     return refusal(Unknown);
 }
 
+Status checkChipSheetSize(std::int64_t width, std::int64_t height) {
+    if (Status fits = checkSheetSize(width, height); !fits) return fits;
+    if (width < ChipPixels || height < ChipPixels) {
+        return refusal("小さすぎます（" + std::to_string(width) + "×" + std::to_string(height) +
+                       "ドット。チップ1つ分の縦横" + std::to_string(ChipPixels) +
+                       "ドット以上が必要です）");
+    }
+    return Ok{};
+}
+
+Result<ImageSize> checkSheetHeader(std::string_view head) {
+    Result<ImageSize> size = isPng(head)   ? pngHeaderSize(head)
+                             : isBmp(head) ? bmpHeaderSize(head)
+                                           : Result<ImageSize>(refusal(Unknown));
+    if (!size) return size;
+    if (Status rule = checkChipSheetSize(size->width, size->height); !rule) return rule.error();
+    return size;
+}
+
 Result<ImageSize> readSheetImageSize(std::string_view header) {
     if (isPng(header)) return pngSize(header);
     if (isBmp(header)) return bmpSize(header);
@@ -73,6 +92,10 @@ Result<Bitmap> loadSheetImage(const std::string& path) {
         return named(
             refusal(at == std::string::npos ? message : message.substr(at + colon.size())).message);
     }
+    if (bytes->empty()) return named(refusal("ファイルが空です").message);
+    // The header and the sheet rule first: a sheet refused by them is never decoded.
+    if (Result<ImageSize> head = checkSheetHeader(*bytes); !head)
+        return named(head.error().message);
     Result<Bitmap> bitmap = decodeSheetImage(*bytes);
     if (!bitmap) return named(bitmap.error().message);
     return bitmap;
