@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/MapImage.h"
 #include "cli/PngEncoder.h"
+#include "core/PathText.h"
 
 #include <charconv>
 #include <exception>
@@ -24,9 +25,12 @@ namespace tilora::cli {
 namespace {
 
 constexpr std::string_view InfoUsage =
-    "  tilora-cli info MAP\n"
+    "  tilora-cli info MAP [--sheet PATH]\n"
     "      チップ画像のパス（書かれたものと見つかったもの）、幅、高さ、最小と最大のチップ番号、\n"
     "      チップ画像にないチップ番号のセルの数を表示する\n";
+// info, render and export: a map whose sheet is missing can still be used.
+constexpr std::string_view SheetUsage =
+    "      --sheet PATH      マップのチップ画像が見つからないときに使うチップ画像\n";
 constexpr std::string_view RenderUsage =
     "  tilora-cli render MAP OUT [オプション]\n"
     "  tilora-cli render MAP... --out-dir DIR [オプション]\n"
@@ -54,12 +58,13 @@ constexpr std::string_view CommonUsage =
 
 std::string usageFor(std::string_view command) {
     std::string text = "使い方:\n";
-    if (command == "info") return text + std::string(InfoUsage);
-    if (command == "render") return text + std::string(RenderUsage);
-    if (command == "export") return text + std::string(ExportUsage);
+    const std::string sheet(SheetUsage);
+    if (command == "info") return text + std::string(InfoUsage) + sheet;
+    if (command == "render") return text + std::string(RenderUsage) + sheet;
+    if (command == "export") return text + std::string(ExportUsage) + sheet;
     if (command == "import") return text + std::string(ImportUsage);
     return text + std::string(InfoUsage) + std::string(RenderUsage) + std::string(ExportUsage) +
-           std::string(ImportUsage) + std::string(CommonUsage);
+           sheet + std::string(ImportUsage) + std::string(CommonUsage);
 }
 
 struct Invocation {
@@ -70,6 +75,7 @@ struct Invocation {
     std::optional<ImageFormat> format;
     std::optional<int> pngLevel;
     std::optional<std::string> outDir;
+    std::optional<CliPath> sheet;
     bool help = false;
     bool version = false;
 };
@@ -118,7 +124,7 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Invocation& inv)
         const std::string_view name = arg.substr(0, eq);
         std::string_view value;
         if (name != "--cell-size" && name != "--filter" && name != "--format" &&
-            name != "--png-level" && name != "--out-dir")
+            name != "--png-level" && name != "--out-dir" && name != "--sheet")
             return UsageError{"不明なオプションです：" + std::string(arg)};
         if (eq != std::string_view::npos) {
             value = arg.substr(eq + 1);
@@ -148,6 +154,9 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Invocation& inv)
                 inv.format = ImageFormat::Png;
             else
                 return UsageError{"--format は bmp か png です：" + std::string(value)};
+        } else if (name == "--sheet") {
+            if (value.empty()) return UsageError{"--sheet のチップ画像が空です"};
+            inv.sheet = CliPath{std::string(value)};
         } else {
             if (value.empty()) return UsageError{"--out-dir のフォルダーが空です"};
             inv.outDir = std::string(value);
@@ -163,6 +172,8 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Invocation& inv)
             "--cell-size、--filter、--format、--png-level は render だけのオプションです"};
     if (inv.outDir && !batch)
         return UsageError{"--out-dir は render と export だけのオプションです"};
+    if (inv.sheet && inv.command == "import")
+        return UsageError{"--sheet は info、render、export のオプションです"};
     if (inv.outDir) {
         if (inv.operands.empty())
             return UsageError{std::string(inv.command) + " にはマップが 1 つ以上必要です"};
@@ -189,10 +200,11 @@ RenderOptions renderOptions(const Invocation& inv, std::string_view output) {
 
 Status runOne(const Invocation& inv, const CliPath& input, const CliPath& output, std::ostream& out,
               std::ostream& err) {
-    if (inv.command == "info") return runInfo(input, out, err);
+    const CliPath* sheet = inv.sheet ? &*inv.sheet : nullptr;
+    if (inv.command == "info") return runInfo(input, out, err, sheet);
     if (inv.command == "render")
-        return runRender(input, output, renderOptions(inv, output.bytes), out);
-    if (inv.command == "export") return runExport(input, output, out, err);
+        return runRender(input, output, renderOptions(inv, output.bytes), out, sheet);
+    if (inv.command == "export") return runExport(input, output, out, err, sheet);
     return runImport(input, output, out, err);
 }
 
@@ -204,9 +216,9 @@ bool runReported(const Invocation& inv, const CliPath& input, const CliPath& out
         if (status) return true;
         err << "tilora-cli: " << status.error().message << '\n';
     } catch (const std::bad_alloc&) {
-        err << "tilora-cli: " << input.bytes << ": メモリが足りません\n";
+        err << "tilora-cli: " << fileError(input, "メモリが足りません").message << '\n';
     } catch (const std::exception& e) {
-        err << "tilora-cli: " << input.bytes << ": " << e.what() << '\n';
+        err << "tilora-cli: " << fileError(input, e.what()).message << '\n';
     }
     return false;
 }
@@ -223,8 +235,8 @@ bool runBatch(const Invocation& inv, std::ostream& out, std::ostream& err) {
         const CliPath output{(std::filesystem::path(*inv.outDir) / (stem + extension)).string()};
         // Two maps of one name from different folders would write the same file.
         if (!written.insert(output.bytes).second) {
-            err << "tilora-cli: " << input.bytes << ": 同じ名前のマップが先にあり、" << output.bytes
-                << " に書き出し済みです\n";
+            err << "tilora-cli: " << pathForMessage(input.bytes) << ": 同じ名前のマップが先にあり、"
+                << pathForMessage(output.bytes) << " に書き出し済みです\n";
             allOk = false;
             continue;
         }

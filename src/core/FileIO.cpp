@@ -1,5 +1,7 @@
 #include "FileIO.h"
 
+#include "PathText.h"
+
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
@@ -251,7 +253,10 @@ bool folderRefused(int err) {
 
 } // namespace
 
-Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes) {
+namespace {
+
+// Reads a regular file up to maxBytes; beyond that, a refusal or (for a head) the end of reading.
+Result<std::string> readRegularFile(const std::string& path, std::size_t maxBytes, bool head) {
     const std::string refused = "ファイルを読み込めません：";
     // Opening a pipe without a writer would wait for one; opened without blocking, it is refused
     // below like every other file that is not a regular one.
@@ -264,11 +269,11 @@ Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes)
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) return Error{refused + reason(errno)};
     if (!S_ISREG(st.st_mode))
-        return Error{refused + "通常のファイルではありません（" + path + "）"};
-    if (std::uintmax_t(st.st_size) > maxBytes) return tooLarge();
+        return Error{refused + "通常のファイルではありません（" + pathForMessage(path) + "）"};
+    if (!head && std::uintmax_t(st.st_size) > maxBytes) return tooLarge();
 
     std::string data;
-    data.reserve(std::size_t(st.st_size));
+    data.reserve(std::size_t(std::min<std::uintmax_t>(std::uintmax_t(st.st_size), maxBytes)));
     char chunk[65536];
     for (;;) {
         const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
@@ -278,10 +283,24 @@ Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes)
         }
         if (n == 0) break;
         // The size seen before reading is only a hint: the file may grow, or report none.
-        if (std::size_t(n) > maxBytes - data.size()) return tooLarge();
+        if (std::size_t(n) > maxBytes - data.size()) {
+            if (!head) return tooLarge();
+            data.append(chunk, maxBytes - data.size());
+            break;
+        }
         data.append(chunk, std::size_t(n));
     }
     return data;
+}
+
+} // namespace
+
+Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes) {
+    return readRegularFile(path, maxBytes, false);
+}
+
+Result<std::string> readFileHead(const std::string& path, std::size_t count) {
+    return readRegularFile(path, count, true);
 }
 
 Status saveFileAtomically(const std::string& path, std::string_view bytes, SpecialTargets special) {

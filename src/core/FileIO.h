@@ -16,6 +16,10 @@ namespace tilora {
 // does not block.
 Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes = 64u << 20);
 
+// The first `count` bytes of a regular file (all of a shorter one), opened and refused as
+// readWholeFile opens and refuses a file.
+Result<std::string> readFileHead(const std::string& path, std::size_t count);
+
 // What a save does with a target that exists and is neither a regular file nor a folder.
 enum class SpecialTargets {
     // A device such as /dev/null or /dev/stdout, or a named pipe, is opened for writing and

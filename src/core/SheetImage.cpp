@@ -1,6 +1,7 @@
 #include "SheetImage.h"
 
 #include "FileIO.h"
+#include "PathText.h"
 #include "SheetImageParts.h"
 
 #include <new>
@@ -79,26 +80,48 @@ Result<ImageSize> readSheetImageSize(std::string_view header) {
     return refusal(Unknown);
 }
 
+namespace {
+
+Error naming(const std::string& path, const std::string& message) {
+    return Error{message + "（" + pathForMessage(path) + "）"};
+}
+
+// A read failure as a refusal; the reader's message has a lead-in of its own, of which only the
+// reason after it is kept.
+Error readFailure(const std::string& path, const Error& error) {
+    const std::string& message = error.message;
+    const std::string colon = "：";
+    const std::size_t at = message.find(colon);
+    return naming(path,
+                  refusal(at == std::string::npos ? message : message.substr(at + colon.size()))
+                      .message);
+}
+
+Error emptyFile(const std::string& path) {
+    return naming(path, refusal("ファイルが空です").message);
+}
+
+} // namespace
+
 Result<Bitmap> loadSheetImage(const std::string& path) {
-    const auto named = [&path](const std::string& message) {
-        return Error{message + "（" + path + "）"};
-    };
     Result<std::string> bytes = readWholeFile(path, MaxSheetFileBytes);
-    if (!bytes) {
-        // The reader's message has a lead-in of its own; only the reason after it is kept.
-        const std::string& message = bytes.error().message;
-        const std::string colon = "：";
-        const std::size_t at = message.find(colon);
-        return named(
-            refusal(at == std::string::npos ? message : message.substr(at + colon.size())).message);
-    }
-    if (bytes->empty()) return named(refusal("ファイルが空です").message);
+    if (!bytes) return readFailure(path, bytes.error());
+    if (bytes->empty()) return emptyFile(path);
     // The header and the sheet rule first: a sheet refused by them is never decoded.
     if (Result<ImageSize> head = checkSheetHeader(*bytes); !head)
-        return named(head.error().message);
+        return naming(path, head.error().message);
     Result<Bitmap> bitmap = decodeSheetImage(*bytes);
-    if (!bitmap) return named(bitmap.error().message);
+    if (!bitmap) return naming(path, bitmap.error().message);
     return bitmap;
+}
+
+Result<ImageSize> inspectSheetImage(const std::string& path) {
+    Result<std::string> head = readFileHead(path, SheetHeaderBytes);
+    if (!head) return readFailure(path, head.error());
+    if (head->empty()) return emptyFile(path);
+    Result<ImageSize> size = checkSheetHeader(*head);
+    if (!size) return naming(path, size.error().message);
+    return size;
 }
 
 } // namespace tilora

@@ -62,4 +62,8 @@ Result<ImageSize> readSheetImageSize(std::string_view header);
 // before decoding anything, then decodes it. The message names the file.
 Result<Bitmap> loadSheetImage(const std::string& path);
 
+// The same checks on the file's first bytes alone, without decoding: the size, or the refusal
+// loadSheetImage gives for a file refused by its header or the sheet rule, worded the same.
+Result<ImageSize> inspectSheetImage(const std::string& path);
+
 } // namespace tilora
