@@ -92,9 +92,9 @@ Error readFailure(const std::string& path, const Error& error) {
     const std::string& message = error.message;
     const std::string colon = "：";
     const std::size_t at = message.find(colon);
-    return naming(path,
-                  refusal(at == std::string::npos ? message : message.substr(at + colon.size()))
-                      .message);
+    return naming(
+        path,
+        refusal(at == std::string::npos ? message : message.substr(at + colon.size())).message);
 }
 
 Error emptyFile(const std::string& path) {

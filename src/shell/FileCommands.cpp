@@ -168,12 +168,10 @@ bool TMainWindow::LoadMap() {
     OpenDialog1.Filter = kMapOpenFilter;
     OpenDialog1.Title = kMapOpenTitle;
     if (!OpenDialog1.Execute(app_.dialogs, this)) return false;
-    return LoadChosenMap(OpenDialog1.FileName);
+    return LoadChosenMap(QString(OpenDialog1.FileName)); // a copy, as the dialog may be reused
 }
 
-bool TMainWindow::LoadChosenMap(const QString& chosenName) {
-    // A copy: the name may be the open dialog's own, which the sheet chooser below reuses.
-    const QString chosen = chosenName;
+bool TMainWindow::LoadChosenMap(const QString& chosen) {
     if (!hasMapMark(chosen)) return false;
 
     // Asked before the file is read: a Yes may rewrite the very file being opened.
