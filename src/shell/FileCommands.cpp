@@ -134,6 +134,7 @@ bool TMainWindow::SaveMapAs() {
     app_.History.markSaved();
     setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
     app_.State.MapModified = 0;
+    app_.mapMatchesFile();
     return true;
 }
 
@@ -146,6 +147,7 @@ bool TMainWindow::SaveMap() {
     }
     app_.History.markSaved();
     app_.State.MapModified = 0;
+    app_.mapMatchesFile();
     return true;
 }
 
@@ -208,6 +210,7 @@ bool TMainWindow::LoadChosenMap(const QString& chosen) {
     app_.layoutChipWindow();
     app_.refreshMapView();
     s.MapModified = 0;
+    app_.mapMatchesFile();
     return true;
 }
 
