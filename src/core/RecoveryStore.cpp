@@ -215,7 +215,7 @@ Status RecoveryStore::lockOwn() {
     const std::string refused = "復元用のデータを保存できません：";
     if (folder_.empty()) return Error{refused + "保存先のフォルダが決まりません（HOME が未設定です）"};
     if (const int err = makeFolders(folder_)) return Error{refused + folder_ + "：" + reason(err)};
-    static std::mt19937 random{std::random_device{}()};
+    static thread_local std::mt19937 random{std::random_device{}()};
     for (int attempt = 0; attempt < 100; ++attempt) {
         char id[32];
         std::snprintf(id, sizeof id, "%ld-%08x", long(::getpid()), unsigned(random()));
