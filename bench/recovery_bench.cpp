@@ -90,10 +90,15 @@ void updateNaive(benchmark::State& bs) {
 }
 
 [[maybe_unused]] const bool registered = [] {
-    for (const auto& [name, fn] : {std::pair{"RecoveryCopy/tilora", updateTilora},
-                                   std::pair{"RecoveryCopy/floor", updateFloor},
-                                   std::pair{"RecoveryCopy/naive", updateNaive}})
-        benchmark::RegisterBenchmark(name, fn)->Unit(benchmark::kMicrosecond)->UseRealTime();
+    benchmark::RegisterBenchmark("RecoveryCopy/tilora", updateTilora)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("RecoveryCopy/floor", updateFloor)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("RecoveryCopy/naive", updateNaive)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
     return true;
 }();
 

@@ -116,7 +116,8 @@ bool takeField(std::string_view& rest, std::string_view name, std::string& value
 } // namespace
 
 std::string recoveryFolder(const char* xdgStateHome, const char* home) {
-    if (xdgStateHome && xdgStateHome[0] == '/') return std::string(xdgStateHome) + "/tilora/recovery";
+    if (xdgStateHome && xdgStateHome[0] == '/')
+        return std::string(xdgStateHome) + "/tilora/recovery";
     if (home && home[0] == '/') return std::string(home) + "/.local/state/tilora/recovery";
     return {};
 }
@@ -135,8 +136,8 @@ std::string formatRecoveryInfo(const RecoveryInfo& info) {
 Result<RecoveryInfo> parseRecoveryInfo(std::string_view bytes) {
     RecoveryInfo info;
     std::string_view rest = bytes;
-    if (rest.substr(0, InfoHeader.size()) != InfoHeader || (rest.remove_prefix(InfoHeader.size()),
-                                                            !takeField(rest, "map", info.mapFile)) ||
+    if (rest.substr(0, InfoHeader.size()) != InfoHeader ||
+        (rest.remove_prefix(InfoHeader.size()), !takeField(rest, "map", info.mapFile)) ||
         !takeField(rest, "sheet", info.sheetFile) || !rest.empty())
         return Error{"復元用の情報ファイルが壊れています"};
     return info;
@@ -191,8 +192,7 @@ Result<RecoveredMap> OrphanCopy::read() const {
 void OrphanCopy::discard() {
     if (lockFd_ < 0) return;
     for (const std::string& name : folderEntries(folder_)) {
-        if (idOf(name) == id_ && name != id_ + ".lock")
-            ::unlink((folder_ + "/" + name).c_str());
+        if (idOf(name) == id_ && name != id_ + ".lock") ::unlink((folder_ + "/" + name).c_str());
     }
     ::unlink(fileOf(folder_, id_, ".lock").c_str());
     release();
@@ -213,7 +213,8 @@ std::string RecoveryStore::copyPath() const {
 Status RecoveryStore::lockOwn() {
     if (lockFd_ >= 0) return Ok{};
     const std::string refused = "復元用のデータを保存できません：";
-    if (folder_.empty()) return Error{refused + "保存先のフォルダが決まりません（HOME が未設定です）"};
+    if (folder_.empty())
+        return Error{refused + "保存先のフォルダが決まりません（HOME が未設定です）"};
     if (const int err = makeFolders(folder_)) return Error{refused + folder_ + "：" + reason(err)};
     static thread_local std::mt19937 random{std::random_device{}()};
     for (int attempt = 0; attempt < 100; ++attempt) {

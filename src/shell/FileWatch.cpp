@@ -61,9 +61,9 @@ void FileWatch::mapMatchesFile() {
 }
 
 void FileWatch::follow() {
-    const std::string map = app_.mapShown()
-                                ? QFile::encodeName(app_.MainWindow->SaveDialog1.FileName).toStdString()
-                                : std::string();
+    const std::string map =
+        app_.mapShown() ? QFile::encodeName(app_.MainWindow->SaveDialog1.FileName).toStdString()
+                        : std::string();
     // A file newly followed holds what the editor took from it (a load, a save, the file a
     // restored copy belongs to): what counts is what changes from now on.
     if (map != mapPath_) {
@@ -86,8 +86,7 @@ void FileWatch::follow() {
     if (!watcher_) {
         if (wanted.isEmpty()) return;
         watcher_ = new QFileSystemWatcher(this);
-        connect(watcher_, &QFileSystemWatcher::fileChanged, &settle_,
-                qOverload<>(&QTimer::start));
+        connect(watcher_, &QFileSystemWatcher::fileChanged, &settle_, qOverload<>(&QTimer::start));
         connect(watcher_, &QFileSystemWatcher::directoryChanged, &settle_,
                 qOverload<>(&QTimer::start));
     }
@@ -133,17 +132,17 @@ void FileWatch::checkMap() {
         return;
     case MapOnDisk::Unreadable:
         markUnsaved();
-        app_.dialogs.messageBox(app_.MainWindow.get(),
-                                kMapUnreadable.arg(QString::fromStdString(read.error().message),
-                                                   name),
-                                CautionCaption, MessageButtons::Ok);
+        app_.dialogs.messageBox(
+            app_.MainWindow.get(),
+            kMapUnreadable.arg(QString::fromStdString(read.error().message), name), CautionCaption,
+            MessageButtons::Ok);
         return;
     case MapOnDisk::Reload:
         reloadMap();
         return;
     case MapOnDisk::Ask:
-        if (app_.dialogs.messageBox(app_.MainWindow.get(), kChangedText.arg(name),
-                                    kChangedCaption, MessageButtons::YesNo) == Answer::Yes)
+        if (app_.dialogs.messageBox(app_.MainWindow.get(), kChangedText.arg(name), kChangedCaption,
+                                    MessageButtons::YesNo) == Answer::Yes)
             reloadMap();
         else
             markUnsaved(); // the editor's version is kept; the file no longer holds its last save
@@ -178,13 +177,14 @@ void FileWatch::checkSheet() {
     else
         problem = sheetSizeProblem(*sheet);
     if (problem) {
-        app_.dialogs.messageBox(app_.MainWindow.get(), kSheetRefused.arg(*problem, fromBytes(sheetPath_)),
-                                CautionCaption, MessageButtons::Ok);
+        app_.dialogs.messageBox(app_.MainWindow.get(),
+                                kSheetRefused.arg(*problem, fromBytes(sheetPath_)), CautionCaption,
+                                MessageButtons::Ok);
         return;
     }
 
-    const bool resized = sheet->width() != app_.sheet().width() ||
-                         sheet->height() != app_.sheet().height();
+    const bool resized =
+        sheet->width() != app_.sheet().width() || sheet->height() != app_.sheet().height();
     app_.setSheet(std::move(*sheet));
     EditorState& s = app_.State;
     if (resized) {

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <exception>
 
@@ -54,8 +55,7 @@ std::string sheetFileInUse(const Application& app) {
     return findSheet(app.State.SheetFileName, app.MainWindow->SaveDialog1.FileName).bytes;
 }
 
-Recovery::Recovery(Application& app, std::string folder)
-    : app_(app), keeper_(std::move(folder)) {
+Recovery::Recovery(Application& app, std::string folder) : app_(app), keeper_(std::move(folder)) {
     timer_.setInterval(TickMs);
     connect(&timer_, &QTimer::timeout, this, &Recovery::tick);
 }
@@ -93,18 +93,19 @@ void Recovery::offerOrphans() {
         Result<RecoveredMap> copy = orphan.read();
         if (!copy) {
             // Kept: the user may still open or delete it by hand.
-            app_.dialogs.messageBox(app_.MainWindow.get(),
-                                    kUnreadableCopy.arg(QString::fromStdString(copy.error().message),
-                                                        fromBytes(orphan.mapPath())),
-                                    CautionCaption, MessageButtons::Ok);
+            app_.dialogs.messageBox(
+                app_.MainWindow.get(),
+                kUnreadableCopy.arg(QString::fromStdString(copy.error().message),
+                                    fromBytes(orphan.mapPath())),
+                CautionCaption, MessageButtons::Ok);
             continue;
         }
         const QString name = copy->info.mapFile.empty() ? QStringLiteral("（名前のないマップ）")
                                                         : fromBytes(copy->info.mapFile);
         const QString size = QStringLiteral("%1×%2").arg(copy->map.width).arg(copy->map.height);
-        const Answer answer = app_.dialogs.messageBox(
-            app_.MainWindow.get(), kRestoreText.arg(name, size), kRestoreCaption,
-            MessageButtons::YesNo);
+        const Answer answer =
+            app_.dialogs.messageBox(app_.MainWindow.get(), kRestoreText.arg(name, size),
+                                    kRestoreCaption, MessageButtons::YesNo);
         if (answer == Answer::Yes)
             restore(orphan, *copy);
         else if (answer == Answer::No)
@@ -144,6 +145,11 @@ bool Recovery::restore(OrphanCopy& orphan, const RecoveredMap& copy) {
     s.MapModified = 1;
     if (!copy.info.mapFile.empty())
         app_.setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
+    // The map named on the command line is this one, with the changes it had: opening the file
+    // after it would only ask whether to save them.
+    QString& atStart = main.MapToOpenAtStart;
+    const QString restored = QFileInfo(main.SaveDialog1.FileName).canonicalFilePath();
+    if (!restored.isEmpty() && QFileInfo(atStart).canonicalFilePath() == restored) atStart.clear();
 
     // The copy becomes this editor's own. Should that fail, it stays where it is and is offered
     // again at the next start, while this editor writes a copy of its own as for any change.

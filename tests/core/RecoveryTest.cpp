@@ -63,8 +63,8 @@ TEST(RecoveryInfo, AnyBytesReadBackAndDamageIsRefused) {
     const RecoveryInfo info{"/maps/a b\nc,d.map", ""};
     const std::string bytes = formatRecoveryInfo(info);
     EXPECT_EQ(parseRecoveryInfo(bytes).value(), info);
-    for (const std::string& bad : {bytes.substr(0, bytes.size() - 1), bytes + "x",
-                                   "x" + bytes.substr(1), std::string()})
+    for (const std::string& bad :
+         {bytes.substr(0, bytes.size() - 1), bytes + "x", "x" + bytes.substr(1), std::string()})
         EXPECT_FALSE(parseRecoveryInfo(bad).ok()) << bad;
 }
 
@@ -128,7 +128,7 @@ TEST(RecoveryKeeper, TwoEditorsKeepTheirOwnCopiesAndOnlyADeadOnesCopyIsOfferedOn
     EXPECT_EQ(copy.info, info);
     ASSERT_TRUE(second.adopt(found[0], copy));
     found.clear();
-    EXPECT_EQ(dir.count(".map"), 1); // the restored copy is the second editor's own now
+    EXPECT_EQ(dir.count(".map"), 1);  // the restored copy is the second editor's own now
     EXPECT_EQ(dir.count(".lock"), 1); // the first editor's went with its copy
     EXPECT_TRUE(third.orphans().empty());
 }
@@ -145,10 +145,8 @@ TEST(MapOnDisk, WhatTheEditorDoesWithItsChangedFile) {
         MapOnDisk expected;
     };
     const Row rows[] = {
-        {false, Error{"gone"}, 0, MapOnDisk::Gone},
-        {true, Error{"bad"}, 0, MapOnDisk::Unreadable},
-        {true, same, 1, MapOnDisk::Same},
-        {true, other, 0, MapOnDisk::Reload},
+        {false, Error{"gone"}, 0, MapOnDisk::Gone}, {true, Error{"bad"}, 0, MapOnDisk::Unreadable},
+        {true, same, 1, MapOnDisk::Same},           {true, other, 0, MapOnDisk::Reload},
         {true, other, 1, MapOnDisk::Ask},
     };
     for (const Row& r : rows) {

@@ -60,8 +60,8 @@ struct StateHome {
 int copiesIn(const QString& stateHome) {
     int n = 0;
     std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(
-             stateHome.toStdString() + "/tilora/recovery", ec))
+    for (const auto& e :
+         std::filesystem::directory_iterator(stateHome.toStdString() + "/tilora/recovery", ec))
         n += e.path().extension() == ".map";
     return n;
 }
@@ -85,8 +85,8 @@ TEST(Recovery, AKilledEditorsPaintingComesBackAndItsFileStaysAsItWas) {
         out += child.readAllStandardOutput();
     ::kill(pid_t(child.processId()), SIGKILL);
     child.waitForFinished();
-    ASSERT_TRUE(out.startsWith("written ")) << out.toStdString()
-                                            << child.readAllStandardError().toStdString();
+    ASSERT_TRUE(out.startsWith("written "))
+        << out.toStdString() << child.readAllStandardError().toStdString();
     EXPECT_LT(out.mid(8).trimmed().toInt(), 10000); // within ten seconds of the change
     EXPECT_EQ(files::readBytes(f.map), original);
 
@@ -94,6 +94,9 @@ TEST(Recovery, AKilledEditorsPaintingComesBackAndItsFileStaysAsItWas) {
     TestApp again;
     again.dialogs.answer(Answer::Yes);
     again->start();
+    // Named on the command line too: the question comes first, and the restored map is that
+    // map, so opening the file after it asks nothing more.
+    again->MainWindow->MapToOpenAtStart = f.map;
     again->MainWindow->Timer1Timer();
     ASSERT_EQ(again.dialogs.messages.size(), 1u);
     EXPECT_EQ(again.dialogs.messages[0].caption, QStringLiteral("復元"));
@@ -214,9 +217,8 @@ TEST(FileWatch, ASheetRewrittenFromOutsideIsLoadedAgainUnlessItBreaksTheSheetRul
         ASSERT_TRUE(red.save(&out, "BMP"));
         ASSERT_TRUE(out.commit());
         const bool usable = width >= 32;
-        ASSERT_TRUE(w.waitFor([&] {
-            return usable ? w.viewPixel(0, 0) != before : !w.t.dialogs.messages.empty();
-        }));
+        ASSERT_TRUE(w.waitFor(
+            [&] { return usable ? w.viewPixel(0, 0) != before : !w.t.dialogs.messages.empty(); }));
         EXPECT_EQ(w.viewPixel(0, 0), usable ? Pixel(0xFFFF0000) : before);
         EXPECT_EQ(w.t->sheet().width(), 128);
         EXPECT_EQ(w.t.dialogs.messages.size(), usable ? 0u : 1u);
