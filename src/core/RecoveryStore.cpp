@@ -106,7 +106,9 @@ bool takeField(std::string_view& rest, std::string_view name, std::string& value
     const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), count);
     if (ec != std::errc() || end == rest.data()) return false;
     rest.remove_prefix(std::size_t(end - rest.data()));
-    if (rest.empty() || rest.front() != ' ' || rest.size() < count + 2 || rest[count + 1] != '\n')
+    // " <bytes>\n": the count is checked against what is left before it is added to anything.
+    if (rest.size() < 2 || rest.front() != ' ' || count > rest.size() - 2 ||
+        rest[count + 1] != '\n')
         return false;
     value.assign(rest.substr(1, count));
     rest.remove_prefix(count + 2);
@@ -134,12 +136,13 @@ std::string formatRecoveryInfo(const RecoveryInfo& info) {
 }
 
 Result<RecoveryInfo> parseRecoveryInfo(std::string_view bytes) {
+    const Error damaged{"復元用の情報ファイルが壊れています"};
+    if (bytes.substr(0, InfoHeader.size()) != InfoHeader) return damaged;
+    std::string_view rest = bytes.substr(InfoHeader.size());
     RecoveryInfo info;
-    std::string_view rest = bytes;
-    if (rest.substr(0, InfoHeader.size()) != InfoHeader ||
-        (rest.remove_prefix(InfoHeader.size()), !takeField(rest, "map", info.mapFile)) ||
-        !takeField(rest, "sheet", info.sheetFile) || !rest.empty())
-        return Error{"復元用の情報ファイルが壊れています"};
+    if (!takeField(rest, "map", info.mapFile) || !takeField(rest, "sheet", info.sheetFile) ||
+        !rest.empty())
+        return damaged;
     return info;
 }
 

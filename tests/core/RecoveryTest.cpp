@@ -63,8 +63,9 @@ TEST(RecoveryInfo, AnyBytesReadBackAndDamageIsRefused) {
     const RecoveryInfo info{"/maps/a b\nc,d.map", ""};
     const std::string bytes = formatRecoveryInfo(info);
     EXPECT_EQ(parseRecoveryInfo(bytes).value(), info);
-    for (const std::string& bad :
-         {bytes.substr(0, bytes.size() - 1), bytes + "x", "x" + bytes.substr(1), std::string()})
+    const std::string hugeCount = "tilora recovery 1\nmap 18446744073709551614 x\n";
+    for (const std::string& bad : {bytes.substr(0, bytes.size() - 1), bytes + "x",
+                                   "x" + bytes.substr(1), std::string(), hugeCount})
         EXPECT_FALSE(parseRecoveryInfo(bad).ok()) << bad;
 }
 
@@ -145,9 +146,11 @@ TEST(MapOnDisk, WhatTheEditorDoesWithItsChangedFile) {
         MapOnDisk expected;
     };
     const Row rows[] = {
-        {false, Error{"gone"}, 0, MapOnDisk::Gone}, {true, Error{"bad"}, 0, MapOnDisk::Unreadable},
-        {true, same, 1, MapOnDisk::Same},           {true, other, 0, MapOnDisk::Reload},
-        {true, other, 1, MapOnDisk::Ask},
+        {false, Error{"gone"}, 0, MapOnDisk::Gone},     // deleted or renamed away
+        {true, Error{"bad"}, 0, MapOnDisk::Unreadable}, // no map any more
+        {true, same, 1, MapOnDisk::Same},               // the editor's own save, say
+        {true, other, 0, MapOnDisk::Reload},            // nothing unsaved
+        {true, other, 1, MapOnDisk::Ask},               // unsaved changes
     };
     for (const Row& r : rows) {
         s.MapModified = r.modified;
