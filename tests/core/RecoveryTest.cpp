@@ -106,31 +106,38 @@ TEST(RecoveryKeeper, WritesAMapFileCopyWhileUnsavedOnlyWhenItChangedAndRemovesIt
     EXPECT_EQ(dir.count(".map") + dir.count(".info"), 0);
 }
 
-TEST(RecoveryKeeper, TwoEditorsKeepTheirOwnCopiesAndOnlyADeadOnesCopyIsOfferedOnce) {
+TEST(RecoveryKeeper, TwoEditorsKeepTheirOwnCopiesAndOnlyADeadOnesCopyIsOfferedThenTakenOrDeleted) {
     TempFolder dir;
     const RecoveryInfo info{"/maps/a.map", "/maps/sheet.bmp"};
     auto first = std::make_unique<RecoveryKeeper>(dir.path);
-    RecoveryKeeper second(dir.path);
+    auto second = std::make_unique<RecoveryKeeper>(dir.path);
     first->update(paintedState(1), info);
-    second.update(paintedState(2), {});
+    second->update(paintedState(2), {});
     first->flush();
-    second.flush();
+    second->flush();
     EXPECT_EQ(dir.count(".map"), 2);
-    EXPECT_TRUE(second.orphans().empty());
+    EXPECT_TRUE(second->orphans().empty());
 
     first.reset(); // ended without a clean exit: the copy stays, the lock goes with it
     RecoveryKeeper third(dir.path);
-    std::vector<OrphanCopy> found = second.orphans();
+    std::vector<OrphanCopy> found = second->orphans();
     ASSERT_EQ(found.size(), 1u);
     EXPECT_TRUE(third.orphans().empty()); // held by the editor offering it
 
     const RecoveredMap copy = found[0].read().value();
     EXPECT_EQ(copy.map, mapContentsFromState(paintedState(1)));
     EXPECT_EQ(copy.info, info);
-    ASSERT_TRUE(second.adopt(found[0], copy));
+    ASSERT_TRUE(second->adopt(found[0], copy));
     found.clear();
     EXPECT_EQ(dir.count(".map"), 1);  // the restored copy is the second editor's own now
     EXPECT_EQ(dir.count(".lock"), 1); // the first editor's went with its copy
+    EXPECT_TRUE(third.orphans().empty());
+
+    second.reset(); // ended abnormally too; "いいえ" at the next start deletes its copy
+    found = third.orphans();
+    ASSERT_EQ(found.size(), 1u);
+    found[0].discard();
+    EXPECT_EQ(dir.count(".map") + dir.count(".info") + dir.count(".lock"), 0);
     EXPECT_TRUE(third.orphans().empty());
 }
 
