@@ -10,6 +10,8 @@
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
 #include "platform/SheetSearch.h"
+#include "shell/FileWatch.h"
+#include "shell/Recovery.h"
 #include "shell/TMainWindow.h"
 #include "shell/TTitleWindow.h"
 #include "stamps/TStampWindow.h"
@@ -31,11 +33,15 @@ Application::Application(Dialogs& d, ScreenMetrics screen) : EditorContext(d, sc
     StartUpWindow = std::make_unique<TStartUpWindow>(*this);
     MapWindow = std::make_unique<TMapWindow>(*this);
     StampWindow = std::make_unique<TStampWindow>(*this);
+    recovery = std::make_unique<Recovery>(*this, recoveryFolderFromEnvironment());
+    fileWatch = std::make_unique<FileWatch>(*this);
 }
 
 Application::~Application() {
     // The renderer borrows the sheet; forget it before the sheet goes.
     Renderer.setSheet(nullptr);
+    fileWatch.reset();
+    recovery.reset();
     StampWindow.reset();
     MapWindow.reset();
     StartUpWindow.reset();
@@ -46,6 +52,17 @@ Application::~Application() {
 
 void Application::start() {
     MainWindow->show();
+    recovery->start();
+    fileWatch->start();
+}
+
+void Application::mapMatchesFile() {
+    recovery->mapMatchesFile();
+    fileWatch->mapMatchesFile();
+}
+
+void Application::offerRecovery() {
+    recovery->offerOrphans();
 }
 
 void Application::setSheet(Bitmap sheet) {
