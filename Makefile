@@ -1,19 +1,26 @@
 # Tilora: `make run` to start the editor, `make test` for the whole suite.
-# Every target installs the Debian packages it needs first (scripts/deps.sh, idempotent).
+# Every target installs the Debian packages it needs first (scripts/deps.sh PROFILE, idempotent):
+# `make run` only the compiler, CMake, Ninja, Qt and the fonts; `make test` also the test tools.
 
 .PHONY: deps build run test test-dev test-asan check bench fuzz package format clean
 
 FUZZ_SECONDS ?= 600
 
 deps:
-	@scripts/deps.sh
+	@scripts/deps.sh test
 
+# The editor and tilora-cli alone, optimised, without the tests and without -Werror, then the
+# editor started.
+run:
+	@scripts/deps.sh run
+	cmake --preset run
+	cmake --build --preset run
+	./build/run/src/app/tilora
+
+# The development build: every program and test suite, warnings as errors.
 build: deps
 	cmake --preset dev
 	cmake --build --preset dev
-
-run: build
-	./build/dev/src/app/tilora
 
 test-dev: build
 	ctest --preset dev
@@ -23,7 +30,9 @@ test-asan: deps
 	cmake --build --preset asan
 	ctest --preset asan
 
-# The house rules: formatting, the layers' includes, and clang-tidy over the dev build's sources.
+# The house rules: formatting, the layers' includes, and clang-tidy over the dev build's sources
+# (only the files whose preprocessed text changed since their last clean check; see
+# scripts/tidy.sh).
 check: build
 	scripts/check-format.sh
 	scripts/check-includes.sh
@@ -32,14 +41,15 @@ check: build
 test: test-dev check test-asan
 
 bench:
-	@scripts/deps.sh --bench
+	@scripts/deps.sh bench
 	cmake --preset release
 	cmake --build --preset release
 	./build/release/bench/tilora_bench --benchmark_counters_tabular=true
 	scripts/bench-processes.sh build/release
 
 # A Debian package in the top folder: sudo apt install ./tilora_*.deb
-package: deps
+package:
+	@scripts/deps.sh package
 	cmake --preset package
 	cmake --build --preset package --target package
 	cp build/package/tilora_*.deb .
