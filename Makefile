@@ -2,7 +2,7 @@
 # Every target installs the Debian packages it needs first (scripts/deps.sh PROFILE, idempotent):
 # `make run` only the compiler, CMake, Ninja, Qt and the fonts; `make test` also the test tools.
 
-.PHONY: deps build run test test-dev test-asan check bench fuzz package format clean
+.PHONY: deps build run test programs test-dev test-asan check bench fuzz package format clean
 
 FUZZ_SECONDS ?= 600
 
@@ -17,28 +17,37 @@ run:
 	cmake --build --preset run
 	./build/run/src/app/tilora
 
-# The development build: every program and test suite, warnings as errors.
+# The development build: every program and test suite, optimised, warnings as errors.
 build: deps
 	cmake --preset dev
 	cmake --build --preset dev
 
+# The whole suite against the optimised build (make test runs it under the sanitizers instead).
 test-dev: build
 	ctest --preset dev
 
+# The programs as they are shipped (optimised, hardened, warnings as errors) and the checks of
+# their package, manuals and desktop files.
+programs: deps
+	cmake --preset dev
+	cmake --build --preset programs
+	ctest --preset programs
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer (clang).
 test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
 
-# The house rules: formatting, the layers' includes, and clang-tidy over the dev build's sources
-# (only the files whose preprocessed text changed since their last clean check; see
-# scripts/tidy.sh).
-check: build
+# The house rules: formatting, the layers' includes, and clang-tidy over every source of the dev
+# build (re-checking only what changed since its last clean check; see scripts/tidy.sh).
+check: deps
 	scripts/check-format.sh
 	scripts/check-includes.sh
+	cmake --preset dev
 	scripts/tidy.sh build/dev
 
-test: test-dev check test-asan
+test: check programs test-asan
 
 bench:
 	@scripts/deps.sh bench
