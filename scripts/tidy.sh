@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs clang-tidy (checks in .clang-tidy, every finding an error) over the project's own sources,
-# using the compile commands of a configured build: scripts/tidy.sh [--all] [BUILDDIR]
+# using the compile commands of a configured build: scripts/tidy.sh [--all] [BUILDDIR [FILE...]]
+# (FILE...: only those files, paths from the top folder.)
 #
 # A file is checked again only when something clang-tidy sees of it has changed since it was last
 # found clean. The key of a clean result is a hash of
@@ -9,6 +10,9 @@
 #     (so the key does not depend on where the tree is checked out),
 #   - its compile flags (the same placeholders),
 #   - .clang-tidy, this script, and the versions of clang-tidy and clang.
+# The build folder remembers which files each expansion was made of; while none of them has
+# changed in content, the expansion's key is taken from there without running the preprocessor
+# again (as ccache's direct mode does).
 # The keys of clean files are kept in .tidy-cache/, one empty-named file each, committed with the
 # sources: a fresh clone then re-checks exactly the files whose key nobody has seen clean. A
 # finding is never cached. --all ignores the cache (and fills it again); deleting the folder does
@@ -43,11 +47,32 @@ if [[ ${1:-} == --one ]]; then
         esac
     done
     build=$(cd "$tidydb/.." && pwd)
-    # A file the preprocessor refuses gets no key: clang-tidy runs and says why.
-    key=$({
-        printf '%s\n' "$common" "${flags[@]}"
-        (cd "$dir" && clang++ "${flags[@]}" -E -C "$src/$file" 2>/dev/null)
-    } | sed "s|$build|@BUILD@|g; s|$src|@SRC@|g" | sha256sum | cut -d' ' -f1) || key=none
+    placeholders() { sed "s|$build|@BUILD@|g; s|$src|@SRC@|g"; }
+    flagskey=$(printf '%s\n' "$common" "${flags[@]}" | placeholders | sha256sum | cut -d' ' -f1)
+    # What the file's expansion was made of last time, and the contents of each of those files
+    # now: unchanged, so is the expansion, and its key is the one found then (the preprocessor
+    # need not run). Kept in the build folder; the committed cache holds only expansion keys.
+    depsfile=$tidydb/deps/${file//\//%}
+    direct() {
+        { echo "$flagskey"; tail -n +2 "$depsfile" | tr '\n' '\0' | xargs -0 sha256sum 2>&1; } |
+            sha256sum | cut -d' ' -f1
+    }
+    key=none
+    seen=none
+    [[ -f $depsfile && $(head -1 "$depsfile") == "$flagskey" ]] && seen=$(direct)
+    if [[ -f $tidydb/direct/$seen ]]; then
+        key=$(cat "$tidydb/direct/$seen")
+    else
+        # A file the preprocessor refuses gets no key: clang-tidy runs and says why.
+        expansion=$(mktemp)
+        if (cd "$dir" && clang++ "${flags[@]}" -E -C "$src/$file" >"$expansion" 2>/dev/null); then
+            key=$({ printf '%s\n' "$flagskey"; placeholders <"$expansion"; } | sha256sum | cut -d' ' -f1)
+            mkdir -p "$tidydb/deps" "$tidydb/direct"
+            { echo "$flagskey"; sed -n 's/^# [0-9]* "\(\/[^"]*\)".*/\1/p' "$expansion" | sort -u; } >"$depsfile"
+            echo "$key" >"$tidydb/direct/$(direct)"
+        fi
+        rm -f "$expansion"
+    fi
     if [[ $all == 0 && $key != none && -e $cache/$key ]]; then
         echo "cached $key"
         exit 0
@@ -72,6 +97,7 @@ if [[ ${1:-} == --all ]]; then
     shift
 fi
 builddir=$(cd "${1:-build/dev}" 2>/dev/null && pwd) || builddir=${1:-build/dev}
+shift || true
 if [[ ! -f $builddir/compile_commands.json ]]; then
     echo "$builddir/compile_commands.json not found: configure that build first" >&2
     exit 2
@@ -86,7 +112,13 @@ sed -E 's/ -Winvalid-pch//g; s/ -include [^ ]*cmake_pch\.hxx//g
         s/ -Xclang -include -Xclang [^ ]*cmake_pch\.hxx//g' \
     "$builddir/compile_commands.json" >"$tidydb/compile_commands.json"
 
-mapfile -t files < <(git ls-files 'src/*.cpp' 'tests/*.cpp' 'bench/*.cpp' |
+chosen=$#
+if ((chosen > 0)); then
+    mapfile -t files < <(printf '%s\n' "$@")
+else
+    mapfile -t files < <(git ls-files 'src/*.cpp' 'tests/*.cpp' 'bench/*.cpp')
+fi
+mapfile -t files < <(printf '%s\n' "${files[@]}" |
     grep -Fxf <(sed -n 's/^ *"file": "\(.*\)",*$/\1/p' "$tidydb/compile_commands.json" |
         sed "s|^$src/||"))
 
@@ -108,6 +140,10 @@ fi
 if ((checked + cached != ${#files[@]})); then
     echo "clang-tidy: ${#files[@]} files, but only $((checked + cached)) results" >&2
     exit 1
+fi
+if ((chosen > 0)); then
+    echo "clang-tidy: ${#files[@]} files, no findings ($checked checked, $cached unchanged)"
+    exit 0
 fi
 # Every file is clean: the keys no file has any more go.
 used=$(sed -n 's/^\(clean\|cached\) //p' <<<"$results" | sort)
