@@ -59,7 +59,7 @@ constexpr std::string_view ImportUsage =
     "      複数のタイルセット、--flatten では、チップ画像を PNG で生成して OUT.map の横に置く\n"
     "      （OUT-タイルセット名.png、複数なら OUT-chips.png）\n"
     "      --layer NAME      読み込むタイルレイヤー（既定は最初のタイルレイヤー）\n"
-    "      --flatten         表示されているタイルレイヤーをすべて重ねて1枚にする。重なった\n"
+    "      --flatten         表示されているタイルレイヤーをすべて重ねて一枚にする。重なった\n"
     "                        タイルの組み合わせごとにチップを作る\n"
     "      --scale auto|N    タイルを N 倍に拡大して 32 x 32 にする（既定 auto：8 ピクセルなら\n"
     "                        4 倍、16 ピクセルなら 2 倍）\n"
