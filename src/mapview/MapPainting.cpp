@@ -30,7 +30,7 @@ void TMapWindow::Image1MouseDown(Qt::MouseButton button, int x, int y) {
     if (button == Qt::LeftButton) {
         if (s.ZoomPending == 1) {
             history.closeStep();
-            applyZoomPick(s);
+            applyZoomPick(s, ViewSize{});
             // The refresh still sees the pick pending, so it keeps the new origin and zoom step.
             app_.refreshMapView();
             // The refresh has sized the cursor (never below 5 x 5) and put it, with the hover

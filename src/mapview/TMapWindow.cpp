@@ -208,11 +208,11 @@ void TMapWindow::zoomByWheel(int notches, QPoint at) {
     if (s.ZoomPending == 1) return;
     const int direction = notches > 0 ? 1 : -1;
     int steps = 0;
-    while (steps < std::abs(notches) && zoomAtPixel(s, direction, at.x(), at.y()))
+    while (steps < std::abs(notches) && zoomAtPixel(s, ViewSize{}, direction, at.x(), at.y()))
         ++steps;
     if (steps == 0) return; // already at the limit
     // Only the view is laid out again: no window moves, no command changes.
-    fitToMap(mapViewLayout(s));
+    fitToMap(mapViewLayout(s, ViewSize{}));
 }
 
 void TMapWindow::closeEvent(QCloseEvent* event) {
