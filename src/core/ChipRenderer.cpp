@@ -144,11 +144,6 @@ inline void copyCells(Pixel* out, std::size_t stride, int n, int size, const Pix
     const std::size_t s = S ? S : std::size_t(size);
     (void)sse2; // only cell size 2 has a vector path here
     int j = 0;
-    if constexpr (S == 1) {
-        for (; j < n; ++j)
-            out[j] = base[offset[j]];
-        return;
-    }
 #if defined(__SSE2__)
     if constexpr (S == 2) {
         // A cached 2 x 2 chip is 16 bytes, its top row then its bottom row: two neighbouring
@@ -175,6 +170,16 @@ template <int S, bool Direct>
 void drawCachedRow(Pixel* out, std::size_t stride, int n, int size, const CacheView& cache,
                    const std::int32_t* cells, int from, int last, std::uint32_t* offset,
                    bool sse2) {
+    if constexpr (S == 1) {
+        // One pixel per cell: the chip's pixel straight from the cache, in one pass.
+        const Pixel neutral = cache.base[cache.chips];
+        const int end = std::max(from, last);
+        std::fill(out, out + from, neutral);
+        for (int j = from; j < end; ++j)
+            out[j] = cache.base[cache.slot<Direct>(cells[j - from])];
+        std::fill(out + end, out + n, neutral);
+        return;
+    }
     const std::uint32_t s = S ? S : std::uint32_t(size);
     cellOffsets<Direct>(offset, n, s * s, cache, cells, from, last);
     copyCells<S>(out, stride, n, size, cache.base, offset, sse2);
@@ -210,6 +215,39 @@ drawRowOfTwoAvx2(Pixel* out, std::size_t stride, int n, const CacheView& cache,
     }
 }
 
+// The cached pixels of the eight chips at `chips`, a chip number past `limit` (negative ones read
+// unsigned) taking the pixel at `limit`.
+__attribute__((target("avx2"), always_inline)) inline __m256i
+gatherPixels(const std::int32_t* chips, const int* base, __m256i limit) {
+    const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(chips));
+    return _mm256_i32gather_epi32(base, _mm256_min_epu32(c, limit), 4);
+}
+
+// Cell size 1 with the sheet's numbering as the cache's: eight cells' pixels gathered at once,
+// a chip number the cache lacks (negative ones read unsigned) held at the neutral chip's slot.
+__attribute__((target("avx2"))) void drawRowOfOnesAvx2(Pixel* out, int n, const CacheView& cache,
+                                                       const std::int32_t* cells, int from,
+                                                       int last) {
+    const Pixel neutral = cache.base[cache.chips];
+    const int end = std::max(from, last);
+    std::fill(out, out + from, neutral);
+    const __m256i limit = _mm256_set1_epi32(int(cache.chips));
+    const int* base = reinterpret_cast<const int*>(cache.base);
+    const std::int32_t* in = cells - from; // in[j]: the chip of view column j
+    int j = from;
+    for (; j + 16 <= end; j += 16) { // two gathers under way at once
+        const __m256i a = gatherPixels(in + j, base, limit);
+        const __m256i b = gatherPixels(in + j + 8, base, limit);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j), a);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j + 8), b);
+    }
+    for (; j + 8 <= end; j += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j), gatherPixels(in + j, base, limit));
+    for (; j < end; ++j)
+        out[j] = cache.base[cache.slot<true>(cells[j - from])];
+    std::fill(out + end, out + n, neutral);
+}
+
 bool hasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2");
     return has;
@@ -222,6 +260,12 @@ void drawCachedRow(VectorPath widest, bool direct, Pixel* out, std::size_t strid
                    const CacheView& cache, const std::int32_t* cells, int from, int last,
                    std::uint32_t* offset) {
 #if TILORA_AVX2_AT_RUN_TIME
+    if constexpr (S == 1) {
+        if (widest == VectorPath::Avx2 && direct && hasAvx2()) {
+            drawRowOfOnesAvx2(out, n, cache, cells, from, last);
+            return;
+        }
+    }
     if constexpr (S == 2) {
         if (widest == VectorPath::Avx2 && hasAvx2()) {
             if (direct)
