@@ -328,7 +328,7 @@ if __name__ == "__main__":
     for k in range(64):
         chip(k)
     write_bmp(os.path.join(HERE, "sample-sheet.bmp"))
-    # The map names its sheet by the path it had on the machine that drew it; the editor finds
-    # the sheet beside the map by its last path component wherever the examples are checked out.
-    write_map(os.path.join(HERE, "island.map"), r"C:\Tilora\examples\sample-sheet.bmp", island_map())
+    # The map names its sheet relative to its own folder, so the two open together wherever the
+    # examples are checked out or copied.
+    write_map(os.path.join(HERE, "island.map"), "sample-sheet.bmp", island_map())
     print("wrote examples/sample-sheet.bmp and examples/island.map")

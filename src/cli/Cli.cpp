@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/MapImage.h"
 #include "cli/PngEncoder.h"
+#include "core/PathText.h"
 #include "core/SheetLocator.h"
 
 #include <sys/stat.h>
@@ -27,9 +28,12 @@ namespace tilora::cli {
 namespace {
 
 constexpr std::string_view InfoUsage =
-    "  tilora-cli info MAP\n"
+    "  tilora-cli info MAP [--sheet PATH]\n"
     "      チップ画像のパス（書かれたものと見つかったもの）、幅、高さ、最小と最大のチップ番号、\n"
     "      チップ画像にないチップ番号のセルの数を表示する\n";
+// info, render and export: a map whose sheet is missing can still be used.
+constexpr std::string_view SheetUsage =
+    "      --sheet PATH      マップのチップ画像が見つからないときに使うチップ画像\n";
 constexpr std::string_view RenderUsage =
     "  tilora-cli render MAP OUT [オプション]\n"
     "  tilora-cli render MAP... --out-dir DIR [オプション]\n"
@@ -66,12 +70,13 @@ constexpr std::string_view CommonUsage =
 
 std::string usageFor(std::string_view command) {
     std::string text = "使い方:\n";
-    if (command == "info") return text + std::string(InfoUsage);
-    if (command == "render") return text + std::string(RenderUsage);
-    if (command == "export") return text + std::string(ExportUsage);
+    const std::string sheet(SheetUsage);
+    if (command == "info") return text + std::string(InfoUsage) + sheet;
+    if (command == "render") return text + std::string(RenderUsage) + sheet;
+    if (command == "export") return text + std::string(ExportUsage) + sheet;
     if (command == "import") return text + std::string(ImportUsage);
     return text + std::string(InfoUsage) + std::string(RenderUsage) + std::string(ExportUsage) +
-           std::string(ImportUsage) + std::string(CommonUsage);
+           sheet + std::string(ImportUsage) + std::string(CommonUsage);
 }
 
 struct Invocation {
@@ -86,6 +91,7 @@ struct Invocation {
     bool importOption = false;
     std::optional<int> pngLevel;
     std::optional<std::string> outDir;
+    std::optional<CliPath> sheet;
     bool help = false;
     bool version = false;
 };
@@ -165,10 +171,16 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Invocation& inv)
                 return UsageError{"--filter は box か and です：" + std::string(value)};
         } else if (name == "--format") {
             inv.formatText = std::string(value);
-        } else if (name == "--layer" || name == "--sheet") {
+        } else if (name == "--layer") {
             if (value.empty()) return UsageError{std::string(name) + " の値が空です"};
-            (name == "--layer" ? inv.import.tiled.layer : inv.import.sheet) = std::string(value);
+            inv.import.tiled.layer = std::string(value);
             inv.importOption = true;
+        } else if (name == "--sheet") {
+            // import: where a generated sheet goes; info, render, export: the sheet to use when
+            // the map's own is not found.
+            if (value.empty()) return UsageError{"--sheet のチップ画像が空です"};
+            inv.sheet = CliPath{std::string(value)};
+            inv.import.sheet = std::string(value);
         } else if (name == "--scale") {
             const std::optional<int> factor = value == "auto" ? 0 : parseInt(value, 1, 32);
             if (!factor)
@@ -204,7 +216,7 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Invocation& inv)
         return UsageError{"--format は render と export だけのオプションです"};
     }
     if (inv.importOption && inv.command != "import")
-        return UsageError{"--layer、--flatten、--scale、--sheet は import だけのオプションです"};
+        return UsageError{"--layer、--flatten、--scale は import だけのオプションです"};
     if (inv.import.tiled.flatten && !inv.import.tiled.layer.empty())
         return UsageError{"--layer と --flatten は一緒に使えません"};
     if ((inv.cellSize || inv.filter || inv.pngLevel) && !render)
@@ -237,12 +249,13 @@ RenderOptions renderOptions(const Invocation& inv, std::string_view output) {
 
 Status runOne(const Invocation& inv, const CliPath& input, const CliPath& output, std::ostream& out,
               std::ostream& err) {
-    if (inv.command == "info") return runInfo(input, out, err);
+    const CliPath* sheet = inv.sheet ? &*inv.sheet : nullptr;
+    if (inv.command == "info") return runInfo(input, out, err, sheet);
     if (inv.command == "render")
-        return runRender(input, output, renderOptions(inv, output.bytes), out);
+        return runRender(input, output, renderOptions(inv, output.bytes), out, sheet);
     if (inv.command == "export")
         return runExport(input, output, inv.tiledFormat.value_or(tiledOutputFor(output.bytes)), out,
-                         err);
+                         err, sheet);
     return runImport(input, output, inv.import, out, err);
 }
 
@@ -254,9 +267,9 @@ bool runReported(const Invocation& inv, const CliPath& input, const CliPath& out
         if (status) return true;
         err << "tilora-cli: " << status.error().message << '\n';
     } catch (const std::bad_alloc&) {
-        err << "tilora-cli: " << input.bytes << ": メモリが足りません\n";
+        err << "tilora-cli: " << fileError(input, "メモリが足りません").message << '\n';
     } catch (const std::exception& e) {
-        err << "tilora-cli: " << input.bytes << ": " << e.what() << '\n';
+        err << "tilora-cli: " << fileError(input, e.what()).message << '\n';
     }
     return false;
 }
@@ -291,8 +304,8 @@ bool runBatch(const Invocation& inv, std::ostream& out, std::ostream& err) {
         const CliPath output{(std::filesystem::path(*inv.outDir) / (stem + extension)).string()};
         // Two maps of one name from different folders would write the same file.
         if (!written.insert(output.bytes).second) {
-            err << "tilora-cli: " << input.bytes << ": 同じ名前のマップが先にあり、" << output.bytes
-                << " に書き出し済みです\n";
+            err << "tilora-cli: " << pathForMessage(input.bytes) << ": 同じ名前のマップが先にあり、"
+                << pathForMessage(output.bytes) << " に書き出し済みです\n";
             allOk = false;
             continue;
         }

@@ -2,18 +2,19 @@
 
 #include "cli/InputFile.h"
 #include "core/FileIO.h"
-#include "core/Geometry.h"
+#include "core/PathText.h"
 #include "core/SheetImage.h"
 #include "core/SheetLocator.h"
 
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <ostream>
 
 namespace tilora::cli {
 
 Error fileError(const CliPath& path, const std::string& message) {
-    return Error{path.bytes + ": " + message};
+    return Error{pathForMessage(path.bytes) + ": " + message};
 }
 
 Result<MapContents> loadMapFile(const CliPath& path) {
@@ -25,9 +26,22 @@ Result<MapContents> loadMapFile(const CliPath& path) {
     return std::move(*map);
 }
 
-Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath) {
+Result<std::string> findMapSheet(const MapContents& map, const CliPath& mapPath,
+                                 const CliPath* fallback) {
     const SheetLocation found = locateSheet(map.sheetPath, mapPath.bytes);
-    if (!found.found()) return fileError(mapPath, "チップ画像が見つかりません：" + found.lookedFor);
+    if (found.found()) return found.path;
+    if (fallback) {
+        std::error_code ec;
+        return std::filesystem::absolute(fallback->bytes, ec).lexically_normal().string();
+    }
+    return fileError(mapPath, "チップ画像が見つかりません：" + pathForMessage(map.sheetPath));
+}
+
+Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath,
+                                 const CliPath* fallback) {
+    Result<std::string> found = findMapSheet(map, mapPath, fallback);
+    if (!found) return found.error();
+    const std::string& path = *found;
 
     struct Identity {
         dev_t device = 0;
@@ -43,19 +57,16 @@ Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath)
     static Identity lastIdentity;
     struct stat st {};
     Identity identity;
-    if (::stat(found.path.c_str(), &st) == 0)
-        identity = {st.st_dev, st.st_ino, st.st_size, st.st_mtim};
-    if (last.bitmap && last.path == found.path && identity.size >= 0 && identity == lastIdentity)
+    if (::stat(path.c_str(), &st) == 0) identity = {st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+    if (last.bitmap && last.path == path && identity.size >= 0 && identity == lastIdentity)
         return last;
 
     // Let go of the previous sheet before decoding the next: a batch over two large sheets would
     // otherwise hold both at once.
     last = LoadedSheet{};
-    auto bitmap = loadSheetImage(found.path);
+    auto bitmap = loadSheetImage(path);
     if (!bitmap) return bitmap.error(); // the loader names the file
-    if (chipCount(bitmap->width(), bitmap->height()) == 0)
-        return Error{found.path + ": チップ画像が小さすぎます（幅と高さが32ピクセル以上必要です）"};
-    last = LoadedSheet{found.path, std::make_shared<const Bitmap>(std::move(*bitmap))};
+    last = LoadedSheet{path, std::make_shared<const Bitmap>(std::move(*bitmap))};
     lastIdentity = identity;
     return last;
 }

@@ -26,7 +26,8 @@ struct CliPath {
     bool isStandardOutput() const { return bytes == "-"; }
 };
 
-// "<path>: <message>", so that a pipeline log says which file a failure is about.
+// "<path>: <message>", so that a pipeline log says which file a failure is about; a path longer
+// than a message shows is shortened in the middle.
 Error fileError(const CliPath& path, const std::string& message);
 
 // Reads and checks a map file; the message names the file.
@@ -37,11 +38,17 @@ struct LoadedSheet {
     std::shared_ptr<const Bitmap> bitmap; // its pixels
 };
 
-// Finds the map's chip sheet as the editor does (the path as written, then beside the map) and
-// loads it. A sheet narrower or lower than one chip is refused: it has no chips to draw from.
-// The last sheet loaded is kept while its file stays the same (same file, size and time), so a
-// batch of maps on one sheet decodes it once.
-Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath);
+// The map's chip sheet as the editor finds it (the path as written, then beside the map): the
+// absolute path of the file found. Where it is not found, `fallback` (the --sheet option) when
+// given, as the editor offers to choose another sheet.
+Result<std::string> findMapSheet(const MapContents& map, const CliPath& mapPath,
+                                 const CliPath* fallback);
+
+// Finds the map's chip sheet (findMapSheet) and loads it with the one sheet rule of the core, so
+// a sheet the editor refuses is refused here too. The last sheet loaded is kept while its file
+// stays the same (same file, size and time), so a batch of maps on one sheet decodes it once.
+Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath,
+                                 const CliPath* fallback = nullptr);
 
 // Files a command reads. An output that is one of them, under any name (the same device and
 // inode: the path itself, a symbolic or hard link to it), would replace that input when written,

@@ -4,6 +4,7 @@
 #include "cli/MapImage.h"
 #include "cli/TmxWriter.h"
 #include "core/Geometry.h"
+#include "core/PathText.h"
 #include "core/SheetImage.h"
 #include "core/SheetLocator.h"
 
@@ -36,7 +37,8 @@ std::filesystem::path absoluteNormal(const std::string& path) {
 
 } // namespace
 
-Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err) {
+Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err,
+               const CliPath* fallbackSheet) {
     auto loaded = loadMapFile(mapPath);
     if (!loaded) return loaded.error();
     const MapContents& map = *loaded;
@@ -46,20 +48,19 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err) {
         std::count_if(map.cells.begin(), map.cells.end(), [](std::int32_t c) { return c < 0; });
 
     // The sheet is only needed for its size; without it the rest is still worth printing.
-    const SheetLocation found = locateSheet(map.sheetPath, mapPath.bytes);
+    const Result<std::string> found = findMapSheet(map, mapPath, fallbackSheet);
     std::string foundText = "-";
     std::string sheetSize = "-";
     std::string offSheet = "-";
-    if (!found.found()) {
-        note(err, mapPath.bytes + ": チップ画像が見つかりません：" + found.lookedFor);
+    if (!found) {
+        note(err, found.error().message);
     } else {
-        foundText = found.path;
-        // Only the header is read: its size is all info needs.
-        auto head = readInputHead(found.path, 64);
-        Result<ImageSize> size =
-            head ? readSheetImageSize(head->bytes) : Result<ImageSize>(head.error());
+        foundText = *found;
+        // Only the header is read: its size is all info needs. It is checked as render checks
+        // it, so a sheet render refuses is reported with render's reason, not given a size.
+        const Result<ImageSize> size = inspectSheetImage(*found);
         if (!size) {
-            note(err, found.path + ": " + size.error().message);
+            note(err, size.error().message);
         } else {
             const int chips = chipCount(size->width, size->height);
             sheetSize = std::to_string(size->width) + "x" + std::to_string(size->height) + " (" +
@@ -70,7 +71,7 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err) {
                               [chips](std::int32_t c) { return c < 0 || c >= chips; }));
         }
     }
-    out << "sheet: " << found.lookedFor << '\n'
+    out << "sheet: " << displayPathText(map.sheetPath) << '\n'
         << "sheet-found: " << foundText << '\n'
         << "sheet-size: " << sheetSize << '\n'
         << "width: " << map.width << '\n'
@@ -86,12 +87,12 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err) {
 }
 
 Status runRender(const CliPath& mapPath, const CliPath& imagePath, const RenderOptions& options,
-                 std::ostream& out) {
+                 std::ostream& out, const CliPath* fallbackSheet) {
     auto map = loadMapFile(mapPath);
     if (!map) return map.error();
     if (auto size = checkImageSize(*map, options.cellSize, options.format); !size)
         return fileError(imagePath, size.error().message);
-    auto sheet = loadMapSheet(*map, mapPath);
+    auto sheet = loadMapSheet(*map, mapPath, fallbackSheet);
     if (!sheet) return sheet.error();
     if (auto refused = readFrom(mapPath, sheet->path).checkOutput(imagePath); !refused)
         return refused;
@@ -103,10 +104,10 @@ Status runRender(const CliPath& mapPath, const CliPath& imagePath, const RenderO
 }
 
 Status runExport(const CliPath& mapPath, const CliPath& tmxPath, TiledOutput format,
-                 std::ostream& out, std::ostream& err) {
+                 std::ostream& out, std::ostream& err, const CliPath* fallbackSheet) {
     auto map = loadMapFile(mapPath);
     if (!map) return map.error();
-    auto sheet = loadMapSheet(*map, mapPath);
+    auto sheet = loadMapSheet(*map, mapPath, fallbackSheet);
     if (!sheet) return sheet.error();
     if (auto refused = readFrom(mapPath, sheet->path).checkOutput(tmxPath); !refused)
         return refused;
@@ -139,7 +140,8 @@ Status runExport(const CliPath& mapPath, const CliPath& tmxPath, TiledOutput for
         format == TiledOutput::Tmj ? formatTmj(*map, tileset) : formatTmx(*map, tileset);
     if (auto saved = writeOutput(tmxPath, doc.xml(), out); !saved) return saved;
     if (doc.emptiedCells() > 0)
-        note(err, mapPath.bytes + ": チップ画像にないチップ番号（負の番号を含む）のセル " +
+        note(err, pathForMessage(mapPath.bytes) +
+                      ": チップ画像にないチップ番号（負の番号を含む）のセル " +
                       std::to_string(doc.emptiedCells()) + " 個を空のタイルとして書き出しました");
     return Ok{};
 }

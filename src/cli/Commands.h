@@ -20,16 +20,21 @@ struct RenderOptions {
     int pngLevel = 1;
 };
 
-// Sheet path as written and as found, size, lowest and highest chip, cells the sheet lacks.
-Status runInfo(const CliPath& map, std::ostream& out, std::ostream& err);
+// `sheet` (the --sheet option, or none): the chip sheet to use for a map whose own sheet is not
+// found.
+
+// Sheet path as written and as found, size, lowest and highest chip, cells the sheet lacks. A
+// sheet the one sheet rule refuses is reported as render would refuse it, and has no size.
+Status runInfo(const CliPath& map, std::ostream& out, std::ostream& err,
+               const CliPath* sheet = nullptr);
 
 // The whole map as one BMP or PNG, cellSize pixels per cell.
 Status runRender(const CliPath& map, const CliPath& image, const RenderOptions& options,
-                 std::ostream& out);
+                 std::ostream& out, const CliPath* sheet = nullptr);
 
 // The map as a Tiled TMX or JSON file.
 Status runExport(const CliPath& map, const CliPath& tmx, TiledOutput format, std::ostream& out,
-                 std::ostream& err);
+                 std::ostream& err, const CliPath* sheet = nullptr);
 
 struct ImportOptions {
     tiled::TiledImportOptions tiled;

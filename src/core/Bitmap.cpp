@@ -12,6 +12,15 @@ Bitmap::Bitmap(int width, int height, Pixel fill) {
     pixels_.assign(std::size_t(width) * std::size_t(height), fill);
 }
 
+Bitmap Bitmap::uninitialized(int width, int height) {
+    Bitmap b;
+    if (width <= 0 || height <= 0) return b;
+    b.width_ = width;
+    b.height_ = height;
+    b.pixels_.resize(std::size_t(width) * std::size_t(height));
+    return b;
+}
+
 void Bitmap::fill(Pixel p) {
     std::fill(pixels_.begin(), pixels_.end(), p);
 }

@@ -2,6 +2,9 @@
 // A 32-bit pixel surface and the stretching copy every picture in the editor is drawn with.
 
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace tilora {
@@ -20,10 +23,23 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// Storage whose elements are left as they come from the allocator when the vector grows without a
+// value, so a large surface costs no page until it is written (a vector zero-fills otherwise).
+template <class T> struct LeaveUninitialized : std::allocator<T> {
+    template <class U> struct rebind { using other = LeaveUninitialized<U>; };
+    using std::allocator<T>::allocator;
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
 class Bitmap {
   public:
     Bitmap() = default;
     Bitmap(int width, int height, Pixel fill = 0xFF000000u);
+    // A surface whose pixels are unspecified until written: for a decoder that writes them all.
+    static Bitmap uninitialized(int width, int height);
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -42,7 +58,7 @@ class Bitmap {
   private:
     int width_ = 0;
     int height_ = 0;
-    std::vector<Pixel> pixels_;
+    std::vector<Pixel, LeaveUninitialized<Pixel>> pixels_;
 };
 
 // Copies srcRect of src onto dstRect of dst, replacing what was there:

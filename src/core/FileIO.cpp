@@ -1,5 +1,7 @@
 #include "FileIO.h"
 
+#include "PathText.h"
+
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
@@ -11,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <random>
 #include <system_error>
 
@@ -168,9 +171,117 @@ Status writeInPlace(const std::string& path, const std::function<std::string_vie
     return Ok{};
 }
 
+// What a target that is not a regular file is, for the message that refuses it.
+std::string kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "フォルダー";
+    if (S_ISFIFO(mode)) return "名前付きパイプ";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "デバイス";
+    if (S_ISSOCK(mode)) return "ソケット";
+    return "通常のファイルではないもの";
+}
+
+Error notAFile(mode_t mode) {
+    return Error{std::string(SaveRefused) + "保存先が" + kindOf(mode) +
+                 "です（通常のファイルにだけ保存できます）"};
+}
+
+// Writes all of bytes at offset `at`, as writeAll does.
+int writeAllAt(int fd, std::string_view bytes, off_t at) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::pwrite(fd, p, std::min<std::size_t>(left, std::size_t(1) << 30), at);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return EIO;
+        p += n;
+        at += n;
+        left -= std::size_t(n);
+    }
+    return 0;
+}
+
+// The whole content of an open regular file, read from its start; 0 or an errno value.
+int readAllFrom(int fd, std::string& out) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return errno;
+    try {
+        out.reserve(std::size_t(st.st_size));
+        char chunk[65536];
+        for (off_t at = 0;;) {
+            const ssize_t n = ::pread(fd, chunk, sizeof chunk, at);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return errno;
+            }
+            if (n == 0) return 0;
+            out.append(chunk, std::size_t(n));
+            at += n;
+        }
+    } catch (const std::bad_alloc&) {
+        return ENOMEM;
+    }
+}
+
+// The content of fd made exactly `bytes` and flushed to disk; 0 or an errno value.
+int replaceContent(int fd, std::string_view bytes) {
+    if (const int err = writeAllAt(fd, bytes, 0)) return err;
+    if (::ftruncate(fd, off_t(bytes.size())) != 0) return errno;
+    return fsyncRetrying(fd) != 0 ? errno : 0;
+}
+
+// Writes over an existing regular file that cannot be replaced by a rename. Its old bytes are
+// read first and written back if any step fails, so the file ends either wholly new or as it was.
+Status saveInPlace(const std::string& path, const std::function<std::string_view()>& nextPiece) {
+    const std::string refused(SaveRefused);
+    Descriptor fd{openRetrying(path.c_str(), O_RDWR | O_NOCTTY)};
+    if (fd.get() < 0) return Error{refused + reason(errno)};
+    std::string old;
+    if (const int err = readAllFrom(fd.get(), old)) return Error{refused + reason(err)};
+
+    const auto fail = [&](int err) {
+        std::string message = refused + reason(err);
+        if (replaceContent(fd.get(), old) != 0)
+            message += "（元の内容に戻すこともできませんでした）";
+        return Error{message};
+    };
+    off_t at = 0;
+    // A producer that throws leaves the old content behind it, as a failed write does.
+    try {
+        for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
+            if (const int err = writeAllAt(fd.get(), piece, at)) return fail(err);
+            at += off_t(piece.size());
+        }
+    } catch (...) {
+        (void)replaceContent(fd.get(), old);
+        throw;
+    }
+    if (::ftruncate(fd.get(), at) != 0) return fail(errno);
+    if (fsyncRetrying(fd.get()) != 0) return fail(errno);
+    if (fd.closeChecked() != 0) {
+        const int err = errno;
+        Descriptor again{openRetrying(path.c_str(), O_RDWR | O_NOCTTY)};
+        if (again.get() >= 0 && replaceContent(again.get(), old) == 0)
+            return Error{refused + reason(err)};
+        return Error{refused + reason(err) + "（元の内容に戻すこともできませんでした）"};
+    }
+    return Ok{};
+}
+
+// Whether a failure to create a file beside the target, or to rename over it, means only that
+// the folder is closed to the user (or the name pinned), so that writing in place may still work.
+bool folderRefused(int err) {
+    return err == EACCES || err == EPERM || err == EROFS || err == EBUSY || err == EXDEV;
+}
+
 } // namespace
 
-Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes) {
+namespace {
+
+// Reads a regular file up to maxBytes; beyond that, a refusal or (for a head) the end of reading.
+Result<std::string> readRegularFile(const std::string& path, std::size_t maxBytes, bool head) {
     const std::string refused = "ファイルを読み込めません：";
     // Opening a pipe without a writer would wait for one; opened without blocking, it is refused
     // below like every other file that is not a regular one.
@@ -183,11 +294,11 @@ Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes)
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) return Error{refused + reason(errno)};
     if (!S_ISREG(st.st_mode))
-        return Error{refused + "通常のファイルではありません（" + path + "）"};
-    if (std::uintmax_t(st.st_size) > maxBytes) return tooLarge();
+        return Error{refused + "通常のファイルではありません（" + pathForMessage(path) + "）"};
+    if (!head && std::uintmax_t(st.st_size) > maxBytes) return tooLarge();
 
     std::string data;
-    data.reserve(std::size_t(st.st_size));
+    data.reserve(std::size_t(std::min<std::uintmax_t>(std::uintmax_t(st.st_size), maxBytes)));
     char chunk[65536];
     for (;;) {
         const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
@@ -197,23 +308,41 @@ Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes)
         }
         if (n == 0) break;
         // The size seen before reading is only a hint: the file may grow, or report none.
-        if (std::size_t(n) > maxBytes - data.size()) return tooLarge();
+        if (std::size_t(n) > maxBytes - data.size()) {
+            if (!head) return tooLarge();
+            data.append(chunk, maxBytes - data.size());
+            break;
+        }
         data.append(chunk, std::size_t(n));
     }
     return data;
 }
 
-Status saveFileAtomically(const std::string& path, std::string_view bytes) {
+} // namespace
+
+Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes) {
+    return readRegularFile(path, maxBytes, false);
+}
+
+Result<std::string> readFileHead(const std::string& path, std::size_t count) {
+    return readRegularFile(path, count, true);
+}
+
+Status saveFileAtomically(const std::string& path, std::string_view bytes, SpecialTargets special) {
     bool given = false;
-    return saveFileAtomically(path, [&]() -> std::string_view {
-        if (given) return {};
-        given = true;
-        return bytes.empty() ? std::string_view() : bytes;
-    });
+    return saveFileAtomically(
+        path,
+        [&]() -> std::string_view {
+            if (given) return {};
+            given = true;
+            return bytes.empty() ? std::string_view() : bytes;
+        },
+        special);
 }
 
 Status saveFileAtomically(const std::string& path,
-                          const std::function<std::string_view()>& nextPiece) {
+                          const std::function<std::string_view()>& nextPiece,
+                          SpecialTargets special) {
     const std::string refused(SaveRefused);
     if (path.empty()) return Error{refused + reason(ENOENT)};
     ignoreFileSizeSignal();
@@ -228,8 +357,9 @@ Status saveFileAtomically(const std::string& path,
         if (errno != ENOENT) return Error{refused + reason(errno)};
         if (const int err = followLinks(target)) return Error{refused + reason(err)};
     } else if (S_ISDIR(old.st_mode)) {
-        return Error{refused + reason(EISDIR)};
+        return notAFile(old.st_mode);
     } else if (!S_ISREG(old.st_mode)) {
+        if (special == SpecialTargets::Refuse) return notAFile(old.st_mode);
         return writeInPlace(path, nextPiece);
     } else {
         // The user must be allowed to write the file itself, not only its folder: a read-only
@@ -238,11 +368,8 @@ Status saveFileAtomically(const std::string& path,
         Descriptor probe{openRetrying(path.c_str(), O_WRONLY | O_NOCTTY)};
         if (probe.get() < 0) return Error{refused + reason(errno)};
         // Renaming over one name of a file with several would part it from the others, which
-        // would keep the old map; writing through all of them cannot be undone if it fails
-        // half-way. The user can save under another name instead.
-        if (old.st_nlink > 1)
-            return Error{refused + "このファイルには別の名前（ハードリンク）もあるため、上書き"
-                                   "できません。別の名前で保存してください"};
+        // would keep the old map: all of them get the new bytes, written in place.
+        if (old.st_nlink > 1) return saveInPlace(path, nextPiece);
         // Save beside the file a symbolic link points to, so the link stays a link.
         if (char* real = ::realpath(path.c_str(), nullptr)) {
             target = real;
@@ -258,7 +385,11 @@ Status saveFileAtomically(const std::string& path,
     std::string tmpPath;
     const TemporaryFileNotice notice;
     Descriptor fd{createTemporary(dir, base, tmpPath, notice)};
-    if (fd.get() < 0) return Error{refused + reason(errno)};
+    if (fd.get() < 0) {
+        // A folder the user may not write, holding a file they may: written in place.
+        if (exists && folderRefused(errno)) return saveInPlace(path, nextPiece);
+        return Error{refused + reason(errno)};
+    }
 
     const auto fail = [&](int err) {
         ::unlink(tmpPath.c_str());
@@ -285,7 +416,27 @@ Status saveFileAtomically(const std::string& path,
     }
     if (fsyncRetrying(fd.get()) != 0) return fail(errno);
     if (fd.closeChecked() != 0) return fail(errno);
-    if (::rename(tmpPath.c_str(), target.c_str()) != 0) return fail(errno);
+    if (::rename(tmpPath.c_str(), target.c_str()) != 0) {
+        const int err = errno;
+        // A sticky folder keeps others' files from being renamed over, a mount point pins its
+        // name: the temporary goes, and the file is written in place.
+        // The pieces are spent; the temporary file holds them all and gives them again.
+        if (exists && folderRefused(err)) {
+            Descriptor written{openRetrying(tmpPath.c_str(), O_RDONLY)};
+            ::unlink(tmpPath.c_str());
+            if (written.get() < 0) return Error{refused + reason(err)};
+            std::string chunk(std::size_t(1) << 16, '\0');
+            return saveInPlace(path, [&]() -> std::string_view {
+                ssize_t n;
+                do
+                    n = ::read(written.get(), chunk.data(), chunk.size());
+                while (n < 0 && errno == EINTR);
+                if (n < 0) throw std::system_error(errno, std::system_category());
+                return {chunk.data(), std::size_t(n)};
+            });
+        }
+        return fail(err);
+    }
 
     // Make the rename itself durable. The new file is in place already, so a failure here is
     // not reported: there is nothing the user could do about it.

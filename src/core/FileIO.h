@@ -16,24 +16,43 @@ namespace tilora {
 // does not block.
 Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes = 64u << 20);
 
+// The first `count` bytes of a regular file (all of a shorter one), opened and refused as
+// readWholeFile opens and refuses a file.
+Result<std::string> readFileHead(const std::string& path, std::size_t count);
+
+// What a save does with a target that exists and is neither a regular file nor a folder.
+enum class SpecialTargets {
+    // A device such as /dev/null or /dev/stdout, or a named pipe, is opened for writing and
+    // written into directly, as a shell redirection does; a pipe waits for a reader. For a
+    // command-line tool, whose output may go anywhere.
+    WriteInto,
+    // Refused with a message naming what the target is (a pipe, a device, a socket): an editor
+    // saving a document must neither wait on a pipe nor count bytes sent into one as saved.
+    Refuse,
+};
+
 // Saves bytes at path without ever leaving it damaged or changing what kind of thing it is.
 // - A regular file, a new file, or one reached through symbolic links (a dangling link gets its
 //   target created): the bytes go to a temporary file beside the target, every write checked,
 //   flushed to disk and renamed over the target only when all went well. An existing file keeps
 //   its mode, and its owner and group where the system allows. A file the user may not write
-//   is refused, and so is a file with several hard links.
-// - Something else that exists (a device such as /dev/null or /dev/stdout, a named pipe): it is
-//   opened for writing and written into directly, as a shell redirection does; a pipe waits
-//   for a reader. A folder is refused.
-// On failure the target is untouched, the temporary file is removed and the error carries the
-// system's reason. A file-size limit shows as such an error: SIGXFSZ is ignored from the first
-// save on (unless the program handles it).
-Status saveFileAtomically(const std::string& path, std::string_view bytes);
+//   is refused.
+// - An existing file that cannot be replaced by a rename, because it has several hard links
+//   (the others would keep the old map) or its folder may not be written (the file may): the new
+//   bytes are written over the old ones, which are kept in memory first, flushed to disk; if
+//   anything fails, the old bytes are written back and the failure is reported.
+// - Something else that exists: as `special` says. A folder is always refused.
+// On failure the target holds what it held, the temporary file is removed and the error carries
+// the system's reason. A file-size limit shows as such an error: SIGXFSZ is ignored from the
+// first save on (unless the program handles it).
+Status saveFileAtomically(const std::string& path, std::string_view bytes,
+                          SpecialTargets special = SpecialTargets::WriteInto);
 
 // The same for output produced piece by piece (a large image need not exist in memory whole):
 // nextPiece is called until it returns an empty view.
 Status saveFileAtomically(const std::string& path,
-                          const std::function<std::string_view()>& nextPiece);
+                          const std::function<std::string_view()>& nextPiece,
+                          SpecialTargets special = SpecialTargets::WriteInto);
 
 // Told the path of each temporary file a save creates, just before it is created, and nullptr once
 // it is gone (renamed into place or removed), so that a program ended by a signal half-way through

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <charconv>
 #include <cstring>
+#include <optional>
 
 namespace tilora {
 
@@ -59,6 +60,9 @@ bool isStorablePathByte(char ch) {
 } // namespace
 
 Status checkMapContents(const MapContents& contents) {
+    if (contents.sheetPath.size() > MaxSheetPathBytes)
+        return Error{std::string(SaveRefused) + "チップ画像のパスが長すぎます（" +
+                     std::to_string(MaxSheetPathBytes) + "バイトまでです）"};
     if (!std::all_of(contents.sheetPath.begin(), contents.sheetPath.end(), isStorablePathByte))
         return Error{
             std::string(SaveRefused) +
@@ -183,12 +187,40 @@ Error endsInside(int line) {
     return readError("ファイルが" + lineText(line) + "の途中で終わっています");
 }
 
+// A CR inside a line's content can only be a line end of its own: the file was saved with
+// CR-only line ends, which this format does not use.
+Error crOnlyLineEnds(int line) {
+    return readError(lineText(line) + "の改行がCRだけです（改行はCR LFかLFでなければなりません）");
+}
+
+bool holdsCr(const Line& ln) {
+    return std::memchr(ln.begin, '\r', std::size_t(ln.end - ln.begin)) != nullptr;
+}
+
+// A map file is ASCII apart from the sheet path (Shift-JIS or UTF-8, no byte-order mark). Text
+// saved as UTF-16 has a NUL beside every ASCII character (so the first two characters show a NUL
+// in the same half), and its byte-order mark, or UTF-8's, says what the file is.
+std::optional<Error> encodingProblem(std::string_view bytes) {
+    const auto startsWith = [bytes](std::string_view prefix) {
+        return bytes.substr(0, prefix.size()) == prefix;
+    };
+    if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF") ||
+        (bytes.size() >= 4 &&
+         ((bytes[0] == '\0' && bytes[2] == '\0') || (bytes[1] == '\0' && bytes[3] == '\0'))))
+        return readError("文字コードがUTF-16です（Shift-JISかUTF-8で保存してください）");
+    if (startsWith("\xEF\xBB\xBF"))
+        return readError(
+            "ファイルの先頭にバイト順マーク（BOM）があります（BOMなしで保存してください）");
+    return std::nullopt;
+}
+
 // Reads one header line "<field>," and sets fieldEnd to the end of its field (which starts at
 // the line's beginning); name is what the field holds, for the messages.
 Result<Line> headerLine(const char* p, const char* fileEnd, int line, const std::string& name,
                         const char*& fieldEnd) {
     if (p == fileEnd) return missingLine(line);
     const Line ln = lineAt(p, fileEnd);
+    if (holdsCr(ln)) return crOnlyLineEnds(line);
     const auto* comma =
         static_cast<const char*>(std::memchr(ln.begin, ',', std::size_t(ln.end - ln.begin)));
     if (!comma) {
@@ -220,6 +252,7 @@ Result<int> readSide(const char*& p, const char* fileEnd, int line, const std::s
 // of the reader stopped, so it may take its time.
 Error diagnoseRow(const char* begin, const char* fileEnd, int line, int width) {
     const Line ln = lineAt(begin, fileEnd);
+    if (holdsCr(ln)) return crOnlyLineEnds(line);
     const auto nth = [line](int k) {
         return lineText(line) + "の" + std::to_string(k) + "番目の値";
     };
@@ -266,7 +299,15 @@ Result<MapContents> parseMapFile(std::string_view bytes) {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     MapContents m;
+    if (auto problem = encodingProblem(bytes)) return *problem;
 
+    // The path's length first: a line 1 of megabytes is refused as what it is.
+    const Line line1 = lineAt(p, end);
+    const void* pathComma = std::memchr(line1.begin, ',', std::size_t(line1.end - line1.begin));
+    if (std::size_t((pathComma ? static_cast<const char*>(pathComma) : line1.end) - p) >
+        MaxSheetPathBytes)
+        return readError("1行目のチップ画像のパスが長すぎます（" +
+                         std::to_string(MaxSheetPathBytes) + "バイトまでです）");
     const char* pathEnd = nullptr;
     auto first = headerLine(p, end, 1, "チップ画像のパス", pathEnd);
     if (!first) return first.error();

@@ -6,12 +6,17 @@
 #include "EditorState.h"
 #include "Result.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tilora {
+
+// Longest sheet path a map file may hold: the system's own path limit (PATH_MAX), so every path
+// the system can open fits and a line 1 of megabytes is refused at once.
+inline constexpr std::size_t MaxSheetPathBytes = 4096;
 
 struct MapContents {
     std::string sheetPath;           // bytes as stored, no quoting
@@ -32,8 +37,9 @@ MapContents mapContentsFromState(const EditorState& state);
 void applyMapContents(const MapContents& contents, EditorState& state);
 
 // Whether the contents can be written so that they read back the same: sizes within 1..1000,
-// width * height cells, and a sheet path without ',', CR, LF or NUL (the format has no escape,
-// so such a path would end the field early). The message is ready for the user.
+// width * height cells, and a sheet path of at most MaxSheetPathBytes without ',', CR, LF or NUL
+// (the format has no escape, so such a path would end the field early). The message is ready for
+// the user.
 Status checkMapContents(const MapContents& contents);
 
 // The exact bytes of a map file: "%s,\r\n%d,\r\n%d,\r\n", then per row "%d," x width and "\r\n".
@@ -42,7 +48,9 @@ std::string formatMapFile(const MapContents& contents);
 // Strict reader: accepts what formatMapFile writes and LF-only line ends; refuses anything
 // else with a message that says what is wrong and where (line, and column for cells).
 // Also taken: a missing line end after the last row, empty lines after it, and blanks or a '+'
-// in front of a number. A sheet path with NUL or CR is refused, as checkMapContents refuses it.
+// in front of a number. A sheet path with NUL or CR, or longer than MaxSheetPathBytes, is
+// refused, as checkMapContents refuses it. A file saved by another editor in a form this one does
+// not write is named for what it is: UTF-16 text, a UTF-8 byte-order mark, CR-only line ends.
 Result<MapContents> parseMapFile(std::string_view bytes);
 
 } // namespace tilora

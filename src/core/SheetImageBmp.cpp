@@ -91,6 +91,9 @@ Result<BmpHeader> readHeader(std::string_view b, bool sizesOnly = false) {
 bool supported(const BmpHeader& h) {
     switch (h.compression) {
     case CompressionNone:
+        // 1, 2, 4, 8, 16, 24 and 32 bits. Two bits per pixel is not in Microsoft's BMP
+        // documentation, but Windows CE writes it and it reads exactly as 1 and 4 bits do (a
+        // colour table, pixels packed from the high bits): kept, as other viewers keep it.
         return std::has_single_bit(unsigned(h.bitsPerPixel)) ? h.bitsPerPixel <= 32
                                                              : h.bitsPerPixel == 24;
     case CompressionRle8:
@@ -231,6 +234,14 @@ Result<ImageSize> bmpSize(std::string_view header) {
     if (!h) return h.error();
     // A top-down height of -2^31 has no positive int.
     if (h->height > std::numeric_limits<int>::max()) return refusal(BadSize);
+    return ImageSize{int(h->width), int(h->height)};
+}
+
+Result<ImageSize> bmpHeaderSize(std::string_view head) {
+    Result<BmpHeader> h = readHeader(head);
+    if (!h) return h.error();
+    if (Status size = checkSheetSize(h->width, h->height); !size) return size.error();
+    if (!supported(*h)) return refusal(Unsupported);
     return ImageSize{int(h->width), int(h->height)};
 }
 

@@ -21,8 +21,14 @@ Error refusal(std::string_view reason);
 // A refusal unless the size is positive and within the sheet limits.
 Status checkSheetSize(std::int64_t width, std::int64_t height);
 
-// A black sheet of the given size (already checked), or a refusal when memory runs out.
+// A sheet of the given size (already checked) whose pixels the caller writes, every one: nothing
+// is filled in first, so memory is only touched as the decoding reaches it. A refusal when
+// memory runs out.
 Result<Bitmap> allocateSheet(int width, int height);
+
+// A BMP's or a PNG's header checked as checkSheetHeader says, without the sheet rule.
+Result<ImageSize> bmpHeaderSize(std::string_view head);
+Result<ImageSize> pngHeaderSize(std::string_view head);
 
 bool isBmp(std::string_view bytes);
 bool isPng(std::string_view bytes);

@@ -6,7 +6,9 @@
 #include "SheetImageParts.h"
 
 #include <png.h>
+#include <zlib.h>
 
+#include <array>
 #include <csetjmp>
 #include <cstring>
 
@@ -101,7 +103,128 @@ std::uint32_t u32be(std::string_view b, std::size_t at) {
     return v;
 }
 
+// The header chunk's fields, as the format allows them.
+struct Header {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    int bitDepth = 0;
+    int colorType = 0;
+    bool interlaced = false;
+};
+
+constexpr std::size_t HeaderEnd = 33; // signature, IHDR chunk of 13 bytes with its checksum
+
+// Samples per pixel of each colour type, or 0 for a type the format does not have, and whether
+// a bit depth is one that type allows.
+int channels(int colorType) {
+    switch (colorType) {
+    case PNG_COLOR_TYPE_GRAY:
+    case PNG_COLOR_TYPE_PALETTE:
+        return 1;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return 2;
+    case PNG_COLOR_TYPE_RGB:
+        return 3;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+bool depthAllowed(int colorType, int depth) {
+    switch (colorType) {
+    case PNG_COLOR_TYPE_GRAY:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case PNG_COLOR_TYPE_PALETTE:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    default:
+        return channels(colorType) != 0 && (depth == 8 || depth == 16);
+    }
+}
+
+// The header chunk, checked as libpng checks it when it reads the file: its length, name and
+// checksum, a size the format allows, and known values in every field.
+Result<Header> readHeader(std::string_view b) {
+    if (b.size() < HeaderEnd) return refusal(Truncated);
+    if (u32be(b, 8) != 13 || b.substr(12, 4) != "IHDR") return refusal(Broken);
+    const auto* chunk = reinterpret_cast<const Bytef*>(b.data() + 12);
+    if (::crc32(::crc32(0, nullptr, 0), chunk, 17) != u32be(b, 29)) return refusal(Broken);
+    Header h;
+    h.width = u32be(b, 16);
+    h.height = u32be(b, 20);
+    h.bitDepth = std::uint8_t(b[24]);
+    h.colorType = std::uint8_t(b[25]);
+    const int interlace = std::uint8_t(b[28]);
+    // The format allows at most 2^31 - 1 each way.
+    if (h.width == 0 || h.height == 0 || h.width > 0x7FFFFFFFu || h.height > 0x7FFFFFFFu)
+        return refusal(BadSize);
+    if (!depthAllowed(h.colorType, h.bitDepth) || b[26] != 0 || b[27] != 0 || interlace > 1)
+        return refusal(Broken);
+    h.interlaced = interlace == 1;
+    return h;
+}
+
+// The bytes of filtered picture data the header asks for: per row (of each interlace pass) one
+// filter byte and the row's samples.
+std::uint64_t filteredBytes(const Header& h) {
+    const std::uint64_t bits = std::uint64_t(channels(h.colorType)) * h.bitDepth;
+    const auto pass = [&](std::uint64_t w, std::uint64_t rows) {
+        return w == 0 || rows == 0 ? 0 : rows * (1 + (w * bits + 7) / 8);
+    };
+    if (!h.interlaced) return pass(h.width, h.height);
+    // Adam7: each pass starts at (x0, y0) and steps (dx, dy).
+    constexpr std::array<std::array<int, 4>, 7> Passes = {{{0, 0, 8, 8},
+                                                           {4, 0, 8, 8},
+                                                           {0, 4, 4, 8},
+                                                           {2, 0, 4, 4},
+                                                           {0, 2, 2, 4},
+                                                           {1, 0, 2, 2},
+                                                           {0, 1, 1, 2}}};
+    std::uint64_t total = 0;
+    for (const auto& [x0, y0, dx, dy] : Passes) {
+        const auto count = [](std::uint64_t size, int start, int step) {
+            return size > std::uint64_t(start) ? (size - start + step - 1) / step : 0;
+        };
+        total += pass(count(h.width, x0, dx), count(h.height, y0, dy));
+    }
+    return total;
+}
+
+// Deflate's best case is a 258-byte match in two bits, 1032 bytes out of each byte in. Picture
+// data that could not come out of the file's compressed data even at that ratio is refused
+// before anything is reserved for it, so a small file cannot make the decoder allocate the
+// large picture it declares.
+constexpr std::uint64_t DeflateMaxRatio = 1032;
+
+Status checkDataSize(std::string_view b, const Header& h) {
+    std::uint64_t compressed = 0;
+    bool ended = false;
+    for (std::size_t at = 8; b.size() - at >= 8;) {
+        const std::uint64_t length = u32be(b, at);
+        const std::string_view name = b.substr(at + 4, 4);
+        const std::uint64_t present = std::min<std::uint64_t>(length, b.size() - at - 8);
+        if (name == "IDAT") compressed += present;
+        if (name == "IEND") {
+            ended = true;
+            break;
+        }
+        if (length + 12 > b.size() - at) break;
+        at += std::size_t(length) + 12;
+    }
+    if (filteredBytes(h) <= compressed * DeflateMaxRatio) return Ok{};
+    if (!ended) return refusal(Truncated);
+    return refusal("画像データが大きさ（" + std::to_string(h.width) + "×" +
+                   std::to_string(h.height) + "ドット）に対して少なすぎます");
+}
+
 } // namespace
+
+Result<ImageSize> pngHeaderSize(std::string_view head) {
+    Result<Header> h = readHeader(head);
+    if (!h) return h.error();
+    return ImageSize{int(h->width), int(h->height)};
+}
 
 bool isPng(std::string_view bytes) {
     return bytes.size() >= sizeof Signature &&
@@ -120,12 +243,12 @@ Result<ImageSize> pngSize(std::string_view header) {
 }
 
 Result<Bitmap> decodePng(std::string_view bytes, Transparency transparency) {
-    // The size from the header first, so the sheet limits hold before libpng allocates anything.
-    if (Result<ImageSize> size = pngSize(bytes); !size) {
-        return size.error();
-    } else if (Status fits = checkSheetSize(size->width, size->height); !fits) {
-        return fits.error();
-    }
+    // The header first, so the sheet limits and the amount of data hold before libpng allocates
+    // anything.
+    Result<Header> header = readHeader(bytes);
+    if (!header) return header.error();
+    if (Status fits = checkSheetSize(header->width, header->height); !fits) return fits.error();
+    if (Status enough = checkDataSize(bytes, *header); !enough) return enough.error();
     Reader reader;
     if (!reader.info) return refusal("メモリが足りません");
     Source source{bytes};

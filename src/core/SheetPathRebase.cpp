@@ -1,68 +1,53 @@
 #include "core/SheetPathRebase.h"
 
-#include <algorithm>
-#include <optional>
-#include <vector>
+#include "core/MapFile.h"
+#include "core/SheetLocator.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
 
 namespace tilora {
 
 namespace {
 
-using Components = std::vector<std::string_view>;
-
-// The components of an absolute path with "." dropped and ".." applied ("/.." stays "/").
-// Nothing for a relative path.
-std::optional<Components> absoluteComponents(std::string_view path) {
-    if (path.empty() || path.front() != '/') return std::nullopt;
-    Components parts;
-    std::size_t begin = 0;
-    while (begin <= path.size()) {
-        const std::size_t end = std::min(path.find('/', begin), path.size());
-        const std::string_view part = path.substr(begin, end - begin);
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        begin = end + 1;
-    }
-    return parts;
+// Whether two paths name one file: the same device and inode (links and ".." do not matter).
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
-bool storableInMapFile(std::string_view path) {
-    return path.find_first_of(std::string_view(",\r\n\0", 4)) == std::string_view::npos;
+bool storable(std::string_view path) {
+    return !path.empty() && path.size() <= MaxSheetPathBytes &&
+           path.find_first_of(std::string_view(",\r\n\0", 4)) == std::string_view::npos;
 }
 
 } // namespace
 
-bool isFolderIndependentPath(std::string_view path) {
-    if (path.empty()) return false;
-    if (path.front() == '/' || path.front() == '\\') return true;
-    const char c = path.front();
-    const bool driveLetter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    return driveLetter && path.size() >= 2 && path[1] == ':';
-}
-
-std::string rebaseSheetPath(std::string_view written, std::string_view sheetFile,
-                            std::string_view fromFolder, std::string_view toFolder) {
+std::string sheetPathForMap(std::string_view written, std::string_view sheetFile,
+                            std::string_view mapFile) {
     const std::string kept(written);
-    if (written.empty() || isFolderIndependentPath(written)) return kept;
-    const auto from = absoluteComponents(fromFolder);
-    const auto to = absoluteComponents(toFolder);
-    const auto sheet = absoluteComponents(sheetFile);
-    if (!from || !to || !sheet || sheet->empty() || *from == *to) return kept;
+    const std::string sheet(sheetFile);
+    const std::string map(mapFile);
+    struct stat st {};
+    if (sheet.empty() || ::stat(sheet.c_str(), &st) != 0) return kept;
+    const auto leadsToSheet = [&](std::string_view line1) {
+        const SheetLocation found = locateSheet(line1, map);
+        return found.found() && sameFile(found.path, sheet);
+    };
+    if (!written.empty() && leadsToSheet(written)) return kept;
 
-    // Up from toFolder to the deepest folder it shares with the sheet, then down to the sheet.
-    const auto [toRest, sheetRest] =
-        std::mismatch(to->begin(), to->end(), sheet->begin(), sheet->end() - 1);
-    std::string rebased;
-    for (auto it = toRest; it != to->end(); ++it)
-        rebased += "../";
-    for (auto it = sheetRest; it != sheet->end(); ++it) {
-        rebased += *it;
-        if (it + 1 != sheet->end()) rebased += '/';
-    }
-    return storableInMapFile(rebased) ? rebased : kept;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path sheetPath = fs::absolute(sheet, ec).lexically_normal();
+    const fs::path folder = fs::absolute(map, ec).lexically_normal().parent_path();
+    if (ec) return kept;
+    const std::string relative = sheetPath.lexically_relative(folder).string();
+    if (storable(relative) && leadsToSheet(relative)) return relative;
+    if (storable(sheetPath.string())) return sheetPath.string();
+    return kept;
 }
 
 } // namespace tilora

@@ -1,9 +1,20 @@
 #include "newmap/SheetChecks.h"
 
-#include "core/EditorState.h"
+#include "platform/BmpLoader.h"
 #include "platform/Dialogs.h"
+#include "platform/EditorContext.h"
 
 namespace tilora {
+
+namespace {
+
+const QString kSheetDefaultExt = QStringLiteral("BMP");
+// The BMP entry first, so the dialog opens on it; PNG sheets beside it.
+const QString kSheetFilter = QStringLiteral("ビットマップ(*.BMP)|*.BMP|PNG画像(*.PNG)|*.PNG");
+const QString kSheetTitle = QStringLiteral("使用するＢｉｔＭａｐファイルの読み込み");
+const QString kRefusedName = QStringLiteral("読み込めません");
+
+} // namespace
 
 bool hasBitmapMark(const QString& name) {
     return containsIgnoringAsciiCase(name, QLatin1String(".BMP")) ||
@@ -20,13 +31,34 @@ std::optional<QString> sheetPathProblem(const QString& path) {
     return std::nullopt;
 }
 
-std::optional<QString> sheetSizeProblem(const Bitmap& sheet) {
-    if (sheet.width() < ChipPixels) {
-        return QStringLiteral("横幅が３２ドット未満のビットマップは使用できません\n"
-                              "（このビットマップの横幅は%1ドットです）")
-            .arg(sheet.width());
+std::optional<ChosenSheet> chooseSheetFile(EditorContext& app, QWidget* owner) {
+    FileDialog& dialog = app.openDialog();
+    const QString oldName = dialog.FileName;
+    dialog.DefaultExt = kSheetDefaultExt;
+    dialog.Filter = kSheetFilter;
+    dialog.Title = kSheetTitle;
+    if (!dialog.Execute(app.dialogs, owner)) return std::nullopt;
+    const QString newName = dialog.FileName;
+
+    if (!hasBitmapMark(newName)) {
+        // Confirming the same refused name again (it was left in the dialog) says nothing more.
+        if (newName != oldName) {
+            app.dialogs.messageBox(owner, kRefusedName, CautionCaption, MessageButtons::Ok);
+            dialog.FileName.clear();
+        }
+        return std::nullopt;
     }
-    return std::nullopt;
+    if (const auto problem = sheetPathProblem(newName)) {
+        app.dialogs.messageBox(owner, *problem, CautionCaption, MessageButtons::Ok);
+        return std::nullopt;
+    }
+    // The loader applies the one sheet rule: a sheet without a whole chip is refused with it.
+    Result<Bitmap> loaded = loadBmp(newName);
+    if (!loaded) {
+        showError(app, owner, QString::fromStdString(loaded.error().message));
+        return std::nullopt;
+    }
+    return ChosenSheet{newName, std::move(*loaded)};
 }
 
 } // namespace tilora

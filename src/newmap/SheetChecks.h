@@ -1,5 +1,6 @@
 #pragma once
-// The checks a chosen chip sheet has to pass before anything about the current sheet changes.
+// The checks a chosen chip sheet has to pass before anything about the current sheet changes,
+// and the chooser that runs them.
 
 #include "core/Bitmap.h"
 
@@ -7,7 +8,11 @@
 
 #include <optional>
 
+class QWidget;
+
 namespace tilora {
+
+class EditorContext;
 
 // The name test of the sheet chooser: ".BMP" or ".PNG" anywhere in the name, ASCII letters
 // compared without regard to case ("set.bmp/a.txt" and "a.png.txt" pass; the load decides then).
@@ -17,8 +22,15 @@ bool hasBitmapMark(const QString& name);
 // comma-terminated field on its own line, so a comma, CR or LF in it could never be read back.
 std::optional<QString> sheetPathProblem(const QString& path);
 
-// Why a loaded bitmap cannot serve as a chip sheet, or nothing. Every chip lookup divides by the
-// number of 32-pixel columns, so the sheet must be at least one chip wide.
-std::optional<QString> sheetSizeProblem(const Bitmap& sheet);
+struct ChosenSheet {
+    QString name; // the file as the dialog gave it
+    Bitmap sheet; // its picture, within the sheet rule
+};
+
+// The sheet chooser: the shared open dialog set for chip sheets, the name test, the path check
+// and the load with the one sheet rule (core/SheetImage), each refusal told to the user in a box
+// owned by `owner`. The chosen sheet, or nothing when the dialog was cancelled or the sheet
+// refused. Nothing about the current sheet changes here.
+std::optional<ChosenSheet> chooseSheetFile(EditorContext& app, QWidget* owner);
 
 } // namespace tilora

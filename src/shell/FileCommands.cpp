@@ -7,7 +7,9 @@
 
 #include "core/FileIO.h"
 #include "core/MapFile.h"
+#include "core/PathText.h"
 #include "core/SheetImage.h"
+#include "core/SheetLocator.h"
 #include "core/SheetPathRebase.h"
 #include "newmap/SheetChecks.h"
 #include "platform/BmpLoader.h"
@@ -18,7 +20,6 @@
 
 #include <QAction>
 #include <QFile>
-#include <QFileInfo>
 
 namespace tilora {
 
@@ -53,24 +54,35 @@ bool hasMapMark(const QString& path) {
     return containsIgnoringAsciiCase(path, QLatin1String(".map"));
 }
 
-std::string nativeFolder(const QString& file) {
-    return file.isEmpty() ? std::string() : nativePath(QFileInfo(file).absolutePath());
+// A path as a message shows it: decoded, and shortened when long.
+QString shown(const QString& path) {
+    return fromCore(pathForMessage(nativePath(path)));
+}
+
+// The sheet the map's line 1 leads to from the map's file, as the load found it; for a map not
+// yet saved, only an absolute line 1 (the sheet chooser's) leads anywhere.
+std::string sheetInUse(const EditorState& state, const QString& mapFile) {
+    const std::string& written = state.SheetFileName;
+    if (mapFile.isEmpty() && (written.empty() || written.front() != '/')) return {};
+    return locateSheet(written, mapFile.isEmpty() ? written : nativePath(mapFile)).path;
 }
 
 // Writes the map rectangle to path, naming the sheet by sheetPath, through a temporary file
 // renamed over it, so a write that fails (no folder, no permission, disk full) leaves any old
-// file as it was.
+// file as it was. Only a regular file or a new name is written: a pipe would hold the editor
+// until a reader came, and bytes sent into a device are no saved map.
 Status writeMapFile(const EditorState& state, const std::string& sheetPath, const QString& path) {
     MapContents contents = mapContentsFromState(state);
     contents.sheetPath = sheetPath;
     if (Status valid = checkMapContents(contents); !valid) return valid;
-    return saveFileAtomically(nativePath(path), formatMapFile(contents));
+    return saveFileAtomically(nativePath(path), formatMapFile(contents), SpecialTargets::Refuse);
 }
 
 // A failed write: the system's reason and the file it was meant for.
 void reportSaveFailure(Application& app, QWidget* owner, const Status& status,
                        const QString& path) {
-    app.dialogs.messageBox(owner, fromCore(status.error().message) + QLatin1Char('\n') + path,
+    app.dialogs.messageBox(owner,
+                           fromCore(status.error().message) + QLatin1Char('\n') + shown(path),
                            CautionCaption, MessageButtons::Ok);
 }
 
@@ -121,10 +133,11 @@ bool TMainWindow::SaveMapAs() {
         }
         return false;
     }
-    // A sheet path relative to the map's folder is rewritten for the new folder, so the saved
-    // map still finds its sheet; any other path is recorded as it was read.
-    const std::string sheetPath = rebaseSheetPath(app_.State.SheetFileName, SheetFoundAt,
-                                                  nativeFolder(previous), nativeFolder(chosen));
+    // Line 1 stays as read while it still leads to the sheet from the new file's folder, and
+    // otherwise names the sheet so that it does: a map saved anywhere opens again.
+    const std::string inUse = sheetInUse(app_.State, previous);
+    const std::string sheetPath =
+        sheetPathForMap(app_.State.SheetFileName, inUse, nativePath(chosen));
     const Status written = writeMapFile(app_.State, sheetPath, chosen);
     if (!written) {
         reportSaveFailure(app_, this, written, chosen);
@@ -132,6 +145,7 @@ bool TMainWindow::SaveMapAs() {
         return false;
     }
     app_.State.SheetFileName = sheetPath;
+    if (!inUse.empty()) SheetFoundAt = inUse;
     app_.History.markSaved();
     setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
     app_.State.MapModified = 0;
@@ -155,7 +169,7 @@ bool TMainWindow::LoadMap() {
     OpenDialog1.Filter = kMapOpenFilter;
     OpenDialog1.Title = kMapOpenTitle;
     if (!OpenDialog1.Execute(app_.dialogs, this)) return false;
-    return LoadChosenMap(OpenDialog1.FileName);
+    return LoadChosenMap(QString(OpenDialog1.FileName)); // a copy, as the dialog may be reused
 }
 
 bool TMainWindow::LoadChosenMap(const QString& chosen) {
@@ -167,48 +181,60 @@ bool TMainWindow::LoadChosenMap(const QString& chosen) {
     // Everything a load needs is gathered and checked before the first change.
     Result<std::string> bytes = readWholeFile(nativePath(chosen));
     if (!bytes) {
-        showError(app_, this, fromCore(bytes.error().message) + QLatin1Char('\n') + chosen);
+        showError(app_, this, fromCore(bytes.error().message) + QLatin1Char('\n') + shown(chosen));
         return false;
     }
     Result<MapContents> contents = parseMapFile(*bytes);
     if (!contents) {
-        showError(app_, this, fromCore(contents.error().message) + QLatin1Char('\n') + chosen);
+        showError(app_, this,
+                  fromCore(contents.error().message) + QLatin1Char('\n') + shown(chosen));
         return false;
     }
     const SheetSearchResult where = findSheet(contents->sheetPath, chosen);
-    if (!where.found()) {
-        showError(
-            app_, this,
-            QStringLiteral("マップデータのチップ画像が見つかりません\n%1").arg(where.lookedFor));
-        return false;
+    std::string sheetFile = where.bytes;
+    std::string line1 = contents->sheetPath;
+    Result<Bitmap> sheet = Error{};
+    if (where.found()) {
+        // The file found here only serves to load the picture: the map keeps naming its sheet
+        // as line 1 has it, so a comma in the folder the sheet lies in does not matter.
+        sheet = loadSheetImage(where.bytes);
+        if (!sheet) {
+            showError(app_, this, fromCore(sheet.error().message));
+            return false;
+        }
+    } else {
+        // The sheet is not where the map says: the user may pick it (or another) instead, and the
+        // map then names the chosen one so that it opens with it again.
+        const QString question = QStringLiteral("マップデータのチップ画像が見つかりません\n%1\n"
+                                                "使用するチップ画像を選びますか？")
+                                     .arg(fromCore(pathForMessage(contents->sheetPath)));
+        if (app_.dialogs.messageBox(this, question, CautionCaption, MessageButtons::YesNo) !=
+            Answer::Yes)
+            return false;
+        OpenDialog1.FileName.clear();
+        std::optional<ChosenSheet> picked = chooseSheetFile(app_, this);
+        if (!picked) return false;
+        sheetFile = nativePath(picked->name);
+        line1 = sheetPathForMap(contents->sheetPath, sheetFile, nativePath(chosen));
+        sheet = std::move(picked->sheet);
     }
-    // The file found here only serves to load the picture: the map keeps naming its sheet as
-    // line 1 has it, so a comma in the folder the sheet lies in does not matter.
-    const QString sheetPath = where.path;
-    Result<Bitmap> sheet = loadSheetImage(where.bytes);
-    if (!sheet) {
-        showError(app_, this, fromCore(sheet.error().message));
-        return false;
-    }
-    if (const auto problem = sheetSizeProblem(*sheet)) {
-        app_.dialogs.messageBox(this, *problem + QLatin1Char('\n') + sheetPath, CautionCaption,
-                                MessageButtons::Ok);
-        return false;
-    }
+    contents->sheetPath = line1;
 
     // Everything is checked: from here on nothing can fail.
     EditorState& s = app_.State;
-    applyMapContents(*contents, s); // SheetFileName: line 1's bytes as read
+    applyMapContents(*contents, s); // SheetFileName: line 1's bytes as read, or the chosen sheet
+    const bool sheetReplaced = !where.found();
     app_.History.clear();
-    app_.History.markSaved();
-    SheetFoundAt = where.bytes;
+    if (!sheetReplaced) app_.History.markSaved();
+    SheetFoundAt = sheetFile;
     app_.setSheet(std::move(*sheet));
     SaveDialog1.FileName = chosen;
     s.SheetScrollX = 0;
     s.SheetScrollY = 0;
     app_.layoutChipWindow();
     app_.refreshMapView();
-    s.MapModified = 0;
+    // A map given another sheet differs from its file until it is saved.
+    s.MapModified = sheetReplaced ? 1 : 0;
     return true;
 }
 

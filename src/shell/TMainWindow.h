@@ -103,7 +103,8 @@ class TMainWindow : public QMainWindow {
     bool SaveMapAs();
     bool SaveMap();
     bool LoadMap();
-    // LoadMap from the point where a file has been chosen.
+    // LoadMap from the point where a file has been chosen. Not the open dialog's own name: the
+    // sheet chooser reuses that dialog for a map whose sheet is missing.
     bool LoadChosenMap(const QString& chosen);
     void NewButtonClick(); // also the menu item NewFile
     void OpenButtonClick();

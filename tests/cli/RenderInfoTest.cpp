@@ -5,7 +5,10 @@
 #include "core/ChipRenderer.h"
 #include "platform/BmpLoader.h"
 
+#include <QBuffer>
 #include <QImage>
+
+#include <zlib.h>
 
 #include <gtest/gtest.h>
 
@@ -140,15 +143,18 @@ TEST_P(RenderFailureTest, FailsWithOneLineAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RenderFailureTest,
-    ::testing::Values(Failure{"MissingMap", "sheet.bmp", 64, "", "m.map"},
-                      Failure{"MalformedMap", "sheet.bmp", 64, "sheet.bmp,\r\n2,\r\n1,\r\n0,x,\r\n",
-                              "マップデータを読み込めません"},
-                      Failure{"SheetNotFound", "", 64, "nowhere.bmp,\r\n1,\r\n1,\r\n0,\r\n",
-                              "チップ画像が見つかりません"},
-                      Failure{"SheetSmallerThanOneChip", "sheet.bmp", 16,
-                              "sheet.bmp,\r\n1,\r\n1,\r\n0,\r\n", "チップ画像が小さすぎます"},
-                      Failure{"SheetNotABitmap", "", 0, "m.map,\r\n1,\r\n1,\r\n0,\r\n",
-                              "ビットマップ"}),
+    ::testing::Values(
+        Failure{"MissingMap", "sheet.bmp", 64, "", "m.map"},
+        Failure{"MalformedMap", "sheet.bmp", 64, "sheet.bmp,\r\n2,\r\n1,\r\n0,x,\r\n",
+                "マップデータを読み込めません"},
+        Failure{"SheetNotFound", "", 64, "nowhere.bmp,\r\n1,\r\n1,\r\n0,\r\n",
+                "チップ画像が見つかりません"},
+        Failure{"SheetSmallerThanOneChip", "sheet.bmp", 16, "sheet.bmp,\r\n1,\r\n1,\r\n0,\r\n",
+                "ビットマップを読み込めません：小さすぎます（16×16ドット"},
+        Failure{"LongSheetPathShownShortened", "", 0,
+                std::string(4000, 'x') + ".bmp,\r\n1,\r\n1,\r\n0,\r\n",
+                "チップ画像が見つかりません：xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx…xxxxx"},
+        Failure{"SheetNotABitmap", "", 0, "m.map,\r\n1,\r\n1,\r\n0,\r\n", "ビットマップ"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Info, ReportsSizesChipRangeAndCellsTheSheetLacks) {
@@ -184,6 +190,68 @@ TEST(Info, SheetNotFoundIsReportedAndTheRestStillPrinted) {
                          "cells-off-sheet: -\n"),
               std::string::npos)
         << r.out;
+}
+
+// The one sheet rule in both commands: what render refuses, info reports with the same words and
+// no size. The sheets: a strip lower than a chip, a PNG declaring the largest size the format
+// allows, a PNG whose header checksum is wrong.
+TEST(Info, SheetsRenderRefusesAreReportedWithRendersReason) {
+    Scratch s;
+    s.writeSheet("strip.bmp", patternSheet(64, 16));
+    QByteArray png;
+    QBuffer buffer(&png);
+    ASSERT_TRUE(imageFromBitmap(patternSheet(64, 64)).save(&buffer, "PNG"));
+    const auto sized = [&](std::uint32_t side) {
+        std::string b = png.toStdString();
+        for (std::size_t i = 0; i < 4; ++i)
+            b[16 + i] = b[20 + i] = char(side >> (24 - 8 * i));
+        const auto crc = std::uint32_t(::crc32(0, reinterpret_cast<const Bytef*>(&b[12]), 17));
+        for (std::size_t i = 0; i < 4; ++i)
+            b[29 + i] = char(crc >> (24 - 8 * i));
+        return b;
+    };
+    s.write("huge.png", sized(2147483647));
+    std::string badCrc = sized(64);
+    badCrc[32] ^= 1;
+    s.write("crc.png", badCrc);
+    const std::pair<const char*, const char*> cases[] = {
+        {"strip.bmp", "小さすぎます（64×16ドット"},
+        {"huge.png", "大きすぎます（2147483647×2147483647ドット"},
+        {"crc.png", "PNGデータが壊れています"},
+    };
+    for (const auto& [sheet, reason] : cases) {
+        s.writeMap("m.map", makeMap(sheet, 2, 1, {0}));
+        const auto info = runCli({"info", s.path("m.map")});
+        const auto render = runCli({"render", s.path("m.map"), s.path("m.png")});
+        EXPECT_EQ(info.status, 0) << sheet;
+        EXPECT_TRUE(oneLineContaining(info.err, reason)) << info.err;
+        EXPECT_NE(info.out.find("sheet-size: -\n"), std::string::npos) << info.out;
+        EXPECT_EQ(render.status, 1) << sheet;
+        EXPECT_EQ(render.err, info.err);
+    }
+}
+
+// --sheet stands in for a sheet the map names but that is not there, and only then.
+TEST(Info, SheetOptionStandsInForAMissingSheet) {
+    Scratch s;
+    s.writeSheet("own.bmp", patternSheet(64, 64));
+    s.writeSheet("other.bmp", patternSheet(96, 64));
+    s.writeMap("gone.map", makeMap("C:\\tiles\\gone.bmp", 2, 1, {0}));
+    s.writeMap("own.map", makeMap("own.bmp", 2, 1, {0}));
+    const std::pair<const char*, const char*> cases[] = {
+        {"gone.map", "other.bmp"},
+        {"own.map", "own.bmp"},
+    };
+    for (const auto& [map, used] : cases) {
+        const auto info = runCli({"info", s.path(map), "--sheet", s.path("other.bmp")});
+        EXPECT_EQ(info.status, 0) << info.err;
+        EXPECT_NE(info.out.find("sheet-found: " + s.path(used) + "\n"), std::string::npos)
+            << info.out;
+        const auto render =
+            runCli({"render", s.path(map), s.path("m.bmp"), "--sheet=" + s.path("other.bmp")});
+        EXPECT_EQ(render.status, 0) << render.err;
+    }
+    EXPECT_EQ(runCli({"render", s.path("gone.map"), s.path("m.bmp")}).status, 1);
 }
 
 struct UsageCase {
@@ -236,7 +304,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"LayerWithFlatten", {"import", "MAP", "OUT", "--layer", "a", "--flatten"}},
         UsageCase{"ScaleNotAFactor", {"import", "MAP", "OUT", "--scale", "two"}},
         UsageCase{"FlattenOnExport", {"export", "MAP", "OUT", "--flatten"}},
-        UsageCase{"ImageFormatOnExport", {"export", "MAP", "OUT", "--format", "png"}}),
+        UsageCase{"ImageFormatOnExport", {"export", "MAP", "OUT", "--format", "png"}},
+        UsageCase{"SheetWithoutValue", {"info", "MAP", "--sheet"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Usage, HelpAndVersionGoToStandardOutputWithStatus0) {

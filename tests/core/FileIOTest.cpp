@@ -244,14 +244,87 @@ TEST_F(SaveTargets, SymbolicLinksAreSavedThroughOrRefusedWhenTheyLoop) {
     EXPECT_EQ(names("sub"), (std::set<std::string>{"new.map", "real.map"}));
 }
 
-TEST_F(SaveTargets, FileWithSeveralHardLinksIsRefusedAndKeptWhole) {
-    write(path("one.map"), "old");
-    ASSERT_EQ(::link(path("one.map").c_str(), path("two.map").c_str()), 0);
-    auto saved = saveFileAtomically(path("one.map"), "new");
-    EXPECT_THAT(messageOf(saved), AllOf(StartsWith("保存できません："), HasSubstr("ハードリンク")));
-    EXPECT_EQ(read(path("one.map")), "old");
-    EXPECT_EQ(read(path("two.map")), "old");
-    EXPECT_EQ(names(), (std::set<std::string>{"one.map", "two.map"}));
+// Files a rename cannot replace are written in place: every hard link sees the new bytes, and a
+// write that fails half-way (a file-size limit, as a full disk) puts the old bytes back. Root sets
+// up the folders, user nobody saves: into a folder of root's that nobody may not write, and into
+// a sticky folder (as /tmp) over a file of root's that anyone may write but only root rename.
+TEST_F(SaveTargets, FileARenameCannotReplaceIsWrittenInPlaceOrPutBack) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to save as another user (nobody)";
+    struct Case {
+        const char* what;
+        bool hardLink;      // a second name beside the file
+        mode_t folderMode;  // the folder is root's
+        uid_t fileOwner;    // the file is 0666
+        std::size_t length; // of the new content; over the 4096-byte limit fails
+    };
+    const Case cases[] = {
+        {"hard link", true, 0777, Nobody, 100},
+        {"hard link, disk full", true, 0777, Nobody, 9000},
+        {"closed folder", false, 0755, Nobody, 100},
+        {"closed folder, disk full", false, 0755, Nobody, 9000},
+        {"sticky folder", false, 01777, 0, 100},
+        {"sticky folder, disk full", false, 01777, 0, 9000},
+    };
+    ASSERT_EQ(::chmod(dir_.c_str(), 0755), 0); // nobody may reach the folders inside
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(path("f"));
+        fs::create_directory(path("f"));
+        const std::string target = path("f/one.map"), other = path("f/two.map");
+        const std::string old(1000, 'o'), fresh(c.length, 'n');
+        write(target, old);
+        ASSERT_EQ(::chown(target.c_str(), c.fileOwner, c.fileOwner), 0);
+        ASSERT_EQ(::chmod(target.c_str(), 0666), 0);
+        if (c.hardLink) {
+            ASSERT_EQ(::link(target.c_str(), other.c_str()), 0);
+        }
+        ASSERT_EQ(::chmod(path("f").c_str(), c.folderMode), 0);
+        struct stat before {};
+        ASSERT_EQ(::stat(target.c_str(), &before), 0);
+
+        const std::string message = inChild([&]() -> std::string {
+            std::signal(SIGXFSZ, SIG_DFL);
+            const rlimit limit{4096, 4096};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return "<no limit>";
+            if (::setresgid(Nobody, Nobody, Nobody) != 0 ||
+                ::setresuid(Nobody, Nobody, Nobody) != 0)
+                return "<cannot become nobody>";
+            return messageOf(saveFileAtomically(target, fresh));
+        });
+        const bool fits = c.length <= 4096;
+        EXPECT_EQ(message, fits ? "<saved>" : saveRefused(EFBIG));
+        EXPECT_TRUE(read(target) == (fits ? fresh : old));
+        if (c.hardLink) {
+            EXPECT_TRUE(read(other) == read(target));
+        }
+        struct stat after {};
+        ASSERT_EQ(::stat(target.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(names("f").size(), c.hardLink ? 2u : 1u);
+    }
+}
+
+// The editor's save: nothing but a regular file or a new name is written, and the message says
+// what the target is.
+TEST_F(SaveTargets, RefusedSpecialTargetsAreNamedAndLeftAlone) {
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+    const int reader = ::open(path("pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    fs::create_directory(path("folder"));
+    const std::pair<std::string, const char*> cases[] = {
+        {path("pipe"), "名前付きパイプ"},
+        {"/dev/null", "デバイス"},
+        {path("folder"), "フォルダー"},
+    };
+    for (const auto& [target, kind] : cases) {
+        EXPECT_EQ(messageOf(saveFileAtomically(target, "map bytes", SpecialTargets::Refuse)),
+                  "保存できません：保存先が" + std::string(kind) +
+                      "です（通常のファイルにだけ保存できます）");
+    }
+    char buf[16];
+    EXPECT_EQ(::read(reader, buf, sizeof buf), 0); // nothing was sent into the pipe
+    ::close(reader);
+    EXPECT_EQ(names(), (std::set<std::string>{"folder", "pipe"}));
 }
 
 // A pipe with nobody writing to it would block a plain open for good; the alarm bounds the wait.

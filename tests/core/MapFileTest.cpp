@@ -59,16 +59,22 @@ TEST(MapFileFormat, FullSizeRandomMapRoundTripsByteForByte) {
     EXPECT_TRUE(formatMapFile(*back) == bytes);
 }
 
-TEST(MapFileFormat, LongSheetPathRoundTrips) {
+// A path of the system's longest length reads back; one byte more is refused both ways.
+TEST(MapFileFormat, LongestSheetPathRoundTripsOneMoreIsRefused) {
     std::string path = "/";
-    while (path.size() < 5000)
+    while (path.size() < MaxSheetPathBytes - 20)
         path += "とても長いフォルダ名/";
-    path += "sheet.bmp";
+    path.resize(MaxSheetPathBytes, 'x');
     const MapContents m = makeMap(path, 1, 1, 5);
     EXPECT_TRUE(checkMapContents(m).ok());
     auto back = parseMapFile(formatMapFile(m));
     ASSERT_TRUE(back.ok()) << back.error().message;
     EXPECT_EQ(back->sheetPath, path);
+
+    const MapContents longer = makeMap(path + "x", 1, 1, 5);
+    EXPECT_THAT(checkMapContents(longer).error().message, HasSubstr("長すぎます"));
+    EXPECT_THAT(parseMapFile(formatMapFile(longer)).error().message,
+                HasSubstr("1行目のチップ画像のパスが長すぎます（4096バイトまでです）"));
 }
 
 // Other spellings the reader takes: LF-only and mixed line ends, blanks and signs in front of
@@ -145,6 +151,14 @@ TEST(MapFileFormat, RefusesMalformedFilesSayingWhereAndWhat) {
         {head + row + row + "x", "6行目以降に余分なデータがあります"},
         {head + row + row + row, "6行目以降に余分なデータがあります"},
         {head + row + row + "\r\n \r\n", "7行目以降に余分なデータがあります"},
+        // Saved by another editor: what is wrong is named, not a symptom of it.
+        {std::string(10 << 20, 'a') + ",\r\n3,\r\n", "1行目のチップ画像のパスが長すぎます"},
+        {"s.bmp,\r3,\r2,\r1,2,3,\r1,2,3,\r", "1行目の改行がCRだけです"},
+        {head + "1,2,3,\r1,2,3,\r", "4行目の改行がCRだけです"},
+        {"\xEF\xBB\xBFs.bmp,\r\n3,\r\n2,\r\n" + row + row, "バイト順マーク（BOM）"},
+        {std::string("\xFF\xFEs\0,\0\r\0\n\0", 10), "文字コードがUTF-16です"},
+        {std::string("s\0.\0b\0m\0p\0,\0\r\0\n\0", 16), "文字コードがUTF-16です"},
+        {std::string("\0s\0,\0\r\0\n", 8), "文字コードがUTF-16です"},
     };
     for (const Malformed& c : cases) {
         auto m = parseMapFile(c.bytes);

@@ -41,6 +41,7 @@ TEST(SheetImage, DecodesEveryBmpVariantToTheSamePixels) {
         m32{0x0000FF00, 0x00FF0000, 0xFF000000};
     const std::pair<const char*, BmpFields> cases[] = {
         {"1 bit", {40, 1, 0, false, two}},
+        {"2 bits", {40, 2, 0, false, three}},
         {"4 bits", {40, 4, 0, false, three}},
         {"8 bits", {40, 8, 0, false, three}},
         {"16 bits 5-5-5", {40, 16}},
@@ -159,14 +160,7 @@ TEST(SheetImage, RefusesBrokenForeignAndOversizeFilesWithAReason) {
         s.heightOverride = h;
         return bmpBytes(picture, s);
     };
-    const auto pngSized = [&](std::uint32_t w, std::uint32_t h) {
-        std::string b = png;
-        for (std::size_t i = 0; i < 4; ++i) {
-            b[16 + i] = char(w >> (24 - 8 * i));
-            b[20 + i] = char(h >> (24 - 8 * i));
-        }
-        return b;
-    };
+    const auto pngSized = [&](std::uint32_t w, std::uint32_t h) { return withPngSize(png, w, h); };
     std::string oddHeader = good;
     oddHeader[14] = 50; // an info header size no writer uses
     std::string badIdat = png;
@@ -200,10 +194,47 @@ TEST(SheetImage, RefusesBrokenForeignAndOversizeFilesWithAReason) {
         {badIdat, "PNGデータが壊れています"},
         {pngSized(70000, 70000), limit},
         {pngSized(0, 5), "大きさが正しくありません"},
+        // A few bytes of data cannot hold the picture the header declares, even at deflate's
+        // best ratio: refused before anything is reserved for it.
+        {pngSized(8192, 8192), "画像データが大きさ（8192×8192ドット）に対して少なすぎます"},
+        {pngSized(8192, 8192).substr(0, 60), "ファイルが途中で切れています"},
     };
     for (const auto& [bytes, reason] : cases) {
         SCOPED_TRACE(reason);
         expectRefused(decodeSheetImage(bytes), reason);
+    }
+}
+
+// The one sheet rule, and what the header alone tells: a picture the decoder would refuse for its
+// header, or one too small to hold a chip, is refused from its first bytes.
+TEST(SheetImage, HeaderCheckAppliesTheSheetRuleAndTheDecodersHeaderChecks) {
+    const auto png = [](int w, int h) { return withPngSize(pngOf(Bitmap(1, 1)), w, h); };
+    std::string badCrc = png(64, 64);
+    badCrc[29] ^= 1;
+    std::string badDepth = png(64, 64);
+    badDepth[24] = 3;
+    const std::pair<std::string, const char*> cases[] = {
+        {png(32, 32), nullptr},
+        {png(100, 70), nullptr},
+        {bmpBytes(Bitmap(64, 32), {40, 2, 0, false, {Black}}), nullptr},
+        {png(64, 16), "小さすぎます（64×16ドット"},
+        {png(31, 640), "小さすぎます（31×640ドット"},
+        {bmpBytes(Bitmap(64, 16), {}), "小さすぎます（64×16ドット"},
+        {png(2147483647, 2147483647), "大きすぎます"},
+        {badCrc, "PNGデータが壊れています"},
+        {badDepth, "PNGデータが壊れています"},
+        {bmpBytes(Bitmap(64, 64), {40, 24, 1}), "対応していないBMP形式です"},
+        {"GIF89a", "BMP形式でもPNG形式でもありません"},
+    };
+    for (const auto& [bytes, reason] : cases) {
+        SCOPED_TRACE(reason ? reason : "accepted");
+        const Result<ImageSize> size = checkSheetHeader(bytes.substr(0, SheetHeaderBytes));
+        if (!reason) {
+            EXPECT_TRUE(size) << size.error().message;
+            continue;
+        }
+        ASSERT_FALSE(size);
+        EXPECT_NE(size.error().message.find(reason), std::string::npos) << size.error().message;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "SheetImageTestSupport.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <csetjmp>
@@ -60,6 +61,7 @@ std::string encodeRow(const Bitmap& pic, int y, const BmpFields& s) {
     for (int x = 0; x < w; ++x) {
         switch (s.bitsPerPixel) {
         case 1:
+        case 2:
         case 4:
         case 8:
             bits = bits << s.bitsPerPixel | std::uint32_t(indexOf(s.palette, px[x]));
@@ -215,6 +217,17 @@ std::string pngOf(const Bitmap& picture, bool interlaced) {
     PngFields fields;
     fields.interlaced = interlaced;
     return pngBytes(picture.width(), picture.height(), rows, fields);
+}
+
+std::string withPngSize(std::string png, std::uint32_t width, std::uint32_t height) {
+    const auto put32 = [&png](std::size_t at, std::uint32_t v) {
+        for (std::size_t i = 0; i < 4; ++i)
+            png[at + i] = char(v >> (24 - 8 * i));
+    };
+    put32(16, width);
+    put32(20, height);
+    put32(29, std::uint32_t(::crc32(0, reinterpret_cast<const Bytef*>(png.data() + 12), 17)));
+    return png;
 }
 
 } // namespace tilora::test

@@ -42,4 +42,7 @@ std::string pngBytes(int width, int height, const std::vector<std::vector<int>>&
 // An opaque picture as an 8-bit RGB PNG.
 std::string pngOf(const Bitmap& picture, bool interlaced = false);
 
+// The PNG with another size in its header (and the header's checksum made to match).
+std::string withPngSize(std::string png, std::uint32_t width, std::uint32_t height);
+
 } // namespace tilora::test

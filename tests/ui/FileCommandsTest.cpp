@@ -16,7 +16,9 @@
 
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tilora::test {
@@ -335,18 +337,49 @@ TEST_F(FileCommands, SaveThatRunsOutOfSpaceKeepsTheOldFile) {
     EXPECT_EQ(t.state().MapModified, 0);
 }
 
-TEST_F(FileCommands, SaveOverAFileWithAnotherHardLinkIsRefusedAndSaysWhy) {
+TEST_F(FileCommands, SaveOverAFileWithAnotherHardLinkWritesEveryName) {
     edit(t);
-    const std::string before = readBytes(f.map);
     const QString other = t.path(QStringLiteral("other-name.map"));
     ASSERT_EQ(::link(QFile::encodeName(f.map).constData(), QFile::encodeName(other).constData()),
               0);
     m.SaveClick();
-    ASSERT_EQ(t.dialogs.messages.size(), 1u);
-    expectMessage(t, 0, kCaution, QStringLiteral("ハードリンク"));
-    EXPECT_EQ(readBytes(f.map), before);
-    EXPECT_EQ(readBytes(other), before);
-    EXPECT_EQ(t.state().MapModified, 1);
+    EXPECT_TRUE(t.dialogs.messages.empty());
+    EXPECT_EQ(readBytes(f.map), formatMapFile(heldMap(t)));
+    EXPECT_EQ(readBytes(other), formatMapFile(heldMap(t)));
+    EXPECT_EQ(t.state().MapModified, 0);
+}
+
+// Every save goes through one writer; the map stays unsaved when the target is no file. A pipe
+// with a reader would take the bytes (and one without would hold the editor until a reader
+// came); the reader here shows that nothing was sent.
+TEST_F(FileCommands, SaveOntoAPipeADeviceOrAFolderIsRefusedNamingIt) {
+    const QString pipe = t.path(QStringLiteral("pipe.map"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    QDir(t.dir.path()).mkdir(QStringLiteral("folder.map"));
+    const QString device = t.path(QStringLiteral("null.map")); // a name the save test takes
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), device));
+    const std::pair<QString, QString> cases[] = {
+        {pipe, QStringLiteral("名前付きパイプ")},
+        {device, QStringLiteral("デバイス")},
+        {t.path(QStringLiteral("folder.map")), QStringLiteral("フォルダー")},
+    };
+    edit(t);
+    for (const auto& [target, kind] : cases) {
+        t.dialogs.messages.clear();
+        t.dialogs.chooseFile(target);
+        m.NameSaveButtonClick(); // 名前をつけて保存
+        m.SaveDialog1.FileName = target;
+        m.SaveClick(); // 上書き保存, Ctrl+S and "はい" at the question
+        ASSERT_EQ(t.dialogs.messages.size(), 2u) << target.toStdString();
+        expectMessage(t, 0, kCaution, QStringLiteral("保存先が") + kind);
+        expectMessage(t, 1, kCaution, QStringLiteral("保存先が") + kind);
+        EXPECT_EQ(t.state().MapModified, 1);
+    }
+    char buf[16];
+    EXPECT_LE(::read(reader, buf, sizeof buf), 0);
+    ::close(reader);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -412,7 +445,7 @@ struct Snapshot {
 };
 
 TEST(FileCommandsLoad, FailedLoadsReportAndLeaveEverythingAsItWas) {
-    enum class Sheet { None, Junk, Narrow };
+    enum class Sheet { None, Junk, Narrow, Strip };
     struct Case {
         const char* name;
         std::string bytes;  // the map file's contents
@@ -424,19 +457,27 @@ TEST(FileCommandsLoad, FailedLoadsReportAndLeaveEverythingAsItWas) {
     const QString title = ApplicationTitle;
     const QString unreadable = QStringLiteral("マップデータを読み込めません");
     auto naming = [](const char* sheet) { return formatMapFile(patternMap(sheet, 10, 10, 4)); };
+    const std::string longPath = "/" + std::string(4000, 'x') + ".bmp";
     const Case cases[] = {
         {"short file", "x.bmp,\r\n10,\r\n10,\r\n0,0,\r\n", "", Sheet::None, title, unreadable},
+        {"line 1 of 10 MB", std::string(10 << 20, 'x') + ",\r\n10,\r\n10,\r\n", "", Sheet::None,
+         title, QStringLiteral("パスが長すぎます")},
         {"bad width", "x.bmp,\r\nabc,\r\n10,\r\n", "", Sheet::None, title, QStringLiteral("2行目")},
         {"empty", "", "", Sheet::None, title, unreadable},
-        {"sheet missing", naming("/nowhere/gone.bmp"), "", Sheet::None, title,
+        // A missing sheet is a question, answered No here.
+        {"sheet missing", naming("/nowhere/gone.bmp"), "", Sheet::None, kCaution,
          QStringLiteral("/nowhere/gone.bmp")},
         // D:\表示\none.bmp in code page 932, named in the message as written.
         {"sheet missing, Windows name", naming("D:\\\x95\x5C\x8E\xA6\\none.bmp"), "", Sheet::None,
-         title, QStringLiteral("D:\\表示\\none.bmp")},
+         kCaution, QStringLiteral("D:\\表示\\none.bmp")},
+        {"sheet missing, long path", naming(longPath.c_str()), "", Sheet::None, kCaution,
+         QStringLiteral("/xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx…")},
         {"sheet not a bitmap", naming("s.bmp"), "", Sheet::Junk, title,
          QStringLiteral("ビットマップを読み込めません")},
-        {"sheet too narrow", naming("s.bmp"), "", Sheet::Narrow, kCaution,
-         QStringLiteral("３２ドット")},
+        {"sheet too narrow", naming("s.bmp"), "", Sheet::Narrow, title,
+         QStringLiteral("小さすぎます（20×64ドット")},
+        {"sheet lower than a chip", naming("s.bmp"), "", Sheet::Strip, title,
+         QStringLiteral("小さすぎます（64×16ドット")},
     };
     for (const Case& c : cases) {
         TestApp t;
@@ -449,13 +490,65 @@ TEST(FileCommandsLoad, FailedLoadsReportAndLeaveEverythingAsItWas) {
         const QString sheet = folder + QStringLiteral("s.bmp");
         if (c.sheet == Sheet::Junk) writeBytes(sheet, "not a bitmap at all");
         if (c.sheet == Sheet::Narrow) writeSheetBmp(sheet, 20, 64);
+        if (c.sheet == Sheet::Strip) writeSheetBmp(sheet, 64, 16);
         const Snapshot before(t);
-        t.dialogs.answer(Answer::No);
+        t.dialogs.answer(Answer::No); // keep the changes unsaved
+        t.dialogs.answer(Answer::No); // choose no sheet, where asked
         loadThroughMenu(t, path);
 
         ASSERT_EQ(t.dialogs.messages.size(), 2u) << c.name;
         expectMessage(t, 1, c.caption, c.part);
+        EXPECT_LT(t.dialogs.messages[1].text.size(), 300) << c.name;
         EXPECT_TRUE(Snapshot(t) == before) << c.name;
+    }
+}
+
+// A map whose sheet is not found: the user is asked whether to choose one. No, or a chooser
+// cancelled or refusing its pick, leaves everything as it was; a sheet chosen loads the map with
+// it, the map then names that sheet (relative to its folder) and counts as modified.
+TEST(FileCommandsLoad, MissingSheetIsAskedForAndTheChosenOneNamed) {
+    // What follows the question: No; Yes and the chooser cancelled; Yes and a sheet without a
+    // whole chip; Yes and a good sheet ("" = no file dialog answer).
+    const std::pair<Answer, const char*> cases[] = {
+        {Answer::No, nullptr}, {Answer::Yes, ""}, {Answer::Yes, "narrow"}, {Answer::Yes, "other"}};
+    for (const auto& [answer, sheet] : cases) {
+        TestApp t;
+        loadFixture(t);
+        QDir(t.dir.path()).mkpath(QStringLiteral("maps"));
+        QDir(t.dir.path()).mkpath(QStringLiteral("sheets"));
+        const QString map = t.path(QStringLiteral("maps/lost.map"));
+        const MapContents contents = patternMap("C:\\gone\\sea.bmp", 12, 10, 6, 2);
+        writeBytes(map, formatMapFile(contents));
+        writeSheetBmp(t.path(QStringLiteral("sheets/other.bmp")), 96, 64);
+        writeSheetBmp(t.path(QStringLiteral("sheets/narrow.bmp")), 16, 64);
+        const Snapshot before(t);
+
+        t.dialogs.chooseFile(map);
+        t.dialogs.answer(answer);
+        if (sheet && !*sheet) t.dialogs.cancelFile();
+        if (sheet && *sheet)
+            t.dialogs.chooseFile(t.path(QStringLiteral("sheets/%1.bmp").arg(QLatin1String(sheet))));
+        t->MainWindow->LoadFileClick();
+
+        ASSERT_FALSE(t.dialogs.messages.empty());
+        expectMessage(t, 0, kCaution, QStringLiteral("見つかりません\nC:\\gone\\sea.bmp\n"));
+        EXPECT_EQ(t.dialogs.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_TRUE(t.dialogs.files.empty());
+        if (!sheet || std::string(sheet) != "other") {
+            EXPECT_TRUE(Snapshot(t) == before) << sheet;
+            continue;
+        }
+        MapContents named = contents;
+        named.sheetPath = "../sheets/other.bmp";
+        EXPECT_EQ(heldMap(t), named);
+        EXPECT_EQ(t->MapChipWindow->sheet().width(), 96);
+        EXPECT_EQ(t.state().MapModified, 1);
+        // Saved, it opens again with that sheet and no question.
+        t->MainWindow->SaveMap();
+        TestApp u;
+        loadThroughMenu(u, map);
+        EXPECT_TRUE(u.dialogs.messages.empty());
+        EXPECT_EQ(heldMap(u), named);
     }
 }
 
@@ -471,7 +564,7 @@ TEST(FileCommandsLoad, LoadedMapKeepsItsSheetPathAsWritten) {
         // "C:\タイル\表示\Sea.BMP" in code page 932: 表 is 0x95 0x5C, whose second byte is a
         // backslash; the sheet is found beside the map by its name.
         {"Windows path", "C:\\\x83\x5E\x83\x43\x83\x8B\\\x95\x5C\x8E\xA6\\Sea.BMP", "win",
-         "win/sea.bmp", false},
+         "win/sea.bmp", true},
         {"relative path", "tiles/sea.bmp", "maps", "maps/tiles/sea.bmp", true},
         {"folder with a comma", "sea.bmp", "old,maps", "old,maps/sea.bmp", false},
     };
@@ -531,6 +624,10 @@ TEST(FileCommandsLoad, ExampleMapOpensWhereverTheFolderLies) {
                 << sheet.toStdString();
             EXPECT_TRUE(QFileInfo(sheet).isFile());
         }
+        // Named relative to the map, so the copy is found wherever the examples lie.
+        const std::string line1 = t.state().SheetFileName;
+        EXPECT_FALSE(line1.empty() || line1.front() == '/' || line1.find(':') != std::string::npos)
+            << line1;
     }
 }
 
