@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -33,6 +34,7 @@ struct Editor {
     int argc = 1;
     char arg0[8] = "bench";
     char* argv[2] = {arg0, nullptr};
+    QTemporaryDir settings;
     std::unique_ptr<QApplication> qapp;
     test::ScriptedDialogs dialogs;
     std::unique_ptr<Application> app;
@@ -41,6 +43,8 @@ struct Editor {
 
     Editor() {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Settings the benchmarks change (the overview shown) stay out of the user's.
+        qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
         qapp = std::make_unique<QApplication>(argc, argv);
         ScreenMetrics screen;
         screen.width = 1280;

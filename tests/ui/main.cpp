@@ -4,12 +4,17 @@
 #include "platform/Fonts.h"
 #include "shell/GuardedApplication.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // The editor's remembered settings go to a folder of the suite's own, never the user's.
+    const QTemporaryDir settings;
+    setenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit().constData(), 1);
     tilora::GuardedApplication app(argc, argv);
     app.reportError = [](const QString& text) {
         ADD_FAILURE() << "error escaped a handler: " << text.toStdString();
