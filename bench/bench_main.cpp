@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -164,6 +166,9 @@ int main(int argc, char** argv) {
         if (arg == "--benchmark_format=json" || arg == "--benchmark_format=csv")
             machineFormat = true;
     }
+    // The editor's recovery copies go to a folder of this run's own, never the user's.
+    std::string state = (std::filesystem::temp_directory_path() / "tilora-bench-XXXXXX").string();
+    if (::mkdtemp(state.data())) ::setenv("XDG_STATE_HOME", state.c_str(), 1);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     CollectingReporter reporter(benchmark::CreateDefaultDisplayReporter());
@@ -171,5 +176,7 @@ int main(int argc, char** argv) {
     std::cout.flush();
     printSummary(reporter.times(), machineFormat ? stderr : stdout);
     benchmark::Shutdown();
+    std::error_code ignored;
+    std::filesystem::remove_all(state, ignored);
     return 0;
 }

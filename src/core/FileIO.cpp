@@ -107,7 +107,9 @@ int fsyncRetrying(int fd) {
 // so that the umask applies to it as to any new file.
 int createTemporary(const std::string& dir, const std::string& base, std::string& tmpPath,
                     const TemporaryFileNotice& notice) {
-    static std::mt19937_64 random{std::random_device{}() ^ std::uint64_t(::getpid())};
+    // One generator per thread: the editor saves a map on its own thread while a recovery copy
+    // is being saved on another.
+    static thread_local std::mt19937_64 random{std::random_device{}() ^ std::uint64_t(::getpid())};
     // Leave room in the name for the suffix; NAME_MAX is 255 on the usual file systems.
     const std::string stem = base.substr(0, 200);
     for (int attempt = 0; attempt < 100; ++attempt) {

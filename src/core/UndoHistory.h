@@ -108,6 +108,9 @@ class UndoHistory {
     // true when no saved point was marked since the last clear, or when it was dropped by the
     // byte limit or by an edit made after undoing past it.
     bool differsFromSaved() const;
+    // The file no longer holds the saved point (it was changed or removed from outside): from now
+    // on no undo or redo brings the map back to its file.
+    void forgetSavedPoint() { savedKnown_ = false; }
 
     // Forgets every step and the saved point (a new map; a load then calls markSaved).
     void clear();

@@ -11,6 +11,8 @@
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
 #include "platform/SheetSearch.h"
+#include "shell/FileWatch.h"
+#include "shell/Recovery.h"
 #include "shell/TMainWindow.h"
 #include "shell/TTitleWindow.h"
 #include "stamps/TStampWindow.h"
@@ -41,11 +43,15 @@ Application::Application(Dialogs& d, ScreenMetrics screen) : EditorContext(d, sc
     MainWindow->StatusLine1->setChecked(prefs_.statusLine);
     MapWindow->setGridShown(prefs_.grid);
     MapWindow->setStatusLineShown(prefs_.statusLine);
+    recovery = std::make_unique<Recovery>(*this, recoveryFolderFromEnvironment());
+    fileWatch = std::make_unique<FileWatch>(*this);
 }
 
 Application::~Application() {
     // The renderer borrows the sheet; forget it before the sheet goes.
     Renderer.setSheet(nullptr);
+    fileWatch.reset();
+    recovery.reset();
     OverviewWindow.reset();
     StampWindow.reset();
     MapWindow.reset();
@@ -57,6 +63,17 @@ Application::~Application() {
 
 void Application::start() {
     MainWindow->show();
+    recovery->start();
+    fileWatch->start();
+}
+
+void Application::mapMatchesFile() {
+    recovery->mapMatchesFile();
+    fileWatch->mapMatchesFile();
+}
+
+void Application::offerRecovery() {
+    recovery->offerOrphans();
 }
 
 void Application::setSheet(Bitmap sheet) {

@@ -22,6 +22,8 @@ class TMapChipWindow;
 class TStartUpWindow;
 class TMapWindow;
 class TStampWindow;
+class Recovery;
+class FileWatch;
 
 class Application final : public EditorContext, private OverviewHost {
   public:
@@ -29,8 +31,15 @@ class Application final : public EditorContext, private OverviewHost {
                          ScreenMetrics screen = ScreenMetrics::fromPrimaryScreen());
     ~Application() override;
 
-    // Shows the main window (what the message loop's start does).
+    // Shows the main window (what the message loop's start does); recovery copies and the watch
+    // on the map and sheet files start with it.
     void start();
+    // The map now matches its file (saved or loaded): its recovery copy goes, and the file's
+    // state on disk is the editor's own.
+    void mapMatchesFile();
+    // At start-up, before the first command: copies left by editors that no longer run are
+    // offered back (once per run).
+    void offerRecovery();
 
     const Bitmap& sheet() const override { return sheet_; }
     void setSheet(Bitmap sheet) override;
@@ -75,6 +84,9 @@ class Application final : public EditorContext, private OverviewHost {
     std::unique_ptr<TStampWindow> StampWindow;
     // Not one of the laid-out windows: shown on request, beside the palette.
     std::unique_ptr<TOverviewWindow> OverviewWindow;
+    // Made after the windows, gone before them (shell/Recovery.h, shell/FileWatch.h).
+    std::unique_ptr<Recovery> recovery;
+    std::unique_ptr<FileWatch> fileWatch;
 
   private:
     void centreMapViewOn(int row, int col) override;

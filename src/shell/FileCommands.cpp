@@ -149,6 +149,7 @@ bool TMainWindow::SaveMapAs() {
     app_.History.markSaved();
     setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
     app_.State.MapModified = 0;
+    app_.mapMatchesFile();
     return true;
 }
 
@@ -161,6 +162,7 @@ bool TMainWindow::SaveMap() {
     }
     app_.History.markSaved();
     app_.State.MapModified = 0;
+    app_.mapMatchesFile();
     return true;
 }
 
@@ -235,6 +237,7 @@ bool TMainWindow::LoadChosenMap(const QString& chosen) {
     app_.refreshMapView();
     // A map given another sheet differs from its file until it is saved.
     s.MapModified = sheetReplaced ? 1 : 0;
+    app_.mapMatchesFile();
     return true;
 }
 

@@ -204,8 +204,13 @@ void TMainWindow::connectCommands() {
     connect(Timer2, &QTimer::timeout, this, &TMainWindow::Timer2Timer);
 
     // Any command ends the undo step in progress, connected first so that it runs before the
-    // command itself: a continuous-painting run goes on, but its later cells form a new step.
-    const auto endStep = [this] { app_.History.closeStep(); };
+    // command itself: a continuous-painting run goes on, but its later cells form a new step. A
+    // command in the first second, before the start-up placement, has copies left by an editor
+    // that ended without saving offered first.
+    const auto endStep = [this] {
+        app_.offerRecovery();
+        app_.History.closeStep();
+    };
     for (const ButtonLayout& b : kButtons)
         connect(this->*b.member, &QPushButton::clicked, this, endStep);
     for (const MenuItemLayout& item : kMenuItems)
@@ -325,7 +330,9 @@ void TMainWindow::Timer1Timer() {
     // first tick, not after the last one.
     if (Timer2->isActive()) return;
     Timer2->start();
-    // The first tick: the windows are in place for a map named on the command line.
+    // The first tick: the splash is up and the windows are in place; unsaved maps of an editor
+    // that ended abnormally are offered back, then the map named on the command line opens.
+    app_.offerRecovery();
     if (!MapToOpenAtStart.isEmpty()) {
         const QString path = std::exchange(MapToOpenAtStart, QString());
         OpenDialog1.FileName = path;

@@ -1,5 +1,8 @@
 // One application instance for the whole UI suite, the editor's guarded one, on the offscreen
 // platform unless told otherwise. An error escaping a handler fails the test that caused it.
+// Recovery copies go to a state folder of this run's own, never the user's.
+
+#include "RecoveryChild.h"
 
 #include "platform/Fonts.h"
 #include "shell/GuardedApplication.h"
@@ -9,13 +12,21 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // The editor's remembered settings go to a folder of the suite's own, never the user's.
-    const QTemporaryDir settings;
-    setenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit().constData(), 1);
+    // The recovery test starts this program again as an editor to be killed; it has its own
+    // state folder from the parent.
+    const bool child = argc == 3 && std::strcmp(argv[1], tilora::test::RecoveryChildOption) == 0;
+    QTemporaryDir state;
+    if (!child) setenv("XDG_STATE_HOME", state.path().toLocal8Bit().constData(), 1);
+    // The editor's remembered settings go to a folder of the suite's own, never the user's (the
+    // recovery child inherits its parent's).
+    QTemporaryDir settings;
+    if (!child) setenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit().constData(), 1);
     tilora::GuardedApplication app(argc, argv);
+    if (child) return tilora::test::runRecoveryChild(argv[2]);
     app.reportError = [](const QString& text) {
         ADD_FAILURE() << "error escaped a handler: " << text.toStdString();
     };

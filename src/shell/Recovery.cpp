@@ -1,0 +1,161 @@
+#include "shell/Recovery.h"
+
+#include "core/PathText.h"
+#include "core/SheetImage.h"
+#include "newmap/SheetChecks.h"
+#include "platform/SheetSearch.h"
+#include "shell/Application.h"
+#include "shell/TMainWindow.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <exception>
+
+namespace tilora {
+
+namespace {
+
+const QString kRestoreCaption = QStringLiteral("復元");
+const QString kRestoreText = QStringLiteral("前回保存されずに終了したマップデータが残っています\n"
+                                            "%1\n（%2）\n"
+                                            "復元しますか？（いいえ：このデータを削除します）");
+const QString kUnreadableCopy = QStringLiteral("復元用のマップデータを読み込めません\n%1\n%2");
+const QString kNoSheet = QStringLiteral("マップデータのチップ画像が見つかりません\n%1");
+const QString kWarningCaption = QStringLiteral("警告");
+const QString kCannotKeep =
+    QStringLiteral("%1\n編集はこのまま続けられますが、異常終了したときに未保存の変更を"
+                   "復元できません");
+
+QString fromBytes(const std::string& bytes) {
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+// A path as a message shows it: shortened when long.
+QString shownPath(const std::string& bytes) {
+    return QString::fromStdString(pathForMessage(bytes));
+}
+
+std::string toBytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// The sheet a copy was drawn with: where it was found then, else looked up again from the map
+// file's folder as a load would.
+Result<Bitmap> loadCopySheet(const RecoveredMap& copy, std::string& foundAt) {
+    foundAt = copy.info.sheetFile;
+    if (!foundAt.empty()) {
+        if (Result<Bitmap> sheet = loadSheetImage(foundAt)) return sheet;
+    }
+    const SheetSearchResult where = findSheet(copy.map.sheetPath, copy.info.mapFile);
+    if (!where.found()) return Error{kNoSheet.arg(where.lookedFor).toStdString()};
+    foundAt = where.bytes;
+    return loadSheetImage(foundAt);
+}
+
+} // namespace
+
+std::string sheetFileInUse(const Application& app) {
+    if (app.State.SheetFileName.empty()) return {};
+    return findSheet(app.State.SheetFileName, app.MainWindow->SaveDialog1.FileName).bytes;
+}
+
+Recovery::Recovery(Application& app, std::string folder) : app_(app), keeper_(std::move(folder)) {
+    timer_.setInterval(TickMs);
+    connect(&timer_, &QTimer::timeout, this, &Recovery::tick);
+}
+
+Recovery::~Recovery() {
+    if (std::uncaught_exceptions() == 0) keeper_.removeCopy();
+}
+
+void Recovery::start() {
+    timer_.start();
+}
+
+RecoveryInfo Recovery::currentInfo() const {
+    return {toBytes(app_.MainWindow->SaveDialog1.FileName), sheetFileInUse(app_)};
+}
+
+void Recovery::tick() {
+    keeper_.update(app_.State, currentInfo());
+    const std::optional<std::string> failure = keeper_.takeFailure();
+    if (!failure || warned_) return;
+    warned_ = true;
+    app_.dialogs.messageBox(app_.MainWindow.get(),
+                            kCannotKeep.arg(QString::fromStdString(*failure)), kWarningCaption,
+                            MessageButtons::Ok);
+}
+
+void Recovery::mapMatchesFile() {
+    keeper_.removeCopy();
+}
+
+void Recovery::offerOrphans() {
+    if (offered_) return;
+    offered_ = true;
+    for (OrphanCopy& orphan : keeper_.orphans()) {
+        Result<RecoveredMap> copy = orphan.read();
+        if (!copy) {
+            // Kept: the user may still open or delete it by hand.
+            app_.dialogs.messageBox(
+                app_.MainWindow.get(),
+                kUnreadableCopy.arg(QString::fromStdString(copy.error().message),
+                                    shownPath(orphan.mapPath())),
+                CautionCaption, MessageButtons::Ok);
+            continue;
+        }
+        const QString name = copy->info.mapFile.empty() ? QStringLiteral("（名前のないマップ）")
+                                                        : shownPath(copy->info.mapFile);
+        const QString size = QStringLiteral("%1×%2").arg(copy->map.width).arg(copy->map.height);
+        const Answer answer =
+            app_.dialogs.messageBox(app_.MainWindow.get(), kRestoreText.arg(name, size),
+                                    kRestoreCaption, MessageButtons::YesNo);
+        if (answer == Answer::Yes)
+            restore(orphan, *copy);
+        else if (answer == Answer::No)
+            orphan.discard();
+        // A box closed without an answer keeps the copy for the next start.
+    }
+}
+
+bool Recovery::restore(OrphanCopy& orphan, const RecoveredMap& copy) {
+    TMainWindow& main = *app_.MainWindow;
+    // A map restored a moment ago is unsaved work too.
+    if (main.AskToSave(AskMode::LoadOrExit)) return false;
+    std::string sheetFile;
+    Result<Bitmap> sheet = loadCopySheet(copy, sheetFile);
+    if (!sheet) {
+        showError(app_, &main, QString::fromStdString(sheet.error().message));
+        return false;
+    }
+
+    // As a load does, except that the map stays unsaved and keeps the file it belongs to, so the
+    // next save writes that file.
+    EditorState& s = app_.State;
+    applyMapContents(copy.map, s);
+    app_.History.clear();
+    main.SheetFoundAt = sheetFile;
+    app_.setSheet(std::move(*sheet));
+    main.SaveDialog1.FileName = fromBytes(copy.info.mapFile);
+    s.SheetScrollX = 0;
+    s.SheetScrollY = 0;
+    app_.layoutChipWindow();
+    app_.refreshMapView();
+    s.MapModified = 1;
+    if (!copy.info.mapFile.empty())
+        app_.setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
+    // The map named on the command line is this one, with the changes it had: opening the file
+    // after it would only ask whether to save them.
+    QString& atStart = main.MapToOpenAtStart;
+    const QString restored = QFileInfo(main.SaveDialog1.FileName).canonicalFilePath();
+    if (!restored.isEmpty() && QFileInfo(atStart).canonicalFilePath() == restored) atStart.clear();
+
+    // The copy becomes this editor's own. Should that fail, it stays where it is and is offered
+    // again at the next start, while this editor writes a copy of its own as for any change.
+    static_cast<void>(keeper_.adopt(orphan, copy));
+    return true;
+}
+
+} // namespace tilora
