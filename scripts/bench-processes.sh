@@ -149,11 +149,15 @@ if [[ -x $bench ]]; then
       printf "export-floor %.1f %.1f\n", t * f, $4 * f }' >>"$results"
 fi
 
-# Peak resident memory (MB) of the PNG render at every cell size the pixel limit allows.
+# Peak resident memory (MB) of the PNG render at every cell size the pixel limit allows, each
+# against its bound (the render streams the image in bands, so the peak must not grow with it).
+peak_bound_mb=100
 peaks=""
 for cs in 1 2 4 8 16; do
   kb=$(/usr/bin/time -f %M "$cli" render "$work/map.map" "$work/peak.png" --cell-size "$cs" 2>&1 >/dev/null | tail -1)
-  peaks+="$cs: $((kb / 1024)) MB  "
+  peaks+="$cs: $((kb / 1024)) MB"
+  if ((kb / 1024 >= peak_bound_mb)); then peaks+=" (OVER ${peak_bound_mb} MB)"; fi
+  peaks+="  "
 done
 peer_peak="-"
 if ((have_rasterizer)); then
@@ -202,5 +206,5 @@ awk -v tiled="$have_tiled" -v rast="$have_rasterizer" '
 echo "Peak memory of the PNG render by cell size: $peaks(tmxrasterizer at 8: $peer_peak)"
 echo "Peak memory of a batch over two 8192 x 8192 sheets: $sheets_two MB (one of them alone: $sheets_one MB)"
 echo "Targets: export 12x peer and within 1.5x floor; BMP within 2x floor; PNG 5x peer and under"
-echo "100 MB at every cell size; info under 15 ms; 100 maps in one process under 10 single runs;"
+echo "${peak_bound_mb} MB at every cell size; info under 15 ms; 100 maps in one process under 10 single runs;"
 echo "the batch over two large sheets within 10% of one alone."

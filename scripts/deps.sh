@@ -1,35 +1,53 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing, benchmarking and running Tilora need.
+# Installs the Debian packages one task needs: scripts/deps.sh [run|package|test|bench]
+#   run      the compiler, CMake, Ninja, Qt and the Japanese fonts: enough to build and start the
+#            editor and tilora-cli (make run)
+#   package  run, and the icon renderer and dpkg's tools for the Debian package (make package)
+#   test     package, and the test frameworks, clang's tools, the validators of the desktop files,
+#            lintian, and Tiled for the interoperability tests (make test; the default)
+#   bench    test, and Google Benchmark, hyperfine and GNU time (make bench)
 # Safe to run again: it installs only what is missing, and asks apt nothing when all is there.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config ccache
-  qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libpng-dev libexpat1-dev pngcheck time
-  clang libclang-rt-14-dev clang-format clang-tidy git
-  fonts-ipafont-gothic
-  xvfb xauth
-)
-# Tiled's JSON maps are parsed by nlohmann's header-only reader (its event interface, so a large
-# layer is stored compactly, and nothing is added to tilora-cli's run-time libraries). The Tiled
-# tests run the real Tiled over what tilora-cli writes and import the example maps it ships.
-packages+=(nlohmann-json3-dev tiled)
-# The icon's renderer and SVG engine, the desktop-file, AppStream, MIME and manual checks, and
-# the Debian package's tools.
-packages+=(
-  librsvg2-bin libqt6svg6 desktop-file-utils appstream shared-mime-info man-db dpkg-dev file
-)
-# The whole-process benchmark times the programs with hyperfine; only `make bench` needs it.
-if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(hyperfine)
-fi
+profile=${1:-test}
+[[ $profile == --bench ]] && profile=bench # the old spelling
 
+run=(
+  build-essential cmake ninja-build
+  qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev libpng-dev libexpat1-dev
+  # Tiled's JSON maps are read with nlohmann's header-only parser (its event interface, so a large
+  # layer is stored compactly); it adds nothing to tilora-cli's run-time libraries.
+  nlohmann-json3-dev
+  # What the editor loads at run time without linking it: the window-system plugins and the SVG
+  # icon engine, and the fonts its layouts were measured with.
+  qt6-qpa-plugins libqt6svg6 fonts-ipafont-gothic
+)
+package=(librsvg2-bin dpkg-dev file)
+test=(
+  ccache git libqt6test6 libgtest-dev libgmock-dev pngcheck
+  clang libclang-rt-14-dev clang-format clang-tidy
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db lintian
+  tiled
+)
+bench=(libbenchmark-dev hyperfine time)
+
+case $profile in
+run) packages=("${run[@]}") ;;
+package) packages=("${run[@]}" "${package[@]}") ;;
+test) packages=("${run[@]}" "${package[@]}" "${test[@]}") ;;
+bench) packages=("${run[@]}" "${package[@]}" "${test[@]}" "${bench[@]}") ;;
+*)
+  echo "usage: scripts/deps.sh [run|package|test|bench]" >&2
+  exit 2
+  ;;
+esac
+
+# One query for all of them; a package dpkg has never heard of is simply not listed.
+mapfile -t installed < <(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |
+  awk '$NF == "installed" { print $1 }')
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
+  [[ " ${installed[*]} " == *" $p "* ]] || missing+=("$p")
 done
 
 if ((${#missing[@]} == 0)); then

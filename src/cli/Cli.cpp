@@ -17,6 +17,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #ifndef TILORA_VERSION
@@ -289,8 +290,29 @@ InputFiles batchInputs(const Invocation& inv) {
     return files;
 }
 
+// The output folder of a batch, made (with any missing parents) when it is not there yet. A name
+// that is taken by something other than a folder, or a folder that cannot be made, is one
+// refusal for the whole batch, before any map is read.
+bool prepareOutDir(const std::string& dir, std::ostream& err) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status st = fs::status(dir, ec);
+    if (fs::is_directory(st)) return true;
+    if (fs::exists(st)) {
+        err << "tilora-cli: " << pathForMessage(dir) << ": フォルダーではありません\n";
+        return false;
+    }
+    fs::create_directories(dir, ec);
+    if (ec) {
+        err << "tilora-cli: " << pathForMessage(dir) << ": フォルダーを作れません：" << ec.message() << '\n';
+        return false;
+    }
+    return true;
+}
+
 // One output per map, named after it, in the folder; a failing map does not stop the others.
 bool runBatch(const Invocation& inv, std::ostream& out, std::ostream& err) {
+    if (!prepareOutDir(*inv.outDir, err)) return false;
     const std::string extension = inv.command == "export"
                                       ? (inv.tiledFormat == TiledOutput::Tmj ? ".tmj" : ".tmx")
                                       : (inv.format == ImageFormat::Bmp ? ".bmp" : ".png");

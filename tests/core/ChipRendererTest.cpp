@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <random>
@@ -97,19 +98,22 @@ TEST(ChipRenderer, RedrawMatchesTheCellRuleAtEveryCellSize) {
     // Every vector path is forced in turn, so the narrower ones are checked on any processor.
     const VectorPath paths[] = {VectorPath::Scalar, VectorPath::Sse2, VectorPath::Avx2};
     for (const ViewCase& c : cases) {
-        for (VectorPath path : paths) {
-            ChipRenderer renderer;
-            renderer.setSheet(&sheet);
-            renderer.setWidestVectorPath(path);
-            st->SheetColumns = c.sheetColumns;
-            st->ViewRow = c.viewRow;
-            st->ViewCol = c.viewCol;
-            for (int size = 1; size <= 64; ++size) {
+        st->SheetColumns = c.sheetColumns;
+        st->ViewRow = c.viewRow;
+        st->ViewCol = c.viewCol;
+        ChipRenderer renderers[std::size(paths)];
+        for (std::size_t k = 0; k < std::size(paths); ++k) {
+            renderers[k].setSheet(&sheet);
+            renderers[k].setWidestVectorPath(paths[k]);
+        }
+        for (int size = 1; size <= 64; ++size) {
+            st->CellSize = size;
+            const auto reference = referenceView(&sheet, *st); // the same for every path
+            for (std::size_t k = 0; k < std::size(paths); ++k) {
                 SCOPED_TRACE(testing::Message()
                              << "columns " << c.sheetColumns << " view (" << c.viewRow << ", "
-                             << c.viewCol << ") size " << size << " path " << int(path));
-                st->CellSize = size;
-                ASSERT_EQ(rendered(renderer, *st), referenceView(&sheet, *st));
+                             << c.viewCol << ") size " << size << " path " << int(paths[k]));
+                ASSERT_EQ(rendered(renderers[k], *st), reference);
             }
         }
     }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Checks of the desktop files, the install layout and the Debian package, one per ctest test:
 #   check.sh desktop|metainfo|mime|manual SOURCE_DIR
+#   check.sh help PROGRAM MANUAL_PAGE
 #   check.sh install BUILD_DIR
 #   check.sh package BUILD_DIR OUT_DIR     (leaves the unpacked package in OUT_DIR/root)
+#   check.sh lintian OUT_DIR
 #   check.sh version OUT_DIR VERSION
 set -euo pipefail
 
@@ -22,6 +24,7 @@ expected_files() {
 bin/tilora
 bin/tilora-cli
 share/applications/$id.desktop
+share/doc/tilora/changelog.Debian.gz
 share/doc/tilora/copyright
 share/doc/tilora/help/index.html
 LIST
@@ -30,7 +33,9 @@ LIST
     done
     cat <<LIST
 share/icons/hicolor/scalable/apps/$id.svg
+share/lintian/overrides/tilora
 share/man/man1/tilora-cli.1.gz
+share/man/man1/tilora.1.gz
 share/metainfo/$id.metainfo.xml
 share/mime/packages/$id.xml
 LIST
@@ -55,22 +60,103 @@ metainfo)
     appstreamcli validate --no-net --strict "$packaging/$id.metainfo.xml"
     ;;
 mime)
-    # Build a MIME database from this type alone and look at the glob it yields.
-    db=$(mktemp -d)
-    trap 'rm -rf "$db"' EXIT
-    mkdir -p "$db/packages"
-    cp "$packaging/$id.mime.xml" "$db/packages/$id.xml"
-    update-mime-database "$db"
-    grep -qx '10:application/x-tilora-map:\*\.map' "$db/globs2" ||
-        fail "no low-weight *.map glob in: $(cat "$db/globs2")"
+    # A MIME database of the system's types and ours, asked as a file manager asks it (GLib): a
+    # real map is ours whatever its name; the other owners of ".map" and random bytes are not.
+    tmp=$(mktemp -d)
+    trap 'rm -rf "$tmp"' EXIT
+    mkdir -p "$tmp/data/mime/packages" "$tmp/home" "$tmp/files"
+    cp /usr/share/mime/packages/freedesktop.org.xml "$tmp/data/mime/packages/"
+    cp "$packaging/$id.mime.xml" "$tmp/data/mime/packages/$id.xml"
+    update-mime-database "$tmp/data/mime" 2>/dev/null
+    cp "$1/examples/island.map" "$tmp/files/island.map"
+    cp "$1/examples/island.map" "$tmp/files/island-without-suffix"
+    printf 'Memory Configuration\n\nName             Origin             Length\n*default*        0x00000000 0xffffffff\n' \
+        >"$tmp/files/linker.map"
+    printf '{"version":3,"file":"app.js","sources":["app.ts"],"names":[],"mappings":"AAAA,SAAS"}\n' \
+        >"$tmp/files/app.js.map"
+    seq 1 3000 | gzip -9n | tail -c +11 | head -c 4096 >"$tmp/files/bytes.map" # no header, no magic
+    for f in island.map island-without-suffix linker.map app.js.map bytes.map; do
+        type=$(XDG_DATA_HOME="$tmp/home" XDG_DATA_DIRS="$tmp/data" \
+            gio info -a standard::content-type "$tmp/files/$f" | sed -n 's/^ *standard::content-type: //p')
+        case $f in
+        island*) [[ $type == application/x-tilora-map ]] || fail "$f is $type, not a Tilora map" ;;
+        *) [[ $type != application/x-tilora-map ]] || fail "$f is taken for a Tilora map" ;;
+        esac
+    done
     ;;
 manual)
-    for locale in C C.UTF-8; do
-        warnings=$(LC_ALL=$locale MANWIDTH=80 man --warnings -l "$packaging/tilora-cli.1" 2>&1 >/dev/null)
-        [[ -z "$warnings" ]] || fail "man warns in $locale: $warnings"
+    for page in tilora tilora-cli; do
+        for locale in C C.UTF-8; do
+            warnings=$(LC_ALL=$locale MANWIDTH=80 man --warnings -l "$packaging/$page.1" 2>&1 >/dev/null)
+            [[ -z "$warnings" ]] || fail "man warns about $page.1 in $locale: $warnings"
+        done
     done
-    LC_ALL=C MANWIDTH=80 man -l "$packaging/tilora-cli.1" | grep -q "tilora-cli render" ||
-        fail "the manual lacks its synopsis"
+    ;;
+help)
+    # A program's --help and its manual page: the same options, every way of calling it that the
+    # help shows is in the manual's synopsis, and each option's values, ranges and numbers in the
+    # help are in the manual's paragraph for it. A new option in one of them fails this until the
+    # other says the same.
+    program=$1 manual=$2
+    name=$(basename "$program")
+    helptext=$(DISPLAY='' WAYLAND_DISPLAY='' "$program" --help) || fail "$name --help failed"
+    mantext=$(LC_ALL=C MANWIDTH=250 man -l "$manual") || fail "man cannot show $manual"
+    options() { grep -oE -- '(^|[^A-Za-z0-9-])--[a-z][a-z0-9-]*' | grep -oE -- '--[a-z][a-z0-9-]*' | sort -u; }
+    diff <(options <<<"$helptext") <(options <<<"$mantext") >&2 ||
+        fail "$name --help (<) and $(basename "$manual") (>) list other options"
+
+    # The forms: from the program's name up to the first bracketed word or non-ASCII text.
+    forms() {
+        LC_ALL=C sed -E 's/^(Usage|使い方):?//; s/^[[:space:]]+//' |
+            LC_ALL=C awk -v name="$name" '$1 == name {
+                sub(/[\200-\377].*/, ""); form = ""
+                for (i = 1; i <= NF && substr($i, 1, 1) != "["; i++) form = form (i > 1 ? " " : "") $i
+                print form }' | sort -u
+    }
+    synopsis=$(sed -n '/^SYNOPSIS/,/^[A-Z]/p' <<<"$mantext")
+    missing=$(comm -23 <(forms <<<"$helptext") <(forms <<<"$synopsis"))
+    [[ -z $missing ]] || fail "forms of $name --help missing from the manual's synopsis: $missing"
+
+    # Each option the help describes on a line of its own, with the lines indented below it.
+    mapfile -t described < <(awk '
+        function flush() { if (opt != "") print opt "\t" text; opt = "" }
+        match($0, /^ +--[a-z][a-z0-9-]*/) {
+            flush(); indent = index($0, "-"); opt = substr($0, indent, RLENGTH - indent + 1)
+            text = substr($0, RLENGTH + 1); next }
+        opt != "" && match($0, /^ +/) && RLENGTH >= indent && substr($0, RLENGTH + 1, 1) != "-" {
+            text = text " " $0; next }
+        { flush() }
+        END { flush() }' <<<"$helptext")
+    for entry in "${described[@]}"; do
+        option=${entry%%$'\t'*} text=${entry#*$'\t'}
+        # The manual's paragraph: the tag line naming the option and the lines indented below it.
+        paragraph=$(awk -v opt="$option" '
+            /^       [^ ]/ { inside = 0; n = split($0, words, /[ ,]+/)
+                           for (i = 1; i <= n; i++) if (words[i] == opt) inside = 1 }
+            inside' <<<"$mantext")
+        [[ -n $paragraph ]] || fail "the manual has no paragraph for $option"
+        value=$(awk '{ print $1 }' <<<"$text")
+        if [[ $value == *"|"* ]]; then
+            for choice in ${value//|/ }; do
+                head -1 <<<"$paragraph" | grep -qw -- "$choice" ||
+                    fail "the manual's $option lacks the value $choice"
+            done
+        fi
+        while read -r low high; do
+            grep -qE "(^|[^0-9])$low (to|\.\.) $high([^0-9]|$)" <<<"$paragraph" ||
+                fail "the manual's $option lacks the range $low to $high"
+        done < <(grep -oE '[0-9]+(～|\.\.| to )[0-9]+' <<<"$text" | sed -E 's/(～|\.\.| to )/ /')
+        for number in $(grep -oE '[0-9]+' <<<"$text" | sort -u); do
+            grep -qE "(^|[^0-9])$number([^0-9]|$)" <<<"$paragraph" ||
+                fail "the manual's $option lacks the number $number"
+        done
+    done
+    # The standard-output operand "-", where the help names one.
+    if grep -qE '(^|[[:space:]])-([[:space:]]|$)' <<<"$helptext"; then
+        grep -qE '(^|[[:space:]])-([[:space:]]|$)' <<<"$mantext" ||
+            fail "the manual does not say what - means"
+    fi
+    echo "$name: --help and the manual agree on ${#described[@]} described options"
     ;;
 install)
     stage=$(mktemp -d)
@@ -85,12 +171,19 @@ package)
     cpack --config "$1/CPackConfig.cmake" -B "$out" >/dev/null
     deb=$(ls "$out"/tilora_*.deb)
     info=$(dpkg-deb --info "$deb")
-    grep -q "^ Maintainer: Tilora developers$" <<<"$info" || fail "maintainer: $info"
+    grep -q "^ Maintainer: Tilora developers <tilora@example.org>$" <<<"$info" || fail "maintainer: $info"
     # Computed by dpkg-shlibdeps from the programs, beside the names given by hand.
     grep -q "^ Depends: .*libqt6widgets6" <<<"$info" || fail "no computed dependencies: $info"
     grep -q "^ Depends: .*libqt6svg6" <<<"$info" || fail "no SVG icon engine: $info"
     dpkg-deb -x "$deb" "$out/root"
     check_tree "$out/root/usr"
+    ;;
+lintian)
+    # Every tag lintian shows by default (errors, warnings, and the informational tags it lists)
+    # counts: it must print nothing at all.
+    deb=$(ls "$1"/tilora_*.deb)
+    output=$(lintian --allow-root "$deb" 2>&1) || fail "lintian failed: $output"
+    [[ -z $output ]] || fail "lintian: $output"
     ;;
 version)
     output=$("$1/root/usr/bin/tilora-cli" --version) || fail "tilora-cli --version failed"

@@ -46,7 +46,15 @@
 namespace tilora::test {
 namespace {
 
-#ifdef __SANITIZE_ADDRESS__
+// gcc says __SANITIZE_ADDRESS__, clang __has_feature(address_sanitizer).
+#if defined(__SANITIZE_ADDRESS__)
+#define TILORA_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TILORA_UNDER_ASAN 1
+#endif
+#endif
+#ifdef TILORA_UNDER_ASAN
 constexpr int kDefaultSteps = 15000; // each step is several times slower under the sanitizer
 #else
 constexpr int kDefaultSteps = 30000;
