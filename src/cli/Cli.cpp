@@ -304,7 +304,8 @@ bool prepareOutDir(const std::string& dir, std::ostream& err) {
     }
     fs::create_directories(dir, ec);
     if (ec) {
-        err << "tilora-cli: " << pathForMessage(dir) << ": フォルダーを作れません：" << ec.message() << '\n';
+        err << "tilora-cli: " << pathForMessage(dir) << ": フォルダーを作れません：" << ec.message()
+            << '\n';
         return false;
     }
     return true;

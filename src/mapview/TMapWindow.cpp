@@ -74,6 +74,7 @@ TMapWindow::TMapWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     setUpScrollBar(ScrollBar2, ScrollBar2Place, ScrollSmallStep, ScrollLargeStep);
     ScrollBar2->installEventFilter(this);
     StatusLine = new QLabel(this);
+    StatusLine->setIndent(4); // off the window's left edge
     StatusLine->hide();
 
     connect(Image1, &PictureWidget::mouseMoved, this, &TMapWindow::Image1MouseMove);

@@ -253,9 +253,11 @@ void Application::setOverviewShown(bool shown) {
 
 void Application::showOverviewIfWanted() {
     if (!prefs_.overview || !mapShown_ || OverviewWindow->isVisible()) return;
-    // Beside the palette, under the main window, inside the screen.
-    const int left = std::min(MapChipWindow->x() + outerWidth(*MapChipWindow),
-                              Screen.width - outerWidth(*OverviewWindow));
+    // Beside the palette or the map window, whichever reaches farther right (the map window may
+    // have been made larger), under the main window, inside the screen.
+    const int right = std::max(MapChipWindow->x() + outerWidth(*MapChipWindow),
+                               MapWindow->x() + outerWidth(*MapWindow));
+    const int left = std::min(right, Screen.width - outerWidth(*OverviewWindow));
     OverviewWindow->move(std::max(left, 0), outerHeight(*MainWindow));
     OverviewWindow->sheetChanged(); // drawn whole from the map as it is now
     OverviewWindow->show();

@@ -43,6 +43,9 @@ TEST(ViewFeatures, TheViewGrowsWithItsWindowInWholeCells) {
     pressButton(e.view.Image1, Qt::RightButton, 400, 370);
     EXPECT_EQ(e.s().cell(11, 12), 9);
     EXPECT_EQ(e.view.Image1->bitmap().pixel(400, 370), chipColour(9));
+    // The overview opens beside the larger window, not over it.
+    e.main.OverviewWindow1->trigger();
+    EXPECT_GT(e.t->OverviewWindow->x(), e.view.frameGeometry().right());
 
     // A zoom pick keeps the larger window and pulls back by the larger view.
     e.main.ZoomInButton->click();
