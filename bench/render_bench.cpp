@@ -53,7 +53,9 @@ constexpr int LargeWidth = 1280;
 constexpr int LargeHeight = 960;
 
 void setCells(benchmark::State& bs, int cellSize, int width = ViewPixels, int height = ViewPixels) {
-    bs.counters["cells"] = double(width / cellSize) * (height / cellSize);
+    const int columns = width / cellSize;
+    const int rows = height / cellSize;
+    bs.counters["cells"] = double(columns) * rows;
     bs.SetBytesProcessed(std::int64_t(bs.iterations()) * width * height * sizeof(Pixel));
 }
 
