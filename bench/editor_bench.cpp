@@ -1,7 +1,8 @@
 // The editor's heavy paths end to end, through the real windows (offscreen, handlers called
 // directly, no event-loop waits): opening a 1000 x 1000 map, setting up a new 1000 x 1000 map,
-// and one continuous-painting step at cell sizes 1 and 32. Each beside its floor: reading and
-// parsing the same file; filling the grid; one full redraw of the view.
+// one continuous-painting step at cell sizes 1 and 32, and scrolling the largest view (the map
+// window made as large as the screen allows) by one cell with the overview shown. Each beside its
+// floor: reading and parsing the same file; filling the grid; one full redraw of the view.
 
 #include "ScriptedDialogs.h"
 
@@ -19,6 +20,9 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -33,6 +37,7 @@ struct Editor {
     int argc = 1;
     char arg0[8] = "bench";
     char* argv[2] = {arg0, nullptr};
+    QTemporaryDir settings;
     std::unique_ptr<QApplication> qapp;
     test::ScriptedDialogs dialogs;
     std::unique_ptr<Application> app;
@@ -41,6 +46,8 @@ struct Editor {
 
     Editor() {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Settings the benchmarks change (the overview shown) stay out of the user's.
+        qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
         qapp = std::make_unique<QApplication>(argc, argv);
         ScreenMetrics screen;
         screen.width = 1280;
@@ -146,12 +153,47 @@ void fullRedrawFloor(benchmark::State& bs) {
         e.app->Renderer.redrawView(e.app->MapWindow->Image1->bitmap(), e.app->State);
 }
 
+// One cell of the horizontal bar to the right (as a drag of its thumb) on the largest view, the
+// overview shown: the view redrawn, the overview's rectangle moved, and both repainted through the
+// event loop.
+void scrollLargest(benchmark::State& bs) {
+    Editor& e = editor();
+    e.dialogs.chooseFile(e.mapPath);
+    e.app->MainWindow->LoadFileClick();
+    TMapWindow& m = *e.app->MapWindow;
+    // The window's edge dragged as far as the screen lets it go.
+    const QSize most = m.maximumSize();
+    m.resize(most);
+    QResizeEvent grown(most, m.size());
+    QApplication::sendEvent(&m, &grown);
+    e.app->setOverviewShown(true);
+    QApplication::processEvents();
+    const EditorState& s = e.app->State;
+    const int columns = s.MapWidth - m.viewSize().columns(s.CellSize);
+    bs.counters["view_w"] = m.Image1->bitmap().width();
+    bs.counters["view_h"] = m.Image1->bitmap().height();
+    int k = 0;
+    for (auto _ : bs) {
+        m.ScrollBar2->setSliderPosition((++k % columns) * s.CellSize);
+        QApplication::processEvents();
+    }
+    e.app->setOverviewShown(false);
+}
+
+void scrollLargestFloor(benchmark::State& bs) {
+    Editor& e = editor();
+    for (auto _ : bs)
+        e.app->Renderer.redrawView(e.app->MapWindow->Image1->bitmap(), e.app->State);
+}
+
 BENCHMARK(open)->Name("editor_open_1000x1000/tilora")->Unit(benchmark::kMillisecond);
 BENCHMARK(openFloor)->Name("editor_open_1000x1000/floor")->Unit(benchmark::kMillisecond);
 BENCHMARK(newMap)->Name("editor_new_1000x1000/tilora")->Unit(benchmark::kMillisecond);
 BENCHMARK(newMapFloor)->Name("editor_new_1000x1000/floor")->Unit(benchmark::kMillisecond);
 BENCHMARK(paintStep)->Name("editor_paint_step/tilora")->Arg(1)->Arg(32);
 BENCHMARK(fullRedrawFloor)->Name("editor_paint_step/floor")->Arg(1)->Arg(32);
+BENCHMARK(scrollLargest)->Name("editor_scroll_largest/tilora")->Unit(benchmark::kMillisecond);
+BENCHMARK(scrollLargestFloor)->Name("editor_scroll_largest/floor")->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tilora

@@ -1,5 +1,6 @@
 // Full redraw of the 320 x 320 map view at every cell size: Tilora's renderer, the floor (copying
-// one finished frame), and the naive way (QPainter drawing every cell from the sheet image).
+// one finished frame), and the naive way (QPainter drawing every cell from the sheet image). The
+// same for a view of 1280 x 960 (the map window made larger), beside the copy of its own pixels.
 
 #include "core/ChipRenderer.h"
 
@@ -47,37 +48,42 @@ const Scene& scene() {
     return s;
 }
 
-void setCells(benchmark::State& bs, int cellSize) {
-    const int n = ViewPixels / cellSize;
-    bs.counters["cells"] = double(n) * n;
-    bs.SetBytesProcessed(std::int64_t(bs.iterations()) * ViewPixels * ViewPixels * sizeof(Pixel));
+// The larger view: 1280 x 960 pixels.
+constexpr int LargeWidth = 1280;
+constexpr int LargeHeight = 960;
+
+void setCells(benchmark::State& bs, int cellSize, int width = ViewPixels, int height = ViewPixels) {
+    const int columns = width / cellSize;
+    const int rows = height / cellSize;
+    bs.counters["cells"] = double(columns) * rows;
+    bs.SetBytesProcessed(std::int64_t(bs.iterations()) * width * height * sizeof(Pixel));
 }
 
-void tiloraRedraw(benchmark::State& bs, int cellSize) {
+void tiloraRedraw(benchmark::State& bs, int cellSize, int width, int height) {
     const Scene& sc = scene();
     EditorState& state = *sc.state; // the scene's state is only read, apart from the cell size
     state.CellSize = cellSize;
     ChipRenderer renderer;
     renderer.setSheet(&sc.sheet);
-    Bitmap view(ViewPixels, ViewPixels);
+    Bitmap view(width, height);
     renderer.redrawView(view, state); // builds the cache once, as the first redraw would
     for (auto _ : bs) {
         renderer.redrawView(view, state);
         benchmark::DoNotOptimize(view.data());
         benchmark::ClobberMemory();
     }
-    setCells(bs, cellSize);
+    setCells(bs, cellSize, width, height);
 }
 
-void frameCopy(benchmark::State& bs) {
-    const Bitmap from(ViewPixels, ViewPixels, 0xFF336699u);
-    Bitmap to(ViewPixels, ViewPixels);
+void frameCopy(benchmark::State& bs, int width, int height) {
+    const Bitmap from(width, height, 0xFF336699u);
+    Bitmap to(width, height);
     for (auto _ : bs) {
-        std::memcpy(to.data(), from.data(), std::size_t(ViewPixels) * ViewPixels * sizeof(Pixel));
+        std::memcpy(to.data(), from.data(), std::size_t(width) * height * sizeof(Pixel));
         benchmark::DoNotOptimize(to.data());
         benchmark::ClobberMemory();
     }
-    bs.SetBytesProcessed(std::int64_t(bs.iterations()) * ViewPixels * ViewPixels * sizeof(Pixel));
+    bs.SetBytesProcessed(std::int64_t(bs.iterations()) * width * height * sizeof(Pixel));
 }
 
 void qpainterRedraw(benchmark::State& bs, int cellSize) {
@@ -105,10 +111,17 @@ void qpainterRedraw(benchmark::State& bs, int cellSize) {
 }
 
 [[maybe_unused]] const bool registered = [] {
-    benchmark::RegisterBenchmark("Render/floor", frameCopy)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("Render/floor", frameCopy, ViewPixels, ViewPixels)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("RenderLarge/floor", frameCopy, LargeWidth, LargeHeight)
+        ->Unit(benchmark::kMicrosecond);
     for (int size : CellSizes) {
         const std::string name = std::to_string(size);
-        benchmark::RegisterBenchmark(("Render/tilora/" + name).c_str(), tiloraRedraw, size)
+        benchmark::RegisterBenchmark(("Render/tilora/" + name).c_str(), tiloraRedraw, size,
+                                     ViewPixels, ViewPixels)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("RenderLarge/tilora/" + name).c_str(), tiloraRedraw, size,
+                                     LargeWidth, LargeHeight)
             ->Unit(benchmark::kMicrosecond);
     }
     for (int size : CellSizes) {

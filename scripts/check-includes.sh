@@ -3,13 +3,13 @@
 #   core      -> core only (and no Qt)
 #   tiled     -> core, tiled (no Qt)
 #   platform  -> core, platform
-#   windows   -> core, platform, and their own folder (newmap, palette, mapview, stamps)
+#   windows   -> core, platform, and their own folder (newmap, palette, mapview, stamps, overview)
 #   shell     -> anything but app and cli
 #   cli       -> core, tiled and cli only (no Qt)
 # Usage: scripts/check-includes.sh [source root]   (default: src next to this script)
 set -euo pipefail
 root=${1:-"$(dirname "$0")/../src"}
-windows="newmap palette mapview stamps"
+windows="newmap palette mapview stamps overview"
 status=0
 
 allowed() { # folder of the including file, folder of the included header
@@ -18,7 +18,7 @@ allowed() { # folder of the including file, folder of the included header
     core) [[ $to == core ]] ;;
     tiled) [[ $to == core || $to == tiled ]] ;;
     platform) [[ $to == core || $to == platform ]] ;;
-    newmap | palette | mapview | stamps) [[ $to == core || $to == platform || $to == "$from" ]] ;;
+    newmap | palette | mapview | stamps | overview) [[ $to == core || $to == platform || $to == "$from" ]] ;;
     shell) [[ $to != app && $to != cli ]] ;;
     cli) [[ $to == core || $to == tiled || $to == cli ]] ;;
     app) true ;;

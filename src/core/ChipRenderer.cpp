@@ -144,11 +144,6 @@ inline void copyCells(Pixel* out, std::size_t stride, int n, int size, const Pix
     const std::size_t s = S ? S : std::size_t(size);
     (void)sse2; // only cell size 2 has a vector path here
     int j = 0;
-    if constexpr (S == 1) {
-        for (; j < n; ++j)
-            out[j] = base[offset[j]];
-        return;
-    }
 #if defined(__SSE2__)
     if constexpr (S == 2) {
         // A cached 2 x 2 chip is 16 bytes, its top row then its bottom row: two neighbouring
@@ -173,9 +168,19 @@ inline void copyCells(Pixel* out, std::size_t stride, int n, int size, const Pix
 
 template <int S, bool Direct>
 void drawCachedRow(Pixel* out, std::size_t stride, int n, int size, const CacheView& cache,
-                   const std::int32_t* cells, int from, int last, bool sse2) {
+                   const std::int32_t* cells, int from, int last, std::uint32_t* offset,
+                   bool sse2) {
+    if constexpr (S == 1) {
+        // One pixel per cell: the chip's pixel straight from the cache, in one pass.
+        const Pixel neutral = cache.base[cache.chips];
+        const int end = std::max(from, last);
+        std::fill(out, out + from, neutral);
+        for (int j = from; j < end; ++j)
+            out[j] = cache.base[cache.slot<Direct>(cells[j - from])];
+        std::fill(out + end, out + n, neutral);
+        return;
+    }
     const std::uint32_t s = S ? S : std::uint32_t(size);
-    std::uint32_t offset[ViewPixels];
     cellOffsets<Direct>(offset, n, s * s, cache, cells, from, last);
     copyCells<S>(out, stride, n, size, cache.base, offset, sse2);
 }
@@ -186,17 +191,15 @@ void drawCachedRow(Pixel* out, std::size_t stride, int n, int size, const CacheV
 // It is compiled for AVX2 and only chosen on processors that have it.
 template <bool Direct>
 __attribute__((target("avx2"))) void
-drawRowOfTwoAvx2(Pixel* out, std::size_t stride, const CacheView& cache, const std::int32_t* cells,
-                 int from, int last) {
-    constexpr int n = ViewPixels / 2;
-    static_assert(n % 4 == 0, "whole steps of four cells");
-    std::uint32_t offset[n];
+drawRowOfTwoAvx2(Pixel* out, std::size_t stride, int n, const CacheView& cache,
+                 const std::int32_t* cells, int from, int last, std::uint32_t* offset) {
     cellOffsets<Direct>(offset, n, 4, cache, cells, from, last);
     const Pixel* const base = cache.base;
     const auto chip = [&](int k) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset[k]));
     };
-    for (int j = 0; j < n; j += 4) {
+    int j = 0;
+    for (; j + 4 <= n; j += 4) {
         const __m256i ac = _mm256_inserti128_si256(_mm256_castsi128_si256(chip(j)), chip(j + 2), 1);
         const __m256i bd =
             _mm256_inserti128_si256(_mm256_castsi128_si256(chip(j + 1)), chip(j + 3), 1);
@@ -204,6 +207,45 @@ drawRowOfTwoAvx2(Pixel* out, std::size_t stride, const CacheView& cache, const s
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + stride + 2 * j),
                             _mm256_unpackhi_epi64(ac, bd));
     }
+    for (; j < n; ++j) { // a view whose width is not a multiple of four cells
+        const __m128i c = chip(j);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 2 * j), c);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + stride + 2 * j),
+                         _mm_unpackhi_epi64(c, c));
+    }
+}
+
+// The cached pixels of the eight chips at `chips`, a chip number past `limit` (negative ones read
+// unsigned) taking the pixel at `limit`.
+__attribute__((target("avx2"), always_inline)) inline __m256i
+gatherPixels(const std::int32_t* chips, const int* base, __m256i limit) {
+    const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(chips));
+    return _mm256_i32gather_epi32(base, _mm256_min_epu32(c, limit), 4);
+}
+
+// Cell size 1 with the sheet's numbering as the cache's: eight cells' pixels gathered at once,
+// a chip number the cache lacks (negative ones read unsigned) held at the neutral chip's slot.
+__attribute__((target("avx2"))) void drawRowOfOnesAvx2(Pixel* out, int n, const CacheView& cache,
+                                                       const std::int32_t* cells, int from,
+                                                       int last) {
+    const Pixel neutral = cache.base[cache.chips];
+    const int end = std::max(from, last);
+    std::fill(out, out + from, neutral);
+    const __m256i limit = _mm256_set1_epi32(int(cache.chips));
+    const int* base = reinterpret_cast<const int*>(cache.base);
+    const std::int32_t* in = cells - from; // in[j]: the chip of view column j
+    int j = from;
+    for (; j + 16 <= end; j += 16) { // two gathers under way at once
+        const __m256i a = gatherPixels(in + j, base, limit);
+        const __m256i b = gatherPixels(in + j + 8, base, limit);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j), a);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j + 8), b);
+    }
+    for (; j + 8 <= end; j += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j), gatherPixels(in + j, base, limit));
+    for (; j < end; ++j)
+        out[j] = cache.base[cache.slot<true>(cells[j - from])];
+    std::fill(out + end, out + n, neutral);
 }
 
 bool hasAvx2() {
@@ -212,25 +254,33 @@ bool hasAvx2() {
 }
 #endif
 
+// One view row of n cells; `offset` has room for n entries.
 template <int S>
 void drawCachedRow(VectorPath widest, bool direct, Pixel* out, std::size_t stride, int n, int size,
-                   const CacheView& cache, const std::int32_t* cells, int from, int last) {
+                   const CacheView& cache, const std::int32_t* cells, int from, int last,
+                   std::uint32_t* offset) {
 #if TILORA_AVX2_AT_RUN_TIME
+    if constexpr (S == 1) {
+        if (widest == VectorPath::Avx2 && direct && hasAvx2()) {
+            drawRowOfOnesAvx2(out, n, cache, cells, from, last);
+            return;
+        }
+    }
     if constexpr (S == 2) {
-        if (widest == VectorPath::Avx2 && hasAvx2()) { // n is ViewPixels / 2 at this size
+        if (widest == VectorPath::Avx2 && hasAvx2()) {
             if (direct)
-                drawRowOfTwoAvx2<true>(out, stride, cache, cells, from, last);
+                drawRowOfTwoAvx2<true>(out, stride, n, cache, cells, from, last, offset);
             else
-                drawRowOfTwoAvx2<false>(out, stride, cache, cells, from, last);
+                drawRowOfTwoAvx2<false>(out, stride, n, cache, cells, from, last, offset);
             return;
         }
     }
 #endif
     const bool sse2 = widest != VectorPath::Scalar;
     if (direct)
-        drawCachedRow<S, true>(out, stride, n, size, cache, cells, from, last, sse2);
+        drawCachedRow<S, true>(out, stride, n, size, cache, cells, from, last, offset, sse2);
     else
-        drawCachedRow<S, false>(out, stride, n, size, cache, cells, from, last, sse2);
+        drawCachedRow<S, false>(out, stride, n, size, cache, cells, from, last, offset, sse2);
 }
 
 // The chip at view cell (i, j); anything outside the grid reads as -1, which no sheet has.
@@ -353,16 +403,17 @@ void ChipRenderer::drawViewCell(Bitmap& view, const EditorState& state, int i, i
 
 void ChipRenderer::redrawView(Bitmap& view, const EditorState& state) {
     const int s = state.CellSize;
-    if (s <= 0 || s > ViewPixels) return;
-    const int n = ViewPixels / s;
-    const bool fits = view.width() >= n * s && view.height() >= n * s;
-    if (fits && s < ChipPixels) {
-        redrawFromCache(view, state, s);
-    } else if (fits && (s == ChipPixels || s == 2 * ChipPixels)) {
+    if (s <= 0 || view.isNull()) return;
+    // The whole cells the bitmap holds; a partial cell at its right or bottom edge comes last.
+    const int columns = view.width() / s;
+    const int rows = view.height() / s;
+    if (s < ChipPixels) {
+        redrawFromCache(view, state, s, rows, columns);
+    } else if (s == ChipPixels || s == 2 * ChipPixels) {
         // Straight from the sheet: whole rows at 32, each pixel doubled at 64.
         const std::size_t stride = std::size_t(view.width());
-        for (int i = 0; i < n; ++i) {
-            for (int j = 0; j < n; ++j) {
+        for (int i = 0; i < rows; ++i) {
+            for (int j = 0; j < columns; ++j) {
                 const std::int32_t chip = viewChip(state, i, j);
                 const bool onSheet =
                     sheet_ != nullptr && chipOnSheet(chip, state.SheetColumns, *sheet_);
@@ -381,52 +432,66 @@ void ChipRenderer::redrawView(Bitmap& view, const EditorState& state) {
             }
         }
     } else {
-        // Any other size, or a view too small for the block: cell by cell, clipped.
-        for (int i = 0; i < n; ++i) {
-            for (int j = 0; j < n; ++j)
+        // Any other size: cell by cell.
+        for (int i = 0; i < rows; ++i) {
+            for (int j = 0; j < columns; ++j)
                 drawViewCell(view, state, i, j);
         }
     }
+    // Partial cells, clipped: the right column, then the bottom row with its corner.
+    if (view.width() % s != 0) {
+        for (int i = 0; i < rows; ++i)
+            drawViewCell(view, state, i, columns);
+    }
+    if (view.height() % s != 0) {
+        for (int j = 0; j <= columns; ++j)
+            drawViewCell(view, state, rows, j);
+    }
 }
 
-void ChipRenderer::redrawFromCache(Bitmap& view, const EditorState& state, int cellSize) {
+void ChipRenderer::redrawFromCache(Bitmap& view, const EditorState& state, int cellSize, int rows,
+                                   int columns) {
     ensureCache(cellSize, state.SheetColumns);
+    if (offsets_.size() < std::size_t(columns)) offsets_.resize(std::size_t(columns));
+    std::uint32_t* offset = offsets_.data();
     const CacheView cache = viewOf(cache_, cacheColumns_, cacheRows_, cacheSheetColumns_);
     const bool direct = cache.direct();
-    const int n = ViewPixels / cellSize;
     const std::size_t stride = std::size_t(view.width());
     const bool gridComplete = state.MapCells.size() >= std::size_t(GridSide) * GridSide;
 
     // View columns [first, last) lie inside the grid; the rest are drawn neutral.
     const std::int64_t col0 = state.ViewCol;
-    const int first = int(std::clamp<std::int64_t>(-col0, 0, n));
-    const int last = int(std::clamp<std::int64_t>(GridSide - col0, 0, n));
+    const int c = columns;
+    const int first = int(std::clamp<std::int64_t>(-col0, 0, c));
+    const int last = int(std::clamp<std::int64_t>(GridSide - col0, 0, c));
 
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < rows; ++i) {
         const std::int64_t row = std::int64_t(state.ViewRow) + i;
         const bool rowInGrid = gridComplete && row >= 0 && row < GridSide && first < last;
-        const int from = rowInGrid ? first : n;
+        const int from = rowInGrid ? first : c;
         const std::int32_t* cells =
             rowInGrid ? state.MapCells.data() + (row * GridSide + col0 + first) : nullptr;
         Pixel* out = view.row(i * cellSize);
         switch (cellSize) {
         case 1:
-            drawCachedRow<1>(widest_, direct, out, stride, n, 1, cache, cells, from, last);
+            drawCachedRow<1>(widest_, direct, out, stride, c, 1, cache, cells, from, last, offset);
             break;
         case 2:
-            drawCachedRow<2>(widest_, direct, out, stride, n, 2, cache, cells, from, last);
+            drawCachedRow<2>(widest_, direct, out, stride, c, 2, cache, cells, from, last, offset);
             break;
         case 4:
-            drawCachedRow<4>(widest_, direct, out, stride, n, 4, cache, cells, from, last);
+            drawCachedRow<4>(widest_, direct, out, stride, c, 4, cache, cells, from, last, offset);
             break;
         case 8:
-            drawCachedRow<8>(widest_, direct, out, stride, n, 8, cache, cells, from, last);
+            drawCachedRow<8>(widest_, direct, out, stride, c, 8, cache, cells, from, last, offset);
             break;
         case 16:
-            drawCachedRow<16>(widest_, direct, out, stride, n, 16, cache, cells, from, last);
+            drawCachedRow<16>(widest_, direct, out, stride, c, 16, cache, cells, from, last,
+                              offset);
             break;
         default:
-            drawCachedRow<0>(widest_, direct, out, stride, n, cellSize, cache, cells, from, last);
+            drawCachedRow<0>(widest_, direct, out, stride, c, cellSize, cache, cells, from, last,
+                             offset);
             break;
         }
     }

@@ -7,6 +7,7 @@
 #include "EditorState.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace tilora {
 
@@ -40,13 +41,16 @@ class ChipRenderer {
     // View cell (i, j): the chip at map (ViewRow + i, ViewCol + j) drawn at (j, i) * CellSize.
     void drawViewCell(Bitmap& view, const EditorState& state, int i, int j);
 
-    // All N x N view cells, N = 320 / CellSize, rows outer and columns inner.
+    // Every view cell of the view's bitmap, rows outer and columns inner: the bitmap is the view,
+    // width / CellSize x height / CellSize whole cells (320 x 320 pixels as laid out, larger when
+    // the map window grows); a partial cell at its right or bottom edge is drawn clipped.
     void redrawView(Bitmap& view, const EditorState& state);
 
   private:
     void ensureCache(int cellSize, int sheetColumns);
-    // redrawView for cell sizes below 32 when the whole N x N block fits in `view`.
-    void redrawFromCache(Bitmap& view, const EditorState& state, int cellSize);
+    // redrawView's whole cells for cell sizes below 32.
+    void redrawFromCache(Bitmap& view, const EditorState& state, int cellSize, int rows,
+                         int columns);
 
     const Bitmap* sheet_ = nullptr;
     VectorPath widest_ = VectorPath::Avx2;
@@ -57,6 +61,8 @@ class ChipRenderer {
     int cacheColumns_ = 0;
     int cacheRows_ = 0;
     int cacheSheetColumns_ = 0;
+    // Where each cell of a view row starts in the cache; grows with the widest view drawn.
+    std::vector<std::uint32_t> offsets_;
 };
 
 } // namespace tilora

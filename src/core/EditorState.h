@@ -1,6 +1,7 @@
 #pragma once
 // The editor's shared state: one map open at a time, read and written by the windows' handlers.
 
+#include "ViewSize.h"
 #include "Zoom.h"
 
 #include <array>
@@ -16,8 +17,7 @@ inline constexpr int GridSide = 1000;
 inline constexpr int MinMapSide = 10;
 inline constexpr int MaxMapSide = 1000;
 
-inline constexpr int ChipPixels = 32;  // edge of one chip on the chip sheet
-inline constexpr int ViewPixels = 320; // edge of the map view, the stamp grid and the palette view
+inline constexpr int ChipPixels = 32; // edge of one chip on the chip sheet
 
 inline constexpr int StampBankCount = 50;
 inline constexpr int StampSide = 10;

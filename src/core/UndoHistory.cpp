@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 namespace tilora {
 
@@ -99,6 +100,7 @@ CellArea UndoHistory::undo(EditorState& state) {
     for (std::size_t k = step.changes.size(); k-- > 0;)
         writeRun(state, step.changes[k], step.changes[k].before);
     --applied_;
+    touch(step.area);
     return step.area;
 }
 
@@ -108,6 +110,7 @@ CellArea UndoHistory::redo(EditorState& state) {
     for (const CellChange& c : step.changes)
         writeRun(state, c, c.after);
     ++applied_;
+    touch(step.area);
     return step.area;
 }
 
@@ -129,6 +132,19 @@ void UndoHistory::clear() {
     dropped_ = 0;
     savedKnown_ = false;
     savedPosition_ = 0;
+    touched_ = {0, 0, GridSide - 1, GridSide - 1};
+}
+
+void UndoHistory::touch(const CellArea& area) {
+    if (area.empty()) return;
+    touched_.top = std::min(touched_.top, area.top);
+    touched_.left = std::min(touched_.left, area.left);
+    touched_.bottom = std::max(touched_.bottom, area.bottom);
+    touched_.right = std::max(touched_.right, area.right);
+}
+
+CellArea UndoHistory::takeTouched() {
+    return std::exchange(touched_, CellArea{GridSide, GridSide, -1, -1});
 }
 
 void UndoHistory::snapshot(const EditorState& state, CellRect area) {

@@ -13,6 +13,7 @@
 
 #include "EditorState.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -65,6 +66,7 @@ class UndoHistory {
     void record(std::size_t index, std::int32_t before, std::int32_t after,
                 std::uint32_t count = 1) {
         if (before == after || count == 0) return;
+        touch(index, count);
         if (!open_) openStep();
         std::vector<CellChange>& changes = steps_.back().changes;
         if (!changes.empty()) {
@@ -113,6 +115,11 @@ class UndoHistory {
     // Forgets every step and the saved point (a new map; a load then calls markSaved).
     void clear();
 
+    // The cells written through the history (edits recorded, undo, redo) since the last call,
+    // for the views that show the map small and follow it; the whole grid after a clear (a new
+    // map or a load changed everything).
+    CellArea takeTouched();
+
     std::size_t bytesUsed() const { return bytes_; }
     std::size_t stepCount() const { return steps_.size(); }
 
@@ -123,6 +130,18 @@ class UndoHistory {
     };
 
     void openStep();
+    // Elements index .. index + count - 1 join the touched area.
+    void touch(std::size_t index, std::uint32_t count) {
+        const int firstRow = int(index / GridSide);
+        const int lastRow = int((index + count - 1) / GridSide);
+        const bool oneRow = firstRow == lastRow;
+        touched_.top = std::min(touched_.top, firstRow);
+        touched_.bottom = std::max(touched_.bottom, lastRow);
+        touched_.left = std::min(touched_.left, oneRow ? int(index % GridSide) : 0);
+        touched_.right =
+            std::max(touched_.right, oneRow ? int((index + count - 1) % GridSide) : GridSide - 1);
+    }
+    void touch(const CellArea& area);
     void grew(std::size_t oldCapacity, std::size_t newCapacity);
     void dropOldest(bool keepOpenStep);
     void snapshot(const EditorState& state, CellRect area);
@@ -140,6 +159,9 @@ class UndoHistory {
     std::uint64_t dropped_ = 0;
     bool savedKnown_ = false;
     std::uint64_t savedPosition_ = 0;
+
+    // Written since the last takeTouched; empty is {GridSide, GridSide, -1, -1}.
+    CellArea touched_{0, 0, GridSide - 1, GridSide - 1};
 
     // recordWrites' copy of the area before the write.
     CellRect watched_;

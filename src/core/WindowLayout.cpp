@@ -27,18 +27,20 @@ ChipWindowLayout chipWindowLayout(int sheetWidth, int sheetHeight) {
     return l;
 }
 
-MapViewLayout mapViewLayout(const EditorState& state) {
+MapViewLayout mapViewLayout(const EditorState& state, const ViewSize& view) {
     MapViewLayout l;
+    l.viewWidth = l.imageWidth = view.pixelWidth(state.CellSize);
+    l.viewHeight = l.imageHeight = view.pixelHeight(state.CellSize);
     const int mapPixelsWide = state.CellSize * state.MapWidth;
     const int mapPixelsHigh = state.CellSize * state.MapHeight;
-    l.horizontalBar = mapPixelsWide > ViewPixels;
-    l.verticalBar = mapPixelsHigh > ViewPixels;
+    l.horizontalBar = mapPixelsWide > l.viewWidth;
+    l.verticalBar = mapPixelsHigh > l.viewHeight;
     if (l.horizontalBar)
-        l.horizontalMax = mapPixelsWide - ViewPixels;
+        l.horizontalMax = mapPixelsWide - l.viewWidth;
     else
         l.imageWidth = mapPixelsWide;
     if (l.verticalBar)
-        l.verticalMax = mapPixelsHigh - ViewPixels;
+        l.verticalMax = mapPixelsHigh - l.viewHeight;
     else
         l.imageHeight = mapPixelsHigh;
     l.verticalPosition = state.ViewRow * state.CellSize;

@@ -24,11 +24,14 @@ struct ChipWindowLayout {
 };
 ChipWindowLayout chipWindowLayout(int sheetWidth, int sheetHeight);
 
-// The map window after a refresh: the 320 x 320 view cut to the map where the map is smaller,
-// a bar each way the map is larger, the bars at the view origin and stepping a cell (a page is
-// two cells), the cursor at its smallest clickable size.
+// The map window after a refresh: the view (320 x 320 as laid out, or the whole cells of a larger
+// window) cut to the map where the map is smaller, a bar each way the map is larger, the bars at
+// the view origin and stepping a cell (a page is two cells), the cursor at its smallest clickable
+// size.
 struct MapViewLayout {
-    int imageWidth = ViewPixels;
+    int viewWidth = ViewPixels; // the view's picture, in whole cells
+    int viewHeight = ViewPixels;
+    int imageWidth = ViewPixels; // the part of it shown: the map's extent where that is smaller
     int imageHeight = ViewPixels;
     bool verticalBar = false;
     bool horizontalBar = false;
@@ -40,6 +43,6 @@ struct MapViewLayout {
     int pageStep = 0;
     int cursorSide = 0;
 };
-MapViewLayout mapViewLayout(const EditorState& state);
+MapViewLayout mapViewLayout(const EditorState& state, const ViewSize& view);
 
 } // namespace tilora

@@ -22,20 +22,27 @@ int cellSizeForZoomStep(int zoomStep) {
     return 1 << (std::clamp(zoomStep, MinZoomStep, MaxZoomStep) - 1);
 }
 
-void applyZoomPick(EditorState& state) {
+void applyZoomPick(EditorState& state, const ViewSize& view) {
     state.ZoomStep = std::clamp<std::int32_t>(state.ZoomStep, MinZoomStep, MaxZoomStep);
     state.CellSize = cellSizeForZoomStep(state.ZoomStep);
-    const int span = ViewPixels / state.CellSize;
-    state.ViewRow = pullBack(saturateToInt(std::int64_t(state.ViewRow) + state.HoverRow), span,
-                             state.MapHeight);
-    state.ViewCol =
-        pullBack(saturateToInt(std::int64_t(state.ViewCol) + state.HoverCol), span, state.MapWidth);
+    // The spans at the new cell size: the view keeps its pixels and shows more or fewer cells.
+    state.ViewRow = pullBack(saturateToInt(std::int64_t(state.ViewRow) + state.HoverRow),
+                             view.rows(state.CellSize), state.MapHeight);
+    state.ViewCol = pullBack(saturateToInt(std::int64_t(state.ViewCol) + state.HoverCol),
+                             view.columns(state.CellSize), state.MapWidth);
 }
 
-void keepViewInsideMap(EditorState& state) {
-    const int span = ViewPixels / std::max<std::int32_t>(state.CellSize, 1);
-    state.ViewRow = pullBack(state.ViewRow, span, state.MapHeight);
-    state.ViewCol = pullBack(state.ViewCol, span, state.MapWidth);
+void keepViewInsideMap(EditorState& state, const ViewSize& view) {
+    const int size = std::max<std::int32_t>(state.CellSize, 1);
+    state.ViewRow = pullBack(state.ViewRow, view.rows(size), state.MapHeight);
+    state.ViewCol = pullBack(state.ViewCol, view.columns(size), state.MapWidth);
+}
+
+void centreViewOn(EditorState& state, const ViewSize& view, int row, int col) {
+    const int size = std::max<std::int32_t>(state.CellSize, 1);
+    state.ViewRow = saturateToInt(std::int64_t(row) - view.rows(size) / 2);
+    state.ViewCol = saturateToInt(std::int64_t(col) - view.columns(size) / 2);
+    keepViewInsideMap(state, view);
 }
 
 bool zoomIn(EditorState& state) {
@@ -60,23 +67,22 @@ bool canZoomOut(const EditorState& state) {
     return state.ZoomStep > MinZoomStep;
 }
 
-bool zoomAtPixel(EditorState& state, int direction, int x, int y) {
+bool zoomAtPixel(EditorState& state, const ViewSize& view, int direction, int x, int y) {
     int step = MinZoomStep;
     while (step < MaxZoomStep && cellSizeForZoomStep(step) < state.CellSize)
         ++step;
     const int next = step + (direction > 0 ? 1 : -1);
     if (next < MinZoomStep || next > MaxZoomStep) return false;
-    // The cell under a pixel, as the cursor tracks it: never beyond the view's last cell.
-    const auto cellAt = [](int pixel, int size) {
-        return std::clamp(pixelToCell(pixel, size), 0, ViewPixels / size - 1);
-    };
-    const std::int64_t col = std::int64_t(state.ViewCol) + cellAt(x, state.CellSize);
-    const std::int64_t row = std::int64_t(state.ViewRow) + cellAt(y, state.CellSize);
+    // The cell under the pixel, as the cursor tracks it: never beyond the view's last cell.
+    const ViewCell before = viewCellAt(view, state.CellSize, x, y);
+    const std::int64_t col = std::int64_t(state.ViewCol) + before.col;
+    const std::int64_t row = std::int64_t(state.ViewRow) + before.row;
     state.ZoomStep = next;
     state.CellSize = cellSizeForZoomStep(next);
-    state.ViewCol = saturateToInt(col - cellAt(x, state.CellSize));
-    state.ViewRow = saturateToInt(row - cellAt(y, state.CellSize));
-    keepViewInsideMap(state);
+    const ViewCell after = viewCellAt(view, state.CellSize, x, y);
+    state.ViewCol = saturateToInt(col - after.col);
+    state.ViewRow = saturateToInt(row - after.row);
+    keepViewInsideMap(state, view);
     return true;
 }
 
@@ -84,13 +90,13 @@ int cursorFrameSize(int cellSize) {
     return std::max(cellSize, 5);
 }
 
-void settleViewForRefresh(EditorState& state) {
+void settleViewForRefresh(EditorState& state, const ViewSize& view) {
     if (state.ZoomPending == 0) {
         state.ViewCol = 0;
         state.ViewRow = 0;
         state.ZoomStep = DefaultZoomStep;
     } else {
-        keepViewInsideMap(state);
+        keepViewInsideMap(state, view);
     }
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 // The zoom and view rules of the map view: the zoom steps, the cell size each gives, the zoom
-// pick and the view origin kept inside the map. The only place the step limits are written.
+// pick and the view origin kept inside the map. The only place the step limits are written. The
+// view's size is a parameter of every rule: the view shows view.columns(CellSize) x
+// view.rows(CellSize) cells.
+
+#include "ViewSize.h"
 
 #include <cstdint>
 
@@ -21,7 +25,7 @@ int cellSizeForZoomStep(int zoomStep);
 // within the limits. ZoomPending stays 1: the view refresh that follows must still see it, and
 // the window clears it after that refresh. PenDragActive, MapModified and the hover cell are
 // untouched.
-void applyZoomPick(EditorState& state);
+void applyZoomPick(EditorState& state, const ViewSize& view);
 
 // Zoom buttons: step ZoomStep and arm the pick; false (and nothing changed) at the limits.
 bool zoomIn(EditorState& state);
@@ -35,19 +39,23 @@ bool canZoomOut(const EditorState& state);
 // cell under view pixel (x, y) under that pixel, the origin then pulled back inside the map as
 // the zoom pick does. ZoomStep follows the new CellSize. False, and nothing changed, at the
 // limits.
-bool zoomAtPixel(EditorState& state, int direction, int x, int y);
+bool zoomAtPixel(EditorState& state, const ViewSize& view, int direction, int x, int y);
 
 // The cursor frame's edge after a zoom pick: CellSize, but never less than 5 pixels.
 int cursorFrameSize(int cellSize);
 
 // The view origin pulled back, as the zoom pick pulls it, so that the view lies inside the map
 // (and starts at 0 where the map is smaller than the view). A new map or a load while a zoom pick
-// is pending keeps the old origin only as far as the new map allows.
-void keepViewInsideMap(EditorState& state);
+// is pending keeps the old origin only as far as the new map allows; so does a view that grew.
+void keepViewInsideMap(EditorState& state, const ViewSize& view);
 
 // The view as a full refresh leaves it: back to the top-left corner at the default zoom step,
 // unless a zoom pick is pending, whose origin is kept as far as the map allows. CellSize is left
 // as it is.
-void settleViewForRefresh(EditorState& state);
+void settleViewForRefresh(EditorState& state, const ViewSize& view);
+
+// The view moved so that map cell (row, col) is at its centre, as far as the map allows (the
+// overview's click). The cell size is unchanged.
+void centreViewOn(EditorState& state, const ViewSize& view, int row, int col);
 
 } // namespace tilora

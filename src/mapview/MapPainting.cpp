@@ -30,7 +30,7 @@ void TMapWindow::Image1MouseDown(Qt::MouseButton button, int x, int y) {
     if (button == Qt::LeftButton) {
         if (s.ZoomPending == 1) {
             history.closeStep();
-            applyZoomPick(s);
+            applyZoomPick(s, view_);
             // The refresh still sees the pick pending, so it keeps the new origin and zoom step.
             app_.refreshMapView();
             // The refresh has sized the cursor (never below 5 x 5) and put it, with the hover
@@ -95,7 +95,7 @@ void TMapWindow::DragPaint() {
     // lost without the unsaved-changes question.
     if (written > 0) s.MapModified = 1;
     if (changed > 0) app_.updateEditCommands();
-    Image1->refresh();
+    presentView();
 }
 
 void TMapWindow::armFill() {

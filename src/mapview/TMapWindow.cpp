@@ -3,6 +3,7 @@
 #include "core/Geometry.h"
 #include "core/Zoom.h"
 #include "platform/EditorContext.h"
+#include "platform/GridOverlay.h"
 #include "platform/Layout.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
@@ -10,6 +11,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QScrollBar>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -32,6 +34,8 @@ constexpr Place Shape1Place{0, 0, ChipPixels, ChipPixels};
 constexpr int Shape1PenWidth = 2;
 constexpr Place ScrollBar1Place{323, 4, 16, 317}; // vertical, right of the view
 constexpr Place ScrollBar2Place{0, 324, 321, 17}; // horizontal, under the view
+// The status line, when shown, under the horizontal bar; the client grows by this much more.
+constexpr int StatusLineHeight = 18;
 // Design-time steps; RefreshMapView sets them to CellSize and 2 x CellSize.
 constexpr int ScrollSmallStep = 32;
 constexpr int ScrollLargeStep = 64;
@@ -42,13 +46,18 @@ TMapWindow::TMapWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     // A tool window: small caption, no minimise or maximise box.
     setWindowFlags(Qt::Tool);
     setWindowTitle(QString::fromUtf8(Caption));
-    resize(DesignClientWidth, DesignClientHeight);
+    requestedClient_ = QSize(DesignClientWidth, DesignClientHeight);
+    resize(requestedClient_);
 
     // Children bottom to top: the view, the cell cursor over it, the bars above both.
     Image1 = new PictureWidget(this);
     Image1->setBitmap(Bitmap(ViewPixels, ViewPixels));
     place(Image1, Image1Place);
     Image1->setMouseTracking(true);
+    // Over the picture, under the cursor; only drawn, like the cursor.
+    Grid = new GridOverlay(this);
+    place(Grid, Image1Place);
+    Grid->hide();
 
     // The cursor is only drawn: the view beneath takes every press and move. A press keeps the
     // mouse for the view until release, and the moves in between are not reported.
@@ -64,6 +73,9 @@ TMapWindow::TMapWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     ScrollBar2 = new QScrollBar(Qt::Horizontal, this);
     setUpScrollBar(ScrollBar2, ScrollBar2Place, ScrollSmallStep, ScrollLargeStep);
     ScrollBar2->installEventFilter(this);
+    StatusLine = new QLabel(this);
+    StatusLine->setIndent(4); // off the window's left edge
+    StatusLine->hide();
 
     connect(Image1, &PictureWidget::mouseMoved, this, &TMapWindow::Image1MouseMove);
     connect(Image1, &PictureWidget::mousePressed, this, &TMapWindow::Image1MouseDown);
@@ -98,11 +110,12 @@ void TMapWindow::Image1MouseMove(int x, int y) {
 
 void TMapWindow::trackCell(int x, int y) {
     EditorState& s = app_.State;
-    const int last = ViewPixels / s.CellSize - 1;
-    s.HoverCol = std::clamp(pixelToCell(x, s.CellSize), 0, last);
-    s.HoverRow = std::clamp(pixelToCell(y, s.CellSize), 0, last);
+    const ViewCell cell = viewCellAt(view_, s.CellSize, x, y);
+    s.HoverCol = cell.col;
+    s.HoverRow = cell.row;
     // Only moved: the cursor keeps the size the last layout or zoom pick gave it.
     Shape1->move(s.HoverCol * s.CellSize, s.HoverRow * s.CellSize);
+    updateStatusLine();
 }
 
 void TMapWindow::placeCursorAtPointer() {
@@ -123,17 +136,22 @@ void TMapWindow::FormClose() {
 void TMapWindow::redrawView() {
     // The renderer's whole-view path: no per-cell work here, one repaint at the end.
     app_.Renderer.redrawView(Image1->bitmap(), app_.State);
-    Image1->refresh();
+    presentView();
 }
 
 void TMapWindow::fitToMap(const MapViewLayout& layout) {
+    // The picture holds the view's whole cells: 320 x 320 as laid out.
+    if (Image1->bitmap().width() != layout.viewWidth ||
+        Image1->bitmap().height() != layout.viewHeight)
+        Image1->setBitmap(Bitmap(layout.viewWidth, layout.viewHeight));
     redrawView();
     Image1->hide();
     Image1->show();
 
     // The image is cut to the map where the map is smaller than the view; the bitmap behind it
-    // stays 320 x 320.
-    Image1->setGeometry(0, 0, ViewPixels, ViewPixels);
+    // keeps the view's size.
+    Image1->setGeometry(0, 0, layout.viewWidth, layout.viewHeight);
+    placeAroundView(layout.viewWidth, layout.viewHeight);
     ScrollBar1->hide();
     ScrollBar2->hide();
     // A bar the map does not need is hidden with the range 0..0: one that kept the range of an
@@ -149,6 +167,7 @@ void TMapWindow::fitToMap(const MapViewLayout& layout) {
         setBarPosition(ScrollBar1, 0);
     }
     Image1->resize(layout.imageWidth, layout.imageHeight);
+    Grid->setGeometry(Image1->geometry());
     show();
 
     for (QScrollBar* bar : {ScrollBar1, ScrollBar2}) {
@@ -165,6 +184,28 @@ void TMapWindow::fitToMap(const MapViewLayout& layout) {
     // Positions in pixels; set from code, so the scroll handlers do not run.
     setBarPosition(ScrollBar1, layout.verticalPosition);
     setBarPosition(ScrollBar2, layout.horizontalPosition);
+}
+
+void TMapWindow::placeAroundView(int viewWidth, int viewHeight) {
+    // The bars keep their laid-out places beside and under the view, moved and stretched by what
+    // the view gained; the status line lies under the horizontal bar.
+    const int dx = viewWidth - ViewPixels;
+    const int dy = viewHeight - ViewPixels;
+    const Place& v = ScrollBar1Place;
+    const Place& h = ScrollBar2Place;
+    ScrollBar1->setGeometry(v.left + dx, v.top, v.width, v.height + dy);
+    ScrollBar2->setGeometry(h.left, h.top + dy, h.width + dx, h.height);
+    StatusLine->setGeometry(0, h.top + dy + h.height, viewWidth + v.width, StatusLineHeight);
+    setSizeLimits();
+}
+
+QSize TMapWindow::chromeSize() const {
+    // As laid out the client is the view plus a bar's width across and a bar's height down, which
+    // cuts the lowest 4 pixels off the horizontal bar; with the status line it shows whole.
+    const int down = statusLineShown_ ? ScrollBar2Place.top + ScrollBar2Place.height - ViewPixels +
+                                            StatusLineHeight
+                                      : ScrollBar2->height();
+    return {ScrollBar1->width(), down};
 }
 
 void TMapWindow::setBarPosition(QScrollBar* bar, int position) {
@@ -208,11 +249,11 @@ void TMapWindow::zoomByWheel(int notches, QPoint at) {
     if (s.ZoomPending == 1) return;
     const int direction = notches > 0 ? 1 : -1;
     int steps = 0;
-    while (steps < std::abs(notches) && zoomAtPixel(s, direction, at.x(), at.y()))
+    while (steps < std::abs(notches) && zoomAtPixel(s, view_, direction, at.x(), at.y()))
         ++steps;
     if (steps == 0) return; // already at the limit
     // Only the view is laid out again: no window moves, no command changes.
-    fitToMap(mapViewLayout(s));
+    fitToMap(mapViewLayout(s, view_));
 }
 
 void TMapWindow::closeEvent(QCloseEvent* event) {

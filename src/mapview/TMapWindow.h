@@ -1,18 +1,22 @@
 #pragma once
-// The map window: a 320 x 320 view of the map, its scroll bars and the red cell cursor that shows
-// the cell under the pointer; painting, picking and the zoom pick all start from a press on the
-// view, on that cell.
+// The map window: a view of the map (320 x 320 as laid out, larger when the window is made
+// larger by its edge), its scroll bars and the red cell cursor that shows the cell under the
+// pointer; painting, picking and the zoom pick all start from a press on the view, on that cell.
+// On request a grid over the view and a status line under it (MapWindowView.cpp).
 
+#include "core/ViewSize.h"
 #include "core/WindowLayout.h"
 #include "platform/Layout.h"
 
 #include <QWidget>
 
+class QLabel;
 class QScrollBar;
 
 namespace tilora {
 
 class EditorContext;
+class GridOverlay;
 class PictureWidget;
 class ShapeWidget;
 
@@ -25,6 +29,8 @@ class TMapWindow : public QWidget {
     ShapeWidget* Shape1 = nullptr;    // the cell cursor: rounded square, red pen 2
     QScrollBar* ScrollBar1 = nullptr; // vertical: left 323, top 4, 16 x 317
     QScrollBar* ScrollBar2 = nullptr; // horizontal: left 0, top 324, 321 x 17
+    GridOverlay* Grid = nullptr;      // lines between cells over the view; hidden unless asked
+    QLabel* StatusLine = nullptr;     // the cell under the pointer, under the bars; hidden
 
     void ScrollBar1Scroll(int position);
     void ScrollBar2Scroll(int position);
@@ -46,6 +52,20 @@ class TMapWindow : public QWidget {
     // pointer when the pointer is over the view, else to (0, 0).
     void placeCursorAtPointer();
 
+    // The view's size: the room the window gives it, 320 x 320 until the user makes the window
+    // larger; the view shows the whole cells that fit.
+    const ViewSize& viewSize() const { return view_; }
+    // The client size that holds the view, its bars and the status line when shown; the full
+    // refresh lays the window out at it (336 x 337 as laid out).
+    QSize clientSizeForView() const;
+    void fitClientToView();
+    // The view's origin shown anew (the bars' positions, every cell), after it moved from outside
+    // the window (the overview).
+    void showOrigin();
+    void setGridShown(bool shown);
+    void setStatusLineShown(bool shown);
+    bool statusLineShown() const { return statusLineShown_; }
+
     // The one-shot fill: armed, the next left click on the view fills the region under it; the
     // cell cursor shows a square frame and the fill's hint meanwhile (MapPainting.cpp).
     void armFill();
@@ -54,6 +74,8 @@ class TMapWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // A resize by the user: the view grows or shrinks in whole cells (MapWindowView.cpp).
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Over the view: rows per notch (columns with Shift) through the bars, Ctrl zooms.
     void wheelEvent(QWheelEvent* event) override;
@@ -65,9 +87,25 @@ class TMapWindow : public QWidget {
     // One zoom step per notch, in (notches > 0) or out, as far as the limits allow; the cell
     // under view pixel `at` stays under it.
     void zoomByWheel(int notches, QPoint at);
+    // What was drawn into the view's bitmap shown: the picture repainted, the grid and the status
+    // line brought along, and the rest of the editor told (the overview follows).
+    void presentView();
+    // The bars and the status line placed beside a view of the given pixel size, and the
+    // window's size limits set for it.
+    void placeAroundView(int viewWidth, int viewHeight);
+    // Never smaller than the laid-out view, never larger than the screen; the window system is
+    // asked to size it in whole cells.
+    void setSizeLimits();
+    // What the client holds besides the view: the bars, and the status line when shown.
+    QSize chromeSize() const;
+    void updateStatusLine();
 
     EditorContext& app_;
     bool fillArmed_ = false;
+    ViewSize view_;
+    // The client size last asked for from here: a resize to any other size is the user's.
+    QSize requestedClient_;
+    bool statusLineShown_ = false;
     // Wheel turns smaller than a notch (fine-grained wheels and touchpads) add up here.
     WheelNotches wheel_;
 };

@@ -9,6 +9,7 @@
 #include "core/Geometry.h"
 #include "core/SaveQuestion.h"
 #include "core/UndoHistory.h"
+#include "core/ViewSize.h"
 #include "platform/Dialogs.h"
 #include "platform/ScreenMetrics.h"
 
@@ -128,6 +129,11 @@ class EditorContext {
     virtual void showChipPreview(int left, int top) = 0;
     // The stamp bank the stamp editor has chosen.
     virtual int currentStampBank() const = 0;
+    // The map view's size (the room its window gives it).
+    virtual ViewSize mapViewSize() const = 0;
+    // The map view has shown what changed (cells written, the origin or the zoom moved): the
+    // views that follow the map (the overview) catch up.
+    virtual void followMap() = 0;
 };
 
 // Shows an error raised inside a handler (an unreadable bitmap, a failed save) in a box captioned

@@ -1,6 +1,7 @@
 #include "shell/Application.h"
 
 #include "core/WindowLayout.h"
+#include "core/Zoom.h"
 #include "mapview/TMapWindow.h"
 #include "newmap/LayoutChipWindow.h"
 #include "newmap/RefreshMapView.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <utility>
 
 namespace tilora {
@@ -33,6 +35,14 @@ Application::Application(Dialogs& d, ScreenMetrics screen) : EditorContext(d, sc
     StartUpWindow = std::make_unique<TStartUpWindow>(*this);
     MapWindow = std::make_unique<TMapWindow>(*this);
     StampWindow = std::make_unique<TStampWindow>(*this);
+    OverviewWindow = std::make_unique<TOverviewWindow>(static_cast<OverviewHost&>(*this));
+
+    // The view menu's marks as the last run left them (all off the first time).
+    MainWindow->OverviewWindow1->setChecked(prefs_.overview);
+    MainWindow->Grid1->setChecked(prefs_.grid);
+    MainWindow->StatusLine1->setChecked(prefs_.statusLine);
+    MapWindow->setGridShown(prefs_.grid);
+    MapWindow->setStatusLineShown(prefs_.statusLine);
     recovery = std::make_unique<Recovery>(*this, recoveryFolderFromEnvironment());
     fileWatch = std::make_unique<FileWatch>(*this);
 }
@@ -42,6 +52,7 @@ Application::~Application() {
     Renderer.setSheet(nullptr);
     fileWatch.reset();
     recovery.reset();
+    OverviewWindow.reset();
     StampWindow.reset();
     MapWindow.reset();
     StartUpWindow.reset();
@@ -68,6 +79,7 @@ void Application::offerRecovery() {
 void Application::setSheet(Bitmap sheet) {
     sheet_ = std::move(sheet);
     Renderer.setSheet(&sheet_);
+    if (OverviewWindow) OverviewWindow->sheetChanged();
     MapChipWindow->showSheet(sheet_);
     chooseChip(State.CurrentChip);
 }
@@ -114,6 +126,7 @@ void Application::refreshMapView() {
     // A map shown anew (a load) takes no armed fill over from the one shown before.
     MapWindow->disarmFill();
     RefreshMapView(*this);
+    showOverviewIfWanted();
 }
 
 void Application::layoutChipWindow() {
@@ -132,8 +145,10 @@ void Application::enterNoMapState() {
     StartUpWindow->showDialog();
     StartUpWindow->Button1->setEnabled(false);
     StampWindow->hide();
+    OverviewWindow->hide();
     MapWindow->disarmFill();
     mapShown_ = false;
+    MainWindow->OverviewWindow1->setEnabled(false);
     setCommandsEnabled(Command::SaveItem | Command::SaveButton | Command::SaveAsItem |
                            Command::SaveAsButton | Command::CloseItem | Command::ChipWindow |
                            Command::MapWindow | Command::ZoomIn | Command::ZoomOut | Command::Pens |
@@ -143,6 +158,7 @@ void Application::enterNoMapState() {
 
 void Application::enableMapCommands() {
     mapShown_ = true;
+    MainWindow->OverviewWindow1->setEnabled(true);
     MainWindow->MapChipWindow1->setChecked(true);
     MainWindow->MapWindow1->setChecked(true);
     // PenButton1, the Save item and OverWriteSaveButton keep their states.
@@ -186,9 +202,9 @@ void Application::arrangeWindows() {
     MainWindow->move(0, 0);
     const int underMain = outerHeight(*MainWindow);
     MapWindow->move(0, underMain);
-    // The bars themselves stay where the form puts them; only the client area is set.
-    MapWindow->resize(ViewPixels + MapWindow->ScrollBar1->width(),
-                      ViewPixels + MapWindow->ScrollBar2->height());
+    // The view, its bars and its status line: 336 x 337 as laid out, the user's size once the
+    // window was made larger (for this run only).
+    MapWindow->fitClientToView();
     MapChipWindow->move(MapWindow->x() + outerWidth(*MapWindow), underMain);
 }
 
@@ -211,6 +227,65 @@ void Application::showChipPreview(int left, int top) {
 
 int Application::currentStampBank() const {
     return StampWindow->CurrentBank();
+}
+
+ViewSize Application::mapViewSize() const {
+    return MapWindow->viewSize();
+}
+
+void Application::followMap() {
+    // What the history saw written since the last look; taken even while the overview is hidden,
+    // which draws itself whole when it appears.
+    const CellArea touched = History.takeTouched();
+    if (OverviewWindow && OverviewWindow->isVisible())
+        OverviewWindow->follow(State, sheet_, touched, MapWindow->viewSize());
+}
+
+void Application::setOverviewShown(bool shown) {
+    prefs_.overview = shown;
+    prefs_.save();
+    MainWindow->OverviewWindow1->setChecked(shown);
+    if (shown)
+        showOverviewIfWanted();
+    else
+        OverviewWindow->hide();
+}
+
+void Application::showOverviewIfWanted() {
+    if (!prefs_.overview || !mapShown_ || OverviewWindow->isVisible()) return;
+    // Beside the palette or the map window, whichever reaches farther right (the map window may
+    // have been made larger), under the main window, inside the screen.
+    const int right = std::max(MapChipWindow->x() + outerWidth(*MapChipWindow),
+                               MapWindow->x() + outerWidth(*MapWindow));
+    const int left = std::min(right, Screen.width - outerWidth(*OverviewWindow));
+    OverviewWindow->move(std::max(left, 0), outerHeight(*MainWindow));
+    OverviewWindow->sheetChanged(); // drawn whole from the map as it is now
+    OverviewWindow->show();
+    OverviewWindow->follow(State, sheet_, CellArea{}, MapWindow->viewSize());
+}
+
+void Application::setGridShown(bool shown) {
+    prefs_.grid = shown;
+    prefs_.save();
+    MainWindow->Grid1->setChecked(shown);
+    MapWindow->setGridShown(shown);
+}
+
+void Application::setStatusLineShown(bool shown) {
+    prefs_.statusLine = shown;
+    prefs_.save();
+    MainWindow->StatusLine1->setChecked(shown);
+    MapWindow->setStatusLineShown(shown);
+}
+
+void Application::centreMapViewOn(int row, int col) {
+    if (!mapShown_) return;
+    centreViewOn(State, MapWindow->viewSize(), row, col);
+    MapWindow->showOrigin();
+}
+
+void Application::overviewClosed() {
+    setOverviewShown(false);
 }
 
 } // namespace tilora

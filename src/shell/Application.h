@@ -1,12 +1,14 @@
 #pragma once
 // The application object: owns the editor state, the chip sheet, the host services and the six
 // windows, created in the fixed order MainWindow, TitleWindow, MapChipWindow, StartUpWindow,
-// MapWindow, StampWindow. Windows see it only as their EditorContext and reach each other through
-// its named operations; there are no globals, so a test builds a fresh one with scripted dialogs
-// and drives it.
+// MapWindow, StampWindow, and the overview after them. Windows see it only as their EditorContext
+// and reach each other through its named operations; there are no globals, so a test builds a fresh
+// one with scripted dialogs and drives it.
 
 #include "core/Bitmap.h"
+#include "overview/TOverviewWindow.h"
 #include "platform/EditorContext.h"
+#include "shell/ViewPreferences.h"
 
 #include <cstdint>
 #include <memory>
@@ -23,7 +25,7 @@ class TStampWindow;
 class Recovery;
 class FileWatch;
 
-class Application final : public EditorContext {
+class Application final : public EditorContext, private OverviewHost {
   public:
     explicit Application(Dialogs& dialogs,
                          ScreenMetrics screen = ScreenMetrics::fromPrimaryScreen());
@@ -63,6 +65,15 @@ class Application final : public EditorContext {
     void resetChipFrame() override;
     void showChipPreview(int left, int top) override;
     int currentStampBank() const override;
+    ViewSize mapViewSize() const override;
+    void followMap() override;
+
+    // The view menu's remembered marks: each shows or hides its part, sets its mark and is kept
+    // for the next run.
+    void setOverviewShown(bool shown);
+    void setGridShown(bool shown);
+    void setStatusLineShown(bool shown);
+    const ViewPreferences& viewPreferences() const { return prefs_; }
 
     // Created in this order; each is assigned before the next one's constructor runs.
     std::unique_ptr<TMainWindow> MainWindow;
@@ -71,13 +82,22 @@ class Application final : public EditorContext {
     std::unique_ptr<TStartUpWindow> StartUpWindow;
     std::unique_ptr<TMapWindow> MapWindow;
     std::unique_ptr<TStampWindow> StampWindow;
+    // Not one of the laid-out windows: shown on request, beside the palette.
+    std::unique_ptr<TOverviewWindow> OverviewWindow;
     // Made after the windows, gone before them (shell/Recovery.h, shell/FileWatch.h).
     std::unique_ptr<Recovery> recovery;
     std::unique_ptr<FileWatch> fileWatch;
 
   private:
+    void centreMapViewOn(int row, int col) override;
+    void overviewClosed() override;
+    // The overview shown while its mark is set and a map is on screen, placed beside the palette
+    // when it appears.
+    void showOverviewIfWanted();
+
     Bitmap sheet_;
     bool mapShown_ = false;
+    ViewPreferences prefs_ = ViewPreferences::load();
 
     // While the new-map dialog tries a sheet: the sheet in use, put aside, and the name and
     // found path the tried one gets at "決定".

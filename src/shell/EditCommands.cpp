@@ -25,9 +25,13 @@ void TMainWindow::afterHistoryMove(const CellArea& changed) {
     EditorState& s = app_.State;
     // Back at the point last saved or loaded, the map no longer counts as changed.
     s.MapModified = app_.History.differsFromSaved() ? 1 : 0;
-    // The view stays where it is; it is redrawn only when it shows a changed cell.
-    const int span = ViewPixels / s.CellSize;
-    if (changed.overlaps(s.ViewRow, s.ViewCol, span, span)) app_.MapWindow->redrawView();
+    // The view stays where it is; it is redrawn only when it shows a changed cell. The overview
+    // follows either way.
+    const ViewSize& view = app_.MapWindow->viewSize();
+    if (changed.overlaps(s.ViewRow, s.ViewCol, view.rows(s.CellSize), view.columns(s.CellSize)))
+        app_.MapWindow->redrawView();
+    else
+        app_.followMap();
     updateEditCommands();
 }
 

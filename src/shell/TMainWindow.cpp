@@ -80,6 +80,9 @@ const MenuItemLayout kMenuItems[] = {
     {&TMainWindow::Fill1, 3, "塗りつぶし", false, false, "F"},
     {&TMainWindow::MapChipWindow1, 1, "チップウィンドウ", false, true},
     {&TMainWindow::MapWindow1, 1, "マップウィンドウ", false, true},
+    {&TMainWindow::OverviewWindow1, 1, "全体図", false, true, "O"},
+    {&TMainWindow::Grid1, 1, "グリッド", true, true, "G"},
+    {&TMainWindow::StatusLine1, 1, "ステータスバー", true, true},
     {&TMainWindow::Help1, 2, "ヘルプ", true, false, "F1"},
     {&TMainWindow::About1, 2, "ﾊﾞｰｼﾞｮﾝ情報", true, false},
 };
@@ -238,6 +241,9 @@ void TMainWindow::connectCommands() {
     connect(MapChipWindow1, &QAction::triggered, this, &TMainWindow::ToggleChipWindow);
     connect(MapShowButton, &QPushButton::clicked, this, &TMainWindow::ToggleMapWindow);
     connect(MapWindow1, &QAction::triggered, this, &TMainWindow::ToggleMapWindow);
+    connect(OverviewWindow1, &QAction::triggered, this, &TMainWindow::OverviewWindow1Click);
+    connect(Grid1, &QAction::triggered, this, &TMainWindow::Grid1Click);
+    connect(StatusLine1, &QAction::triggered, this, &TMainWindow::StatusLine1Click);
     connect(Help1, &QAction::triggered, this, &TMainWindow::Help1Click);
     connect(About1, &QAction::triggered, this, &TMainWindow::About1Click);
 

@@ -54,8 +54,11 @@ class TMainWindow : public QMainWindow {
     QAction* NameSave = nullptr;
     QAction* CloseFile = nullptr;
     QAction* ExitApp = nullptr;
-    QAction* MapChipWindow1 = nullptr; // checkable
-    QAction* MapWindow1 = nullptr;     // checkable
+    QAction* MapChipWindow1 = nullptr;  // checkable
+    QAction* MapWindow1 = nullptr;      // checkable
+    QAction* OverviewWindow1 = nullptr; // "全体図", checkable, key O
+    QAction* Grid1 = nullptr;           // "グリッド", checkable, key G
+    QAction* StatusLine1 = nullptr;     // "ステータスバー", checkable
     QAction* Help1 = nullptr;
     QAction* About1 = nullptr;
     QAction* Undo1 = nullptr; // "元に戻す"
@@ -126,6 +129,10 @@ class TMainWindow : public QMainWindow {
     void ZoomOutButtonClick();
     void ToggleChipWindow(); // ChipShowButton and the menu item MapChipWindow1
     void ToggleMapWindow();  // MapShowButton and the menu item MapWindow1
+    // The view menu's own marks, each remembered across runs.
+    void OverviewWindow1Click();
+    void Grid1Click();
+    void StatusLine1Click();
     void Help1Click();
     void About1Click();
 

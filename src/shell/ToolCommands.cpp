@@ -106,6 +106,19 @@ void TMainWindow::ToggleMapWindow() {
     MapWindow1->setChecked(!wasChecked);
 }
 
+void TMainWindow::OverviewWindow1Click() {
+    // The menu has flipped the mark already; the key arrives the same way.
+    app_.setOverviewShown(OverviewWindow1->isChecked());
+}
+
+void TMainWindow::Grid1Click() {
+    app_.setGridShown(Grid1->isChecked());
+}
+
+void TMainWindow::StatusLine1Click() {
+    app_.setStatusLineShown(StatusLine1->isChecked());
+}
+
 void TMainWindow::Help1Click() {
     static const bool registered = (registerProgramResources(), true);
     (void)registered;

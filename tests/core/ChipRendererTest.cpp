@@ -33,13 +33,14 @@ Bitmap randomSheet(int w, int h, unsigned seed) {
 }
 
 // The cell drawing rule written out plainly: one stretchBlt per cell, from the chip's square or,
-// for a chip the sheet does not wholly hold, from the neutral chip.
-Bitmap referenceView(const Bitmap* sheet, const EditorState& st) {
-    Bitmap view(ViewPixels, ViewPixels, Background);
+// for a chip the sheet does not wholly hold, from the neutral chip; every cell that lies on the
+// view, wholly or in part.
+Bitmap referenceView(const Bitmap* sheet, const EditorState& st, int width = ViewPixels,
+                     int height = ViewPixels) {
+    Bitmap view(width, height, Background);
     const int s = st.CellSize;
-    const int n = ViewPixels / s;
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) {
+    for (int i = 0; i * s < height; ++i) {
+        for (int j = 0; j * s < width; ++j) {
             const long long row = (long long)st.ViewRow + i;
             const long long col = (long long)st.ViewCol + j;
             long long chip = -1;
@@ -63,8 +64,9 @@ Bitmap referenceView(const Bitmap* sheet, const EditorState& st) {
     return view;
 }
 
-Bitmap rendered(ChipRenderer& renderer, const EditorState& st) {
-    Bitmap view(ViewPixels, ViewPixels, Background);
+Bitmap rendered(ChipRenderer& renderer, const EditorState& st, int width = ViewPixels,
+                int height = ViewPixels) {
+    Bitmap view(width, height, Background);
     renderer.redrawView(view, st);
     return view;
 }
@@ -112,6 +114,43 @@ TEST(ChipRenderer, RedrawMatchesTheCellRuleAtEveryCellSize) {
                              << "columns " << c.sheetColumns << " view (" << c.viewRow << ", "
                              << c.viewCol << ") size " << size << " path " << int(paths[k]));
                 ASSERT_EQ(rendered(renderers[k], *st), reference);
+            }
+        }
+    }
+}
+
+// A view larger than laid out (the map window made larger) is the laid-out views side by side,
+// each from its own origin; one with a partial cell at its edges (a window not yet snapped to
+// whole cells) follows the cell rule there too, clipped.
+TEST(ChipRenderer, RedrawFillsALargerViewOfAnySize) {
+    const Bitmap sheet = randomSheet(100, 80, 11);
+    const auto st = mixedMap(12);
+    st->SheetColumns = 3;
+    const int origin = 40;
+    for (int size : {1, 2, 4, 8, 16, 32, 64}) {
+        st->CellSize = size;
+        st->ViewRow = st->ViewCol = origin;
+        const Bitmap partial = referenceView(&sheet, *st, 333, 346);
+        for (VectorPath path : {VectorPath::Scalar, VectorPath::Sse2, VectorPath::Avx2}) {
+            SCOPED_TRACE(testing::Message() << "size " << size << " path " << int(path));
+            ChipRenderer renderer;
+            renderer.setSheet(&sheet);
+            renderer.setWidestVectorPath(path);
+            st->ViewRow = st->ViewCol = origin;
+            ASSERT_EQ(rendered(renderer, *st, 333, 346), partial);
+            const Bitmap large = rendered(renderer, *st, 1280, 960);
+            for (int ty = 0; ty < 960; ty += ViewPixels) {
+                for (int tx = 0; tx < 1280; tx += ViewPixels) {
+                    st->ViewRow = origin + ty / size;
+                    st->ViewCol = origin + tx / size;
+                    const Bitmap tile = rendered(renderer, *st);
+                    for (int y = 0; y < ViewPixels; ++y) {
+                        for (int x = 0; x < ViewPixels; ++x) {
+                            ASSERT_EQ(large.pixel(tx + x, ty + y), tile.pixel(x, y))
+                                << "at (" << tx + x << ", " << ty + y << ")";
+                        }
+                    }
+                }
             }
         }
     }

@@ -187,3 +187,32 @@ TEST(UndoHistory, AreaOverlapsTheView) {
 
 } // namespace
 } // namespace tilora
+
+namespace tilora {
+namespace {
+
+std::array<int, 4> sides(const CellArea& a) {
+    return {a.top, a.left, a.bottom, a.right};
+}
+
+// What the overview follows: every cell written through the history since it last looked.
+TEST(UndoHistory, TellsWhichCellsWereWrittenSinceItWasLastAsked) {
+    EditorState s = mapOf(20);
+    UndoHistory h;
+    EXPECT_EQ(sides(h.takeTouched()), (std::array{0, 0, GridSide - 1, GridSide - 1})); // new
+    EXPECT_TRUE(h.takeTouched().empty());
+    s.PenSize = 2;
+    pen(s, h, 3, 4, 5);
+    pen(s, h, 6, 1, 5);
+    EXPECT_EQ(sides(h.takeTouched()), (std::array{3, 1, 7, 5}));
+    h.closeStep();
+    h.undo(s);
+    EXPECT_EQ(sides(h.takeTouched()), (std::array{3, 1, 7, 5}));
+    h.record(2 * GridSide + 998, 0, 1, 4); // a run past a row's end: the rows' every column
+    EXPECT_EQ(sides(h.takeTouched()), (std::array{2, 0, 3, GridSide - 1}));
+    h.clear();
+    EXPECT_EQ(sides(h.takeTouched()), (std::array{0, 0, GridSide - 1, GridSide - 1}));
+}
+
+} // namespace
+} // namespace tilora

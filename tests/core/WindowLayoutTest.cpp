@@ -35,24 +35,32 @@ TEST(ChipWindowLayout, BarsOnlyWhereTheSheetOutgrowsTheViewport) {
 
 TEST(MapViewLayout, ViewCutToSmallMapsAndBarsOverLargeOnes) {
     struct Case {
+        ViewSize view;
         int cellSize, mapW, mapH, viewCol, viewRow;
-        int imageW, imageH, hMax, vMax, hPos, vPos, cursor;
+        int viewW, viewH, imageW, imageH, hMax, vMax, hPos, vPos, cursor;
     };
     const Case cases[] = {
-        {32, 10, 10, 0, 0, 320, 320, 0, 0, 0, 0, 32},       // exactly the view
-        {16, 12, 30, 0, 4, 192, 320, 0, 160, 0, 64, 16},    // narrow: cut, tall: a bar
-        {2, 1000, 100, 40, 0, 320, 200, 1680, 0, 80, 0, 5}, // small cells: cursor held at 5
-        {64, 10, 10, 5, 5, 320, 320, 320, 320, 320, 320, 64},
+        {{}, 32, 10, 10, 0, 0, 320, 320, 320, 320, 0, 0, 0, 0, 32},    // exactly the view
+        {{}, 16, 12, 30, 0, 4, 320, 320, 192, 320, 0, 160, 0, 64, 16}, // narrow: cut, tall: a bar
+        {{}, 2, 1000, 100, 40, 0, 320, 320, 320, 200, 1680, 0, 80, 0, 5}, // small cells: cursor 5
+        {{}, 64, 10, 10, 5, 5, 320, 320, 320, 320, 320, 320, 320, 320, 64},
+        // Larger views: whole cells only, the bars' ranges shrink by what the view gained.
+        {{1000, 700}, 64, 100, 100, 3, 1, 960, 640, 960, 640, 5440, 5760, 192, 64, 64},
+        {{1000, 700}, 32, 30, 100, 0, 0, 992, 672, 960, 672, 0, 2528, 0, 0, 32},
+        {{1920, 1000}, 1, 1000, 1000, 0, 0, 1920, 1000, 1000, 1000, 0, 0, 0, 0, 5},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.cellSize << ": " << c.mapW << " x " << c.mapH);
+        SCOPED_TRACE(testing::Message() << c.view.width << " x " << c.view.height << " at "
+                                        << c.cellSize << ": " << c.mapW << " x " << c.mapH);
         EditorState s;
         s.CellSize = c.cellSize;
         s.MapWidth = c.mapW;
         s.MapHeight = c.mapH;
         s.ViewCol = c.viewCol;
         s.ViewRow = c.viewRow;
-        const MapViewLayout l = mapViewLayout(s);
+        const MapViewLayout l = mapViewLayout(s, c.view);
+        EXPECT_EQ(l.viewWidth, c.viewW);
+        EXPECT_EQ(l.viewHeight, c.viewH);
         EXPECT_EQ(l.imageWidth, c.imageW);
         EXPECT_EQ(l.imageHeight, c.imageH);
         EXPECT_EQ(l.horizontalBar, c.hMax > 0);

@@ -47,7 +47,7 @@ TEST(ZoomPick, ClickedCellBecomesTheOriginPulledBackToTheMap) {
         s.ViewCol = c.viewCol;
         s.HoverRow = c.hoverRow;
         s.HoverCol = c.hoverCol;
-        applyZoomPick(s);
+        applyZoomPick(s, ViewSize{});
         EXPECT_EQ(s.CellSize, c.cellSize) << "step " << c.step;
         EXPECT_EQ(s.ZoomStep, std::clamp(c.step, 1, 7));
         EXPECT_EQ(s.ViewRow, c.row) << "step " << c.step << " map " << c.width;
@@ -63,21 +63,26 @@ TEST(ZoomPick, ClickedCellBecomesTheOriginPulledBackToTheMap) {
     EXPECT_EQ(cursorFrameSize(8), 8);
 }
 
+// The pull-back as a loop, over views as laid out and larger ones (a view 1000 pixels wide
+// shows 15 cells of 64, 31 of 32, ...).
 TEST(ZoomPick, AgreesWithTheStepwisePullBack) {
     EditorState s = mapOf(10, 10);
-    for (int step = 1; step <= 7; ++step) {
-        for (int width : {10, 12, 50, 319, 320, 321, 1000}) {
-            for (int clicked = 0; clicked < width; ++clicked) {
-                s.MapWidth = width;
-                s.ZoomStep = step;
-                s.ViewCol = 0;
-                s.HoverCol = clicked;
-                applyZoomPick(s);
-                int col = clicked;
-                while (col + 320 / s.CellSize > width && col != 0)
-                    --col;
-                ASSERT_EQ(s.ViewCol, col)
-                    << "step " << step << " width " << width << " at " << clicked;
+    for (int viewWidth : {320, 1000}) {
+        const ViewSize view{viewWidth, ViewPixels};
+        for (int step = 1; step <= 7; ++step) {
+            for (int width : {10, 12, 50, 319, 320, 321, 1000}) {
+                for (int clicked = 0; clicked < width; ++clicked) {
+                    s.MapWidth = width;
+                    s.ZoomStep = step;
+                    s.ViewCol = 0;
+                    s.HoverCol = clicked;
+                    applyZoomPick(s, view);
+                    int col = clicked;
+                    while (col + viewWidth / s.CellSize > width && col != 0)
+                        --col;
+                    ASSERT_EQ(s.ViewCol, col) << "view " << viewWidth << " step " << step
+                                              << " width " << width << " at " << clicked;
+                }
             }
         }
     }
@@ -96,7 +101,7 @@ TEST(ZoomButtons, StepWithinOneToSevenAndArmThePick) {
 
     for (int i = 0; i < 6; ++i) {
         ASSERT_TRUE(zoomOut(s));
-        applyZoomPick(s);
+        applyZoomPick(s, ViewSize{});
         s.ZoomPending = 0;
     }
     EXPECT_EQ(s.ZoomStep, 1);
@@ -114,13 +119,17 @@ TEST(ZoomButtons, StepWithinOneToSevenAndArmThePick) {
 
 TEST(ViewInsideMap, PullsTheOriginBackAsFarAsTheMapNeeds) {
     struct Case {
+        ViewSize view;
         int cellSize, mapWidth, mapHeight, viewCol, viewRow, wantCol, wantRow;
     };
     const Case cases[] = {
-        {32, 40, 40, 3, 2, 3, 2},     // inside already
-        {32, 40, 40, 35, 31, 30, 30}, // past the right and bottom edges
-        {1, 28, 10, 500, 260, 0, 0},  // map smaller than the view
-        {64, 1000, 1000, 999, 996, 995, 995},
+        {{}, 32, 40, 40, 3, 2, 3, 2},     // inside already
+        {{}, 32, 40, 40, 35, 31, 30, 30}, // past the right and bottom edges
+        {{}, 1, 28, 10, 500, 260, 0, 0},  // map smaller than the view
+        {{}, 64, 1000, 1000, 999, 996, 995, 995},
+        {{640, 480}, 32, 40, 40, 35, 31, 20, 25},   // a larger view: 20 x 15 cells
+        {{1000, 700}, 64, 40, 40, 35, 31, 25, 30},  // partial cells do not count: 15 x 10
+        {{1920, 1000}, 1, 1000, 1000, 10, 5, 0, 0}, // wider than the grid
     };
     for (const Case& c : cases) {
         EditorState s;
@@ -129,7 +138,7 @@ TEST(ViewInsideMap, PullsTheOriginBackAsFarAsTheMapNeeds) {
         s.MapHeight = c.mapHeight;
         s.ViewCol = c.viewCol;
         s.ViewRow = c.viewRow;
-        keepViewInsideMap(s);
+        keepViewInsideMap(s, c.view);
         EXPECT_EQ(s.ViewCol, c.wantCol) << c.cellSize << " " << c.viewCol;
         EXPECT_EQ(s.ViewRow, c.wantRow) << c.cellSize << " " << c.viewRow;
     }
@@ -145,16 +154,72 @@ TEST(SettleViewForRefresh, ResetsUnlessAZoomPickIsPending) {
     EditorState pending = s;
     pending.ZoomPending = 1;
 
-    settleViewForRefresh(s);
+    settleViewForRefresh(s, ViewSize{});
     EXPECT_EQ(s.ViewCol, 0);
     EXPECT_EQ(s.ViewRow, 0);
     EXPECT_EQ(s.ZoomStep, DefaultZoomStep);
     EXPECT_EQ(s.CellSize, 8); // the cell size is the zoom pick's to set
 
-    settleViewForRefresh(pending); // 40 cells of 8 fit: the view ends at the map's edge
+    EditorState pendingLarger = pending;
+    settleViewForRefresh(pending, ViewSize{}); // 40 cells of 8 fit: the view ends at the map's edge
     EXPECT_EQ(pending.ViewCol, 60);
     EXPECT_EQ(pending.ViewRow, 3);
     EXPECT_EQ(pending.ZoomStep, 4);
+    settleViewForRefresh(pendingLarger, ViewSize{640, 320}); // 80 cells: further back
+    EXPECT_EQ(pendingLarger.ViewCol, 20);
+}
+
+// The wheel's zoom keeps the map cell under the pointer under it; on a larger view the pointer
+// can be further out, and the pull-back uses the larger view's span.
+TEST(ZoomAtPixel, KeepsTheCellUnderThePointerOnAnyView) {
+    struct Case {
+        ViewSize view;
+        int cellSize, direction, x, y, viewCol, viewRow;
+        int wantSize, wantCol, wantRow;
+    };
+    const Case cases[] = {
+        {{}, 32, 1, 100, 40, 10, 10, 64, 12, 11}, // map cell (11, 13) stays under it
+        {{}, 32, -1, 100, 40, 10, 10, 16, 7, 9},
+        {{960, 640}, 32, 1, 900, 600, 10, 10, 64, 24, 19}, // cell (28, 38): view cell (9, 14)
+        {{960, 640}, 32, -1, 900, 600, 10, 10, 16, 0, 0},  // 60 x 40 cells pulled back to 0
+        {{}, 64, 1, 10, 10, 0, 0, 64, 0, 0},               // at the limit: nothing changes
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.view.width << " x " << c.view.height << " size "
+                                        << c.cellSize << " dir " << c.direction);
+        EditorState s = mapOf(100, 100);
+        s.CellSize = c.cellSize;
+        s.ViewCol = c.viewCol;
+        s.ViewRow = c.viewRow;
+        const bool changed = zoomAtPixel(s, c.view, c.direction, c.x, c.y);
+        EXPECT_EQ(changed, c.wantSize != c.cellSize);
+        EXPECT_EQ(s.CellSize, c.wantSize);
+        EXPECT_EQ(s.ViewCol, c.wantCol);
+        EXPECT_EQ(s.ViewRow, c.wantRow);
+    }
+}
+
+// The overview's click: the clicked cell at the view's centre, held inside the map.
+TEST(CentreViewOn, PutsTheCellInTheMiddleAsFarAsTheMapAllows) {
+    struct Case {
+        ViewSize view;
+        int cellSize, mapWidth, row, col, wantRow, wantCol;
+    };
+    const Case cases[] = {
+        {{}, 32, 100, 50, 50, 45, 45},         // 10 x 10 cells: 5 before the middle
+        {{}, 32, 100, 2, 98, 0, 90},           // near the edges: clamped
+        {{640, 320}, 16, 100, 50, 50, 40, 30}, // 40 x 20 cells
+        {{}, 1, 100, 50, 50, 0, 0},            // the whole map fits
+    };
+    for (const Case& c : cases) {
+        EditorState s = mapOf(c.mapWidth, c.mapWidth);
+        s.CellSize = c.cellSize;
+        s.ViewCol = s.ViewRow = 7;
+        centreViewOn(s, c.view, c.row, c.col);
+        EXPECT_EQ(s.ViewRow, c.wantRow) << c.row << ", " << c.col;
+        EXPECT_EQ(s.ViewCol, c.wantCol) << c.row << ", " << c.col;
+        EXPECT_EQ(s.CellSize, c.cellSize);
+    }
 }
 
 } // namespace

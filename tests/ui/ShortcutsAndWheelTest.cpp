@@ -6,6 +6,7 @@
 #include "core/WindowLayout.h"
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
+#include "platform/GridOverlay.h"
 #include "stamps/TStampWindow.h"
 
 #include <QAction>
@@ -84,6 +85,9 @@ TEST(Shortcuts, EachKeyRunsItsCommandFromAnyEditorWindow) {
         {"F", Qt::Key_F, Qt::NoModifier, none, [](Editor& e) { return e.view.fillArmed(); }},
         {"Esc", Qt::Key_Escape, Qt::NoModifier, [](Editor& e) { e.main.Fill1->trigger(); },
          [](Editor& e) { return !e.view.fillArmed(); }},
+        {"O", Qt::Key_O, Qt::NoModifier, none,
+         [](Editor& e) { return e.t->OverviewWindow->isVisible(); }},
+        {"G", Qt::Key_G, Qt::NoModifier, none, [](Editor& e) { return e.view.Grid->isVisible(); }},
     };
     for (const Row& row : rows) {
         BigEditor e;

@@ -120,7 +120,11 @@ TEST(StartUp, MenusAreAsLaidOutInOrder) {
         {&TMainWindow::K4,
          "表示",
          {{&TMainWindow::MapChipWindow1, "チップウィンドウ", false, true},
-          {&TMainWindow::MapWindow1, "マップウィンドウ", false, true}}},
+          {&TMainWindow::MapWindow1, "マップウィンドウ", false, true},
+          // Beside the laid-out items: the overview, the grid and the status line.
+          {&TMainWindow::OverviewWindow1, "全体図", false, true},
+          {&TMainWindow::Grid1, "グリッド", true, true},
+          {&TMainWindow::StatusLine1, "ステータスバー", true, true}}},
         {&TMainWindow::K2,
          "ヘルプ",
          {{&TMainWindow::Help1, "ヘルプ", true, false},

@@ -34,6 +34,9 @@ inline ScreenMetrics testScreen() {
 
 struct TestApp {
     ScriptedDialogs dialogs;
+    // Every test starts from the remembered settings' defaults (the suite keeps them in a folder
+    // of its own, see main.cpp).
+    bool defaultSettings = (ViewPreferences{}.save(), true);
     std::unique_ptr<Application> app;
     QTemporaryDir dir;
 

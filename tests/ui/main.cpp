@@ -21,6 +21,10 @@ int main(int argc, char** argv) {
     const bool child = argc == 3 && std::strcmp(argv[1], tilora::test::RecoveryChildOption) == 0;
     QTemporaryDir state;
     if (!child) setenv("XDG_STATE_HOME", state.path().toLocal8Bit().constData(), 1);
+    // The editor's remembered settings go to a folder of the suite's own, never the user's (the
+    // recovery child inherits its parent's).
+    QTemporaryDir settings;
+    if (!child) setenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit().constData(), 1);
     tilora::GuardedApplication app(argc, argv);
     if (child) return tilora::test::runRecoveryChild(argv[2]);
     app.reportError = [](const QString& text) {
