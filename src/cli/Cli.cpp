@@ -69,8 +69,10 @@ constexpr const char* ImportUsage =
               "                        times for 8 pixels, 2 times for 16 pixels)\n"
               "      --sheet FILE.png  where the generated chip sheet is written\n");
 constexpr const char* CommonUsage =
-    I18N_NOOP("  tilora-cli --version     prints the version\n"
-              "  tilora-cli COMMAND --help  prints how to use the command\n"
+    I18N_NOOP("  tilora-cli --version\n"
+              "      Prints the version\n"
+              "  tilora-cli COMMAND --help\n"
+              "      Prints how to use the command\n"
               "Exit status: 0 success, 1 an error (in a batch, any map that failed), 2 a usage\n"
               "error\n");
 
