@@ -3,6 +3,7 @@
 // application object with Qt's own dialogs, then the message loop.
 
 #include "platform/Fonts.h"
+#include "platform/Translations.h"
 #include "shell/Application.h"
 #include "shell/ButtonPictures.h"
 #include "shell/CommandLine.h"
@@ -46,6 +47,8 @@ int main(int argc, char* argv[]) {
         break;
     }
     tilora::GuardedApplication qapp(argc, argv);
+    const tilora::Translations translations(tilora::translationsFolder(),
+                                            tilora::LocaleEnvironment::fromProcess());
     // The title names the program on the task bar; it is not a display name, which the window
     // system would append to every window caption.
     QApplication::setApplicationName(tilora::ApplicationTitle);

@@ -5,6 +5,7 @@
 #include "cli/PngEncoder.h"
 #include "core/PathText.h"
 #include "core/SheetLocator.h"
+#include "core/Texts.h"
 
 #include <sys/stat.h>
 
@@ -28,56 +29,62 @@ namespace tilora::cli {
 
 namespace {
 
-constexpr std::string_view InfoUsage =
-    "  tilora-cli info MAP [--sheet PATH]\n"
-    "      チップ画像のパス（書かれたものと見つかったもの）、幅、高さ、最小と最大のチップ番号、\n"
-    "      チップ画像にないチップ番号のセルの数を表示する\n";
+// The usage, one part per command, in English and marked for the catalogs.
+constexpr const char* InfoUsage =
+    I18N_NOOP("  tilora-cli info MAP [--sheet PATH]\n"
+              "      Prints the chip sheet's path (as written and as found), the width, the\n"
+              "      height, the smallest and the largest chip number, and the number of cells\n"
+              "      whose chip is not on the sheet\n");
 // info, render and export: a map whose sheet is missing can still be used.
-constexpr std::string_view SheetUsage =
-    "      --sheet PATH      マップのチップ画像が見つからないときに使うチップ画像\n";
-constexpr std::string_view RenderUsage =
-    "  tilora-cli render MAP OUT [オプション]\n"
-    "  tilora-cli render MAP... --out-dir DIR [オプション]\n"
-    "      マップ全体を1枚の画像にする。形式は OUT の拡張子（.bmp / .png）か --format で決まる\n"
-    "      （OUT が - なら標準出力、--format が必要）。--out-dir では各マップを DIR/名前.png\n"
-    "      （--format bmp なら .bmp）にする\n"
-    "      --cell-size N     1セルのピクセル数（1～64、既定 32）\n"
-    "      --filter box|and  縮小のしかた。box（既定）は元の画素の平均、and はエディターの\n"
-    "                        表示と同じ（画素の AND）\n"
-    "      --format bmp|png  画像の形式\n"
-    "      --png-level N     PNG の圧縮レベル（0～9、既定 1：速さ優先）\n";
-constexpr std::string_view ExportUsage =
-    "  tilora-cli export MAP OUT.tmx|OUT.tmj\n"
-    "  tilora-cli export MAP... --out-dir DIR [--format tmx|tmj]\n"
-    "      Tiled のマップとして書き出す。形式は OUT の拡張子（.tmj / .json なら JSON、ほかは\n"
-    "      TMX）か --format で決まる（OUT が - なら標準出力、--out-dir では各マップを\n"
-    "      DIR/名前.tmx か DIR/名前.tmj にする）\n";
-constexpr std::string_view ImportUsage =
-    "  tilora-cli import IN.tmx OUT.map [オプション]\n"
-    "      Tiled のマップ（TMX か JSON、gzip 圧縮も可。正方向のみ）をマップデータにする\n"
-    "      （OUT.map が - なら標準出力）。32 x 32 でないタイル、間隔や余白のあるタイルセット、\n"
-    "      複数のタイルセット、--flatten では、チップ画像を PNG で生成して OUT.map の横に置く\n"
-    "      （OUT-タイルセット名.png、複数なら OUT-chips.png）\n"
-    "      --layer NAME      読み込むタイルレイヤー（既定は最初のタイルレイヤー）\n"
-    "      --flatten         表示されているタイルレイヤーをすべて重ねて一枚にする。重なった\n"
-    "                        タイルの組み合わせごとにチップを作る\n"
-    "      --scale auto|N    タイルを N 倍に拡大して 32 x 32 にする（既定 auto：8 ピクセルなら\n"
-    "                        4 倍、16 ピクセルなら 2 倍）\n"
-    "      --sheet FILE.png  生成するチップ画像の置き場所\n";
-constexpr std::string_view CommonUsage =
-    "  tilora-cli --version     版を表示する\n"
-    "  tilora-cli COMMAND --help  コマンドの使い方を表示する\n"
-    "終了コード: 0 成功、1 エラー（複数のマップではどれか1つでも失敗）、2 使い方の誤り\n";
+constexpr const char* SheetUsage =
+    I18N_NOOP("      --sheet PATH      the chip sheet to use when the map's own is not found\n");
+constexpr const char* RenderUsage =
+    I18N_NOOP("  tilora-cli render MAP OUT [options]\n"
+              "  tilora-cli render MAP... --out-dir DIR [options]\n"
+              "      Draws the whole map into one image, in the format of OUT's extension (.bmp\n"
+              "      or .png) or --format (an OUT of - is standard output and needs --format).\n"
+              "      With --out-dir, each map becomes DIR/NAME.png (.bmp with --format bmp)\n"
+              "      --cell-size N     pixels per cell (1 to 64, default 32)\n"
+              "      --filter box|and  how a cell is reduced: box (the default) averages the\n"
+              "                        pixels, and ANDs them as the editor's view does\n"
+              "      --format bmp|png  the image format\n"
+              "      --png-level N     the PNG compression level (0 to 9, default 1: fastest)\n");
+constexpr const char* ExportUsage =
+    I18N_NOOP("  tilora-cli export MAP OUT.tmx|OUT.tmj\n"
+              "  tilora-cli export MAP... --out-dir DIR [--format tmx|tmj]\n"
+              "      Writes the map as a Tiled map, in the format of OUT's extension (JSON for\n"
+              "      .tmj or .json, TMX otherwise) or --format (an OUT of - is standard output;\n"
+              "      with --out-dir, each map becomes DIR/NAME.tmx or DIR/NAME.tmj)\n");
+constexpr const char* ImportUsage =
+    I18N_NOOP("  tilora-cli import IN.tmx OUT.map [options]\n"
+              "      Turns a Tiled map (TMX or JSON, gzip-compressed too; orthogonal only) into\n"
+              "      a map file (an OUT.map of - is standard output). Tiles that are not 32 x 32,\n"
+              "      tilesets with spacing or margins, several tilesets and --flatten make the\n"
+              "      chip sheet a generated PNG beside OUT.map (OUT-TILESET.png, or\n"
+              "      OUT-chips.png for several)\n"
+              "      --layer NAME      the tile layer to read (the first one by default)\n"
+              "      --flatten         stacks every visible tile layer into one, making a chip\n"
+              "                        of each combination of stacked tiles\n"
+              "      --scale auto|N    enlarges the tiles N times to 32 x 32 (default auto: 4\n"
+              "                        times for 8 pixels, 2 times for 16 pixels)\n"
+              "      --sheet FILE.png  where the generated chip sheet is written\n");
+constexpr const char* CommonUsage =
+    I18N_NOOP("  tilora-cli --version\n"
+              "      Prints the version\n"
+              "  tilora-cli COMMAND --help\n"
+              "      Prints how to use the command\n"
+              "Exit status: 0 success, 1 an error (in a batch, any map that failed), 2 a usage\n"
+              "error\n");
 
 std::string usageFor(std::string_view command) {
-    std::string text = "使い方:\n";
-    const std::string sheet(SheetUsage);
-    if (command == "info") return text + std::string(InfoUsage) + sheet;
-    if (command == "render") return text + std::string(RenderUsage) + sheet;
-    if (command == "export") return text + std::string(ExportUsage) + sheet;
-    if (command == "import") return text + std::string(ImportUsage);
-    return text + std::string(InfoUsage) + std::string(RenderUsage) + std::string(ExportUsage) +
-           sheet + std::string(ImportUsage) + std::string(CommonUsage);
+    std::string text = i18n("Usage:\n");
+    const std::string sheet = i18n(SheetUsage);
+    if (command == "info") return text + i18n(InfoUsage) + sheet;
+    if (command == "render") return text + i18n(RenderUsage) + sheet;
+    if (command == "export") return text + i18n(ExportUsage) + sheet;
+    if (command == "import") return text + i18n(ImportUsage);
+    return text + i18n(InfoUsage) + i18n(RenderUsage) + i18n(ExportUsage) + sheet +
+           i18n(ImportUsage) + i18n(CommonUsage);
 }
 
 struct Invocation {
@@ -148,54 +155,57 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Invocation& inv)
         if (name != "--cell-size" && name != "--filter" && name != "--format" &&
             name != "--png-level" && name != "--out-dir" && name != "--layer" &&
             name != "--scale" && name != "--sheet")
-            return UsageError{"不明なオプションです：" + std::string(arg)};
+            return UsageError{i18n("unknown option: %1", {arg})};
         if (eq != std::string_view::npos) {
             value = arg.substr(eq + 1);
         } else {
-            if (i + 1 == argc) return UsageError{std::string(name) + " の後に値がありません"};
+            if (i + 1 == argc) return UsageError{i18n("%1 needs a value", {name})};
             value = argv[++i];
         }
         if (name == "--cell-size") {
             inv.cellSize = parseInt(value, 1, 64);
             if (!inv.cellSize)
-                return UsageError{"--cell-size は 1～64 の整数です：" + std::string(value)};
+                return UsageError{
+                    i18n("--cell-size takes a whole number from 1 to 64: %1", {value})};
         } else if (name == "--png-level") {
             inv.pngLevel = parseInt(value, 0, 9);
             if (!inv.pngLevel)
-                return UsageError{"--png-level は 0～9 の整数です：" + std::string(value)};
+                return UsageError{
+                    i18n("--png-level takes a whole number from 0 to 9: %1", {value})};
         } else if (name == "--filter") {
             if (value == "box")
                 inv.filter = RenderFilter::Box;
             else if (value == "and")
                 inv.filter = RenderFilter::And;
             else
-                return UsageError{"--filter は box か and です：" + std::string(value)};
+                return UsageError{i18n("--filter is box or and: %1", {value})};
         } else if (name == "--format") {
             inv.formatText = std::string(value);
         } else if (name == "--layer") {
-            if (value.empty()) return UsageError{std::string(name) + " の値が空です"};
+            if (value.empty()) return UsageError{i18n("the value of %1 is empty", {name})};
             inv.import.tiled.layer = std::string(value);
             inv.importOption = true;
         } else if (name == "--sheet") {
             // import: where a generated sheet goes; info, render, export: the sheet to use when
             // the map's own is not found.
-            if (value.empty()) return UsageError{"--sheet のチップ画像が空です"};
+            if (value.empty()) return UsageError{i18n("the chip sheet of --sheet is empty")};
             inv.sheet = CliPath{std::string(value)};
             inv.import.sheet = std::string(value);
         } else if (name == "--scale") {
             const std::optional<int> factor = value == "auto" ? 0 : parseInt(value, 1, 32);
             if (!factor)
-                return UsageError{"--scale は auto か 1～32 の整数です：" + std::string(value)};
+                return UsageError{
+                    i18n("--scale is auto or a whole number from 1 to 32: %1", {value})};
             inv.import.tiled.scale = *factor;
             inv.importOption = true;
         } else {
-            if (value.empty()) return UsageError{"--out-dir のフォルダーが空です"};
+            if (value.empty()) return UsageError{i18n("the folder of --out-dir is empty")};
             inv.outDir = std::string(value);
         }
     }
     if (inv.help || (inv.version && inv.command.empty())) return std::nullopt;
-    if (inv.command.empty()) return UsageError{"コマンドがありません"};
-    if (!isKnown(inv.command)) return UsageError{"不明なコマンドです：" + std::string(inv.command)};
+    if (inv.command.empty()) return UsageError{i18n("no command given")};
+    if (!isKnown(inv.command)) return UsageError{i18n("unknown command: %1", {inv.command})};
     const bool render = inv.command == "render";
     const bool batch = render || inv.command == "export";
     // The format is an image's for render and a Tiled map's for export.
@@ -205,37 +215,39 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Invocation& inv)
         else if (*inv.formatText == "tmj")
             inv.tiledFormat = TiledOutput::Tmj;
         else
-            return UsageError{"export の --format は tmx か tmj です：" + *inv.formatText};
+            return UsageError{i18n("the --format of export is tmx or tmj: %1", {*inv.formatText})};
     } else if (inv.formatText && render) {
         if (*inv.formatText == "bmp")
             inv.format = ImageFormat::Bmp;
         else if (*inv.formatText == "png")
             inv.format = ImageFormat::Png;
         else
-            return UsageError{"--format は bmp か png です：" + *inv.formatText};
+            return UsageError{i18n("--format is bmp or png: %1", {*inv.formatText})};
     } else if (inv.formatText) {
-        return UsageError{"--format は render と export だけのオプションです"};
+        return UsageError{i18n("--format is an option of render and export only")};
     }
     if (inv.importOption && inv.command != "import")
-        return UsageError{"--layer、--flatten、--scale は import だけのオプションです"};
+        return UsageError{i18n("--layer, --flatten and --scale are options of import only")};
     if (inv.import.tiled.flatten && !inv.import.tiled.layer.empty())
-        return UsageError{"--layer と --flatten は一緒に使えません"};
+        return UsageError{i18n("--layer and --flatten cannot be used together")};
     if ((inv.cellSize || inv.filter || inv.pngLevel) && !render)
-        return UsageError{"--cell-size、--filter、--png-level は render だけのオプションです"};
+        return UsageError{i18n("--cell-size, --filter and --png-level are options of render only")};
     if (inv.outDir && !batch)
-        return UsageError{"--out-dir は render と export だけのオプションです"};
+        return UsageError{i18n("--out-dir is an option of render and export only")};
     if (inv.outDir) {
         if (inv.operands.empty())
-            return UsageError{std::string(inv.command) + " にはマップが 1 つ以上必要です"};
+            return UsageError{i18n("%1 needs one map or more", {inv.command})};
         return std::nullopt;
     }
     const std::size_t wanted = inv.command == "info" ? 1 : 2;
     if (inv.operands.size() != wanted)
-        return UsageError{std::string(inv.command) + " にはファイルが " + std::to_string(wanted) +
-                          " つ必要です" + (batch ? "（複数のマップは --out-dir で）" : "")};
+        return UsageError{
+            batch ? i18n("%1 needs %2 files (several maps with --out-dir)", {inv.command, wanted})
+                  : i18n("%1 needs %2 files", {inv.command, wanted})};
     if (render && !inv.format && !imageFormatFor(inv.operands[1]))
-        return UsageError{"画像の形式は拡張子 .bmp か .png、または --format で指定してください：" +
-                          std::string(inv.operands[1])};
+        return UsageError{i18n("give the image format by the extension .bmp or .png, or with "
+                               "--format: %1",
+                               {inv.operands[1]})};
     return std::nullopt;
 }
 
@@ -268,7 +280,7 @@ bool runReported(const Invocation& inv, const CliPath& input, const CliPath& out
         if (status) return true;
         err << "tilora-cli: " << status.error().message << '\n';
     } catch (const std::bad_alloc&) {
-        err << "tilora-cli: " << fileError(input, "メモリが足りません").message << '\n';
+        err << "tilora-cli: " << fileError(input, i18n("not enough memory")).message << '\n';
     } catch (const std::exception& e) {
         err << "tilora-cli: " << fileError(input, e.what()).message << '\n';
     }
@@ -299,13 +311,13 @@ bool prepareOutDir(const std::string& dir, std::ostream& err) {
     const fs::file_status st = fs::status(dir, ec);
     if (fs::is_directory(st)) return true;
     if (fs::exists(st)) {
-        err << "tilora-cli: " << pathForMessage(dir) << ": フォルダーではありません\n";
+        err << "tilora-cli: " << i18n("%1: not a folder", {pathForMessage(dir)}) << '\n';
         return false;
     }
     fs::create_directories(dir, ec);
     if (ec) {
-        err << "tilora-cli: " << pathForMessage(dir) << ": フォルダーを作れません：" << ec.message()
-            << '\n';
+        err << "tilora-cli: "
+            << i18n("%1: cannot make the folder: %2", {pathForMessage(dir), ec.message()}) << '\n';
         return false;
     }
     return true;
@@ -327,8 +339,10 @@ bool runBatch(const Invocation& inv, std::ostream& out, std::ostream& err) {
         const CliPath output{(std::filesystem::path(*inv.outDir) / (stem + extension)).string()};
         // Two maps of one name from different folders would write the same file.
         if (!written.insert(output.bytes).second) {
-            err << "tilora-cli: " << pathForMessage(input.bytes) << ": 同じ名前のマップが先にあり、"
-                << pathForMessage(output.bytes) << " に書き出し済みです\n";
+            err << "tilora-cli: "
+                << i18n("%1: a map of the same name came first and was written to %2",
+                        {pathForMessage(input.bytes), pathForMessage(output.bytes)})
+                << '\n';
             allOk = false;
             continue;
         }

@@ -5,6 +5,7 @@
 #include "core/PathText.h"
 #include "core/SheetImage.h"
 #include "core/SheetLocator.h"
+#include "core/Texts.h"
 
 #include <sys/stat.h>
 
@@ -20,7 +21,8 @@ Error fileError(const CliPath& path, const std::string& message) {
 Result<MapContents> loadMapFile(const CliPath& path) {
     auto file = readInputFile(path.bytes);
     if (!file) return fileError(path, file.error().message);
-    if (file->missing) return fileError(path, "ファイルを読み込めません：ファイルがありません");
+    if (file->missing)
+        return fileError(path, i18n("Cannot read the file: %1", {i18n("the file does not exist")}));
     auto map = parseMapFile(file->bytes);
     if (!map) return fileError(path, map.error().message);
     return std::move(*map);
@@ -34,7 +36,8 @@ Result<std::string> findMapSheet(const MapContents& map, const CliPath& mapPath,
         std::error_code ec;
         return std::filesystem::absolute(fallback->bytes, ec).lexically_normal().string();
     }
-    return fileError(mapPath, "チップ画像が見つかりません：" + pathForMessage(map.sheetPath));
+    return fileError(mapPath,
+                     i18n("The chip sheet is not found: %1", {pathForMessage(map.sheetPath)}));
 }
 
 Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath,
@@ -81,8 +84,9 @@ Status InputFiles::checkOutput(const CliPath& output) const {
     if (output.isStandardOutput() || ::stat(output.bytes.c_str(), &st) != 0) return Ok{};
     for (const Entry& input : entries_)
         if (input.device == st.st_dev && input.inode == st.st_ino)
-            return fileError(output, "出力先が入力のファイル（" + input.path +
-                                         "）と同じです。別のファイル名を指定してください");
+            return fileError(
+                output, i18n("the output is the same file as the input (%1); give another name",
+                             {input.path}));
     return Ok{};
 }
 
@@ -104,7 +108,7 @@ Status writeOutput(const CliPath& path, const std::function<std::string_view()>&
         for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece())
             out.write(piece.data(), std::streamsize(piece.size()));
         out.flush();
-        if (!out) return Error{"標準出力に書き込めません"};
+        if (!out) return Error{i18n("Cannot write to standard output")};
         return Ok{};
     }
     auto saved = saveFileAtomically(path.bytes, nextPiece);

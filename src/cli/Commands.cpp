@@ -7,6 +7,7 @@
 #include "core/PathText.h"
 #include "core/SheetImage.h"
 #include "core/SheetLocator.h"
+#include "core/Texts.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -82,7 +83,7 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err,
         << "cells-off-sheet: " << offSheet << '\n';
     // A full disk or a closed pipe shows only when the buffered text is written out.
     out.flush();
-    if (!out) return Error{"標準出力に書き込めません"};
+    if (!out) return Error{i18n("Cannot write to standard output")};
     return Ok{};
 }
 
@@ -130,19 +131,21 @@ Status runExport(const CliPath& mapPath, const CliPath& tmxPath, TiledOutput for
     tileset.imageHeight = sheet->bitmap->height();
     const std::string formatName = format == TiledOutput::Tmj ? "JSON" : "TMX";
     if (!isValidUtf8(tileset.imageSource) || !isValidUtf8(tileset.name))
-        return fileError(mapPath, "チップ画像のパスが UTF-8 ではないため、" + formatName +
-                                      " に書けません：" + displayPathText(tileset.imageSource));
+        return fileError(mapPath, i18n("the chip sheet's path is not UTF-8, so %1 cannot hold "
+                                       "it: %2",
+                                       {formatName, displayPathText(tileset.imageSource)}));
     if (!isXmlAttributeText(tileset.imageSource) || !isXmlAttributeText(tileset.name))
-        return fileError(mapPath, "チップ画像のパスに制御文字が含まれていて、" + formatName +
-                                      " に書けません");
+        return fileError(mapPath, i18n("the chip sheet's path holds control characters, so %1 "
+                                       "cannot hold it",
+                                       {formatName}));
 
     const TmxDocument doc =
         format == TiledOutput::Tmj ? formatTmj(*map, tileset) : formatTmx(*map, tileset);
     if (auto saved = writeOutput(tmxPath, doc.xml(), out); !saved) return saved;
     if (doc.emptiedCells() > 0)
-        note(err, pathForMessage(mapPath.bytes) +
-                      ": チップ画像にないチップ番号（負の番号を含む）のセル " +
-                      std::to_string(doc.emptiedCells()) + " 個を空のタイルとして書き出しました");
+        note(err, i18n("%1: wrote %2 cells whose chip is not on the chip sheet (negative numbers "
+                       "included) as empty tiles",
+                       {pathForMessage(mapPath.bytes), doc.emptiedCells()}));
     return Ok{};
 }
 

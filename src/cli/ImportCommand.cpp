@@ -4,6 +4,7 @@
 
 #include "cli/Commands.h"
 #include "cli/PngEncoder.h"
+#include "core/Texts.h"
 
 #include <filesystem>
 #include <ostream>
@@ -55,11 +56,12 @@ Result<SheetPlace> placeSheet(const CliPath& tiledPath, const CliPath& mapPath,
     if (!options.sheet.empty()) {
         place.file = options.sheet;
         if (imageFormatFor(place.file) != ImageFormat::Png)
-            return fileError(tiledPath, "--sheet のチップ画像は .png で終わる名前にしてください：" +
-                                            place.file);
+            return fileError(tiledPath, i18n("the chip sheet of --sheet must have a name ending "
+                                             "in .png: %1",
+                                             {place.file}));
     } else if (mapPath.isStandardOutput()) {
-        return fileError(tiledPath, "チップ画像を生成するマップを標準出力に書き出すときは、"
-                                    "--sheet でチップ画像の置き場所を指定してください");
+        return fileError(tiledPath, i18n("a map whose chip sheet is generated goes to standard "
+                                         "output only with --sheet saying where the sheet goes"));
     } else {
         const fs::path map(mapPath.bytes);
         const std::string part =
@@ -70,11 +72,12 @@ Result<SheetPlace> placeSheet(const CliPath& tiledPath, const CliPath& mapPath,
     const fs::path sheet = absoluteNormal(place.file);
     for (const std::string& input : imported.inputs)
         if (sameFile(sheet, input))
-            return fileError(tiledPath, "生成するチップ画像 " + place.file +
-                                            " が読み込んだファイルと同じです（--sheet で別の"
-                                            "場所を指定してください）");
+            return fileError(tiledPath, i18n("the generated chip sheet %1 is a file that was read "
+                                             "(give another place with --sheet)",
+                                             {place.file}));
     if (!mapPath.isStandardOutput() && sameFile(sheet, absoluteNormal(mapPath.bytes)))
-        return fileError(tiledPath, "生成するチップ画像がマップと同じファイルです：" + place.file);
+        return fileError(tiledPath,
+                         i18n("the generated chip sheet is the map's file: %1", {place.file}));
     // A sheet beside the map is named by its file name alone, so the two can move together.
     place.mapField = !mapPath.isStandardOutput() &&
                              sheet.parent_path() == absoluteNormal(mapPath.bytes).parent_path()
@@ -132,18 +135,19 @@ Status runImport(const CliPath& tiledPath, const CliPath& mapPath, const ImportO
     if (auto saved = writeOutput(mapPath, formatMapFile(map), out); !saved) return saved;
 
     if (imported->emptyCells > 0)
-        note(err, tiledPath.bytes + ": 空のセル " + std::to_string(imported->emptyCells) +
-                      " 個をチップ -1（チップなし）として読み込みました");
+        note(err, i18n("%1: read %2 empty cells as chip -1 (no chip)",
+                       {tiledPath.bytes, imported->emptyCells}));
     for (const std::string& notice : imported->notices)
-        note(err, tiledPath.bytes + ": 注意：" + notice);
+        note(err, i18n("%1: note: %2", {tiledPath.bytes, notice}));
     if (place) {
         const int chips = (imported->sheet->width() / 32) * (imported->sheet->height() / 32);
-        note(err, tiledPath.bytes + ": チップ画像を書き出しました：" + place->file + "（" +
-                      std::to_string(chips) + " 個分）");
+        note(err, i18n("%1: wrote the chip sheet: %2 (%3 chips)",
+                       {tiledPath.bytes, place->file, chips}));
     } else if (!imageFormatFor(map.sheetPath)) {
         // The editor reads BMP and PNG sheets, told apart by the suffix as rendered images are.
-        note(err, tiledPath.bytes + ": 注意：タイルセットの画像が BMP でも PNG でもないため、"
-                                    "エディターでは読み込めません");
+        note(err, i18n("%1: note: the tileset's image is neither BMP nor PNG, so the editor "
+                       "cannot read it",
+                       {tiledPath.bytes}));
     }
     return Ok{};
 }

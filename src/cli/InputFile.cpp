@@ -1,5 +1,7 @@
 #include "cli/InputFile.h"
 
+#include "core/Texts.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -13,10 +15,12 @@ namespace tilora::cli {
 
 namespace {
 
-constexpr const char* Refused = "ファイルを読み込めません：";
+Error refused(const std::string& why) {
+    return Error{i18n("Cannot read the file: %1", {why})};
+}
 
 Error systemError(int err) {
-    return Error{Refused + std::system_category().message(err)};
+    return refused(std::system_category().message(err));
 }
 
 // A buffer for the file's bytes. A large one is mapped with its pages made present in one call:
@@ -55,11 +59,9 @@ Result<InputFile> readInput(const std::string& path, std::size_t limit, bool too
     struct stat st {};
     if (::fstat(fd, &st) != 0) return systemError(errno);
     if (!S_ISREG(st.st_mode))
-        return Error{std::string(Refused) +
-                     (S_ISDIR(st.st_mode) ? "フォルダーです" : "通常のファイルではありません")};
+        return refused(S_ISDIR(st.st_mode) ? i18n("it is a folder") : i18n("not an ordinary file"));
     const auto overLimit = [&] {
-        return Error{std::string(Refused) + "ファイルが大きすぎます（上限は" +
-                     std::to_string(limit) + "バイトです）"};
+        return refused(i18n("the file is too large (the limit is %1 bytes)", {limit}));
     };
     if (tooLarge && std::uintmax_t(st.st_size) > limit) return overLimit();
     // One byte more than the size seen: a file that grew shows, and is read to `limit`.

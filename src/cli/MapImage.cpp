@@ -3,6 +3,7 @@
 #include "cli/PngEncoder.h"
 #include "core/ChipRenderer.h"
 #include "core/Geometry.h"
+#include "core/Texts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -196,17 +197,14 @@ bool isCellSize(int cellSize) {
 Status checkImageSize(const MapContents& map, int cellSize, ImageFormat format) {
     const std::int64_t width = std::int64_t(map.width) * cellSize;
     const std::int64_t height = std::int64_t(map.height) * cellSize;
-    const std::string size = std::to_string(width) + " x " + std::to_string(height);
     if (width * height > MaxImagePixels)
-        return Error{"画像が大きすぎます（" + size + " ピクセル、上限は " +
-                     std::to_string(MaxImagePixels) +
-                     " ピクセル）。--cell-size を小さくしてください"};
+        return Error{i18n("the image is too large (%1 x %2 pixels; the limit is %3 pixels); "
+                          "make --cell-size smaller",
+                          {width, height, MaxImagePixels})};
     if (format == ImageFormat::Bmp && bmpFileSize(map, cellSize) > MaxBmpBytes)
-        return Error{"BMP が大きすぎます（" + size + " ピクセル、" +
-                     std::to_string(bmpFileSize(map, cellSize)) + " バイト、BMP の上限は " +
-                     std::to_string(MaxBmpBytes) +
-                     " バイト）。PNG にするか --cell-size を小さく"
-                     "してください"};
+        return Error{i18n("the BMP is too large (%1 x %2 pixels, %3 bytes; a BMP holds at most "
+                          "%4 bytes); write a PNG or make --cell-size smaller",
+                          {width, height, bmpFileSize(map, cellSize), MaxBmpBytes})};
     return Ok{};
 }
 

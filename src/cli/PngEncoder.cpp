@@ -1,5 +1,7 @@
 #include "cli/PngEncoder.h"
 
+#include "core/Texts.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -122,7 +124,7 @@ PngEncoder::Band PngEncoder::encodeBand(int band) {
     result.compressed.resize(zs.total_out);
     deflateEnd(&zs);
     giveBuffer(std::move(filteredBuffer));
-    if (!done) throw std::runtime_error("PNG の圧縮に失敗しました");
+    if (!done) throw std::runtime_error(i18n("compressing the PNG failed"));
     return result;
 }
 

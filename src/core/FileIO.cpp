@@ -1,6 +1,7 @@
 #include "FileIO.h"
 
 #include "PathText.h"
+#include "Texts.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -20,8 +21,6 @@
 namespace tilora {
 
 namespace {
-
-constexpr std::string_view SaveRefused = "保存できません：";
 
 std::atomic<TemporaryFileWatcher> temporaryFileWatcher{nullptr};
 
@@ -47,6 +46,14 @@ class TemporaryFileNotice {
 
 std::string reason(int err) {
     return std::system_category().message(err);
+}
+
+Error saveRefusal(const std::string& why) {
+    return Error{i18n("Cannot save: %1", {why})};
+}
+
+Error readRefusal(const std::string& why) {
+    return Error{i18n("Cannot read the file: %1", {why})};
 }
 
 // Closes a descriptor on every path out of a function.
@@ -163,28 +170,23 @@ int followLinks(std::string& path) {
 // Writes into an existing special file (a device, a pipe, a terminal) the way a shell
 // redirection does: opened for writing, no temporary file, nothing renamed over it.
 Status writeInPlace(const std::string& path, const std::function<std::string_view()>& nextPiece) {
-    const std::string refused(SaveRefused);
     Descriptor fd{openRetrying(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY)};
-    if (fd.get() < 0) return Error{refused + reason(errno)};
+    if (fd.get() < 0) return saveRefusal(reason(errno));
     for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
-        if (const int err = writeAll(fd.get(), piece)) return Error{refused + reason(err)};
+        if (const int err = writeAll(fd.get(), piece)) return saveRefusal(reason(err));
     }
-    if (fd.closeChecked() != 0) return Error{refused + reason(errno)};
+    if (fd.closeChecked() != 0) return saveRefusal(reason(errno));
     return Ok{};
 }
 
-// What a target that is not a regular file is, for the message that refuses it.
-std::string kindOf(mode_t mode) {
-    if (S_ISDIR(mode)) return "フォルダー";
-    if (S_ISFIFO(mode)) return "名前付きパイプ";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "デバイス";
-    if (S_ISSOCK(mode)) return "ソケット";
-    return "通常のファイルではないもの";
-}
-
+// The refusal of a target that is not a regular file, saying what it is.
 Error notAFile(mode_t mode) {
-    return Error{std::string(SaveRefused) + "保存先が" + kindOf(mode) +
-                 "です（通常のファイルにだけ保存できます）"};
+    const std::string what = S_ISDIR(mode)    ? i18n("the destination is a folder")
+                             : S_ISFIFO(mode) ? i18n("the destination is a named pipe")
+                             : S_ISCHR(mode) || S_ISBLK(mode) ? i18n("the destination is a device")
+                             : S_ISSOCK(mode)                 ? i18n("the destination is a socket")
+                                              : i18n("the destination is not an ordinary file");
+    return saveRefusal(i18n("%1 (only ordinary files can be saved to)", {what}));
 }
 
 // Writes all of bytes at offset `at`, as writeAll does.
@@ -234,20 +236,22 @@ int replaceContent(int fd, std::string_view bytes) {
     return fsyncRetrying(fd) != 0 ? errno : 0;
 }
 
+// A failed save whose file could not be given its old bytes back either.
+Error notRestored(const std::string& why) {
+    return saveRefusal(i18n("%1 (and the old content could not be put back)", {why}));
+}
+
 // Writes over an existing regular file that cannot be replaced by a rename. Its old bytes are
 // read first and written back if any step fails, so the file ends either wholly new or as it was.
 Status saveInPlace(const std::string& path, const std::function<std::string_view()>& nextPiece) {
-    const std::string refused(SaveRefused);
     Descriptor fd{openRetrying(path.c_str(), O_RDWR | O_NOCTTY)};
-    if (fd.get() < 0) return Error{refused + reason(errno)};
+    if (fd.get() < 0) return saveRefusal(reason(errno));
     std::string old;
-    if (const int err = readAllFrom(fd.get(), old)) return Error{refused + reason(err)};
+    if (const int err = readAllFrom(fd.get(), old)) return saveRefusal(reason(err));
 
     const auto fail = [&](int err) {
-        std::string message = refused + reason(err);
-        if (replaceContent(fd.get(), old) != 0)
-            message += "（元の内容に戻すこともできませんでした）";
-        return Error{message};
+        if (replaceContent(fd.get(), old) != 0) return notRestored(reason(err));
+        return saveRefusal(reason(err));
     };
     off_t at = 0;
     // A producer that throws leaves the old content behind it, as a failed write does.
@@ -266,8 +270,8 @@ Status saveInPlace(const std::string& path, const std::function<std::string_view
         const int err = errno;
         Descriptor again{openRetrying(path.c_str(), O_RDWR | O_NOCTTY)};
         if (again.get() >= 0 && replaceContent(again.get(), old) == 0)
-            return Error{refused + reason(err)};
-        return Error{refused + reason(err) + "（元の内容に戻すこともできませんでした）"};
+            return saveRefusal(reason(err));
+        return notRestored(reason(err));
     }
     return Ok{};
 }
@@ -284,19 +288,17 @@ namespace {
 
 // Reads a regular file up to maxBytes; beyond that, a refusal or (for a head) the end of reading.
 Result<std::string> readRegularFile(const std::string& path, std::size_t maxBytes, bool head) {
-    const std::string refused = "ファイルを読み込めません：";
     // Opening a pipe without a writer would wait for one; opened without blocking, it is refused
     // below like every other file that is not a regular one.
     Descriptor fd{openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY)};
-    if (fd.get() < 0) return Error{refused + reason(errno)};
+    if (fd.get() < 0) return readRefusal(reason(errno));
     const auto tooLarge = [&] {
-        return Error{refused + "ファイルが大きすぎます（上限は" + std::to_string(maxBytes) +
-                     "バイトです）"};
+        return readRefusal(i18n("the file is too large (the limit is %1 bytes)", {maxBytes}));
     };
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return Error{refused + reason(errno)};
+    if (::fstat(fd.get(), &st) != 0) return readRefusal(reason(errno));
     if (!S_ISREG(st.st_mode))
-        return Error{refused + "通常のファイルではありません（" + pathForMessage(path) + "）"};
+        return readRefusal(i18n("not an ordinary file (%1)", {pathForMessage(path)}));
     if (!head && std::uintmax_t(st.st_size) > maxBytes) return tooLarge();
 
     std::string data;
@@ -306,7 +308,7 @@ Result<std::string> readRegularFile(const std::string& path, std::size_t maxByte
         const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return Error{refused + reason(errno)};
+            return readRefusal(reason(errno));
         }
         if (n == 0) break;
         // The size seen before reading is only a hint: the file may grow, or report none.
@@ -345,8 +347,7 @@ Status saveFileAtomically(const std::string& path, std::string_view bytes, Speci
 Status saveFileAtomically(const std::string& path,
                           const std::function<std::string_view()>& nextPiece,
                           SpecialTargets special) {
-    const std::string refused(SaveRefused);
-    if (path.empty()) return Error{refused + reason(ENOENT)};
+    if (path.empty()) return saveRefusal(reason(ENOENT));
     ignoreFileSizeSignal();
 
     // What is at the path, seen through any symbolic links.
@@ -356,8 +357,8 @@ Status saveFileAtomically(const std::string& path,
     if (!exists) {
         // A dangling link gets its target created, as opening the path for writing would do;
         // a loop of links, or a path the system cannot look at, is refused with its reason.
-        if (errno != ENOENT) return Error{refused + reason(errno)};
-        if (const int err = followLinks(target)) return Error{refused + reason(err)};
+        if (errno != ENOENT) return saveRefusal(reason(errno));
+        if (const int err = followLinks(target)) return saveRefusal(reason(err));
     } else if (S_ISDIR(old.st_mode)) {
         return notAFile(old.st_mode);
     } else if (!S_ISREG(old.st_mode)) {
@@ -368,7 +369,7 @@ Status saveFileAtomically(const std::string& path,
         // map stays as it is, for the same reason a plain write would give. Opening without
         // O_TRUNC changes nothing.
         Descriptor probe{openRetrying(path.c_str(), O_WRONLY | O_NOCTTY)};
-        if (probe.get() < 0) return Error{refused + reason(errno)};
+        if (probe.get() < 0) return saveRefusal(reason(errno));
         // Renaming over one name of a file with several would part it from the others, which
         // would keep the old map: all of them get the new bytes, written in place.
         if (old.st_nlink > 1) return saveInPlace(path, nextPiece);
@@ -382,7 +383,7 @@ Status saveFileAtomically(const std::string& path,
     const std::string dir = directoryOf(target);
     const std::size_t slash = target.rfind('/');
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    if (base.empty()) return Error{refused + reason(EISDIR)};
+    if (base.empty()) return saveRefusal(reason(EISDIR));
 
     std::string tmpPath;
     const TemporaryFileNotice notice;
@@ -390,12 +391,12 @@ Status saveFileAtomically(const std::string& path,
     if (fd.get() < 0) {
         // A folder the user may not write, holding a file they may: written in place.
         if (exists && folderRefused(errno)) return saveInPlace(path, nextPiece);
-        return Error{refused + reason(errno)};
+        return saveRefusal(reason(errno));
     }
 
     const auto fail = [&](int err) {
         ::unlink(tmpPath.c_str());
-        return Error{refused + reason(err)};
+        return saveRefusal(reason(err));
     };
 
     // An existing file keeps its owner and group where the system allows it (an ordinary user
@@ -426,7 +427,7 @@ Status saveFileAtomically(const std::string& path,
         if (exists && folderRefused(err)) {
             Descriptor written{openRetrying(tmpPath.c_str(), O_RDONLY)};
             ::unlink(tmpPath.c_str());
-            if (written.get() < 0) return Error{refused + reason(err)};
+            if (written.get() < 0) return saveRefusal(reason(err));
             std::string chunk(std::size_t(1) << 16, '\0');
             return saveInPlace(path, [&]() -> std::string_view {
                 ssize_t n;

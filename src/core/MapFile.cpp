@@ -1,5 +1,7 @@
 #include "MapFile.h"
 
+#include "Texts.h"
+
 #include <algorithm>
 #include <cassert>
 #include <charconv>
@@ -49,8 +51,6 @@ void applyMapContents(const MapContents& contents, EditorState& state) {
 
 namespace {
 
-constexpr std::string_view SaveRefused = "保存できません：";
-constexpr std::string_view ReadRefused = "マップデータを読み込めません：";
 constexpr int MinFileSide = 1;
 
 bool isStorablePathByte(char ch) {
@@ -61,17 +61,21 @@ bool isStorablePathByte(char ch) {
 
 Status checkMapContents(const MapContents& contents) {
     if (contents.sheetPath.size() > MaxSheetPathBytes)
-        return Error{std::string(SaveRefused) + "チップ画像のパスが長すぎます（" +
-                     std::to_string(MaxSheetPathBytes) + "バイトまでです）"};
+        return Error{i18n(
+            "Cannot save: %1",
+            {i18n("the chip sheet's path is too long (at most %1 bytes)", {MaxSheetPathBytes})})};
     if (!std::all_of(contents.sheetPath.begin(), contents.sheetPath.end(), isStorablePathByte))
-        return Error{
-            std::string(SaveRefused) +
-            "チップ画像のパスに「,」や改行など、マップデータに書けない文字が含まれています"};
+        return Error{i18n("Cannot save: %1", {i18n("the chip sheet's path holds characters a "
+                                                   "map file cannot hold, such as \",\" or a "
+                                                   "line break")})};
     if (contents.width < MinFileSide || contents.width > MaxMapSide ||
         contents.height < MinFileSide || contents.height > MaxMapSide)
-        return Error{std::string(SaveRefused) + "マップの幅と高さは1～1000でなければなりません"};
+        return Error{
+            i18n("Cannot save: %1", {i18n("the map's width and height must be 1 to 1000")})};
     if (contents.cells.size() != std::size_t(contents.width) * contents.height)
-        return Error{std::string(SaveRefused) + "マップのセルの数が幅と高さに合いません"};
+        return Error{i18n("Cannot save: %1",
+                          {i18n("the number of the map's cells does not match its width and "
+                                "height")})};
     return Ok{};
 }
 
@@ -171,26 +175,22 @@ Line lineAt(const char* begin, const char* fileEnd) {
     return line;
 }
 
-std::string lineText(int line) {
-    return std::to_string(line) + "行目";
-}
-
 Error readError(const std::string& what) {
-    return Error{std::string(ReadRefused) + what};
+    return Error{i18n("Cannot read the map data: %1", {what})};
 }
 
 Error missingLine(int line) {
-    return readError("ファイルが途中で終わっています（" + lineText(line) + "がありません）");
+    return readError(i18n("the file ends early (line %1 is missing)", {line}));
 }
 
 Error endsInside(int line) {
-    return readError("ファイルが" + lineText(line) + "の途中で終わっています");
+    return readError(i18n("the file ends inside line %1", {line}));
 }
 
 // A CR inside a line's content can only be a line end of its own: the file was saved with
 // CR-only line ends, which this format does not use.
 Error crOnlyLineEnds(int line) {
-    return readError(lineText(line) + "の改行がCRだけです（改行はCR LFかLFでなければなりません）");
+    return readError(i18n("line %1 ends in a CR alone (lines must end in CR LF or LF)", {line}));
 }
 
 bool holdsCr(const Line& ln) {
@@ -207,16 +207,16 @@ std::optional<Error> encodingProblem(std::string_view bytes) {
     if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF") ||
         (bytes.size() >= 4 &&
          ((bytes[0] == '\0' && bytes[2] == '\0') || (bytes[1] == '\0' && bytes[3] == '\0'))))
-        return readError("文字コードがUTF-16です（Shift-JISかUTF-8で保存してください）");
+        return readError(i18n("the text is in UTF-16 (save it as Shift-JIS or UTF-8)"));
     if (startsWith("\xEF\xBB\xBF"))
-        return readError(
-            "ファイルの先頭にバイト順マーク（BOM）があります（BOMなしで保存してください）");
+        return readError(i18n("the file starts with a byte-order mark, BOM (save it without one)"));
     return std::nullopt;
 }
 
 // Reads one header line "<field>," and sets fieldEnd to the end of its field (which starts at
-// the line's beginning); name is what the field holds, for the messages.
-Result<Line> headerLine(const char* p, const char* fileEnd, int line, const std::string& name,
+// the line's beginning); name is what the field holds, for the messages (marked with
+// I18N_NOOP).
+Result<Line> headerLine(const char* p, const char* fileEnd, int line, const char* name,
                         const char*& fieldEnd) {
     if (p == fileEnd) return missingLine(line);
     const Line ln = lineAt(p, fileEnd);
@@ -225,27 +225,35 @@ Result<Line> headerLine(const char* p, const char* fileEnd, int line, const std:
         static_cast<const char*>(std::memchr(ln.begin, ',', std::size_t(ln.end - ln.begin)));
     if (!comma) {
         if (!ln.terminated) return endsInside(line);
-        return readError(lineText(line) + "の" + name + "の後に「,」がありません");
+        return readError(i18n("no \",\" after %2 on line %1", {line, i18n(name)}));
     }
     if (comma + 1 != ln.end)
-        return readError(lineText(line) + "の" + name + "の後に余分な文字があります");
+        return readError(i18n("extra characters after %2 on line %1", {line, i18n(name)}));
     fieldEnd = comma;
     return ln;
 }
 
-Result<int> readSide(const char*& p, const char* fileEnd, int line, const std::string& name) {
+Result<int> readSide(const char*& p, const char* fileEnd, int line, const char* name) {
     const char* fieldEnd = nullptr;
     auto ln = headerLine(p, fileEnd, line, name, fieldEnd);
     if (!ln) return ln.error();
     std::int32_t v = 0;
     const FieldStatus status = classifyField(ln->begin, fieldEnd, v);
     if (status == FieldStatus::NotNumber)
-        return readError(lineText(line) + "の" + name + "が数値ではありません");
+        return readError(i18n("%2 on line %1 is not a number", {line, i18n(name)}));
     if (status == FieldStatus::OutOfRange || v < MinFileSide || v > MaxMapSide)
-        return readError(lineText(line) + "の" + name + "が1～1000の範囲外です");
+        return readError(i18n("%2 on line %1 is outside 1 to 1000", {line, i18n(name)}));
     if (!ln->terminated) return missingLine(line + 1);
     p = ln->next;
     return int(v);
+}
+
+Error notNumber(int line, int k) {
+    return readError(i18n("value %2 on line %1 is not a number", {line, k}));
+}
+
+Error outOfRange(int line, int k) {
+    return readError(i18n("value %2 on line %1 is outside -2147483648 to 2147483647", {line, k}));
 }
 
 // Says what is wrong with the row line that starts at begin; called only when the fast path
@@ -253,23 +261,18 @@ Result<int> readSide(const char*& p, const char* fileEnd, int line, const std::s
 Error diagnoseRow(const char* begin, const char* fileEnd, int line, int width) {
     const Line ln = lineAt(begin, fileEnd);
     if (holdsCr(ln)) return crOnlyLineEnds(line);
-    const auto nth = [line](int k) {
-        return lineText(line) + "の" + std::to_string(k) + "番目の値";
-    };
     const char* p = ln.begin;
     int count = 0;
     for (;;) {
         const auto* comma = static_cast<const char*>(std::memchr(p, ',', std::size_t(ln.end - p)));
         if (!comma) break;
         if (count == width)
-            return readError(lineText(line) + "の値が多すぎます（" + std::to_string(width) +
-                             "個のはずです）");
+            return readError(
+                i18n("too many values on line %1 (there should be %2)", {line, width}));
         std::int32_t v = 0;
         const FieldStatus status = classifyField(p, comma, v);
-        if (status == FieldStatus::NotNumber)
-            return readError(nth(count + 1) + "が数値ではありません");
-        if (status == FieldStatus::OutOfRange)
-            return readError(nth(count + 1) + "が-2147483648～2147483647の範囲外です");
+        if (status == FieldStatus::NotNumber) return notNumber(line, count + 1);
+        if (status == FieldStatus::OutOfRange) return outOfRange(line, count + 1);
         ++count;
         p = comma + 1;
     }
@@ -277,20 +280,19 @@ Error diagnoseRow(const char* begin, const char* fileEnd, int line, int width) {
     if (p == ln.end) {
         if (count < width && !ln.terminated) return endsInside(line);
         if (count < width)
-            return readError(lineText(line) + "の値が足りません（" + std::to_string(width) +
-                             "個のところ" + std::to_string(count) + "個です）");
+            return readError(
+                i18n("too few values on line %1 (%3 instead of %2)", {line, width, count}));
     } else {
-        if (count == width) return readError(nth(width) + "の後に余分な文字があります");
+        if (count == width)
+            return readError(i18n("extra characters after value %2 on line %1", {line, width}));
         if (!ln.terminated) return endsInside(line);
         std::int32_t v = 0;
         const FieldStatus status = classifyField(p, ln.end, v);
-        if (status == FieldStatus::NotNumber)
-            return readError(nth(count + 1) + "が数値ではありません");
-        if (status == FieldStatus::OutOfRange)
-            return readError(nth(count + 1) + "が-2147483648～2147483647の範囲外です");
-        return readError(nth(count + 1) + "の後に「,」がありません");
+        if (status == FieldStatus::NotNumber) return notNumber(line, count + 1);
+        if (status == FieldStatus::OutOfRange) return outOfRange(line, count + 1);
+        return readError(i18n("no \",\" after value %2 on line %1", {line, count + 1}));
     }
-    return readError(lineText(line) + "を読み取れません"); // not reached by a row that failed
+    return readError(i18n("cannot read line %1", {line})); // not reached by a row that failed
 }
 
 } // namespace
@@ -306,20 +308,21 @@ Result<MapContents> parseMapFile(std::string_view bytes) {
     const void* pathComma = std::memchr(line1.begin, ',', std::size_t(line1.end - line1.begin));
     if (std::size_t((pathComma ? static_cast<const char*>(pathComma) : line1.end) - p) >
         MaxSheetPathBytes)
-        return readError("1行目のチップ画像のパスが長すぎます（" +
-                         std::to_string(MaxSheetPathBytes) + "バイトまでです）");
+        return readError(i18n("the chip sheet's path on line 1 is too long (at most %1 bytes)",
+                              {MaxSheetPathBytes}));
     const char* pathEnd = nullptr;
-    auto first = headerLine(p, end, 1, "チップ画像のパス", pathEnd);
+    auto first = headerLine(p, end, 1, I18N_NOOP("the chip sheet's path"), pathEnd);
     if (!first) return first.error();
     if (!std::all_of(first->begin, pathEnd, isStorablePathByte))
-        return readError("1行目のチップ画像のパスに使えない文字が含まれています");
+        return readError(
+            i18n("the chip sheet's path on line 1 holds characters that cannot be used"));
     if (!first->terminated) return missingLine(2);
     m.sheetPath.assign(first->begin, pathEnd);
     p = first->next;
 
-    auto width = readSide(p, end, 2, "幅");
+    auto width = readSide(p, end, 2, I18N_NOOP("the width"));
     if (!width) return width.error();
-    auto height = readSide(p, end, 3, "高さ");
+    auto height = readSide(p, end, 3, I18N_NOOP("the height"));
     if (!height) return height.error();
     m.width = *width;
     m.height = *height;
@@ -357,7 +360,7 @@ Result<MapContents> parseMapFile(std::string_view bytes) {
     // Only empty lines may follow the last row.
     for (int line = 4 + m.height; p != end; ++line) {
         const Line ln = lineAt(p, end);
-        if (ln.begin != ln.end) return readError(lineText(line) + "以降に余分なデータがあります");
+        if (ln.begin != ln.end) return readError(i18n("extra data from line %1 on", {line}));
         p = ln.next;
     }
     return m;

@@ -1,6 +1,7 @@
 #include "RecoveryStore.h"
 
 #include "FileIO.h"
+#include "Texts.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -26,6 +27,10 @@ constexpr std::string_view InfoHeader = "tilora recovery 1\n";
 
 std::string reason(int err) {
     return std::system_category().message(err);
+}
+
+Error notSaved(const std::string& folder, int err) {
+    return Error{i18n("Cannot save the recovery data: %1: %2", {folder, reason(err)})};
 }
 
 std::string fileOf(const std::string& folder, const std::string& id, const char* ext) {
@@ -136,7 +141,7 @@ std::string formatRecoveryInfo(const RecoveryInfo& info) {
 }
 
 Result<RecoveryInfo> parseRecoveryInfo(std::string_view bytes) {
-    const Error damaged{"復元用の情報ファイルが壊れています"};
+    const Error damaged{i18n("The recovery information file is damaged")};
     if (bytes.substr(0, InfoHeader.size()) != InfoHeader) return damaged;
     std::string_view rest = bytes.substr(InfoHeader.size());
     RecoveryInfo info;
@@ -215,10 +220,10 @@ std::string RecoveryStore::copyPath() const {
 
 Status RecoveryStore::lockOwn() {
     if (lockFd_ >= 0) return Ok{};
-    const std::string refused = "復元用のデータを保存できません：";
     if (folder_.empty())
-        return Error{refused + "保存先のフォルダが決まりません（HOME が未設定です）"};
-    if (const int err = makeFolders(folder_)) return Error{refused + folder_ + "：" + reason(err)};
+        return Error{i18n("Cannot save the recovery data: %1",
+                          {i18n("there is no folder to save it in (HOME is not set)")})};
+    if (const int err = makeFolders(folder_)) return notSaved(folder_, err);
     static thread_local std::mt19937 random{std::random_device{}()};
     for (int attempt = 0; attempt < 100; ++attempt) {
         char id[32];
@@ -228,19 +233,19 @@ Status RecoveryStore::lockOwn() {
             ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0) {
             if (errno == EEXIST) continue;
-            return Error{refused + folder_ + "：" + reason(errno)};
+            return notSaved(folder_, errno);
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int err = errno;
             ::close(fd);
             ::unlink(lockPath.c_str());
-            return Error{refused + folder_ + "：" + reason(err)};
+            return notSaved(folder_, err);
         }
         lockFd_ = fd;
         id_ = id;
         return Ok{};
     }
-    return Error{refused + folder_ + "：" + reason(EEXIST)};
+    return notSaved(folder_, EEXIST);
 }
 
 Status RecoveryStore::write(const MapContents& map, const RecoveryInfo& info) {
@@ -248,8 +253,8 @@ Status RecoveryStore::write(const MapContents& map, const RecoveryInfo& info) {
     const auto save = [&](const char* ext, std::string_view bytes) -> Status {
         hasCopy_ = true;
         if (Status saved = saveFileAtomically(fileOf(folder_, id_, ext), bytes); !saved)
-            return Error{"復元用のデータを保存できません：" + folder_ + "\n" +
-                         saved.error().message};
+            return Error{
+                i18n("Cannot save the recovery data: %1\n%2", {folder_, saved.error().message})};
         return Ok{};
     };
     // The info first: a copy is found by its map file, which then always has its info beside it.
@@ -297,7 +302,7 @@ Status RecoveryStore::adopt(OrphanCopy& orphan) {
     const std::string info = fileOf(folder_, id_, ".info");
     if (::rename(orphan.infoPath().c_str(), info.c_str()) != 0) ::unlink(info.c_str());
     if (::rename(orphan.mapPath().c_str(), fileOf(folder_, id_, ".map").c_str()) != 0)
-        return Error{"復元用のデータを移せません：" + reason(errno)};
+        return Error{i18n("Cannot move the recovery data: %1", {reason(errno)})};
     hasCopy_ = true;
     orphan.discard();
     return Ok{};

@@ -3,6 +3,7 @@
 #include "FileIO.h"
 #include "PathText.h"
 #include "SheetImageParts.h"
+#include "Texts.h"
 
 #include <new>
 
@@ -11,16 +12,19 @@ namespace tilora {
 namespace sheet_image {
 
 Error refusal(std::string_view reason) {
-    return Error{"ビットマップを読み込めません：" + std::string(reason)};
+    return Error{i18n("Cannot read the bitmap: %1", {reason})};
+}
+
+Error refusal(const char* reason) {
+    return refusal(i18n(reason));
 }
 
 Status checkSheetSize(std::int64_t width, std::int64_t height) {
     if (width <= 0 || height <= 0) return refusal(BadSize);
     if (width > MaxSheetSide || height > MaxSheetSide || width * height > MaxSheetPixels) {
-        return refusal("大きすぎます（" + std::to_string(width) + "×" + std::to_string(height) +
-                       "ドット。使えるのは縦横" + std::to_string(MaxSheetSide) +
-                       "ドット以内、合わせて" + std::to_string(MaxSheetPixels) +
-                       "ドットまでです）");
+        return refusal(i18n("too large (%1 × %2 pixels; a sheet may be at most %3 pixels "
+                            "wide and high, %4 pixels in all)",
+                            {width, height, MaxSheetSide, MaxSheetPixels}));
     }
     return Ok{};
 }
@@ -29,8 +33,7 @@ Result<Bitmap> allocateSheet(int width, int height) {
     try {
         return Bitmap::uninitialized(width, height);
     } catch (const std::bad_alloc&) {
-        return refusal("メモリが足りません（" + std::to_string(width) + "×" +
-                       std::to_string(height) + "ドット）");
+        return refusal(i18n("not enough memory (%1 × %2 pixels)", {width, height}));
     }
 }
 
@@ -40,7 +43,7 @@ using namespace sheet_image;
 
 namespace {
 
-constexpr std::string_view Unknown = "BMP形式でもPNG形式でもありません";
+constexpr const char* Unknown = I18N_NOOP("neither a BMP nor a PNG image");
 
 // The largest file a sheet within the limits can need: 4 bytes a pixel uncompressed, plus room
 // for headers, a colour table or a PNG's other chunks.
@@ -49,7 +52,7 @@ constexpr std::size_t MaxSheetFileBytes = std::size_t(MaxSheetPixels) * 4 + (16u
 } // namespace
 
 Result<Bitmap> decodeSheetImage(std::string_view bytes, Transparency transparency) {
-    if (bytes.empty()) return refusal("ファイルが空です");
+    if (bytes.empty()) return refusal(I18N_NOOP("the file is empty"));
     if (isPng(bytes)) return decodePng(bytes, transparency);
     if (isBmp(bytes)) return decodeBmp(bytes);
     return refusal(Unknown);
@@ -58,9 +61,9 @@ Result<Bitmap> decodeSheetImage(std::string_view bytes, Transparency transparenc
 Status checkChipSheetSize(std::int64_t width, std::int64_t height) {
     if (Status fits = checkSheetSize(width, height); !fits) return fits;
     if (width < ChipPixels || height < ChipPixels) {
-        return refusal("小さすぎます（" + std::to_string(width) + "×" + std::to_string(height) +
-                       "ドット。チップ1つ分の縦横" + std::to_string(ChipPixels) +
-                       "ドット以上が必要です）");
+        return refusal(i18n("too small (%1 × %2 pixels; one chip needs at least %3 pixels "
+                            "each way)",
+                            {width, height, ChipPixels}));
     }
     return Ok{};
 }
@@ -83,22 +86,17 @@ Result<ImageSize> readSheetImageSize(std::string_view header) {
 namespace {
 
 Error naming(const std::string& path, const std::string& message) {
-    return Error{message + "（" + pathForMessage(path) + "）"};
+    return Error{i18n("%1 (%2)", {message, pathForMessage(path)})};
 }
 
 // A read failure as a refusal; the reader's message has a lead-in of its own, of which only the
 // reason after it is kept.
 Error readFailure(const std::string& path, const Error& error) {
-    const std::string& message = error.message;
-    const std::string colon = "：";
-    const std::size_t at = message.find(colon);
-    return naming(
-        path,
-        refusal(at == std::string::npos ? message : message.substr(at + colon.size())).message);
+    return naming(path, refusal(argumentOf(error.message, "Cannot read the file: %1")).message);
 }
 
 Error emptyFile(const std::string& path) {
-    return naming(path, refusal("ファイルが空です").message);
+    return naming(path, refusal(I18N_NOOP("the file is empty")).message);
 }
 
 } // namespace

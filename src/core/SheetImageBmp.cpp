@@ -2,6 +2,7 @@
 // (core and info headers, run-length coding, bit fields, rows either way up) and each is small.
 
 #include "SheetImageParts.h"
+#include "Texts.h"
 
 #include <algorithm>
 #include <array>
@@ -30,8 +31,8 @@ constexpr std::uint32_t InfoHeaderSizes[] = {40, 52, 56, 64, 108, 124};
 constexpr std::size_t MasksAt = FileHeaderSize + InfoHeaderSize;
 constexpr std::size_t MaskBytes = 12;
 
-constexpr std::string_view NotBmp = "BMP形式でもPNG形式でもありません";
-constexpr std::string_view RleCut = "圧縮データが途中で終わっています";
+constexpr const char* NotBmp = I18N_NOOP("neither a BMP nor a PNG image");
+constexpr const char* RleCut = I18N_NOOP("the compressed data ends early");
 
 std::uint32_t u16(std::string_view b, std::size_t at) {
     return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8;

@@ -4,6 +4,7 @@
 #include "Bitmap.h"
 #include "Result.h"
 #include "SheetImage.h"
+#include "Texts.h"
 
 #include <cstdint>
 #include <string>
@@ -11,12 +12,15 @@
 
 namespace tilora::sheet_image {
 
-inline constexpr std::string_view Truncated = "ファイルが途中で切れています";
-inline constexpr std::string_view Unsupported = "対応していないBMP形式です";
-inline constexpr std::string_view BadSize = "大きさが正しくありません";
+// Reasons of refusals, in English, marked for the catalogs.
+inline constexpr const char* Truncated = I18N_NOOP("the file is cut short");
+inline constexpr const char* Unsupported = I18N_NOOP("a kind of BMP that is not supported");
+inline constexpr const char* BadSize = I18N_NOOP("the size is not valid");
 
-// "ビットマップを読み込めません：" followed by the reason.
+// "Cannot read the bitmap: " followed by the reason, in the user's language; the second form
+// translates the reason, an English text marked with I18N_NOOP.
 Error refusal(std::string_view reason);
+Error refusal(const char* reason);
 
 // A refusal unless the size is positive and within the sheet limits.
 Status checkSheetSize(std::int64_t width, std::int64_t height);

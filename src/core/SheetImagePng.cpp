@@ -4,6 +4,7 @@
 // file's own values, as a BMP's are.
 
 #include "SheetImageParts.h"
+#include "Texts.h"
 
 #include <png.h>
 #include <zlib.h>
@@ -18,7 +19,7 @@ namespace {
 
 constexpr unsigned char Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::size_t SizesEnd = 24; // signature, IHDR length and type, width, height
-constexpr std::string_view Broken = "PNGデータが壊れています";
+constexpr const char* Broken = I18N_NOOP("the PNG data is damaged");
 
 struct Source {
     std::string_view bytes;
@@ -214,8 +215,8 @@ Status checkDataSize(std::string_view b, const Header& h) {
     }
     if (filteredBytes(h) <= compressed * DeflateMaxRatio) return Ok{};
     if (!ended) return refusal(Truncated);
-    return refusal("画像データが大きさ（" + std::to_string(h.width) + "×" +
-                   std::to_string(h.height) + "ドット）に対して少なすぎます");
+    return refusal(
+        i18n("too little image data for its size (%1 × %2 pixels)", {h.width, h.height}));
 }
 
 } // namespace
@@ -250,7 +251,7 @@ Result<Bitmap> decodePng(std::string_view bytes, Transparency transparency) {
     if (Status fits = checkSheetSize(header->width, header->height); !fits) return fits.error();
     if (Status enough = checkDataSize(bytes, *header); !enough) return enough.error();
     Reader reader;
-    if (!reader.info) return refusal("メモリが足りません");
+    if (!reader.info) return refusal(I18N_NOOP("not enough memory"));
     Source source{bytes};
     png_uint_32 width = 0, height = 0;
     int passes = 1;

@@ -1,5 +1,7 @@
 #include "tiled/Gzip.h"
 
+#include "core/Texts.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -9,7 +11,7 @@ namespace tilora::tiled {
 namespace {
 
 Error gzipError(const std::string& what) {
-    return Error{"gzip のファイルを展開できません：" + what};
+    return Error{i18n("Cannot unpack the gzip file: %1", {what})};
 }
 
 } // namespace
@@ -21,7 +23,7 @@ bool isGzip(std::string_view bytes) {
 
 Result<std::string> gunzip(std::string_view bytes, std::size_t maxBytes) {
     z_stream zs{};
-    if (inflateInit2(&zs, 15 + 16) != Z_OK) return gzipError("メモリが足りません");
+    if (inflateInit2(&zs, 15 + 16) != Z_OK) return gzipError(i18n("not enough memory"));
     struct End {
         z_stream& zs;
         ~End() { inflateEnd(&zs); }
@@ -42,17 +44,16 @@ Result<std::string> gunzip(std::string_view bytes, std::size_t maxBytes) {
         rest.remove_prefix(offered - zs.avail_in);
         have += room - zs.avail_out;
         if (have > maxBytes)
-            return gzipError("展開すると大きすぎます（上限は" + std::to_string(maxBytes) +
-                             "バイトです）");
+            return gzipError(i18n("too large when unpacked (the limit is %1 bytes)", {maxBytes}));
         if (rc == Z_STREAM_END) {
             if (rest.empty()) break;
             // gzip(1) writes concatenated files as members one after another.
-            if (!isGzip(rest)) return gzipError("圧縮データの後に余分なデータがあります");
+            if (!isGzip(rest)) return gzipError(i18n("extra data after the compressed data"));
             inflateReset(&zs);
             continue;
         }
-        if (rc == Z_BUF_ERROR && rest.empty()) return gzipError("ファイルが途中で切れています");
-        if (rc != Z_OK && rc != Z_BUF_ERROR) return gzipError("データが壊れています");
+        if (rc == Z_BUF_ERROR && rest.empty()) return gzipError(i18n("the file is cut short"));
+        if (rc != Z_OK && rc != Z_BUF_ERROR) return gzipError(i18n("the data is damaged"));
     }
     out.resize(have);
     return out;

@@ -2,6 +2,7 @@
 
 #include "core/EditorState.h"
 #include "core/FileIO.h"
+#include "core/Texts.h"
 #include "tiled/Gzip.h"
 
 #include <sys/stat.h>
@@ -11,14 +12,19 @@
 
 namespace tilora::tiled {
 
-std::string refusalLead(TiledFormat format) {
-    return format == TiledFormat::Tmx ? "TMX を読み込めません：" : "JSON を読み込めません：";
+Error tiledRefusal(TiledFormat format, const std::string& what) {
+    return Error{format == TiledFormat::Tmx ? i18n("Cannot read the TMX file: %1", {what})
+                                            : i18n("Cannot read the JSON file: %1", {what})};
+}
+
+Error tiledUnsupported(TiledFormat format, const std::string& what) {
+    return tiledRefusal(format, i18n("%1 is not supported", {what}));
 }
 
 Result<TiledDocument> readTiledFile(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 && errno == ENOENT)
-        return Error{"ファイルを読み込めません：ファイルがありません"};
+        return Error{i18n("Cannot read the file: %1", {i18n("the file does not exist")})};
     Result<std::string> bytes = readWholeFile(path, MaxTiledFileBytes);
     if (!bytes) return bytes.error();
     TiledDocument doc;
@@ -68,15 +74,14 @@ std::optional<Pixel> parseTiledColour(std::string_view text) {
 Status checkMapHeader(TiledFormat format, std::string_view orientation, bool infinite,
                       std::int64_t width, std::int64_t height) {
     const auto unsupported = [format](const std::string& what) {
-        return Error{refusalLead(format) + what + "には対応していません"};
+        return tiledUnsupported(format, what);
     };
     if (orientation != "orthogonal")
-        return unsupported("向き（orientation）が " + std::string(orientation) +
-                           " のマップ（orthogonal のみ）");
-    if (infinite) return unsupported("無限マップ");
+        return unsupported(
+            i18n("a map whose orientation is %1 (only orthogonal)", {std::string(orientation)}));
+    if (infinite) return unsupported(i18n("an infinite map"));
     if (width < 1 || width > MaxMapSide || height < 1 || height > MaxMapSide)
-        return unsupported("大きさ " + std::to_string(width) + " x " + std::to_string(height) +
-                           " のマップ（幅と高さは 1～1000）");
+        return unsupported(i18n("a map of %1 x %2 (width and height 1 to 1000)", {width, height}));
     return Ok{};
 }
 

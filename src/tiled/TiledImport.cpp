@@ -1,6 +1,7 @@
 #include "tiled/TiledImport.h"
 
 #include "core/EditorState.h"
+#include "core/Texts.h"
 #include "tiled/TiledFile.h"
 #include "tiled/TiledSheet.h"
 #include "tiled/TmjReader.h"
@@ -17,25 +18,27 @@ namespace tilora::tiled {
 namespace {
 
 // Tiled's flags in the top bits of a global tile id, highest first.
-constexpr const char* FlagNames[] = {"左右反転", "上下反転", "対角反転", "六角形の120度回転"};
+constexpr const char* FlagNames[] = {
+    I18N_NOOP("flipped left to right"), I18N_NOOP("flipped upside down"),
+    I18N_NOOP("flipped on the diagonal"), I18N_NOOP("turned by 120 degrees (hexagonal)")};
 
 // Columns of a sheet made of stacked tiles.
 constexpr int StackSheetColumns = 16;
 
 std::string quoted(const std::string& name) {
-    return "「" + name + "」";
+    return i18n("“%1”", {name});
 }
 
 class Importer {
   public:
     Importer(TiledMap map, const TiledImportOptions& options, std::vector<std::string> inputs)
-        : map_(std::move(map)), options_(options), lead_(refusalLead(map_.format)) {
+        : map_(std::move(map)), options_(options) {
         out_.inputs = std::move(inputs);
         out_.notices = std::move(map_.notices);
     }
 
     Result<TiledImport> run() {
-        if (map_.tilesets.empty()) return refuse("タイルセットがありません");
+        if (map_.tilesets.empty()) return refuse(i18n("there is no tileset"));
         if (auto chosen = chooseLayers(); !chosen) return chosen.error();
         if (auto size = chooseScale(); !size) return size.error();
         if (auto used = findUsedTilesets(); !used) return used.error();
@@ -50,14 +53,11 @@ class Importer {
     }
 
   private:
-    Error refuse(const std::string& what) const { return Error{lead_ + what}; }
-    Error unsupported(const std::string& what) const {
-        return refuse(what + "には対応していません");
-    }
+    Error refuse(const std::string& what) const { return tiledRefusal(map_.format, what); }
+    Error unsupported(const std::string& what) const { return tiledUnsupported(map_.format, what); }
     std::size_t cellCount() const { return std::size_t(map_.width) * std::size_t(map_.height); }
     std::string cellName(std::size_t k) const {
-        return "セル (" + std::to_string(k % std::size_t(map_.width)) + ", " +
-               std::to_string(k / std::size_t(map_.width)) + ")";
+        return i18n("cell (%1, %2)", {k % std::size_t(map_.width), k / std::size_t(map_.width)});
     }
 
     Status chooseLayers() {
@@ -66,12 +66,12 @@ class Importer {
             if (layer.kind == LayerKind::Tile)
                 tileLayers.push_back(&layer);
             else
-                out_.notices.push_back(std::string(layer.kind == LayerKind::Object
-                                                       ? "オブジェクトレイヤー"
-                                                       : "画像レイヤー") +
-                                       quoted(layer.name) + "を読み飛ばしました");
+                out_.notices.push_back(
+                    layer.kind == LayerKind::Object
+                        ? i18n("skipped the object layer %1", {quoted(layer.name)})
+                        : i18n("skipped the image layer %1", {quoted(layer.name)}));
         }
-        if (tileLayers.empty()) return refuse("タイルレイヤーがありません");
+        if (tileLayers.empty()) return refuse(i18n("there is no tile layer"));
         const auto names = [](const std::vector<const TiledLayer*>& layers) {
             std::string text;
             for (const TiledLayer* l : layers)
@@ -83,50 +83,51 @@ class Importer {
                 if (l->visible)
                     chosen_.push_back(l);
                 else
-                    out_.notices.push_back("表示されていないタイルレイヤー" + quoted(l->name) +
-                                           "は重ねませんでした");
+                    out_.notices.push_back(
+                        i18n("the hidden tile layer %1 was not stacked", {quoted(l->name)}));
             }
-            if (chosen_.empty()) return refuse("表示されているタイルレイヤーがありません");
+            if (chosen_.empty()) return refuse(i18n("there is no visible tile layer"));
         } else if (!options_.layer.empty()) {
             const auto named =
                 std::find_if(tileLayers.begin(), tileLayers.end(),
                              [&](const TiledLayer* l) { return l->name == options_.layer; });
             if (named == tileLayers.end())
-                return refuse("タイルレイヤー" + quoted(options_.layer) +
-                              "がありません（タイルレイヤーは " + names(tileLayers) + "）");
+                return refuse(i18n("there is no tile layer %1 (the tile layers are %2)",
+                                   {quoted(options_.layer), names(tileLayers)}));
             chosen_.push_back(*named);
         } else {
             chosen_.push_back(tileLayers.front());
             if (tileLayers.size() > 1)
-                out_.notices.push_back("タイルレイヤー" + quoted(tileLayers.front()->name) +
-                                       "だけを読み込みました（ほかのタイルレイヤー " +
-                                       names({tileLayers.begin() + 1, tileLayers.end()}) +
-                                       " は --layer で選ぶか、--flatten で重ねて読み込めます）");
+                out_.notices.push_back(
+                    i18n("read the tile layer %1 only (choose one of the other tile layers, %2, "
+                         "with --layer, or stack them with --flatten)",
+                         {quoted(tileLayers.front()->name),
+                          names({tileLayers.begin() + 1, tileLayers.end()})}));
         }
         for (const TiledLayer* l : chosen_)
             if (l->offset)
-                out_.notices.push_back("タイルレイヤー" + quoted(l->name) +
-                                       "のずれ（offset）は無視しました");
+                out_.notices.push_back(
+                    i18n("ignored the offset of the tile layer %1", {quoted(l->name)}));
         return Ok{};
     }
 
     Status chooseScale() {
         const std::int64_t w = map_.tileWidth;
         const std::int64_t h = map_.tileHeight;
-        const std::string size = std::to_string(w) + " x " + std::to_string(h);
-        if (w != h) return unsupported("正方形でないタイル（" + size + "）");
+        if (w != h) return unsupported(i18n("tiles that are not square (%1 x %2)", {w, h}));
         if (w < 1 || w > ChipPixels || ChipPixels % w != 0)
-            return unsupported("タイルの大きさが " + size +
-                               " のマップ（32 x 32 か、整数倍で 32 x 32 になる 1, 2, 4, 8, 16 "
-                               "ピクセルのタイルのみ）");
+            return unsupported(i18n("a map of %1 x %2 tiles (only 32 x 32, or 1, 2, 4, 8 or 16 "
+                                    "pixels, which a whole factor makes 32 x 32)",
+                                    {w, h}));
         factor_ = ChipPixels / int(w);
         if (options_.scale != 0 && options_.scale != factor_)
-            return refuse("--scale " + std::to_string(options_.scale) + " では " + size +
-                          " のタイルが 32 x 32 になりません（" + std::to_string(factor_) +
-                          " 倍が必要です）");
+            return refuse(
+                i18n("--scale %1 does not make %2 x %3 tiles 32 x 32 (they need %4 times)",
+                     {options_.scale, w, h, factor_}));
         if (factor_ > 1 && options_.scale == 0)
-            out_.notices.push_back(size + " のタイルを " + std::to_string(factor_) +
-                                   " 倍に拡大して 32 x 32 のチップにしました（--scale）");
+            out_.notices.push_back(
+                i18n("enlarged the %1 x %2 tiles %3 times into 32 x 32 chips (--scale)",
+                     {w, h, factor_}));
         return Ok{};
     }
 
@@ -141,12 +142,13 @@ class Importer {
     }
 
     std::string layerPrefix(const TiledLayer& layer) const {
-        return chosen_.size() > 1 ? "タイルレイヤー" + quoted(layer.name) + "の" : std::string();
+        return chosen_.size() > 1 ? i18n("the tile layer %1's ", {quoted(layer.name)})
+                                  : std::string();
     }
 
     Error notInTileset(const TiledLayer& layer, std::size_t k, std::uint32_t gid) const {
-        return refuse(layerPrefix(layer) + cellName(k) + " のタイル ID " + std::to_string(gid) +
-                      " はタイルセットにありません");
+        return refuse(i18n("the tile ID %3 of %1%2 is in no tileset",
+                           {layerPrefix(layer), cellName(k), gid}));
     }
 
     Status findUsedTilesets() {
@@ -154,7 +156,7 @@ class Importer {
                             [](const TiledTileset& a, const TiledTileset& b) {
                                 return a.firstGid < b.firstGid;
                             }))
-            return refuse("タイルセットが firstgid の順に並んでいません");
+            return refuse(i18n("the tilesets are not in the order of their firstgid"));
         std::vector<bool> used(map_.tilesets.size());
         for (const TiledLayer* layer : chosen_) {
             for (std::size_t k = 0; k < layer->ids.size(); ++k) {
@@ -168,12 +170,16 @@ class Importer {
                     std::string flags;
                     for (int bit = 0; bit < 4; ++bit)
                         if (refused & (0x80000000u >> bit))
-                            flags += (flags.empty() ? "" : "・") + std::string(FlagNames[bit]);
-                    return Error{
-                        unsupported("反転・回転したタイル（" + layerPrefix(*layer) + cellName(k) +
-                                    "、" + flags + "）")
-                            .message +
-                        (options_.flatten ? "" : "（--flatten なら反転した絵をチップにします）")};
+                            flags = flags.empty() ? i18n(FlagNames[bit])
+                                                  : i18n("%1, %2", {flags, i18n(FlagNames[bit])});
+                    const std::string message =
+                        unsupported(i18n("flipped or turned tiles (%1%2: %3)",
+                                         {layerPrefix(*layer), cellName(k), flags}))
+                            .message;
+                    return Error{options_.flatten
+                                     ? message
+                                     : i18n("%1 (--flatten makes chips of the flipped pictures)",
+                                            {message})};
                 }
                 const auto ts = tilesetOf(gid & ~FlagBits);
                 if (!ts) return notInTileset(*layer, k, gid);
@@ -189,13 +195,11 @@ class Importer {
 
     Result<TiledTileset> readExternal(const TiledTileset& ref) {
         const auto cannotOpen = [this, &ref](const std::string& why) {
-            return refuse("外部タイルセットを開けません：" + ref.source + "（" + why + "）");
+            return refuse(i18n("cannot open the external tileset: %1 (%2)", {ref.source, why}));
         };
         auto doc = readTiledFile(ref.source);
         if (!doc) {
-            const std::string& m = doc.error().message;
-            const std::string lead = "ファイルを読み込めません：";
-            return cannotOpen(m.starts_with(lead) ? m.substr(lead.size()) : m);
+            return cannotOpen(argumentOf(doc.error().message, "Cannot read the file: %1"));
         }
         out_.inputs.push_back(ref.source);
         const std::string folder = folderOf(ref.source);
@@ -261,9 +265,8 @@ class Importer {
     Result<Bitmap> newSheet(std::int64_t columns, std::int64_t rows) const {
         if (columns * rows > MaxGeneratedChips || columns * ChipPixels > (1 << 24) - 1 ||
             rows * ChipPixels > (1 << 24) - 1)
-            return refuse("チップ画像が大きくなりすぎます（チップ " +
-                          std::to_string(columns * rows) + " 個分。上限は " +
-                          std::to_string(MaxGeneratedChips) + " 個です）");
+            return refuse(i18n("the chip sheet would be too large (%1 chips; the limit is %2)",
+                               {columns * rows, MaxGeneratedChips}));
         return Bitmap(int(columns * ChipPixels), int(rows * ChipPixels));
     }
 
@@ -308,8 +311,8 @@ class Importer {
             out_.sheetName =
                 ts.name.empty() ? std::filesystem::path(ts.image->path).stem().string() : ts.name;
         } else {
-            out_.notices.push_back("タイルセット " + std::to_string(used_.size()) +
-                                   " 個を 1 枚のチップ画像にまとめました");
+            out_.notices.push_back(
+                i18n("put %1 tilesets together into one chip sheet", {used_.size()}));
         }
         return Ok{};
     }
@@ -337,9 +340,9 @@ class Importer {
         }
         const auto count = std::int64_t(chipOf.size());
         if (count > MaxGeneratedChips)
-            return refuse("重ねたタイルの組み合わせが " + std::to_string(count) +
-                          " 通りあり、チップ画像に入る " + std::to_string(MaxGeneratedChips) +
-                          " 個を超えます（--layer で 1 枚ずつ読み込めます）");
+            return refuse(i18n("the stacked tiles make %1 combinations, more than the %2 a chip "
+                               "sheet holds (--layer reads one layer at a time)",
+                               {count, MaxGeneratedChips}));
         const std::int64_t chips = std::max<std::int64_t>(count, 1);
         auto sheet = newSheet(std::min<std::int64_t>(chips, StackSheetColumns),
                               (chips + StackSheetColumns - 1) / StackSheetColumns);
@@ -362,15 +365,14 @@ class Importer {
         out_.sheet = std::move(*sheet);
         out_.sheetGenerated = true;
         if (depth > 1)
-            out_.notices.push_back("タイルレイヤー " + std::to_string(depth) +
-                                   " 枚を重ね、タイルの組み合わせ " + std::to_string(count) +
-                                   " 通りをチップにしました");
+            out_.notices.push_back(i18n("stacked %1 tile layers and made chips of %2 combinations "
+                                        "of tiles",
+                                        {depth, count}));
         return Ok{};
     }
 
     TiledMap map_;
     const TiledImportOptions& options_;
-    std::string lead_;
     TiledImport out_;
     std::vector<const TiledLayer*> chosen_;
     int factor_ = 1;

@@ -3,6 +3,7 @@
 // else, before any check of whether the map file can hold it. Paths are absolute, as bytes.
 
 #include "core/Bitmap.h"
+#include "core/Result.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,8 +17,10 @@ using TileIds = std::vector<std::uint32_t>;
 // Which of Tiled's formats a document is in; its messages name it.
 enum class TiledFormat { Tmx, Json };
 
-// "TMX を読み込めません：" or "JSON を読み込めません：" followed by what is wrong.
-std::string refusalLead(TiledFormat format);
+// "Cannot read the TMX file: " or "Cannot read the JSON file: " followed by what is wrong, in
+// the user's language; the second form says that what the text names is not supported.
+Error tiledRefusal(TiledFormat format, const std::string& what);
+Error tiledUnsupported(TiledFormat format, const std::string& what);
 
 struct TiledImage {
     std::string path;                 // absolute

@@ -2,6 +2,7 @@
 
 #include "core/FileIO.h"
 #include "core/SheetImage.h"
+#include "core/Texts.h"
 #include "tiled/TiledFile.h"
 
 #include <sys/stat.h>
@@ -39,20 +40,19 @@ bool TilesetPicture::isChipSheet() const {
 Result<TilesetPicture> loadTilesetPicture(const TiledTileset& ts, TiledFormat format, int tileSize,
                                           ImageUse use, std::vector<std::string>& notices,
                                           std::vector<std::string>& inputs) {
-    const std::string lead = refusalLead(format);
-    const auto refuse = [&lead](const std::string& what) { return Error{lead + what}; };
-    const std::string named = ts.name.empty() ? std::string() : "「" + ts.name + "」";
+    const auto refuse = [format](const std::string& what) { return tiledRefusal(format, what); };
+    // The name with its quotes and, in English, the space before it.
+    const std::string named = ts.name.empty() ? std::string() : i18n(" “%1”", {ts.name});
+    const std::string formatName = format == TiledFormat::Tmx ? "TMX" : "JSON";
     if (!ts.image)
-        return refuse("1枚の画像からできていないタイルセット" + named +
-                      "（画像の集まり）には対応していません");
+        return tiledUnsupported(
+            format, i18n("a tileset%1 not made of one image (a collection of images)", {named}));
     if (ts.tileWidth != tileSize || ts.tileHeight != tileSize)
-        return refuse("タイルの大きさ " + std::to_string(ts.tileWidth) + " x " +
-                      std::to_string(ts.tileHeight) + " のタイルセット" + named +
-                      "には対応していません（マップのタイルは " + std::to_string(tileSize) + " x " +
-                      std::to_string(tileSize) + "）");
+        return refuse(i18n("the tileset%3 of %1 x %2 tiles is not supported (the map's tiles "
+                           "are %4 x %4)",
+                           {ts.tileWidth, ts.tileHeight, named, tileSize}));
     if (ts.spacing < 0 || ts.margin < 0 || ts.spacing > MaxImageSide || ts.margin > MaxImageSide)
-        return refuse("タイルセット" + named +
-                      "の間隔（spacing）か余白（margin）が正しくありません");
+        return refuse(i18n("the spacing or the margin of the tileset%1 is not valid", {named}));
 
     const TiledImage& image = *ts.image;
     TilesetPicture out;
@@ -61,8 +61,7 @@ Result<TilesetPicture> loadTilesetPicture(const TiledTileset& ts, TiledFormat fo
     out.margin = int(ts.margin);
     out.spacing = int(ts.spacing);
     const auto badSize = [&refuse](std::int64_t w, std::int64_t h) {
-        return refuse("タイルセットの画像の大きさが正しくありません（" + std::to_string(w) + " x " +
-                      std::to_string(h) + "）");
+        return refuse(i18n("the size of the tileset's image is not valid (%1 x %2)", {w, h}));
     };
     const auto outOfRange = [](std::int64_t v) { return v < 1 || v > MaxImageSide; };
     const bool declared = image.width >= 0 && image.height >= 0;
@@ -75,8 +74,8 @@ Result<TilesetPicture> loadTilesetPicture(const TiledTileset& ts, TiledFormat fo
     if (!missing) {
         Result<std::string> read = readWholeFile(image.path, std::size_t(512) << 20);
         if (!read)
-            return refuse("タイルセットの画像を読めません：" + image.path + "（" +
-                          read.error().message + "）");
+            return refuse(i18n("cannot read the tileset's image: %1 (%2)",
+                               {image.path, read.error().message}));
         bytes = std::move(*read);
         inputs.push_back(image.path);
     }
@@ -85,25 +84,26 @@ Result<TilesetPicture> loadTilesetPicture(const TiledTileset& ts, TiledFormat fo
     std::int64_t height = image.height;
     if (real) {
         if (declared && (real->width != image.width || real->height != image.height))
-            return refuse("タイルセットの画像の大きさ " + std::to_string(real->width) + " x " +
-                          std::to_string(real->height) + " が" +
-                          (format == TiledFormat::Tmx ? " TMX " : " JSON ") + "に書かれた " +
-                          std::to_string(image.width) + " x " + std::to_string(image.height) +
-                          " と違います：" + image.path);
+            return refuse(i18n(
+                "the tileset's image is %1 x %2, not the %3 x %4 the %6 file "
+                "gives: %5",
+                {real->width, real->height, image.width, image.height, image.path, formatName}));
         width = real->width;
         height = real->height;
     } else if (use == ImageUse::TransparentPicture) {
-        return refuse("タイルセットの画像を読めません：" + image.path + "（" +
-                      (missing ? std::string("ファイルがありません") : real.error().message) +
-                      "）");
+        return refuse(
+            i18n("cannot read the tileset's image: %1 (%2)",
+                 {image.path, missing ? i18n("the file does not exist") : real.error().message}));
     } else if (!declared) {
-        return refuse("タイルセットの画像の大きさがわかりません：" + image.path);
+        return refuse(i18n("the size of the tileset's image is unknown: %1", {image.path}));
     } else {
-        notices.push_back(std::string(missing ? "タイルセットの画像がないため"
-                                              : "タイルセットの画像の形式がわからないため") +
-                          "、" + (format == TiledFormat::Tmx ? "TMX" : "JSON") +
-                          " に書かれた大きさ " + std::to_string(width) + " x " +
-                          std::to_string(height) + " をそのまま使いました：" + image.path);
+        notices.push_back(
+            missing ? i18n("the tileset's image is missing, so the size the %4 file gives, %1 x "
+                           "%2, was used as it is: %3",
+                           {width, height, image.path, formatName})
+                    : i18n("the tileset's image is of an unknown kind, so the size the %4 file "
+                           "gives, %1 x %2, was used as it is: %3",
+                           {width, height, image.path, formatName}));
     }
     if (outOfRange(width) || outOfRange(height)) return badSize(width, height);
     out.imageWidth = int(width);
@@ -111,17 +111,18 @@ Result<TilesetPicture> loadTilesetPicture(const TiledTileset& ts, TiledFormat fo
 
     const std::int64_t columns = tilesAlong(width, tileSize, ts.margin, ts.spacing);
     if (ts.columns && *ts.columns != columns)
-        return refuse("画像の幅と列数（columns）が合わないタイルセットには対応していません");
+        return tiledUnsupported(format,
+                                i18n("a tileset whose columns do not match its image's width"));
     const std::int64_t capacity = columns * tilesAlong(height, tileSize, ts.margin, ts.spacing);
     out.columns = int(columns);
     out.tileCount = ts.tileCount ? *ts.tileCount : capacity;
     if (out.tileCount < 0 || out.tileCount > capacity)
-        return refuse("タイルセットのタイル数（tilecount）が画像の大きさと合いません");
+        return refuse(i18n("the tileset's tilecount does not match its image's size"));
 
     if (real && use != ImageUse::Name) {
         Result<Bitmap> picture = decodeSheetImage(
             bytes, use == ImageUse::Picture ? Transparency::OverBlack : Transparency::Kept);
-        if (!picture) return Error{picture.error().message + "（" + image.path + "）"};
+        if (!picture) return Error{i18n("%1 (%2)", {picture.error().message, image.path})};
         if (use == ImageUse::TransparentPicture && image.transparent)
             makeTransparent(*picture, *image.transparent);
         out.pixels = std::move(*picture);

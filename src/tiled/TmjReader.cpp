@@ -1,5 +1,6 @@
 #include "tiled/TmjReader.h"
 
+#include "core/Texts.h"
 #include "tiled/TiledFile.h"
 #include "tiled/TmxLayerData.h"
 #include "tiled/TmxReader.h"
@@ -18,11 +19,11 @@ namespace tilora::tiled {
 namespace {
 
 Error jsonError(const std::string& what) {
-    return Error{refusalLead(TiledFormat::Json) + what};
+    return tiledRefusal(TiledFormat::Json, what);
 }
 
 Error unsupported(const std::string& what) {
-    return jsonError(what + "には対応していません");
+    return tiledUnsupported(TiledFormat::Json, what);
 }
 
 // Values kept of the document, at most this many (the tile ids of a layer count as one).
@@ -120,8 +121,8 @@ class Builder : public nlohmann::json_sax<json> {
             while (!near.empty() &&
                    (static_cast<unsigned char>(lastToken[near.size()]) & 0xC0) == 0x80)
                 near.pop_back();
-        error = jsonError("JSON の書き方が正しくありません（" + std::to_string(line) + "行目、「" +
-                          near + "」の辺り）");
+        error = jsonError(i18n("the JSON is not written correctly (line %1, near “%2”)",
+                               {std::int64_t(line), near}));
         return false;
     }
 
@@ -155,7 +156,7 @@ class Builder : public nlohmann::json_sax<json> {
 
     bool counted() {
         if (++values_ > MaxJsonValues)
-            return fail("値が多すぎます（上限は " + std::to_string(MaxJsonValues) + " 個です）");
+            return fail(i18n("too many values (the limit is %1)", {MaxJsonValues}));
         return true;
     }
 
@@ -180,7 +181,7 @@ class Builder : public nlohmann::json_sax<json> {
 
     bool open(Json::Kind kind) {
         if (++depth_ > MaxTmxDepth)
-            return fail("入れ子が深すぎます（上限は " + std::to_string(MaxTmxDepth) + " 段です）");
+            return fail(i18n("nested too deep (the limit is %1 levels)", {MaxTmxDepth}));
         if (skipping()) {
             skipNext_ = false;
             ++skipDepth_;
@@ -214,22 +215,22 @@ Result<Json> parseJson(std::string_view bytes) {
     Builder builder(bytes);
     const bool ok = json::sax_parse(bytes.begin(), bytes.end(), &builder);
     if (builder.error) return *builder.error;
-    if (!ok) return jsonError("JSON の書き方が正しくありません");
+    if (!ok) return jsonError(i18n("the JSON is not written correctly"));
     return std::move(builder.root);
 }
 
 const char* kindName(Json::Kind kind) {
     switch (kind) {
     case Json::Kind::Bool:
-        return "真偽値";
+        return I18N_NOOP("true or false");
     case Json::Kind::Number:
-        return "数値";
+        return I18N_NOOP("a number");
     case Json::Kind::String:
-        return "文字列";
+        return I18N_NOOP("a string");
     case Json::Kind::Array:
-        return "配列";
+        return I18N_NOOP("an array");
     case Json::Kind::Object:
-        return "オブジェクト";
+        return I18N_NOOP("an object");
     case Json::Kind::Null:
         break;
     }
@@ -249,19 +250,20 @@ class Members {
             if (fallback) return *fallback;
             return missing(key);
         }
-        if (v->kind != Json::Kind::Number || !v->whole) return wrongType(key, "整数");
+        if (v->kind != Json::Kind::Number || !v->whole)
+            return wrongType(key, I18N_NOOP("a whole number"));
         return v->integer;
     }
     Result<double> number(std::string_view key, double fallback) const {
         const Json* v = object_.find(key);
         if (!v) return fallback;
-        if (v->kind != Json::Kind::Number) return wrongType(key, "数値");
+        if (v->kind != Json::Kind::Number) return wrongType(key, I18N_NOOP("a number"));
         return v->number;
     }
     Result<bool> boolean(std::string_view key, bool fallback) const {
         const Json* v = object_.find(key);
         if (!v) return fallback;
-        if (v->kind != Json::Kind::Bool) return wrongType(key, "真偽値");
+        if (v->kind != Json::Kind::Bool) return wrongType(key, I18N_NOOP("true or false"));
         return v->boolean;
     }
     Result<std::string> text(std::string_view key, std::optional<std::string> fallback) const {
@@ -270,7 +272,7 @@ class Members {
             if (fallback) return *fallback;
             return missing(key);
         }
-        if (v->kind != Json::Kind::String) return wrongType(key, "文字列");
+        if (v->kind != Json::Kind::String) return wrongType(key, I18N_NOOP("a string"));
         return v->text;
     }
     // An array member; an empty one when absent.
@@ -282,18 +284,19 @@ class Members {
         }();
         const Json* v = object_.find(key);
         if (!v) return &empty;
-        if (v->kind != Json::Kind::Array) return wrongType(key, "配列");
+        if (v->kind != Json::Kind::Array) return wrongType(key, I18N_NOOP("an array"));
         return v;
     }
     const Json* raw(std::string_view key) const { return object_.find(key); }
 
   private:
     Error missing(std::string_view key) const {
-        return jsonError(where_ + " に " + std::string(key) + " がありません");
+        return jsonError(i18n("%1 has no %2", {where_, std::string(key)}));
     }
     Error wrongType(std::string_view key, const char* wanted) const {
-        return jsonError(where_ + " の " + std::string(key) + " が" + wanted + "ではありません（" +
-                         kindName(object_.find(key)->kind) + "）");
+        return jsonError(
+            i18n("the %2 of %1 is not %3 (%4)", {where_, std::string(key), i18n(wanted),
+                                                 i18n(kindName(object_.find(key)->kind))}));
     }
     const Json& object_;
     std::string where_;
@@ -337,7 +340,8 @@ Status readTilesetBody(const Members& m, const std::string& baseDir, TiledTilese
     if (!trans->empty()) {
         im.transparent = parseTiledColour(*trans);
         if (!im.transparent)
-            return jsonError(m.where() + " の transparentcolor が色ではありません：" + *trans);
+            return jsonError(
+                i18n("the transparentcolor of %1 is not a colour: %2", {m.where(), *trans}));
     }
     return Ok{};
 }
@@ -358,10 +362,10 @@ class LayerReader {
             const Json& item = layers.items[k];
             const std::string here = where + "[" + std::to_string(k) + "]";
             if (item.kind != Json::Kind::Object)
-                return jsonError(here + " がオブジェクトではありません");
+                return jsonError(i18n("%1 is not an object", {here}));
             if (auto s = readLayer(Members(item, here), group); !s) return s;
         }
-        if (!layers.ids.empty()) return jsonError(where + " がオブジェクトではありません");
+        if (!layers.ids.empty()) return jsonError(i18n("%1 is not an object", {where}));
         return Ok{};
     }
 
@@ -398,7 +402,7 @@ class LayerReader {
         else if (*type == "imagelayer")
             kind = LayerKind::Image;
         else
-            return unsupported("種類（type）が " + *type + " のレイヤー");
+            return unsupported(i18n("a layer of the type %1", {*type}));
         TiledLayer& layer = map_.layers.emplace_back();
         layer.kind = kind;
         layer.name = s.path;
@@ -410,7 +414,7 @@ class LayerReader {
              {std::pair{"width", map_.width}, std::pair{"height", map_.height}}) {
             auto v = m.integer(key, size);
             if (!v) return v.error();
-            if (*v != size) return unsupported("マップと大きさの違うレイヤー");
+            if (*v != size) return unsupported(i18n("a layer whose size differs from the map's"));
         }
         auto ids = readData(m);
         if (!ids) return ids.error();
@@ -421,25 +425,25 @@ class LayerReader {
     Result<TileIds> readData(const Members& m) const {
         const std::size_t expected = std::size_t(map_.width) * std::size_t(map_.height);
         const Json* data = m.raw("data");
-        if (!data) return jsonError(m.where() + " に data がありません");
+        if (!data) return jsonError(i18n("%1 has no data", {m.where()}));
         auto encoding = m.text("encoding", "csv");
         if (!encoding) return encoding.error();
         auto compression = m.text("compression", "");
         if (!compression) return compression.error();
         if (*encoding == "base64") {
             if (data->kind != Json::Kind::String)
-                return jsonError(m.where() + " の data が文字列ではありません");
+                return jsonError(i18n("the data of %1 is not a string", {m.where()}));
             auto ids = decodeBase64Tiles(data->text, *compression, expected);
             if (!ids) return jsonError(ids.error().message);
             return ids;
         }
-        if (*encoding != "csv") return unsupported("レイヤーのエンコード " + *encoding);
+        if (*encoding != "csv") return unsupported(i18n("the layer encoding %1", {*encoding}));
         if (data->kind != Json::Kind::Array || !data->items.empty())
-            return jsonError(m.where() + " の data が 0 以上の整数の配列ではありません");
+            return jsonError(
+                i18n("the data of %1 is not an array of whole numbers from 0 up", {m.where()}));
         if (data->ids.size() != expected)
-            return jsonError("レイヤーのタイルの数が " + std::to_string(data->ids.size()) +
-                             " 個です（幅 x 高さ = " + std::to_string(expected) +
-                             " 個のはずです）");
+            return jsonError(i18n("the layer has %1 tiles (there should be width x height = %2)",
+                                  {data->ids.size(), expected}));
         return data->ids;
     }
 
@@ -451,12 +455,11 @@ class LayerReader {
 Result<TiledMap> parseTmj(std::string_view bytes, const std::string& baseDir) {
     auto doc = parseJson(bytes);
     if (!doc) return doc.error();
-    if (doc->kind != Json::Kind::Object) return jsonError("マップがオブジェクトではありません");
+    if (doc->kind != Json::Kind::Object) return jsonError(i18n("the map is not an object"));
     const Members m(*doc, "map");
     auto type = m.text("type", "map");
     if (!type) return type.error();
-    if (*type != "map")
-        return jsonError("Tiled のマップではありません（type が " + *type + " です）");
+    if (*type != "map") return jsonError(i18n("not a Tiled map (its type is %1)", {*type}));
     TiledMap map;
     map.format = TiledFormat::Json;
     auto orientation = m.text("orientation", std::nullopt);
@@ -484,13 +487,12 @@ Result<TiledMap> parseTmj(std::string_view bytes, const std::string& baseDir) {
     for (std::size_t k = 0; k < (*tilesets)->items.size(); ++k) {
         const Json& item = (*tilesets)->items[k];
         const std::string where = "tilesets[" + std::to_string(k) + "]";
-        if (item.kind != Json::Kind::Object)
-            return jsonError(where + " がオブジェクトではありません");
+        if (item.kind != Json::Kind::Object) return jsonError(i18n("%1 is not an object", {where}));
         const Members t(item, where);
         auto first = t.integer("firstgid", 1);
         if (!first) return first.error();
         if (*first < 1 || *first > 0x0FFFFFFF)
-            return jsonError("タイルセットの firstgid が範囲外です");
+            return jsonError(i18n("a tileset's firstgid is out of range"));
         TiledTileset& ts = map.tilesets.emplace_back();
         ts.firstGid = std::uint32_t(*first);
         auto source = t.text("source", "");
@@ -514,13 +516,12 @@ Result<TiledTileset> parseTsj(std::string_view bytes, const std::string& baseDir
     auto doc = parseJson(bytes);
     if (!doc) return doc.error();
     if (doc->kind != Json::Kind::Object)
-        return jsonError("外部タイルセットがオブジェクトではありません：" + fileName);
+        return jsonError(i18n("the external tileset is not an object: %1", {fileName}));
     const Members m(*doc, fileName);
     auto type = m.text("type", "tileset");
     if (!type) return type.error();
     if (*type != "tileset")
-        return jsonError("外部タイルセットではありません（type が " + *type + " です）：" +
-                         fileName);
+        return jsonError(i18n("not an external tileset (its type is %1): %2", {*type, fileName}));
     TiledTileset ts;
     if (auto body = readTilesetBody(m, baseDir, ts); !body) return body.error();
     return ts;

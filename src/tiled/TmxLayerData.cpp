@@ -1,5 +1,7 @@
 #include "tiled/TmxLayerData.h"
 
+#include "core/Texts.h"
+
 #include <zlib.h>
 
 #include <string>
@@ -13,8 +15,8 @@ Error dataError(const std::string& what) {
 }
 
 Error countError(std::size_t found, std::size_t expected) {
-    return dataError("レイヤーのタイルの数が " + std::to_string(found) +
-                     " 個です（幅 x 高さ = " + std::to_string(expected) + " 個のはずです）");
+    return dataError(
+        i18n("the layer has %1 tiles (there should be width x height = %2)", {found, expected}));
 }
 
 bool isSpace(char ch) {
@@ -45,7 +47,7 @@ Result<std::string> decodeBase64(std::string_view text) {
             continue;
         }
         const int v = base64Value(c);
-        if (v < 0 || pad > 0) return dataError("base64 のデータが壊れています");
+        if (v < 0 || pad > 0) return dataError(i18n("the base64 data is damaged"));
         ++symbols;
         acc = (acc << 6) | std::uint32_t(v);
         bits += 6;
@@ -56,7 +58,7 @@ Result<std::string> decodeBase64(std::string_view text) {
     }
     const std::size_t total = symbols + std::size_t(pad);
     if (symbols % 4 == 1 || pad > 2 || (pad > 0 && total % 4 != 0))
-        return dataError("base64 のデータが壊れています");
+        return dataError(i18n("the base64 data is damaged"));
     return out;
 }
 
@@ -65,7 +67,8 @@ Result<std::string> decodeBase64(std::string_view text) {
 Result<std::string> inflateExactly(const std::string& in, std::size_t expected, int windowBits) {
     std::string out(expected, '\0');
     z_stream zs{};
-    if (inflateInit2(&zs, windowBits) != Z_OK) return dataError("圧縮データを展開できません");
+    if (inflateInit2(&zs, windowBits) != Z_OK)
+        return dataError(i18n("cannot unpack the compressed data"));
     zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
     zs.avail_in = uInt(in.size());
     zs.next_out = reinterpret_cast<Bytef*>(out.data());
@@ -80,14 +83,15 @@ Result<std::string> inflateExactly(const std::string& in, std::size_t expected, 
         const bool more = zs.avail_out == 0;
         inflateEnd(&zs);
         if (rc != Z_STREAM_END || more)
-            return dataError("圧縮データのタイルが幅 x 高さより多いか、データが壊れています");
+            return dataError(
+                i18n("the compressed data holds more tiles than width x height, or is damaged"));
     } else {
         inflateEnd(&zs);
-        if (rc != Z_STREAM_END) return dataError("圧縮データが壊れています");
+        if (rc != Z_STREAM_END) return dataError(i18n("the compressed data is damaged"));
         const std::size_t produced = expected - zs.avail_out;
         if (produced != expected) return countError(produced / 4, expected / 4);
     }
-    if (zs.avail_in != 0) return dataError("圧縮データの後に余分なデータがあります");
+    if (zs.avail_in != 0) return dataError(i18n("extra data after the compressed data"));
     return out;
 }
 
@@ -104,13 +108,12 @@ Result<TileIds> decodeCsvTiles(std::string_view text, std::size_t expected) {
             ++p;
         if (p == end) break;
         if (*p < '0' || *p > '9')
-            return dataError("CSV の " + std::to_string(index + 1) +
-                             " 番目の値が数値ではありません");
+            return dataError(i18n("value %1 of the CSV is not a number", {index + 1}));
         std::uint64_t v = 0;
         while (p != end && *p >= '0' && *p <= '9') {
             v = v * 10 + std::uint64_t(*p - '0');
             if (v > 0xFFFFFFFFu)
-                return dataError("CSV の " + std::to_string(index + 1) + " 番目の値が大きすぎます");
+                return dataError(i18n("value %1 of the CSV is too large", {index + 1}));
             ++p;
         }
         if (ids.size() == expected) return countError(expected + 1, expected);
@@ -119,9 +122,7 @@ Result<TileIds> decodeCsvTiles(std::string_view text, std::size_t expected) {
         while (p != end && isSpace(*p))
             ++p;
         if (p == end) break;
-        if (*p != ',')
-            return dataError("CSV の " + std::to_string(index) +
-                             " 番目の値の後に「,」がありません");
+        if (*p != ',') return dataError(i18n("no \",\" after value %1 of the CSV", {index}));
         ++p;
     }
     if (ids.size() != expected) return countError(ids.size(), expected);
@@ -141,12 +142,12 @@ Result<TileIds> decodeBase64Tiles(std::string_view text, std::string_view compre
         if (!inflated) return inflated.error();
         raw = std::move(*inflated);
     } else {
-        return dataError("圧縮形式 " + std::string(compression) +
-                         " には対応していません（zlib と gzip のみ）");
+        return dataError(i18n("the compression %1 is not supported (only zlib and gzip)",
+                              {std::string(compression)}));
     }
     if (raw.size() != bytes) {
         if (raw.size() % 4 != 0)
-            return dataError("base64 のデータの長さが4バイトの倍数ではありません");
+            return dataError(i18n("the base64 data's length is not a multiple of 4 bytes"));
         return countError(raw.size() / 4, expected);
     }
     TileIds ids(expected);

@@ -1,5 +1,6 @@
 #include "tiled/TmxReader.h"
 
+#include "core/Texts.h"
 #include "tiled/TiledFile.h"
 #include "tiled/TmxLayerData.h"
 
@@ -16,11 +17,11 @@ namespace tilora::tiled {
 namespace {
 
 Error tmxError(const std::string& what) {
-    return Error{refusalLead(TiledFormat::Tmx) + what};
+    return tiledRefusal(TiledFormat::Tmx, what);
 }
 
 Error unsupported(const std::string& what) {
-    return tmxError(what + "には対応していません");
+    return tiledUnsupported(TiledFormat::Tmx, what);
 }
 
 using Attributes = const XML_Char**;
@@ -42,16 +43,16 @@ Result<std::int64_t> intAttribute(Attributes attrs, std::string_view element, st
     const char* v = findAttribute(attrs, name);
     if (!v) {
         if (fallback) return *fallback;
-        return tmxError(std::string(element) + " 要素に " + std::string(name) +
-                        " 属性がありません");
+        return tmxError(
+            i18n("the %1 element has no %2 attribute", {std::string(element), std::string(name)}));
     }
     const std::string_view text(v);
     std::int64_t n = 0;
     const char* begin = text.data() + (text.starts_with('+') ? 1 : 0);
     const auto [ptr, ec] = std::from_chars(begin, text.data() + text.size(), n);
     if (ec != std::errc{} || ptr != text.data() + text.size() || text.empty())
-        return tmxError(std::string(element) + " 要素の " + std::string(name) +
-                        " 属性が整数ではありません");
+        return tmxError(i18n("the %2 attribute of the %1 element is not a whole number",
+                             {std::string(element), std::string(name)}));
     return n;
 }
 
@@ -64,8 +65,8 @@ Result<double> numberAttribute(Attributes attrs, std::string_view element, std::
     double n = 0;
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
     if (ec != std::errc{} || ptr != text.data() + text.size() || text.empty())
-        return tmxError(std::string(element) + " 要素の " + std::string(name) +
-                        " 属性が数値ではありません");
+        return tmxError(i18n("the %2 attribute of the %1 element is not a number",
+                             {std::string(element), std::string(name)}));
     return n;
 }
 
@@ -96,8 +97,8 @@ static void onStart(void* data, const XML_Char* name, const XML_Char** attrs) {
     auto& run = *static_cast<XmlRun*>(data);
     if (run.handler.error) return;
     if (++run.depth > MaxTmxDepth)
-        return run.fail(tmxError("要素の入れ子が深すぎます（上限は " + std::to_string(MaxTmxDepth) +
-                                 " 段です）"));
+        return run.fail(tmxError(
+            i18n("the elements are nested too deep (the limit is %1 levels)", {MaxTmxDepth})));
     run.handler.start(name, attrs);
     if (run.handler.error) XML_StopParser(run.parser, XML_FALSE);
 }
@@ -118,12 +119,12 @@ static void onText(void* data, const XML_Char* s, int len) {
 static void onEntityDeclaration(void* data, const XML_Char*, int, const XML_Char*, int,
                                 const XML_Char*, const XML_Char*, const XML_Char*,
                                 const XML_Char*) {
-    static_cast<XmlRun*>(data)->fail(unsupported("実体（ENTITY）を宣言した文書"));
+    static_cast<XmlRun*>(data)->fail(unsupported(i18n("a document that declares an ENTITY")));
 }
 }
 
 Status runXml(std::string_view bytes, XmlHandler& handler) {
-    if (bytes.size() > std::size_t(INT32_MAX)) return tmxError("ファイルが大きすぎます");
+    if (bytes.size() > std::size_t(INT32_MAX)) return tmxError(i18n("the file is too large"));
     std::unique_ptr<std::remove_pointer_t<XML_Parser>, void (*)(XML_Parser)> parser(
         XML_ParserCreate(nullptr), XML_ParserFree);
     if (!parser) throw std::bad_alloc();
@@ -136,9 +137,9 @@ Status runXml(std::string_view bytes, XmlHandler& handler) {
     const XML_Status status = XML_Parse(parser.get(), bytes.data(), int(bytes.size()), XML_TRUE);
     if (handler.error) return *handler.error;
     if (status != XML_STATUS_OK)
-        return tmxError("XML を読めません（" +
-                        std::to_string(XML_GetCurrentLineNumber(parser.get())) + "行目）：" +
-                        XML_ErrorString(XML_GetErrorCode(parser.get())));
+        return tmxError(i18n("cannot read the XML (line %1): %2",
+                             {XML_GetCurrentLineNumber(parser.get()),
+                              XML_ErrorString(XML_GetErrorCode(parser.get()))}));
     return Ok{};
 }
 
@@ -168,9 +169,9 @@ class TmxHandler : public XmlHandler {
         case Kind::None:
             if (name != rootName_) {
                 fail(rootName_ == "map"
-                         ? tmxError("map 要素がありません（TMX ファイルではありません）")
-                         : tmxError("外部タイルセットに tileset 要素がありません：" +
-                                    std::string(fileName_)));
+                         ? tmxError(i18n("there is no map element (not a TMX file)"))
+                         : tmxError(i18n("the external tileset has no tileset element: %1",
+                                         {std::string(fileName_)})));
                 return;
             }
             if (rootName_ == "map") {
@@ -215,10 +216,12 @@ class TmxHandler : public XmlHandler {
             }
             break;
         case Kind::Data:
-            if (!encoding_.empty()) return fail(tmxError("レイヤーのデータに不明な要素があります"));
+            if (!encoding_.empty())
+                return fail(tmxError(i18n("the layer's data holds an unknown element")));
             if (name == "chunk")
-                return fail(unsupported("チャンクに分かれたレイヤー（無限マップ）"));
-            if (name != "tile") return fail(tmxError("レイヤーのデータに不明な要素があります"));
+                return fail(unsupported(i18n("a layer in chunks (an infinite map)")));
+            if (name != "tile")
+                return fail(tmxError(i18n("the layer's data holds an unknown element")));
             check(readTile(attrs));
             break;
         case Kind::Skip:
@@ -237,7 +240,7 @@ class TmxHandler : public XmlHandler {
         } else if (kind == Kind::Data) {
             check(finishData());
         } else if (kind == Kind::Layer && !haveData_) {
-            fail(tmxError("タイルレイヤーに data 要素がありません"));
+            fail(tmxError(i18n("a tile layer has no data element")));
         } else if (kind == Kind::Group) {
             groups_.pop_back();
         }
@@ -287,7 +290,7 @@ class TmxHandler : public XmlHandler {
         auto first = intAttribute(attrs, "tileset", "firstgid", 1);
         if (!first) return fail(first.error()), Kind::Skip;
         if (*first < 1 || *first > 0x0FFFFFFF)
-            return fail(tmxError("タイルセットの firstgid が範囲外です")), Kind::Skip;
+            return fail(tmxError(i18n("a tileset's firstgid is out of range"))), Kind::Skip;
         TiledTileset& ts = map.tilesets.emplace_back();
         ts.firstGid = std::uint32_t(*first);
         const std::string_view source = attributeText(attrs, "source");
@@ -326,7 +329,8 @@ class TmxHandler : public XmlHandler {
 
     Status readImage(Attributes attrs) {
         const std::string_view source = attributeText(attrs, "source");
-        if (source.empty()) return tmxError("タイルセットの image 要素に source 属性がありません");
+        if (source.empty())
+            return tmxError(i18n("a tileset's image element has no source attribute"));
         TiledImage image;
         image.path = joinPath(baseDir_, source);
         auto w = intAttribute(attrs, "image", "width", -1);
@@ -338,7 +342,8 @@ class TmxHandler : public XmlHandler {
         if (const char* trans = findAttribute(attrs, "trans"); trans && *trans) {
             image.transparent = parseTiledColour(trans);
             if (!image.transparent)
-                return tmxError("image 要素の trans 属性が色ではありません：" + std::string(trans));
+                return tmxError(i18n("the trans attribute of an image element is not a colour: %1",
+                                     {std::string(trans)}));
         }
         tileset().image = std::move(image);
         return Ok{};
@@ -388,7 +393,8 @@ class TmxHandler : public XmlHandler {
         if (!w) return w.error();
         auto h = intAttribute(attrs, "layer", "height", map.height);
         if (!h) return h.error();
-        if (*w != map.width || *h != map.height) return unsupported("マップと大きさの違うレイヤー");
+        if (*w != map.width || *h != map.height)
+            return unsupported(i18n("a layer whose size differs from the map's"));
         haveData_ = false;
         return Ok{};
     }
@@ -400,8 +406,8 @@ class TmxHandler : public XmlHandler {
         encoding_ = attributeText(attrs, "encoding");
         compression_ = attributeText(attrs, "compression");
         if (!encoding_.empty() && encoding_ != "csv" && encoding_ != "base64")
-            return unsupported("レイヤーのエンコード " + encoding_);
-        if (encoding_ == "csv" && !compression_.empty()) return unsupported("圧縮した CSV");
+            return unsupported(i18n("the layer encoding %1", {encoding_}));
+        if (encoding_ == "csv" && !compression_.empty()) return unsupported(i18n("compressed CSV"));
         text_.clear();
         xmlIds_.clear();
         if (encoding_.empty()) xmlIds_.reserve(expected());
@@ -410,10 +416,11 @@ class TmxHandler : public XmlHandler {
 
     Status readTile(Attributes attrs) {
         if (xmlIds_.size() == expected())
-            return tmxError("レイヤーのタイルが幅 x 高さより多くあります");
+            return tmxError(i18n("the layer has more tiles than width x height"));
         auto gid = intAttribute(attrs, "tile", "gid", 0);
         if (!gid) return gid.error();
-        if (*gid < 0 || *gid > 0xFFFFFFFF) return tmxError("tile 要素の gid が範囲外です");
+        if (*gid < 0 || *gid > 0xFFFFFFFF)
+            return tmxError(i18n("the gid of a tile element is out of range"));
         xmlIds_.push_back(std::uint32_t(*gid));
         return Ok{};
     }
@@ -422,7 +429,8 @@ class TmxHandler : public XmlHandler {
         Result<TileIds> decoded = TileIds{};
         if (encoding_.empty()) {
             if (xmlIds_.size() != expected())
-                return tmxError("レイヤーのタイルの数が幅 x 高さと合いません");
+                return tmxError(
+                    i18n("the number of the layer's tiles does not match width x height"));
             decoded = std::move(xmlIds_);
             xmlIds_ = {};
         } else if (encoding_ == "csv") {

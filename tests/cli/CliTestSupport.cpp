@@ -33,11 +33,19 @@ CliResult runCli(const std::vector<std::string>& args) {
     return r;
 }
 
-CliResult runBinary(const std::vector<std::string>& args) {
+CliResult runBinary(const std::vector<std::string>& args, const EnvironmentChanges& env) {
     QStringList list;
     for (const auto& a : args)
         list << QString::fromStdString(a);
     QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const auto& [name, value] : env) {
+        if (value.empty())
+            environment.remove(QString::fromStdString(name));
+        else
+            environment.insert(QString::fromStdString(name), QString::fromStdString(value));
+    }
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TILORA_CLI_PATH), list);
     CliResult r;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {

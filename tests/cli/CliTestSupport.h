@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tilora::cli::test {
@@ -22,8 +23,10 @@ struct CliResult {
 // cli::run with the arguments after the program name.
 CliResult runCli(const std::vector<std::string>& args);
 
-// The built tilora-cli as a separate process.
-CliResult runBinary(const std::vector<std::string>& args);
+// The built tilora-cli as a separate process, with these environment variables changed (an empty
+// value removes the variable).
+using EnvironmentChanges = std::vector<std::pair<std::string, std::string>>;
+CliResult runBinary(const std::vector<std::string>& args, const EnvironmentChanges& env = {});
 
 // One of Tiled's programs ("tiled", "tmxrasterizer") under the offscreen platform. A missing
 // program fails the test: scripts/deps.sh installs Tiled for the tests.

@@ -26,6 +26,7 @@ bin/tilora-cli
 share/applications/$id.desktop
 share/doc/tilora/changelog.Debian.gz
 share/doc/tilora/copyright
+share/doc/tilora/help/index.en.html
 share/doc/tilora/help/index.html
 LIST
     for size in 16 32 48 64 128 256; do
@@ -34,10 +35,13 @@ LIST
     cat <<LIST
 share/icons/hicolor/scalable/apps/$id.svg
 share/lintian/overrides/tilora
+share/locale/ja/LC_MESSAGES/tilora.mo
 share/man/man1/tilora-cli.1.gz
 share/man/man1/tilora.1.gz
 share/metainfo/$id.metainfo.xml
 share/mime/packages/$id.xml
+share/tilora/translations/tilora-core_ja.qm
+share/tilora/translations/tilora_en.qm
 LIST
 }
 

@@ -1,10 +1,12 @@
 // One application instance for the whole UI suite, the editor's guarded one, on the offscreen
 // platform unless told otherwise. An error escaping a handler fails the test that caused it.
-// Recovery copies go to a state folder of this run's own, never the user's.
+// Recovery copies go to a state folder of this run's own, never the user's. The texts are the
+// editor's as laid out (Japanese, as under the C locale), the core's through the build's catalog.
 
 #include "RecoveryChild.h"
 
 #include "platform/Fonts.h"
+#include "platform/Translations.h"
 #include "shell/GuardedApplication.h"
 
 #include <QTemporaryDir>
@@ -26,6 +28,8 @@ int main(int argc, char** argv) {
     QTemporaryDir settings;
     if (!child) setenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit().constData(), 1);
     tilora::GuardedApplication app(argc, argv);
+    const tilora::Translations translations(QStringLiteral(TILORA_TRANSLATIONS_DIR),
+                                            tilora::LocaleEnvironment{});
     if (child) return tilora::test::runRecoveryChild(argv[2]);
     app.reportError = [](const QString& text) {
         ADD_FAILURE() << "error escaped a handler: " << text.toStdString();
