@@ -233,16 +233,18 @@ __attribute__((target("avx2"))) void drawRowOfOnesAvx2(Pixel* out, int n, const 
     std::fill(out, out + from, neutral);
     const __m256i limit = _mm256_set1_epi32(int(cache.chips));
     const int* base = reinterpret_cast<const int*>(cache.base);
-    const std::int32_t* in = cells - from; // in[j]: the chip of view column j
+    // cells[j - from]: the chip of view column j (a row wholly off the map has no cells, and a
+    // pointer is never formed before them)
     int j = from;
     for (; j + 16 <= end; j += 16) { // two gathers under way at once
-        const __m256i a = gatherPixels(in + j, base, limit);
-        const __m256i b = gatherPixels(in + j + 8, base, limit);
+        const __m256i a = gatherPixels(cells + (j - from), base, limit);
+        const __m256i b = gatherPixels(cells + (j - from) + 8, base, limit);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j), a);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j + 8), b);
     }
     for (; j + 8 <= end; j += 8)
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j), gatherPixels(in + j, base, limit));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j),
+                            gatherPixels(cells + (j - from), base, limit));
     for (; j < end; ++j)
         out[j] = cache.base[cache.slot<true>(cells[j - from])];
     std::fill(out + end, out + n, neutral);
