@@ -41,10 +41,14 @@ trap 'rm -rf "$tmp"' EXIT
 # (xgettext writes nothing when no text is marked.)
 [[ -e $tmp/tilora.pot ]] || printf 'msgid ""\nmsgstr "Content-Type: text/plain; charset=UTF-8\\n"\n' >"$tmp/tilora.pot"
 
-# The editor's folders, as Qt's lupdate reads them.
+# The editor's folders, as Qt's lupdate reads them: every folder of src/ but the Qt-free ones, so a
+# new window's folder is covered without a word here.
 editor_dirs=()
-for d in app shell newmap palette mapview stamps platform; do
-    [[ -d $root/src/$d ]] && editor_dirs+=("$root/src/$d")
+for d in "$root"/src/*/; do
+    case $(basename "$d") in
+    core | tiled | cli) ;;
+    *) editor_dirs+=("${d%/}") ;;
+    esac
 done
 
 if [[ $mode == update ]]; then

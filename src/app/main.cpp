@@ -4,6 +4,7 @@
 
 #include "platform/Fonts.h"
 #include "platform/Translations.h"
+#include "platform/UiText.h"
 #include "shell/Application.h"
 #include "shell/ButtonPictures.h"
 #include "shell/CommandLine.h"
@@ -72,7 +73,8 @@ int main(int argc, char* argv[]) {
     } catch (const std::exception& e) {
         tilora::showEscapedError(tilora::describeError(e));
     } catch (...) {
-        tilora::showEscapedError(QStringLiteral("不明なエラーが発生しました。"));
+        tilora::showEscapedError(
+            tilora::uiText(QT_TRANSLATE_NOOP("tilora", "不明なエラーが発生しました。")));
     }
     return 0;
 }

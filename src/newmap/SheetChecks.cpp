@@ -3,6 +3,7 @@
 #include "platform/BmpLoader.h"
 #include "platform/Dialogs.h"
 #include "platform/EditorContext.h"
+#include "platform/UiText.h"
 
 namespace tilora {
 
@@ -10,9 +11,10 @@ namespace {
 
 const QString kSheetDefaultExt = QStringLiteral("BMP");
 // The BMP entry first, so the dialog opens on it; PNG sheets beside it.
-const QString kSheetFilter = QStringLiteral("ビットマップ(*.BMP)|*.BMP|PNG画像(*.PNG)|*.PNG");
-const QString kSheetTitle = QStringLiteral("使用するＢｉｔＭａｐファイルの読み込み");
-const QString kRefusedName = QStringLiteral("読み込めません");
+const UiText kSheetFilter{
+    QT_TRANSLATE_NOOP("tilora", "ビットマップ(*.BMP)|*.BMP|PNG画像(*.PNG)|*.PNG")};
+const UiText kSheetTitle{QT_TRANSLATE_NOOP("tilora", "使用するＢｉｔＭａｐファイルの読み込み")};
+const UiText kRefusedName{QT_TRANSLATE_NOOP("tilora", "読み込めません")};
 
 } // namespace
 
