@@ -132,6 +132,34 @@ for ts in "$catalogs"/tilora_*.ts; do
     check_po "${ts#"$root"/}" "$tmp/merged.po"
 done
 
+# A Japanese text the editor shows must be marked, or no catalog would ever hear of it: every
+# string literal of the editor's folders holding Japanese is part of a marked text, unless its line
+# says "not translated" (a font's name). Comments are not texts.
+"$lupdate" -silent -locations none -source-language ja "${editor_dirs[@]}" -ts "$tmp/all.ts" >/dev/null
+rm -f "$tmp/all.po"
+"$lconvert" -i "$tmp/all.ts" -o "$tmp/all.po"
+entries "$tmp/all.po" >"$tmp/marked"
+find "${editor_dirs[@]}" \( -name '*.cpp' -o -name '*.h' \) -print | LC_ALL=C sort >"$tmp/editor-files"
+xargs perl -CSD -e '
+    open(my $m, "<", shift) or die; local $/; my $marked = <$m>; close $m; $/ = "\n";
+    my $root = shift;
+    for my $file (@ARGV) {
+        open(my $f, "<", $file) or die "$file: $!";
+        while (my $line = <$f>) {
+            next if $line =~ /not translated/ || $line =~ m{^\s*//};
+            $line =~ s{\s//\s.*$}{};
+            while ($line =~ /"((?:[^"\\]|\\.)*)"/g) {
+                my $text = $1;
+                next unless $text =~ /[\p{Han}\p{Hiragana}\p{Katakana}\x{3000}-\x{303f}\x{ff00}-\x{ffef}]/;
+                next if index($marked, $text) >= 0;
+                (my $where = $file) =~ s{^\Q$root\E/}{};
+                print "\"$text\" ($where:$.)\n";
+            }
+        }
+        close $f;
+    }' "$tmp/marked" "$root" <"$tmp/editor-files" >"$tmp/unmarked"
+report "src/" "Japanese texts not marked for translation (QT_TRANSLATE_NOOP(\"tilora\", ...), see platform/UiText.h)" "$tmp/unmarked"
+
 if ((failed)); then
     echo "Run scripts/translations.sh update, translate the entries named above in translations/," >&2
     echo "and build: the catalogs are made from those files." >&2

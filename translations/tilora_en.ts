@@ -329,7 +329,7 @@ At other colour depths, colours and zooming speed go wrong.</translation>
     </message>
     <message>
         <source>通常</source>
-        <translation>Normal</translation>
+        <translation>Solid</translation>
     </message>
     <message>
         <source>チップウィンドウで選択されたチップを使用</source>
@@ -337,7 +337,7 @@ At other colour depths, colours and zooming speed go wrong.</translation>
     </message>
     <message>
         <source>透明</source>
-        <translation>Transp.</translation>
+        <translation>Empty</translation>
     </message>
     <message>
         <source>透明属性のチップを使用</source>
@@ -402,6 +402,12 @@ At other colour depths, colours and zooming speed go wrong.</translation>
     <message>
         <source>Tilora ヘルプ</source>
         <translation>Tilora Help</translation>
+    </message>
+    <message>
+        <source>このビットマップはパスにカンマ（,）または改行を含むため使用できません
+マップデータに保存すると読み込めなくなります</source>
+        <translation>This bitmap cannot be used: its path holds a comma (,) or a line break
+A map saved with it could not be read again</translation>
     </message>
 </context>
 </TS>

@@ -22,7 +22,7 @@ namespace {
 const char* const kUsage =
     "Usage: tilora [MAP]\n"
     "Tile map editor. MAP, a .map file, is opened once the windows are in\n"
-    "place, as if it had been chosen with \"マップの読み込み\".\n"
+    "place, as if it had been chosen with the Open Map command.\n"
     "\n"
     "  -h, --help  print this text and exit\n"
     "  --version   print the version and exit\n"

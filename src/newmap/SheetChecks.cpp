@@ -26,9 +26,9 @@ bool hasBitmapMark(const QString& name) {
 std::optional<QString> sheetPathProblem(const QString& path) {
     if (path.contains(QLatin1Char(',')) || path.contains(QLatin1Char('\r')) ||
         path.contains(QLatin1Char('\n'))) {
-        return QStringLiteral(
-            "このビットマップはパスにカンマ（,）または改行を含むため使用できません\n"
-            "マップデータに保存すると読み込めなくなります");
+        return uiText(QT_TRANSLATE_NOOP(
+            "tilora", "このビットマップはパスにカンマ（,）または改行を含むため使用できません\n"
+                      "マップデータに保存すると読み込めなくなります"));
     }
     return std::nullopt;
 }
