@@ -140,6 +140,7 @@ rm -f "$tmp/all.po"
 "$lconvert" -i "$tmp/all.ts" -o "$tmp/all.po"
 entries "$tmp/all.po" >"$tmp/marked"
 find "${editor_dirs[@]}" \( -name '*.cpp' -o -name '*.h' \) -print | LC_ALL=C sort >"$tmp/editor-files"
+# shellcheck disable=SC2016 # (Perl code, not shell)
 xargs perl -CSD -e '
     open(my $m, "<", shift) or die; local $/; my $marked = <$m>; close $m; $/ = "\n";
     my $root = shift;
