@@ -41,10 +41,14 @@ trap 'rm -rf "$tmp"' EXIT
 # (xgettext writes nothing when no text is marked.)
 [[ -e $tmp/tilora.pot ]] || printf 'msgid ""\nmsgstr "Content-Type: text/plain; charset=UTF-8\\n"\n' >"$tmp/tilora.pot"
 
-# The editor's folders, as Qt's lupdate reads them.
+# The editor's folders, as Qt's lupdate reads them: every folder of src/ but the Qt-free ones, so a
+# new window's folder is covered without a word here.
 editor_dirs=()
-for d in app shell newmap palette mapview stamps platform; do
-    [[ -d $root/src/$d ]] && editor_dirs+=("$root/src/$d")
+for d in "$root"/src/*/; do
+    case $(basename "$d") in
+    core | tiled | cli) ;;
+    *) editor_dirs+=("${d%/}") ;;
+    esac
 done
 
 if [[ $mode == update ]]; then
@@ -127,6 +131,35 @@ for ts in "$catalogs"/tilora_*.ts; do
     "$lconvert" -i "$tmp/catalog.ts" -o "$tmp/merged.po"
     check_po "${ts#"$root"/}" "$tmp/merged.po"
 done
+
+# A Japanese text the editor shows must be marked, or no catalog would ever hear of it: every
+# string literal of the editor's folders holding Japanese is part of a marked text, unless its line
+# says "not translated" (a font's name). Comments are not texts.
+"$lupdate" -silent -locations none -source-language ja "${editor_dirs[@]}" -ts "$tmp/all.ts" >/dev/null
+rm -f "$tmp/all.po"
+"$lconvert" -i "$tmp/all.ts" -o "$tmp/all.po"
+entries "$tmp/all.po" >"$tmp/marked"
+find "${editor_dirs[@]}" \( -name '*.cpp' -o -name '*.h' \) -print | LC_ALL=C sort >"$tmp/editor-files"
+# shellcheck disable=SC2016 # (Perl code, not shell)
+xargs perl -CSD -e '
+    open(my $m, "<", shift) or die; local $/; my $marked = <$m>; close $m; $/ = "\n";
+    my $root = shift;
+    for my $file (@ARGV) {
+        open(my $f, "<", $file) or die "$file: $!";
+        while (my $line = <$f>) {
+            next if $line =~ /not translated/ || $line =~ m{^\s*//};
+            $line =~ s{\s//\s.*$}{};
+            while ($line =~ /"((?:[^"\\]|\\.)*)"/g) {
+                my $text = $1;
+                next unless $text =~ /[\p{Han}\p{Hiragana}\p{Katakana}\x{3000}-\x{303f}\x{ff00}-\x{ffef}]/;
+                next if index($marked, $text) >= 0;
+                (my $where = $file) =~ s{^\Q$root\E/}{};
+                print "\"$text\" ($where:$.)\n";
+            }
+        }
+        close $f;
+    }' "$tmp/marked" "$root" <"$tmp/editor-files" >"$tmp/unmarked"
+report "src/" "Japanese texts not marked for translation (QT_TRANSLATE_NOOP(\"tilora\", ...), see platform/UiText.h)" "$tmp/unmarked"
 
 if ((failed)); then
     echo "Run scripts/translations.sh update, translate the entries named above in translations/," >&2

@@ -4,6 +4,7 @@
 
 #include "platform/Fonts.h"
 #include "platform/Translations.h"
+#include "platform/UiText.h"
 #include "shell/Application.h"
 #include "shell/ButtonPictures.h"
 #include "shell/CommandLine.h"
@@ -21,7 +22,7 @@ namespace {
 const char* const kUsage =
     "Usage: tilora [MAP]\n"
     "Tile map editor. MAP, a .map file, is opened once the windows are in\n"
-    "place, as if it had been chosen with \"マップの読み込み\".\n"
+    "place, as if it had been chosen with the Open Map command.\n"
     "\n"
     "  -h, --help  print this text and exit\n"
     "  --version   print the version and exit\n"
@@ -72,7 +73,8 @@ int main(int argc, char* argv[]) {
     } catch (const std::exception& e) {
         tilora::showEscapedError(tilora::describeError(e));
     } catch (...) {
-        tilora::showEscapedError(QStringLiteral("不明なエラーが発生しました。"));
+        tilora::showEscapedError(
+            tilora::uiText(QT_TRANSLATE_NOOP("tilora", "不明なエラーが発生しました。")));
     }
     return 0;
 }

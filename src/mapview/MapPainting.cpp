@@ -9,6 +9,7 @@
 #include "platform/EditorContext.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
+#include "platform/UiText.h"
 
 namespace tilora {
 
@@ -18,7 +19,7 @@ namespace {
 constexpr Qt::CursorShape DragPointer = Qt::DragMoveCursor;
 
 // The cell cursor's hint while the fill is armed; the gap is one ideographic space.
-const QString kFillHint = QStringLiteral("塗りつぶし　塗る場所を選んでください");
+const UiText kFillHint{QT_TRANSLATE_NOOP("tilora", "塗りつぶし　塗る場所を選んでください")};
 
 } // namespace
 

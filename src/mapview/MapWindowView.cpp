@@ -9,6 +9,7 @@
 #include "platform/EditorContext.h"
 #include "platform/GridOverlay.h"
 #include "platform/PictureWidget.h"
+#include "platform/UiText.h"
 
 #include <QLabel>
 #include <QResizeEvent>
@@ -98,11 +99,12 @@ void TMapWindow::updateStatusLine() {
     const Anchor at = anchorCell(s);
     // Columns and rows counted from 0, as the map file lists them. The gaps are ideographic
     // spaces.
-    StatusLine->setText(QStringLiteral("列 %1　行 %2　チップ %3　%4ドット/チップ")
-                            .arg(at.col)
-                            .arg(at.row)
-                            .arg(pickChip(s, at))
-                            .arg(s.CellSize));
+    StatusLine->setText(
+        uiText(QT_TRANSLATE_NOOP("tilora", "列 %1　行 %2　チップ %3　%4ドット/チップ"))
+            .arg(at.col)
+            .arg(at.row)
+            .arg(pickChip(s, at))
+            .arg(s.CellSize));
 }
 
 } // namespace tilora

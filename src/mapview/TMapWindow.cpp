@@ -7,6 +7,7 @@
 #include "platform/Layout.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
+#include "platform/UiText.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -26,7 +27,7 @@ namespace {
 // The window as laid out; RefreshMapView re-lays it out for the map (336 x 337 with both bars).
 constexpr int DesignClientWidth = 339;
 constexpr int DesignClientHeight = 343;
-const char* const Caption = "マップウィンドウ";
+const char* const Caption = QT_TRANSLATE_NOOP("tilora", "マップウィンドウ");
 
 // The view sits at the client's top-left corner, where RefreshMapView keeps it.
 constexpr Place Image1Place{0, 0, ViewPixels, ViewPixels};
@@ -45,7 +46,7 @@ constexpr int ScrollLargeStep = 64;
 TMapWindow::TMapWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     // A tool window: small caption, no minimise or maximise box.
     setWindowFlags(Qt::Tool);
-    setWindowTitle(QString::fromUtf8(Caption));
+    setWindowTitle(uiText(Caption));
     requestedClient_ = QSize(DesignClientWidth, DesignClientHeight);
     resize(requestedClient_);
 

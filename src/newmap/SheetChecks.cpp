@@ -3,6 +3,7 @@
 #include "platform/BmpLoader.h"
 #include "platform/Dialogs.h"
 #include "platform/EditorContext.h"
+#include "platform/UiText.h"
 
 namespace tilora {
 
@@ -10,9 +11,10 @@ namespace {
 
 const QString kSheetDefaultExt = QStringLiteral("BMP");
 // The BMP entry first, so the dialog opens on it; PNG sheets beside it.
-const QString kSheetFilter = QStringLiteral("ビットマップ(*.BMP)|*.BMP|PNG画像(*.PNG)|*.PNG");
-const QString kSheetTitle = QStringLiteral("使用するＢｉｔＭａｐファイルの読み込み");
-const QString kRefusedName = QStringLiteral("読み込めません");
+const UiText kSheetFilter{
+    QT_TRANSLATE_NOOP("tilora", "ビットマップ(*.BMP)|*.BMP|PNG画像(*.PNG)|*.PNG")};
+const UiText kSheetTitle{QT_TRANSLATE_NOOP("tilora", "使用するＢｉｔＭａｐファイルの読み込み")};
+const UiText kRefusedName{QT_TRANSLATE_NOOP("tilora", "読み込めません")};
 
 } // namespace
 
@@ -24,9 +26,9 @@ bool hasBitmapMark(const QString& name) {
 std::optional<QString> sheetPathProblem(const QString& path) {
     if (path.contains(QLatin1Char(',')) || path.contains(QLatin1Char('\r')) ||
         path.contains(QLatin1Char('\n'))) {
-        return QStringLiteral(
-            "このビットマップはパスにカンマ（,）または改行を含むため使用できません\n"
-            "マップデータに保存すると読み込めなくなります");
+        return uiText(QT_TRANSLATE_NOOP(
+            "tilora", "このビットマップはパスにカンマ（,）または改行を含むため使用できません\n"
+                      "マップデータに保存すると読み込めなくなります"));
     }
     return std::nullopt;
 }

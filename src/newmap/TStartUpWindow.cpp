@@ -6,6 +6,7 @@
 #include "platform/EditorContext.h"
 #include "platform/Fonts.h"
 #include "platform/PictureWidget.h"
+#include "platform/UiText.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -34,34 +35,35 @@ struct ComponentLayout {
 // Positions relative to the form's client area, or to the group box a component sits in.
 const ComponentLayout kComponents[] = {
     {"Label5", nullptr, 8, 5, 273, 52, nullptr},
-    {"GroupBox1", nullptr, 8, 64, 129, 73, "作成するマップの横幅"},
-    {"Label1", "GroupBox1", 16, 16, 90, 12, "（チップの数です）"},
+    {"GroupBox1", nullptr, 8, 64, 129, 73, QT_TRANSLATE_NOOP("tilora", "作成するマップの横幅")},
+    {"Label1", "GroupBox1", 16, 16, 90, 12, QT_TRANSLATE_NOOP("tilora", "（チップの数です）")},
     {"Label3", "GroupBox1", 32, 32, 42, 12, "10-1000"},
     {"Edit1", "GroupBox1", 32, 48, 49, 20, "10"},
-    {"GroupBox2", nullptr, 8, 144, 129, 73, "作成するマップの縦幅"},
-    {"Label2", "GroupBox2", 24, 16, 90, 12, "（チップの数です）"},
+    {"GroupBox2", nullptr, 8, 144, 129, 73, QT_TRANSLATE_NOOP("tilora", "作成するマップの縦幅")},
+    {"Label2", "GroupBox2", 24, 16, 90, 12, QT_TRANSLATE_NOOP("tilora", "（チップの数です）")},
     {"Label4", "GroupBox2", 32, 32, 42, 12, "10-1000"},
     {"Edit2", "GroupBox2", 32, 48, 49, 20, "10"},
-    {"GroupBox5", nullptr, 152, 64, 129, 73, "使用するビットマップ"},
-    {"Button2", "GroupBox5", 8, 24, 105, 25, "参照"},
-    {"GroupBox3", nullptr, 152, 144, 129, 73, " 初期化チップの設定"},
+    {"GroupBox5", nullptr, 152, 64, 129, 73, QT_TRANSLATE_NOOP("tilora", "使用するビットマップ")},
+    {"Button2", "GroupBox5", 8, 24, 105, 25, QT_TRANSLATE_NOOP("tilora", "参照")},
+    {"GroupBox3", nullptr, 152, 144, 129, 73, QT_TRANSLATE_NOOP("tilora", " 初期化チップの設定")},
     {"Image1", "GroupBox3", 48, 24, 32, 32, nullptr},
-    {"Button1", nullptr, 8, 224, 273, 25, "決定"},
-    {"Button3", nullptr, 8, 256, 273, 25, "キャンセル"},
+    {"Button1", nullptr, 8, 224, 273, 25, QT_TRANSLATE_NOOP("tilora", "決定")},
+    {"Button3", nullptr, 8, 256, 273, 25, QT_TRANSLATE_NOOP("tilora", "キャンセル")},
 };
 
 // The notice at the top; its runs of ASCII blanks and ideographic spaces place the phrases on
-// the label's lines.
-QString label5Caption() {
-    const QString ideographic2(2, QChar(0x3000));
-    const QString ideographic7(7, QChar(0x3000));
-    return QString(3, QLatin1Char(' ')) + QStringLiteral("当ソフトでご使用頂けるマップチップは") +
-           QString(21, QLatin1Char(' ')) +
-           QStringLiteral("１チップ３２×３２ドットで構成されたビットマップです") + ideographic2 +
-           QStringLiteral("縦横幅が３２の倍数のビットマップでないと") + ideographic7 +
-           QStringLiteral("誤動作の原因となります") + QLatin1Char(' ') +
-           QStringLiteral("ご注意下さい");
-}
+// the label's lines: 3 blanks, the first phrase, 21 blanks, the second phrase, 2 ideographic
+// spaces, the third phrase, 7 ideographic spaces, the fourth phrase, a blank, the last phrase.
+const char* const kLabel5Caption =
+    QT_TRANSLATE_NOOP("tilora", "   当ソフトでご使用頂けるマップチップは"
+                                "                     "
+                                "１チップ３２×３２ドットで構成されたビットマップです"
+                                "　　"
+                                "縦横幅が３２の倍数のビットマップでないと"
+                                "　　　　　　　"
+                                "誤動作の原因となります"
+                                " "
+                                "ご注意下さい");
 
 void setCaption(QWidget* w, const QString& caption) {
     if (auto* label = qobject_cast<QLabel*>(w))
@@ -94,7 +96,7 @@ TStartUpWindow::TStartUpWindow(EditorContext& app) : QWidget(nullptr), app_(app)
     // Dialog border: title and close box only, no minimise or maximise button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("初期設定"));
+    setWindowTitle(uiText(QT_TRANSLATE_NOOP("tilora", "初期設定")));
     setFont(layoutFont(PGothic, 12));
     setTextColour(this, QPalette::Window, palette().color(QPalette::Button));
     setAutoFillBackground(true);
@@ -127,7 +129,7 @@ TStartUpWindow::TStartUpWindow(EditorContext& app) : QWidget(nullptr), app_(app)
     for (const ComponentLayout& c : kComponents) {
         QWidget* w = findChild<QWidget*>(QLatin1String(c.name));
         w->setGeometry(c.left, c.top, c.width, c.height);
-        if (c.caption) setCaption(w, QString::fromUtf8(c.caption));
+        if (c.caption) setCaption(w, uiText(c.caption));
     }
     // The small labels size themselves to their text (only Label5 has a fixed size): the laid-out
     // size is what the text took in the layout's font, and a wider substitute must not clip it.
@@ -135,7 +137,7 @@ TStartUpWindow::TStartUpWindow(EditorContext& app) : QWidget(nullptr), app_(app)
         label->resize(label->size().expandedTo(label->sizeHint()));
     }
 
-    Label5->setText(label5Caption());
+    Label5->setText(uiText(kLabel5Caption));
     Label5->setWordWrap(true);
     Label5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label5->setAutoFillBackground(true);

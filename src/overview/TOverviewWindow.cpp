@@ -1,6 +1,7 @@
 #include "overview/TOverviewWindow.h"
 
 #include "core/EditorState.h"
+#include "platform/UiText.h"
 
 #include <QCloseEvent>
 #include <QMouseEvent>
@@ -10,7 +11,7 @@ namespace tilora {
 
 namespace {
 
-const QString Caption = QStringLiteral("全体図");
+const UiText Caption{QT_TRANSLATE_NOOP("tilora", "全体図")};
 // Around a picture smaller than the window.
 const QColor Surround(64, 64, 64);
 // The view's rectangle: white inside a dark edge, so it shows on light and dark maps alike.

@@ -5,6 +5,7 @@
 #include "platform/Layout.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
+#include "platform/UiText.h"
 
 #include <QCloseEvent>
 #include <QMouseEvent>
@@ -20,7 +21,7 @@ namespace {
 // The window as laid out. LayoutChipWindow resizes it to the sheet once one is loaded.
 constexpr int DesignClientWidth = 138;
 constexpr int DesignClientHeight = 185;
-const char* const Caption = "チップウィンドウ";
+const char* const Caption = QT_TRANSLATE_NOOP("tilora", "チップウィンドウ");
 
 constexpr Place Image2Place{0, 0, 553, 545}; // larger than any client area the window gets
 constexpr Place Shape1Place{0, 0, ChipPixels, ChipPixels};
@@ -42,7 +43,7 @@ TMapChipWindow::TMapChipWindow(EditorContext& app) : QWidget(nullptr), app_(app)
     // A fixed dialog-style border with only a close box; setClientSize keeps it unresizable.
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QString::fromUtf8(Caption));
+    setWindowTitle(uiText(Caption));
     QPalette face = palette();
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);

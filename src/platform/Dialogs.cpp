@@ -1,6 +1,7 @@
 #include "platform/Dialogs.h"
 
 #include "platform/HelpViewer.h"
+#include "platform/UiText.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -52,14 +53,14 @@ Answer QtDialogs::messageBox(QWidget* owner, const QString& text, const QString&
         box.setDefaultButton(ok);
         break;
     case MessageButtons::YesNo:
-        yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-        no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        yes = box.addButton(uiText(QT_TRANSLATE_NOOP("tilora", "はい(&Y)")), QMessageBox::YesRole);
+        no = box.addButton(uiText(QT_TRANSLATE_NOOP("tilora", "いいえ(&N)")), QMessageBox::NoRole);
         box.setDefaultButton(yes);
         break;
     case MessageButtons::YesNoCancel:
-        yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-        no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-        box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        yes = box.addButton(uiText(QT_TRANSLATE_NOOP("tilora", "はい(&Y)")), QMessageBox::YesRole);
+        no = box.addButton(uiText(QT_TRANSLATE_NOOP("tilora", "いいえ(&N)")), QMessageBox::NoRole);
+        box.addButton(uiText(QT_TRANSLATE_NOOP("tilora", "キャンセル")), QMessageBox::RejectRole);
         box.setDefaultButton(yes);
         break;
     }

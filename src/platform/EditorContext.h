@@ -12,6 +12,7 @@
 #include "core/ViewSize.h"
 #include "platform/Dialogs.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/UiText.h"
 
 #include <QString>
 
@@ -26,7 +27,7 @@ struct MapViewLayout;
 
 inline const QString ApplicationTitle = QStringLiteral("Tilora ForWIndows");
 // The caption of the boxes that refuse a file name, a sheet or a save.
-inline const QString CautionCaption = QStringLiteral("注意");
+inline const UiText CautionCaption{QT_TRANSLATE_NOOP("tilora", "注意")};
 
 // The main window's commands whose enabled state changes while the editor runs, one bit each
 // (a menu item and its toolbar button are separate commands).

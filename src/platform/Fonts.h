@@ -6,8 +6,8 @@
 
 namespace tilora {
 
-inline const QString PGothic = QStringLiteral("ＭＳ Ｐゴシック");
-inline const QString Gothic = QStringLiteral("ＭＳ ゴシック");
+inline const QString PGothic = QStringLiteral("ＭＳ Ｐゴシック"); // a font's name, not translated
+inline const QString Gothic = QStringLiteral("ＭＳ ゴシック");    // a font's name, not translated
 
 // Registers the substitutions "ＭＳ Ｐゴシック"/"MS PGothic" -> IPAPGothic and
 // "ＭＳ ゴシック"/"MS Gothic" -> IPAGothic. Call once after the QApplication exists.

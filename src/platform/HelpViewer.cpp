@@ -1,6 +1,7 @@
 #include "platform/HelpViewer.h"
 
 #include "platform/Fonts.h"
+#include "platform/UiText.h"
 
 #include <QFile>
 #include <QPointer>
@@ -40,7 +41,8 @@ void HelpViewer::home() {
         browser_->setSource(HelpDocument);
     } else {
         browser_->setHtml(
-            QStringLiteral("<p>ヘルプ文書が見つかりません（%1）</p>").arg(HelpDocument.toString()));
+            uiText(QT_TRANSLATE_NOOP("tilora", "<p>ヘルプ文書が見つかりません（%1）</p>"))
+                .arg(HelpDocument.toString()));
     }
 }
 

@@ -2,6 +2,8 @@
 // The help viewer: a window of its own showing the editor's help document, which ships inside
 // the program as a Qt resource. One viewer at a time; asking again brings it to the front.
 
+#include "platform/UiText.h"
+
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -12,7 +14,7 @@ namespace tilora {
 
 // Where the help document lives among the program's resources.
 inline const QUrl HelpDocument{QStringLiteral("qrc:/help/index.html")};
-inline const QString HelpCaption = QStringLiteral("Tilora ヘルプ");
+inline const UiText HelpCaption{QT_TRANSLATE_NOOP("tilora", "Tilora ヘルプ")};
 
 class HelpViewer : public QWidget {
     Q_OBJECT

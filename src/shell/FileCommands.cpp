@@ -14,6 +14,7 @@
 #include "newmap/SheetChecks.h"
 #include "platform/BmpLoader.h"
 #include "platform/SheetSearch.h"
+#include "platform/UiText.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
 #include "stamps/TStampWindow.h"
@@ -25,20 +26,21 @@ namespace tilora {
 
 namespace {
 
-const QString kModifiedText = QStringLiteral("マップデータは変更されています保存しますか？");
-const QString kModifiedCaption = QStringLiteral("ちょっと待った！！");
-const QString kCannotSave = QStringLiteral("保存できません");
+const UiText kModifiedText{
+    QT_TRANSLATE_NOOP("tilora", "マップデータは変更されています保存しますか？")};
+const UiText kModifiedCaption{QT_TRANSLATE_NOOP("tilora", "ちょっと待った！！")};
+const UiText kCannotSave{QT_TRANSLATE_NOOP("tilora", "保存できません")};
 
 // SaveDialog1 as the save-as command sets it before each use. A name typed without an extension
 // gets ".map" in lower case, as scripts and shell globs on Linux look for it.
 const QString kMapSaveExt = QStringLiteral("map");
-const QString kMapSaveFilter = QStringLiteral("マップデータ(*.map)|*.map");
-const QString kMapSaveTitle = QStringLiteral("マップデータの保存");
+const UiText kMapSaveFilter{QT_TRANSLATE_NOOP("tilora", "マップデータ(*.map)|*.map")};
+const UiText kMapSaveTitle{QT_TRANSLATE_NOOP("tilora", "マップデータの保存")};
 
 // OpenDialog1 as the load command sets it before each use (the sheet chooser shares it).
 const QString kMapOpenExt = QStringLiteral("MAP");
-const QString kMapOpenFilter = QStringLiteral("マップ(*.MAP)|*.MAP");
-const QString kMapOpenTitle = QStringLiteral("使用するＭＡＰファイルの読み込み");
+const UiText kMapOpenFilter{QT_TRANSLATE_NOOP("tilora", "マップ(*.MAP)|*.MAP")};
+const UiText kMapOpenTitle{QT_TRANSLATE_NOOP("tilora", "使用するＭＡＰファイルの読み込み")};
 
 QString fromCore(const std::string& message) {
     return QString::fromStdString(message);
@@ -207,9 +209,10 @@ bool TMainWindow::LoadChosenMap(const QString& chosen) {
     } else {
         // The sheet is not where the map says: the user may pick it (or another) instead, and the
         // map then names the chosen one so that it opens with it again.
-        const QString question = QStringLiteral("マップデータのチップ画像が見つかりません\n%1\n"
-                                                "使用するチップ画像を選びますか？")
-                                     .arg(fromCore(pathForMessage(contents->sheetPath)));
+        const QString question =
+            uiText(QT_TRANSLATE_NOOP("tilora", "マップデータのチップ画像が見つかりません\n%1\n"
+                                               "使用するチップ画像を選びますか？"))
+                .arg(fromCore(pathForMessage(contents->sheetPath)));
         if (app_.dialogs.messageBox(this, question, CautionCaption, MessageButtons::YesNo) !=
             Answer::Yes)
             return false;

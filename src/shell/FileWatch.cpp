@@ -6,6 +6,7 @@
 #include "mapview/TMapWindow.h"
 #include "newmap/SheetChecks.h"
 #include "palette/TMapChipWindow.h"
+#include "platform/UiText.h"
 #include "shell/Application.h"
 #include "shell/Recovery.h"
 #include "shell/TMainWindow.h"
@@ -19,16 +20,16 @@ namespace tilora {
 
 namespace {
 
-const QString kChangedCaption = QStringLiteral("ちょっと待った！！");
-const QString kChangedText =
-    QStringLiteral("マップデータが他のプログラムで変更されました\n%1\n"
-                   "ファイルの内容を読み込みますか？（編集中の変更は失われます）");
-const QString kMapUnreadable =
-    QStringLiteral("マップデータが他のプログラムで変更されましたが、読み込めません\n%1\n%2\n"
-                   "編集中のマップはそのまま残ります（未保存）");
-const QString kSheetRefused =
-    QStringLiteral("チップ画像が他のプログラムで変更されましたが、使用できません\n%1\n%2\n"
-                   "これまでのチップ画像のまま編集を続けます");
+const UiText kChangedCaption{QT_TRANSLATE_NOOP("tilora", "ちょっと待った！！")};
+const UiText kChangedText{
+    QT_TRANSLATE_NOOP("tilora", "マップデータが他のプログラムで変更されました\n%1\n"
+                                "ファイルの内容を読み込みますか？（編集中の変更は失われます）")};
+const UiText kMapUnreadable{QT_TRANSLATE_NOOP(
+    "tilora", "マップデータが他のプログラムで変更されましたが、読み込めません\n%1\n%2\n"
+              "編集中のマップはそのまま残ります（未保存）")};
+const UiText kSheetRefused{QT_TRANSLATE_NOOP(
+    "tilora", "チップ画像が他のプログラムで変更されましたが、使用できません\n%1\n%2\n"
+              "これまでのチップ画像のまま編集を続けます")};
 
 QString fromBytes(const std::string& bytes) {
     return QFile::decodeName(QByteArray::fromStdString(bytes));
@@ -140,15 +141,15 @@ void FileWatch::checkMap() {
         markUnsaved();
         app_.dialogs.messageBox(
             app_.MainWindow.get(),
-            kMapUnreadable.arg(QString::fromStdString(read.error().message), name), CautionCaption,
-            MessageButtons::Ok);
+            QString(kMapUnreadable).arg(QString::fromStdString(read.error().message), name),
+            CautionCaption, MessageButtons::Ok);
         return;
     case MapOnDisk::Reload:
         reloadMap();
         return;
     case MapOnDisk::Ask:
-        if (app_.dialogs.messageBox(app_.MainWindow.get(), kChangedText.arg(name), kChangedCaption,
-                                    MessageButtons::YesNo) == Answer::Yes)
+        if (app_.dialogs.messageBox(app_.MainWindow.get(), QString(kChangedText).arg(name),
+                                    kChangedCaption, MessageButtons::YesNo) == Answer::Yes)
             reloadMap();
         else
             markUnsaved(); // the editor's version is kept; the file no longer holds its last save
@@ -181,7 +182,8 @@ void FileWatch::checkSheet() {
     if (!sheet) {
         app_.dialogs.messageBox(
             app_.MainWindow.get(),
-            kSheetRefused.arg(QString::fromStdString(sheet.error().message), shownPath(sheetPath_)),
+            QString(kSheetRefused)
+                .arg(QString::fromStdString(sheet.error().message), shownPath(sheetPath_)),
             CautionCaption, MessageButtons::Ok);
         return;
     }

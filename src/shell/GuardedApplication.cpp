@@ -1,6 +1,7 @@
 #include "shell/GuardedApplication.h"
 
 #include "platform/EditorContext.h"
+#include "platform/UiText.h"
 
 #include <QMessageBox>
 
@@ -9,7 +10,8 @@
 namespace tilora {
 
 QString describeError(const std::exception& e) {
-    if (dynamic_cast<const std::bad_alloc*>(&e)) return QStringLiteral("メモリが足りません。");
+    if (dynamic_cast<const std::bad_alloc*>(&e))
+        return uiText(QT_TRANSLATE_NOOP("tilora", "メモリが足りません。"));
     return QString::fromUtf8(e.what());
 }
 
@@ -27,7 +29,7 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
     } catch (const std::exception& e) {
         report(describeError(e));
     } catch (...) {
-        report(QStringLiteral("不明なエラーが発生しました。"));
+        report(uiText(QT_TRANSLATE_NOOP("tilora", "不明なエラーが発生しました。")));
     }
     return false;
 }

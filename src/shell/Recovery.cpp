@@ -4,6 +4,7 @@
 #include "core/SheetImage.h"
 #include "newmap/SheetChecks.h"
 #include "platform/SheetSearch.h"
+#include "platform/UiText.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
 
@@ -17,16 +18,18 @@ namespace tilora {
 
 namespace {
 
-const QString kRestoreCaption = QStringLiteral("復元");
-const QString kRestoreText = QStringLiteral("前回保存されずに終了したマップデータが残っています\n"
+const UiText kRestoreCaption{QT_TRANSLATE_NOOP("tilora", "復元")};
+const UiText kRestoreText{QT_TRANSLATE_NOOP("tilora",
+                                            "前回保存されずに終了したマップデータが残っています\n"
                                             "%1\n（%2）\n"
-                                            "復元しますか？（いいえ：このデータを削除します）");
-const QString kUnreadableCopy = QStringLiteral("復元用のマップデータを読み込めません\n%1\n%2");
-const QString kNoSheet = QStringLiteral("マップデータのチップ画像が見つかりません\n%1");
-const QString kWarningCaption = QStringLiteral("警告");
-const QString kCannotKeep =
-    QStringLiteral("%1\n編集はこのまま続けられますが、異常終了したときに未保存の変更を"
-                   "復元できません");
+                                            "復元しますか？（いいえ：このデータを削除します）")};
+const UiText kUnreadableCopy{
+    QT_TRANSLATE_NOOP("tilora", "復元用のマップデータを読み込めません\n%1\n%2")};
+const UiText kNoSheet{QT_TRANSLATE_NOOP("tilora", "マップデータのチップ画像が見つかりません\n%1")};
+const UiText kWarningCaption{QT_TRANSLATE_NOOP("tilora", "警告")};
+const UiText kCannotKeep{
+    QT_TRANSLATE_NOOP("tilora", "%1\n編集はこのまま続けられますが、異常終了したときに未保存の変更を"
+                                "復元できません")};
 
 QString fromBytes(const std::string& bytes) {
     return QFile::decodeName(QByteArray::fromStdString(bytes));
@@ -49,7 +52,7 @@ Result<Bitmap> loadCopySheet(const RecoveredMap& copy, std::string& foundAt) {
         if (Result<Bitmap> sheet = loadSheetImage(foundAt)) return sheet;
     }
     const SheetSearchResult where = findSheet(copy.map.sheetPath, copy.info.mapFile);
-    if (!where.found()) return Error{kNoSheet.arg(where.lookedFor).toStdString()};
+    if (!where.found()) return Error{QString(kNoSheet).arg(where.lookedFor).toStdString()};
     foundAt = where.bytes;
     return loadSheetImage(foundAt);
 }
@@ -84,8 +87,8 @@ void Recovery::tick() {
     if (!failure || warned_) return;
     warned_ = true;
     app_.dialogs.messageBox(app_.MainWindow.get(),
-                            kCannotKeep.arg(QString::fromStdString(*failure)), kWarningCaption,
-                            MessageButtons::Ok);
+                            QString(kCannotKeep).arg(QString::fromStdString(*failure)),
+                            kWarningCaption, MessageButtons::Ok);
 }
 
 void Recovery::mapMatchesFile() {
@@ -101,16 +104,17 @@ void Recovery::offerOrphans() {
             // Kept: the user may still open or delete it by hand.
             app_.dialogs.messageBox(
                 app_.MainWindow.get(),
-                kUnreadableCopy.arg(QString::fromStdString(copy.error().message),
-                                    shownPath(orphan.mapPath())),
+                QString(kUnreadableCopy)
+                    .arg(QString::fromStdString(copy.error().message), shownPath(orphan.mapPath())),
                 CautionCaption, MessageButtons::Ok);
             continue;
         }
-        const QString name = copy->info.mapFile.empty() ? QStringLiteral("（名前のないマップ）")
-                                                        : shownPath(copy->info.mapFile);
+        const QString name = copy->info.mapFile.empty()
+                                 ? uiText(QT_TRANSLATE_NOOP("tilora", "（名前のないマップ）"))
+                                 : shownPath(copy->info.mapFile);
         const QString size = QStringLiteral("%1×%2").arg(copy->map.width).arg(copy->map.height);
         const Answer answer =
-            app_.dialogs.messageBox(app_.MainWindow.get(), kRestoreText.arg(name, size),
+            app_.dialogs.messageBox(app_.MainWindow.get(), QString(kRestoreText).arg(name, size),
                                     kRestoreCaption, MessageButtons::YesNo);
         if (answer == Answer::Yes)
             restore(orphan, *copy);

@@ -5,6 +5,7 @@
 #include "palette/TMapChipWindow.h"
 #include "platform/Fonts.h"
 #include "platform/Layout.h"
+#include "platform/UiText.h"
 #include "shell/Application.h"
 #include "shell/ButtonPictures.h"
 #include "shell/TTitleWindow.h"
@@ -36,27 +37,37 @@ struct ButtonLayout {
 
 // The toolbar as laid out: two rows, top edges 4 and 30.
 const ButtonLayout kButtons[] = {
-    {&TMainWindow::NewButton, 4, 4, 25, 25, "マップ新規作成", nullptr, ButtonPicture::New, true},
-    {&TMainWindow::OverWriteSaveButton, 4, 30, 25, 25, "上書き保存", nullptr, ButtonPicture::Save,
-     false},
-    {&TMainWindow::OpenButton, 30, 4, 25, 25, "マップ読み込み", nullptr, ButtonPicture::Open, true},
-    {&TMainWindow::NameSaveButton, 30, 30, 25, 25, "名前をつけて保存", nullptr,
-     ButtonPicture::SaveAs, false},
-    {&TMainWindow::ChipShowButton, 56, 4, 25, 25, "チップウィンドウの表示／非表示", nullptr,
+    {&TMainWindow::NewButton, 4, 4, 25, 25, QT_TRANSLATE_NOOP("tilora", "マップ新規作成"), nullptr,
+     ButtonPicture::New, true},
+    {&TMainWindow::OverWriteSaveButton, 4, 30, 25, 25, QT_TRANSLATE_NOOP("tilora", "上書き保存"),
+     nullptr, ButtonPicture::Save, false},
+    {&TMainWindow::OpenButton, 30, 4, 25, 25, QT_TRANSLATE_NOOP("tilora", "マップ読み込み"),
+     nullptr, ButtonPicture::Open, true},
+    {&TMainWindow::NameSaveButton, 30, 30, 25, 25, QT_TRANSLATE_NOOP("tilora", "名前をつけて保存"),
+     nullptr, ButtonPicture::SaveAs, false},
+    {&TMainWindow::ChipShowButton, 56, 4, 25, 25,
+     QT_TRANSLATE_NOOP("tilora", "チップウィンドウの表示／非表示"), nullptr,
      ButtonPicture::ChipWindow, false},
-    {&TMainWindow::MapShowButton, 56, 30, 25, 25, "マップウィンドウの表示／非表示", nullptr,
+    {&TMainWindow::MapShowButton, 56, 30, 25, 25,
+     QT_TRANSLATE_NOOP("tilora", "マップウィンドウの表示／非表示"), nullptr,
      ButtonPicture::MapWindow, false},
-    {&TMainWindow::ZoomInButton, 82, 4, 25, 25, "拡大表示", nullptr, ButtonPicture::ZoomIn, false},
-    {&TMainWindow::ZoomOutButton, 82, 30, 25, 25, "縮小表示", nullptr, ButtonPicture::ZoomOut,
-     false},
-    {&TMainWindow::PenButton1, 108, 4, 50, 25, "標準サイズ", "×1", ButtonPicture::Pen1, false},
-    {&TMainWindow::PenButton2, 108, 30, 50, 25, "縦横２倍サイズ", "×2", ButtonPicture::Pen2, false},
-    {&TMainWindow::PenButton3, 159, 4, 50, 25, "縦横４倍サイズ", "×4", ButtonPicture::Pen4, false},
-    {&TMainWindow::PenButton4, 159, 30, 50, 25, "縦横８倍サイズ", "×8", ButtonPicture::Pen8, false},
-    {&TMainWindow::StampButton, 210, 4, 25, 25, "スタンプエディタで選択されているスタンプを使用",
-     nullptr, ButtonPicture::Stamp, false},
-    {&TMainWindow::SEButton, 210, 30, 25, 25, "スタンプエディターの表示", "SE", ButtonPicture::None,
-     false},
+    {&TMainWindow::ZoomInButton, 82, 4, 25, 25, QT_TRANSLATE_NOOP("tilora", "拡大表示"), nullptr,
+     ButtonPicture::ZoomIn, false},
+    {&TMainWindow::ZoomOutButton, 82, 30, 25, 25, QT_TRANSLATE_NOOP("tilora", "縮小表示"), nullptr,
+     ButtonPicture::ZoomOut, false},
+    {&TMainWindow::PenButton1, 108, 4, 50, 25, QT_TRANSLATE_NOOP("tilora", "標準サイズ"), "×1",
+     ButtonPicture::Pen1, false},
+    {&TMainWindow::PenButton2, 108, 30, 50, 25, QT_TRANSLATE_NOOP("tilora", "縦横２倍サイズ"), "×2",
+     ButtonPicture::Pen2, false},
+    {&TMainWindow::PenButton3, 159, 4, 50, 25, QT_TRANSLATE_NOOP("tilora", "縦横４倍サイズ"), "×4",
+     ButtonPicture::Pen4, false},
+    {&TMainWindow::PenButton4, 159, 30, 50, 25, QT_TRANSLATE_NOOP("tilora", "縦横８倍サイズ"), "×8",
+     ButtonPicture::Pen8, false},
+    {&TMainWindow::StampButton, 210, 4, 25, 25,
+     QT_TRANSLATE_NOOP("tilora", "スタンプエディタで選択されているスタンプを使用"), nullptr,
+     ButtonPicture::Stamp, false},
+    {&TMainWindow::SEButton, 210, 30, 25, 25,
+     QT_TRANSLATE_NOOP("tilora", "スタンプエディターの表示"), "SE", ButtonPicture::None, false},
 };
 
 struct MenuItemLayout {
@@ -69,22 +80,26 @@ struct MenuItemLayout {
 };
 
 const MenuItemLayout kMenuItems[] = {
-    {&TMainWindow::NewFile, 0, "マップ新規作成", true, false, "Ctrl+N"},
-    {&TMainWindow::LoadFile, 0, "マップの読み込み", true, false, "Ctrl+O"},
-    {&TMainWindow::Save, 0, "上書き保存", false, false, "Ctrl+S"},
-    {&TMainWindow::NameSave, 0, "名前をつけて保存", false, false, "Ctrl+Shift+S"},
-    {&TMainWindow::CloseFile, 0, "閉じる", false, false, "Ctrl+W"},
-    {&TMainWindow::ExitApp, 0, "終了", true, false, "Ctrl+Q"},
-    {&TMainWindow::Undo1, 3, "元に戻す", false, false, "Ctrl+Z"},
-    {&TMainWindow::Redo1, 3, "やり直し", false, false, "Ctrl+Y; Ctrl+Shift+Z"},
-    {&TMainWindow::Fill1, 3, "塗りつぶし", false, false, "F"},
-    {&TMainWindow::MapChipWindow1, 1, "チップウィンドウ", false, true},
-    {&TMainWindow::MapWindow1, 1, "マップウィンドウ", false, true},
-    {&TMainWindow::OverviewWindow1, 1, "全体図", false, true, "O"},
-    {&TMainWindow::Grid1, 1, "グリッド", true, true, "G"},
-    {&TMainWindow::StatusLine1, 1, "ステータスバー", true, true},
-    {&TMainWindow::Help1, 2, "ヘルプ", true, false, "F1"},
-    {&TMainWindow::About1, 2, "ﾊﾞｰｼﾞｮﾝ情報", true, false},
+    {&TMainWindow::NewFile, 0, QT_TRANSLATE_NOOP("tilora", "マップ新規作成"), true, false,
+     "Ctrl+N"},
+    {&TMainWindow::LoadFile, 0, QT_TRANSLATE_NOOP("tilora", "マップの読み込み"), true, false,
+     "Ctrl+O"},
+    {&TMainWindow::Save, 0, QT_TRANSLATE_NOOP("tilora", "上書き保存"), false, false, "Ctrl+S"},
+    {&TMainWindow::NameSave, 0, QT_TRANSLATE_NOOP("tilora", "名前をつけて保存"), false, false,
+     "Ctrl+Shift+S"},
+    {&TMainWindow::CloseFile, 0, QT_TRANSLATE_NOOP("tilora", "閉じる"), false, false, "Ctrl+W"},
+    {&TMainWindow::ExitApp, 0, QT_TRANSLATE_NOOP("tilora", "終了"), true, false, "Ctrl+Q"},
+    {&TMainWindow::Undo1, 3, QT_TRANSLATE_NOOP("tilora", "元に戻す"), false, false, "Ctrl+Z"},
+    {&TMainWindow::Redo1, 3, QT_TRANSLATE_NOOP("tilora", "やり直し"), false, false,
+     "Ctrl+Y; Ctrl+Shift+Z"},
+    {&TMainWindow::Fill1, 3, QT_TRANSLATE_NOOP("tilora", "塗りつぶし"), false, false, "F"},
+    {&TMainWindow::MapChipWindow1, 1, QT_TRANSLATE_NOOP("tilora", "チップウィンドウ"), false, true},
+    {&TMainWindow::MapWindow1, 1, QT_TRANSLATE_NOOP("tilora", "マップウィンドウ"), false, true},
+    {&TMainWindow::OverviewWindow1, 1, QT_TRANSLATE_NOOP("tilora", "全体図"), false, true, "O"},
+    {&TMainWindow::Grid1, 1, QT_TRANSLATE_NOOP("tilora", "グリッド"), true, true, "G"},
+    {&TMainWindow::StatusLine1, 1, QT_TRANSLATE_NOOP("tilora", "ステータスバー"), true, true},
+    {&TMainWindow::Help1, 2, QT_TRANSLATE_NOOP("tilora", "ヘルプ"), true, false, "F1"},
+    {&TMainWindow::About1, 2, QT_TRANSLATE_NOOP("tilora", "ﾊﾞｰｼﾞｮﾝ情報"), true, false},
 };
 
 struct KeyLayout {
@@ -148,16 +163,16 @@ TMainWindow::TMainWindow(Application& app) : QMainWindow(nullptr), app_(app) {
 TMainWindow::~TMainWindow() = default;
 
 void TMainWindow::buildMenus() {
-    K1 = menuBar()->addMenu(QStringLiteral("ファイル"));
-    K3 = menuBar()->addMenu(QStringLiteral("編集"));
-    K4 = menuBar()->addMenu(QStringLiteral("表示"));
-    K2 = menuBar()->addMenu(QStringLiteral("ヘルプ"));
+    K1 = menuBar()->addMenu(uiText(QT_TRANSLATE_NOOP("tilora", "ファイル")));
+    K3 = menuBar()->addMenu(uiText(QT_TRANSLATE_NOOP("tilora", "編集")));
+    K4 = menuBar()->addMenu(uiText(QT_TRANSLATE_NOOP("tilora", "表示")));
+    K2 = menuBar()->addMenu(uiText(QT_TRANSLATE_NOOP("tilora", "ヘルプ")));
     QMenu* menus[] = {K1, K4, K2, K3};
     // Drop-down menus are windows of their own and do not inherit the main window's font.
     for (QMenu* menu : menus)
         menu->setFont(font());
     for (const MenuItemLayout& item : kMenuItems) {
-        QAction* action = menus[item.menu]->addAction(QString::fromUtf8(item.caption));
+        QAction* action = menus[item.menu]->addAction(uiText(item.caption));
         action->setEnabled(item.enabled);
         action->setCheckable(item.checkable);
         if (item.keys) setKeys(action, item.keys);
@@ -187,7 +202,7 @@ void TMainWindow::buildToolbar() {
     for (const ButtonLayout& b : kButtons) {
         auto* button = new QPushButton(strip);
         button->setGeometry(b.left, b.top, b.width, b.height);
-        button->setToolTip(QString::fromUtf8(b.hint));
+        button->setToolTip(uiText(b.hint));
         button->setFocusPolicy(Qt::NoFocus);
         if (b.caption) button->setText(QString::fromUtf8(b.caption));
         if (b.picture != ButtonPicture::None) {
@@ -263,9 +278,10 @@ void TMainWindow::FormCreate() {
     if (app_.Screen.bitsPerPixel != 16) {
         app_.dialogs.messageBox(
             this,
-            QStringLiteral("このソフトウェアは16BitsColorのみサポートしております\n"
-                           "他のBitsColorで実行すると色の表示、拡大縮小速度に異常をきたします。"),
-            QStringLiteral("警告"), MessageButtons::Ok);
+            uiText(QT_TRANSLATE_NOOP(
+                "tilora", "このソフトウェアは16BitsColorのみサポートしております\n"
+                          "他のBitsColorで実行すると色の表示、拡大縮小速度に異常をきたします。")),
+            uiText(QT_TRANSLATE_NOOP("tilora", "警告")), MessageButtons::Ok);
     }
     Timer1->start();
 }

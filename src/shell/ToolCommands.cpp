@@ -9,6 +9,7 @@
 #include "palette/TMapChipWindow.h"
 #include "platform/Layout.h"
 #include "platform/ShapeWidget.h"
+#include "platform/UiText.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
 #include "stamps/TStampWindow.h"
@@ -31,10 +32,10 @@ namespace {
 constexpr int kPenSizes[] = {1, 2, 4, 8};
 
 // The cell cursor's hint while a zoom pick is armed; the gap is one ideographic space.
-const QString kZoomInHint = QStringLiteral("拡大　基準座標を選んでください");
-const QString kZoomOutHint = QStringLiteral("縮小　基準座標を選んでください");
+const UiText kZoomInHint{QT_TRANSLATE_NOOP("tilora", "拡大　基準座標を選んでください")};
+const UiText kZoomOutHint{QT_TRANSLATE_NOOP("tilora", "縮小　基準座標を選んでください")};
 
-const QString kAboutCaption = QStringLiteral("バージョン情報");
+const UiText kAboutCaption{QT_TRANSLATE_NOOP("tilora", "バージョン情報")};
 const QString kAboutText =
     QStringLiteral("Tilora ver1.0\ntilora@example.org\nhttps://tilora.example.org/");
 

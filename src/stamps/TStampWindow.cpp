@@ -6,6 +6,7 @@
 #include "platform/Fonts.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
+#include "platform/UiText.h"
 
 #include <QGroupBox>
 #include <QIcon>
@@ -62,26 +63,35 @@ const ComponentLayout kComponents[] = {
     {component<&TStampWindow::Image1>, 0, 0, 320, 320, nullptr, nullptr, Font::Window},
     {component<&TStampWindow::Shape1>, 0, 0, 32, 32, nullptr, nullptr, Font::Window},
     {component<&TStampWindow::Image2>, 208, 272, 41, 41, nullptr, nullptr, Font::Window},
-    {component<&TStampWindow::Label2>, 336, 328, 43, 13, "バンク", nullptr, Font::Bold13},
+    {component<&TStampWindow::Label2>, 336, 328, 43, 13, QT_TRANSLATE_NOOP("tilora", "バンク"),
+     nullptr, Font::Bold13},
     {component<&TStampWindow::Label1>, 384, 328, 15, 13, "１", nullptr, Font::Bold13},
     {component<&TStampWindow::TrackBar1>, 0, 320, 329, 29, nullptr,
-     "５０バンクから　使用/編集する番号を選択", Font::Window},
-    {component<&TStampWindow::GroupBox1>, 320, 56, 97, 73, "チップ属性", nullptr, Font::Window},
-    {component<&TStampWindow::RadioButton1>, 8, 16, 49, 25, "通常",
-     "チップウィンドウで選択されたチップを使用", Font::Window},
-    {component<&TStampWindow::RadioButton2>, 8, 40, 49, 25, "透明", "透明属性のチップを使用",
-     Font::Window},
-    {component<&TStampWindow::GroupBox2>, 328, 144, 89, 129, "コントロール", nullptr, Font::Window},
-    {component<&TStampWindow::LeftShift>, 8, 40, 25, 25, "←", "左方向シフト", Font::Window},
-    {component<&TStampWindow::RightShift>, 56, 40, 25, 25, "→", "右方向シフト", Font::Window},
-    {component<&TStampWindow::DownShift>, 32, 64, 25, 25, "↓", "下方向シフト", Font::Window},
-    {component<&TStampWindow::Button2>, 8, 96, 33, 25, "⇔", "垂直反転", Font::Vertical13},
-    {component<&TStampWindow::Button3>, 48, 96, 33, 25, "⇔", "水平反転", Font::Bold13},
+     QT_TRANSLATE_NOOP("tilora", "５０バンクから　使用/編集する番号を選択"), Font::Window},
+    {component<&TStampWindow::GroupBox1>, 320, 56, 97, 73,
+     QT_TRANSLATE_NOOP("tilora", "チップ属性"), nullptr, Font::Window},
+    {component<&TStampWindow::RadioButton1>, 8, 16, 49, 25, QT_TRANSLATE_NOOP("tilora", "通常"),
+     QT_TRANSLATE_NOOP("tilora", "チップウィンドウで選択されたチップを使用"), Font::Window},
+    {component<&TStampWindow::RadioButton2>, 8, 40, 49, 25, QT_TRANSLATE_NOOP("tilora", "透明"),
+     QT_TRANSLATE_NOOP("tilora", "透明属性のチップを使用"), Font::Window},
+    {component<&TStampWindow::GroupBox2>, 328, 144, 89, 129,
+     QT_TRANSLATE_NOOP("tilora", "コントロール"), nullptr, Font::Window},
+    {component<&TStampWindow::LeftShift>, 8, 40, 25, 25, "←",
+     QT_TRANSLATE_NOOP("tilora", "左方向シフト"), Font::Window},
+    {component<&TStampWindow::RightShift>, 56, 40, 25, 25, "→",
+     QT_TRANSLATE_NOOP("tilora", "右方向シフト"), Font::Window},
+    {component<&TStampWindow::DownShift>, 32, 64, 25, 25, "↓",
+     QT_TRANSLATE_NOOP("tilora", "下方向シフト"), Font::Window},
+    {component<&TStampWindow::Button2>, 8, 96, 33, 25, "⇔", QT_TRANSLATE_NOOP("tilora", "垂直反転"),
+     Font::Vertical13},
+    {component<&TStampWindow::Button3>, 48, 96, 33, 25, "⇔",
+     QT_TRANSLATE_NOOP("tilora", "水平反転"), Font::Bold13},
     // A child of the window, not of GroupBox2, at (32, 16) of the group box's area, so the four
     // arrows form a cross.
-    {component<&TStampWindow::UpShift>, 360, 160, 25, 25, "↑", "上方向シフト", Font::Window},
-    {component<&TStampWindow::Button1>, 328, 296, 89, 25, "クリア",
-     "現在バンクを現在チップでクリア", Font::Window},
+    {component<&TStampWindow::UpShift>, 360, 160, 25, 25, "↑",
+     QT_TRANSLATE_NOOP("tilora", "上方向シフト"), Font::Window},
+    {component<&TStampWindow::Button1>, 328, 296, 89, 25, QT_TRANSLATE_NOOP("tilora", "クリア"),
+     QT_TRANSLATE_NOOP("tilora", "現在バンクを現在チップでクリア"), Font::Window},
 };
 
 // Keyboard focus order; the group boxes pass it on to their controls.
@@ -155,7 +165,7 @@ void blackOnWhite(QLabel* label) {
 } // namespace
 
 TStampWindow::TStampWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
-    setWindowTitle(QStringLiteral("スタンプエディター"));
+    setWindowTitle(uiText(QT_TRANSLATE_NOOP("tilora", "スタンプエディター")));
     setFont(layoutFont(Gothic, 12));
     QPalette silver = palette();
     silver.setColor(QPalette::Window, Silver);
@@ -207,11 +217,11 @@ void TStampWindow::applyLayout() {
         QWidget* w = c.widget(*this);
         w->setGeometry(c.left, c.top, c.width, c.height);
         if (c.hint) {
-            w->setToolTip(QString::fromUtf8(c.hint));
+            w->setToolTip(uiText(c.hint));
             // Hints show even while another of the editor's windows is the active one.
             w->setAttribute(Qt::WA_AlwaysShowToolTips);
         }
-        const QString caption = c.caption ? QString::fromUtf8(c.caption) : QString();
+        const QString caption = uiText(c.caption);
         switch (c.font) {
         case Font::Window:
             break;
