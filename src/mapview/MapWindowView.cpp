@@ -21,6 +21,12 @@ QSize TMapWindow::clientSizeForView() const {
     return QSize(view_.width, view_.height) + chromeSize();
 }
 
+// The room the screen leaves for the view once the window's bars and frame are set aside.
+ViewSize TMapWindow::roomOnScreen() const {
+    const QSize chrome = chromeSize();
+    return {app_.Screen.width - chrome.width(), app_.Screen.height - chrome.height()};
+}
+
 void TMapWindow::fitClientToView() {
     // Asked for here, so the resize that follows is not taken for the user's.
     requestedClient_ = clientSizeForView();
@@ -30,8 +36,7 @@ void TMapWindow::fitClientToView() {
 
 void TMapWindow::setSizeLimits() {
     const QSize chrome = chromeSize();
-    const ViewSize largest{app_.Screen.width - chrome.width(),
-                           app_.Screen.height - chrome.height()};
+    const ViewSize largest = roomOnScreen();
     const ViewSize most = viewSizeForRoom(largest.width, largest.height, largest);
     setMinimumSize(QSize(ViewPixels, ViewPixels) + chrome);
     setMaximumSize(QSize(most.width, most.height) + chrome);
@@ -46,10 +51,9 @@ void TMapWindow::resizeEvent(QResizeEvent* event) {
     // The user's: the room left for the view is the new view size.
     requestedClient_ = event->size();
     const QSize chrome = chromeSize();
-    const ViewSize largest{app_.Screen.width - chrome.width(),
-                           app_.Screen.height - chrome.height()};
-    const ViewSize grown = viewSizeForRoom(event->size().width() - chrome.width(),
-                                           event->size().height() - chrome.height(), largest);
+    const ViewSize grown =
+        viewSizeForRoom(event->size().width() - chrome.width(),
+                        event->size().height() - chrome.height(), roomOnScreen());
     if (grown == view_) return;
     const int size = app_.State.CellSize;
     const bool cellsChanged =

@@ -98,6 +98,7 @@ class TMapWindow : public QWidget {
     void setSizeLimits();
     // What the client holds besides the view: the bars, and the status line when shown.
     QSize chromeSize() const;
+    ViewSize roomOnScreen() const;
     void updateStatusLine();
 
     EditorContext& app_;
