@@ -5,9 +5,11 @@
 #
 # A file is checked again only when something clang-tidy sees of it has changed since it was last
 # found clean. The key of a clean result is a hash of
-#   - the file as clang's preprocessor expands it: every header it includes, at every depth, with
-#     comments kept (so a NOLINT counts) and the source and build folders written as placeholders
-#     (so the key does not depend on where the tree is checked out),
+#   - the file as clang's preprocessor expands it, with comments kept (so a NOLINT counts): the
+#     file and every project header it includes, at every depth (the source and build folders
+#     written as placeholders, so the key does not depend on where the tree is checked out); the
+#     system's headers are left out, so that a Debian update of Qt or of the C++ library does not
+#     make every file be checked again on the next machine (--all checks everything),
 #   - its compile flags (the same placeholders),
 #   - .clang-tidy, this script, and the versions of clang-tidy and clang.
 # The build folder remembers which files each expansion was made of; while none of them has
@@ -66,9 +68,12 @@ if [[ ${1:-} == --one ]]; then
         # A file the preprocessor refuses gets no key: clang-tidy runs and says why.
         expansion=$(mktemp)
         if (cd "$dir" && clang++ "${flags[@]}" -E -C "$src/$file" >"$expansion" 2>/dev/null); then
-            key=$({ printf '%s\n' "$flagskey"; placeholders <"$expansion"; } | sha256sum | cut -d' ' -f1)
+            ours=$(awk -v s="$src/" -v b="$build/" '
+                /^# [0-9]+ "/ { f = $3; gsub(/"/, "", f); keep = index(f, s) == 1 || index(f, b) == 1 }
+                keep' "$expansion")
+            key=$({ printf '%s\n' "$flagskey"; placeholders <<<"$ours"; } | sha256sum | cut -d' ' -f1)
             mkdir -p "$tidydb/deps" "$tidydb/direct"
-            { echo "$flagskey"; sed -n 's/^# [0-9]* "\(\/[^"]*\)".*/\1/p' "$expansion" | sort -u; } >"$depsfile"
+            { echo "$flagskey"; sed -n 's/^# [0-9]* "\(\/[^"]*\)".*/\1/p' <<<"$ours" | sort -u; } >"$depsfile"
             echo "$key" >"$tidydb/direct/$(direct)"
         fi
         rm -f "$expansion"
