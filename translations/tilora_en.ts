@@ -409,5 +409,11 @@ At other colour depths, colours and zooming speed go wrong.</translation>
         <translation>This bitmap cannot be used: its path holds a comma (,) or a line break
 A map saved with it could not be read again</translation>
     </message>
+    <message>
+        <source>このビットマップはパスが長すぎるため使用できません
+マップデータに保存すると読み込めなくなります</source>
+        <translation>This bitmap cannot be used: its path is too long
+A map saved with it could not be read again</translation>
+    </message>
 </context>
 </TS>
