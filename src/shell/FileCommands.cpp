@@ -11,7 +11,9 @@
 #include "platform/UiText.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
+#include "shell/TiledOpen.h"
 #include "stamps/TStampWindow.h"
+#include "tiled/TiledOpen.h"
 
 #include <QAction>
 #include <QFile>
@@ -31,9 +33,14 @@ const QString kMapSaveExt = QStringLiteral("map");
 const UiText kMapSaveFilter{QT_TRANSLATE_NOOP("tilora", "マップデータ(*.map)|*.map")};
 const UiText kMapSaveTitle{QT_TRANSLATE_NOOP("tilora", "マップデータの保存")};
 
-// OpenDialog1 as the load command sets it before each use (the sheet chooser shares it).
+// OpenDialog1 as the load command sets it before each use (the sheet chooser shares it). Tiled's
+// maps are offered beside map files.
 const QString kMapOpenExt = QStringLiteral("MAP");
-const UiText kMapOpenFilter{QT_TRANSLATE_NOOP("tilora", "マップ(*.MAP)|*.MAP")};
+const UiText kMapOpenFilter{
+    QT_TRANSLATE_NOOP("tilora", "マップ(*.MAP)|*.MAP|Tiledのマップ(*.tmx;*.tmx.gz;*.tmj;*.tmj.gz)|"
+                                "*.tmx;*.tmx.gz;*.tmj;*.tmj.gz")};
+// Shown after a Tiled map was opened, when the import has something to say.
+const UiText kImportNotes{QT_TRANSLATE_NOOP("tilora", "Tiledのマップを読み込みました\n%1")};
 const UiText kMapOpenTitle{QT_TRANSLATE_NOOP("tilora", "使用するＭＡＰファイルの読み込み")};
 
 QString fromCore(const std::string& message) {
@@ -116,8 +123,9 @@ bool TMainWindow::SaveMapAs() {
         return false;
     }
     // Line 1 stays as read while it still leads to the sheet from the new file's folder, and
-    // otherwise names the sheet so that it does: a map saved anywhere opens again.
-    const Status written = s.saveAs(nativePath(chosen));
+    // otherwise names the sheet so that it does: a map saved anywhere opens again. A sheet an
+    // import made is written beside the map first, as a PNG named after both.
+    const Status written = s.saveAs(nativePath(chosen), writeSheetPng);
     if (!written) {
         reportSaveFailure(app_, this, written, chosen);
         return false;
@@ -130,7 +138,7 @@ bool TMainWindow::SaveMapAs() {
 bool TMainWindow::SaveMap() {
     EditorState& s = app_.State;
     if (s.CurrentFileName.empty()) return SaveMapAs();
-    const Status written = s.save();
+    const Status written = s.save(writeSheetPng);
     if (!written) {
         reportSaveFailure(app_, this, written, fromBytes(s.CurrentFileName));
         return false;
@@ -148,10 +156,11 @@ bool TMainWindow::LoadMap() {
 }
 
 bool TMainWindow::LoadChosenMap(const QString& chosen) {
-    if (!hasMapMark(chosen)) return false;
+    if (!hasMapMark(chosen) && !hasTiledMark(chosen)) return false;
 
     // Asked before the file is read: a Yes may rewrite the very file being opened.
     if (AskToSave(AskMode::LoadOrExit)) return false;
+    if (opensAsTiledMap(chosen)) return OpenTiledMap(chosen);
 
     // Everything a load needs is gathered and checked (core/MapLoad) before the first change.
     const std::string path = nativePath(chosen);
@@ -170,6 +179,25 @@ bool TMainWindow::LoadChosenMap(const QString& chosen) {
         return false;
     }
     showLoadedMap(std::move(*loaded));
+    return true;
+}
+
+bool TMainWindow::OpenTiledMap(const QString& chosen) {
+    // The import becomes a map with no file: the first save asks where, and writes a sheet the
+    // import made beside it.
+    auto opened = tiled::openTiledMap(nativePath(chosen));
+    if (!opened) {
+        reportLoadRefusal(opened.error(), chosen);
+        return false;
+    }
+    showLoadedMap(std::move(opened->map));
+    if (!opened->notices.empty()) {
+        QStringList notes;
+        for (const std::string& notice : opened->notices)
+            notes << fromCore(notice);
+        app_.dialogs.messageBox(this, QString(kImportNotes).arg(notes.join(QLatin1Char('\n'))),
+                                ApplicationTitle, MessageButtons::Ok);
+    }
     return true;
 }
 

@@ -107,8 +107,12 @@ class TMainWindow : public QMainWindow {
     bool SaveMap();
     bool LoadMap();
     // LoadMap from the point where a file has been chosen. Not the open dialog's own name: the
-    // sheet chooser reuses that dialog for a map whose sheet is missing.
+    // sheet chooser reuses that dialog for a map whose sheet is missing. A Tiled map (TMX or
+    // JSON, plain or gzip) is opened through OpenTiledMap.
     bool LoadChosenMap(const QString& chosen);
+    // A Tiled map imported as tilora-cli imports it, shown as a map with no file name (modified);
+    // the first save asks where.
+    bool OpenTiledMap(const QString& chosen);
     void NewButtonClick(); // also the menu item NewFile
     void OpenButtonClick();
     void LoadFileClick();

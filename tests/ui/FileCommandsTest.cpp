@@ -394,7 +394,9 @@ TEST(FileCommandsLoad, LoadReadsTheMapAndTheSheetAndRebuildsTheWindows) {
     loadThroughMenu(t, f.map);
 
     ASSERT_EQ(t.dialogs.fileCalls.size(), 1u);
-    expectFileRequest(t.dialogs.fileCalls[0], false, "マップ(*.MAP)|*.MAP",
+    expectFileRequest(t.dialogs.fileCalls[0], false,
+                      "マップ(*.MAP)|*.MAP|Tiledのマップ(*.tmx;*.tmx.gz;*.tmj;*.tmj.gz)|"
+                      "*.tmx;*.tmx.gz;*.tmj;*.tmj.gz",
                       "使用するＭＡＰファイルの読み込み");
     EXPECT_TRUE(t.dialogs.messages.empty());
 
