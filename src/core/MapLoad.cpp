@@ -94,9 +94,9 @@ Result<LoadedMap, LoadRefusal> loadMap(const std::string& path, const MapLoadOpt
         map.sheetName = sheetPathForMap(written, map.sheetFoundAt, path);
         map.modified = true;
     } else {
-        LoadRefusal missing = refusal(
-            LoadStage::FindSheet,
-            i18n("The chip sheet is not found: %1", {pathForMessage(written)}), written);
+        LoadRefusal missing =
+            refusal(LoadStage::FindSheet,
+                    i18n("The chip sheet is not found: %1", {pathForMessage(written)}), written);
         if (options.sheet == SheetUse::Picture) return missing;
         map.sheetProblem = std::move(missing);
         return map;

@@ -79,9 +79,9 @@ struct MapLoadOptions {
 };
 
 struct LoadedMap {
-    std::string file;      // the map's file as given (bytes); empty for a map with none
-    MapContents contents;  // as read: contents.sheetPath is line 1 as the file has it
-    std::string sheetName; // the line 1 the map keeps: as read, or naming the sheet used instead
+    std::string file;         // the map's file as given (bytes); empty for a map with none
+    MapContents contents;     // as read: contents.sheetPath is line 1 as the file has it
+    std::string sheetName;    // the line 1 the map keeps: as read, or naming the sheet used instead
     std::string sheetFoundAt; // the sheet file found or given instead, absolute (bytes); or empty
     std::shared_ptr<const Bitmap> sheetPicture; // SheetUse::Picture
     ImageSize sheetSize;                        // when the sheet was read

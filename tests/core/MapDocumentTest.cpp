@@ -99,7 +99,7 @@ TEST_F(MapDocumentFiles, SheetMadeByAnImportIsWrittenBesideTheMapAtTheFirstSave)
         return Ok{};
     };
 
-    EXPECT_FALSE(doc.save(writer).ok()); // no file yet: only a save as can name one
+    EXPECT_FALSE(doc.save(writer).ok());               // no file yet: only a save as can name one
     EXPECT_FALSE(doc.saveAs(path("b/isle.map")).ok()); // and it needs the writer
     std::ofstream(path("b/isle-beach.png")) << "someone else's";
     fs::create_directories(dir_ / "b/folder.map");
