@@ -28,10 +28,6 @@
         <translation>Save the Map</translation>
     </message>
     <message>
-        <source>マップ(*.MAP)|*.MAP</source>
-        <translation>Map (*.MAP)|*.MAP</translation>
-    </message>
-    <message>
         <source>使用するＭＡＰファイルの読み込み</source>
         <translation>Open a Map File</translation>
     </message>
@@ -408,6 +404,26 @@ At other colour depths, colours and zooming speed go wrong.</translation>
 マップデータに保存すると読み込めなくなります</source>
         <translation>This bitmap cannot be used: its path holds a comma (,) or a line break
 A map saved with it could not be read again</translation>
+    </message>
+    <message>
+        <source>このビットマップはパスが長すぎるため使用できません
+マップデータに保存すると読み込めなくなります</source>
+        <translation>This bitmap cannot be used: its path is too long
+A map saved with it could not be read again</translation>
+    </message>
+    <message>
+        <source>マップ(*.MAP)|*.MAP|Tiledのマップ(*.tmx;*.tmx.gz;*.tmj;*.tmj.gz)|*.tmx;*.tmx.gz;*.tmj;*.tmj.gz</source>
+        <translation>Map (*.MAP)|*.MAP|Tiled map (*.tmx;*.tmx.gz;*.tmj;*.tmj.gz)|*.tmx;*.tmx.gz;*.tmj;*.tmj.gz</translation>
+    </message>
+    <message>
+        <source>Tiledのマップを読み込みました
+%1</source>
+        <translation>Opened the Tiled map
+%1</translation>
+    </message>
+    <message>
+        <source>チップ画像をPNGにできません</source>
+        <translation>The chip sheet cannot be made into a PNG</translation>
     </message>
 </context>
 </TS>

@@ -4,7 +4,6 @@
 #include "cli/MapImage.h"
 #include "cli/PngEncoder.h"
 #include "core/PathText.h"
-#include "core/SheetLocator.h"
 #include "core/Texts.h"
 
 #include <sys/stat.h>
@@ -294,9 +293,8 @@ InputFiles batchInputs(const Invocation& inv) {
     for (const char* operand : inv.operands) {
         const CliPath map = CliPath::fromArgument(operand);
         files.add(map.bytes);
-        if (auto contents = loadMapFile(map)) {
-            const SheetLocation sheet = locateSheet(contents->sheetPath, map.bytes);
-            if (sheet.found()) files.add(sheet.path);
+        if (auto loaded = loadCliMap(map, SheetUse::Header)) {
+            if (!loaded->sheetFoundAt.empty()) files.add(loaded->sheetFoundAt);
         }
     }
     return files;

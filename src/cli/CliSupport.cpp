@@ -1,15 +1,11 @@
 #include "cli/CliSupport.h"
 
-#include "cli/InputFile.h"
 #include "core/FileIO.h"
 #include "core/PathText.h"
-#include "core/SheetImage.h"
-#include "core/SheetLocator.h"
 #include "core/Texts.h"
 
 #include <sys/stat.h>
 
-#include <filesystem>
 #include <ostream>
 
 namespace tilora::cli {
@@ -18,60 +14,30 @@ Error fileError(const CliPath& path, const std::string& message) {
     return Error{pathForMessage(path.bytes) + ": " + message};
 }
 
-Result<MapContents> loadMapFile(const CliPath& path) {
-    auto file = readInputFile(path.bytes);
-    if (!file) return fileError(path, file.error().message);
-    if (file->missing)
-        return fileError(path, i18n("Cannot read the file: %1", {i18n("the file does not exist")}));
-    auto map = parseMapFile(file->bytes);
-    if (!map) return fileError(path, map.error().message);
-    return std::move(*map);
-}
-
-Result<std::string> findMapSheet(const MapContents& map, const CliPath& mapPath,
-                                 const CliPath* fallback) {
-    const SheetLocation found = locateSheet(map.sheetPath, mapPath.bytes);
-    if (found.found()) return found.path;
-    if (fallback) {
-        std::error_code ec;
-        return std::filesystem::absolute(fallback->bytes, ec).lexically_normal().string();
+Error loadError(const CliPath& path, const LoadRefusal& refusal) {
+    switch (refusal.stage) {
+    case LoadStage::Check:
+    case LoadStage::LoadSheet:
+        return Error{refusal.message};
+    case LoadStage::Read:
+    case LoadStage::Parse:
+    case LoadStage::FindSheet:
+        break;
     }
-    return fileError(mapPath,
-                     i18n("The chip sheet is not found: %1", {pathForMessage(map.sheetPath)}));
+    return fileError(path, refusal.message);
 }
 
-Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath,
-                                 const CliPath* fallback) {
-    Result<std::string> found = findMapSheet(map, mapPath, fallback);
-    if (!found) return found.error();
-    const std::string& path = *found;
-
-    struct Identity {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = -1;
-        timespec modified{};
-        bool operator==(const Identity& o) const {
-            return device == o.device && inode == o.inode && size == o.size &&
-                   modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
-        }
-    };
-    static LoadedSheet last;
-    static Identity lastIdentity;
-    struct stat st {};
-    Identity identity;
-    if (::stat(path.c_str(), &st) == 0) identity = {st.st_dev, st.st_ino, st.st_size, st.st_mtim};
-    if (last.bitmap && last.path == path && identity.size >= 0 && identity == lastIdentity)
-        return last;
-
-    // Let go of the previous sheet before decoding the next: a batch over two large sheets would
-    // otherwise hold both at once.
-    last = LoadedSheet{};
-    auto bitmap = loadSheetImage(path);
-    if (!bitmap) return bitmap.error(); // the loader names the file
-    last = LoadedSheet{path, std::make_shared<const Bitmap>(std::move(*bitmap))};
-    lastIdentity = identity;
-    return last;
+Result<LoadedMap> loadCliMap(const CliPath& path, SheetUse use, const CliPath* fallback,
+                             const std::function<Status(const MapContents&)>& check) {
+    static SheetCache sheets;
+    MapLoadOptions options;
+    options.sheet = use;
+    if (fallback) options.sheetInstead = fallback->bytes;
+    options.check = check;
+    options.cache = &sheets;
+    auto loaded = loadMap(path.bytes, options);
+    if (!loaded) return loadError(path, loaded.error());
+    return std::move(*loaded);
 }
 
 void InputFiles::add(const std::string& path) {

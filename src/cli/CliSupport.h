@@ -1,11 +1,10 @@
 #pragma once
-// What the commands share: reading a map file, finding and loading its chip sheet, writing an
-// output file only when all of it is ready (or to standard output for "-"), and the one-line
-// messages on failure. Paths are the bytes the command line gave, passed to the system as they
-// are.
+// What the commands share: loading a map and its chip sheet through the core's one load
+// pipeline, writing an output file only when all of it is ready (or to standard output for "-"),
+// and the one-line messages on failure. Paths are the bytes the command line gave, passed to the
+// system as they are.
 
-#include "core/Bitmap.h"
-#include "core/MapFile.h"
+#include "core/MapLoad.h"
 #include "core/Result.h"
 
 #include <sys/types.h>
@@ -30,25 +29,16 @@ struct CliPath {
 // than a message shows is shortened in the middle.
 Error fileError(const CliPath& path, const std::string& message);
 
-// Reads and checks a map file; the message names the file.
-Result<MapContents> loadMapFile(const CliPath& path);
+// Loads a map as the editor loads it (core/MapLoad): the sheet line 1 names, found as the editor
+// finds it, or `fallback` (the --sheet option) where it is not found, as the editor offers to
+// choose another. The sheets of a run are kept in one cache, so a batch of maps on one sheet
+// decodes it once. A refusal is one line: the map file's path, then why (a sheet's file names
+// itself; the check's message is passed on as it is).
+Result<LoadedMap> loadCliMap(const CliPath& path, SheetUse use, const CliPath* fallback = nullptr,
+                             const std::function<Status(const MapContents&)>& check = {});
 
-struct LoadedSheet {
-    std::string path;                     // absolute path of the file found (bytes)
-    std::shared_ptr<const Bitmap> bitmap; // its pixels
-};
-
-// The map's chip sheet as the editor finds it (the path as written, then beside the map): the
-// absolute path of the file found. Where it is not found, `fallback` (the --sheet option) when
-// given, as the editor offers to choose another sheet.
-Result<std::string> findMapSheet(const MapContents& map, const CliPath& mapPath,
-                                 const CliPath* fallback);
-
-// Finds the map's chip sheet (findMapSheet) and loads it with the one sheet rule of the core, so
-// a sheet the editor refuses is refused here too. The last sheet loaded is kept while its file
-// stays the same (same file, size and time), so a batch of maps on one sheet decodes it once.
-Result<LoadedSheet> loadMapSheet(const MapContents& map, const CliPath& mapPath,
-                                 const CliPath* fallback = nullptr);
+// The line for a refusal of the pipeline (as loadCliMap words it).
+Error loadError(const CliPath& path, const LoadRefusal& refusal);
 
 // Files a command reads. An output that is one of them, under any name (the same device and
 // inode: the path itself, a symbolic or hard link to it), would replace that input when written,

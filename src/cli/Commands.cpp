@@ -1,6 +1,5 @@
 #include "cli/Commands.h"
 
-#include "cli/InputFile.h"
 #include "cli/MapImage.h"
 #include "cli/TmxWriter.h"
 #include "core/Geometry.h"
@@ -40,37 +39,31 @@ std::filesystem::path absoluteNormal(const std::string& path) {
 
 Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err,
                const CliPath* fallbackSheet) {
-    auto loaded = loadMapFile(mapPath);
+    // The sheet is only needed for its size, read from its header checked as render checks it,
+    // so a sheet render refuses is reported with render's reason, not given a size. Without it
+    // the rest is still worth printing.
+    auto loaded = loadCliMap(mapPath, SheetUse::Header, fallbackSheet);
     if (!loaded) return loaded.error();
-    const MapContents& map = *loaded;
+    const MapContents& map = loaded->contents;
 
     const auto [lowest, highest] = std::minmax_element(map.cells.begin(), map.cells.end());
     const auto belowZero =
         std::count_if(map.cells.begin(), map.cells.end(), [](std::int32_t c) { return c < 0; });
 
-    // The sheet is only needed for its size; without it the rest is still worth printing.
-    const Result<std::string> found = findMapSheet(map, mapPath, fallbackSheet);
-    std::string foundText = "-";
+    std::string foundText = loaded->sheetFoundAt.empty() ? "-" : loaded->sheetFoundAt;
     std::string sheetSize = "-";
     std::string offSheet = "-";
-    if (!found) {
-        note(err, found.error().message);
+    if (loaded->sheetProblem) {
+        note(err, loadError(mapPath, *loaded->sheetProblem).message);
     } else {
-        foundText = *found;
-        // Only the header is read: its size is all info needs. It is checked as render checks
-        // it, so a sheet render refuses is reported with render's reason, not given a size.
-        const Result<ImageSize> size = inspectSheetImage(*found);
-        if (!size) {
-            note(err, size.error().message);
-        } else {
-            const int chips = chipCount(size->width, size->height);
-            sheetSize = std::to_string(size->width) + "x" + std::to_string(size->height) + " (" +
-                        std::to_string(chips) + " chips)";
-            // Chip numbers in [0, chips) are exactly the chips whose square lies on the sheet.
-            offSheet = std::to_string(
-                std::count_if(map.cells.begin(), map.cells.end(),
-                              [chips](std::int32_t c) { return c < 0 || c >= chips; }));
-        }
+        const ImageSize& size = loaded->sheetSize;
+        const int chips = chipCount(size.width, size.height);
+        sheetSize = std::to_string(size.width) + "x" + std::to_string(size.height) + " (" +
+                    std::to_string(chips) + " chips)";
+        // Chip numbers in [0, chips) are exactly the chips whose square lies on the sheet.
+        offSheet =
+            std::to_string(std::count_if(map.cells.begin(), map.cells.end(),
+                                         [chips](std::int32_t c) { return c < 0 || c >= chips; }));
     }
     out << "sheet: " << displayPathText(map.sheetPath) << '\n'
         << "sheet-found: " << foundText << '\n'
@@ -89,34 +82,36 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err,
 
 Status runRender(const CliPath& mapPath, const CliPath& imagePath, const RenderOptions& options,
                  std::ostream& out, const CliPath* fallbackSheet) {
-    auto map = loadMapFile(mapPath);
-    if (!map) return map.error();
-    if (auto size = checkImageSize(*map, options.cellSize, options.format); !size)
-        return fileError(imagePath, size.error().message);
-    auto sheet = loadMapSheet(*map, mapPath, fallbackSheet);
-    if (!sheet) return sheet.error();
-    if (auto refused = readFrom(mapPath, sheet->path).checkOutput(imagePath); !refused)
+    // The image's size is checked before the sheet is decoded.
+    const auto sizeFits = [&](const MapContents& map) -> Status {
+        if (auto size = checkImageSize(map, options.cellSize, options.format); !size)
+            return fileError(imagePath, size.error().message);
+        return Ok{};
+    };
+    auto loaded = loadCliMap(mapPath, SheetUse::Picture, fallbackSheet, sizeFits);
+    if (!loaded) return loaded.error();
+    if (auto refused = readFrom(mapPath, loaded->sheetFoundAt).checkOutput(imagePath); !refused)
         return refused;
     // Streamed piece by piece: a large map never exists in memory as a whole image.
-    const auto encoder = makeMapImageEncoder(*map, *sheet->bitmap, options.cellSize, options.filter,
-                                             options.format, options.pngLevel);
+    const auto encoder =
+        makeMapImageEncoder(loaded->contents, *loaded->sheetPicture, options.cellSize,
+                            options.filter, options.format, options.pngLevel);
     return writeOutput(
         imagePath, [&encoder] { return encoder->next(); }, out);
 }
 
 Status runExport(const CliPath& mapPath, const CliPath& tmxPath, TiledOutput format,
                  std::ostream& out, std::ostream& err, const CliPath* fallbackSheet) {
-    auto map = loadMapFile(mapPath);
-    if (!map) return map.error();
-    auto sheet = loadMapSheet(*map, mapPath, fallbackSheet);
-    if (!sheet) return sheet.error();
-    if (auto refused = readFrom(mapPath, sheet->path).checkOutput(tmxPath); !refused)
+    auto loaded = loadCliMap(mapPath, SheetUse::Picture, fallbackSheet);
+    if (!loaded) return loaded.error();
+    const MapContents& map = loaded->contents;
+    if (auto refused = readFrom(mapPath, loaded->sheetFoundAt).checkOutput(tmxPath); !refused)
         return refused;
 
     // The image is named relative to the TMX file's folder, so the two can move together. A TMX
     // sent to standard output, a pipe or a device has no folder of its own (it may end up
     // anywhere), so there the image gets its absolute path.
-    const std::filesystem::path sheetPath = absoluteNormal(sheet->path);
+    const std::filesystem::path sheetPath = absoluteNormal(loaded->sheetFoundAt);
     std::error_code notThere;
     const bool hasFolder =
         !tmxPath.isStandardOutput() &&
@@ -127,8 +122,8 @@ Status runExport(const CliPath& mapPath, const CliPath& tmxPath, TiledOutput for
         tileset.imageSource =
             sheetPath.lexically_relative(absoluteNormal(tmxPath.bytes).parent_path()).string();
     if (tileset.imageSource.empty()) tileset.imageSource = sheetPath.string();
-    tileset.imageWidth = sheet->bitmap->width();
-    tileset.imageHeight = sheet->bitmap->height();
+    tileset.imageWidth = loaded->sheetSize.width;
+    tileset.imageHeight = loaded->sheetSize.height;
     const std::string formatName = format == TiledOutput::Tmj ? "JSON" : "TMX";
     if (!isValidUtf8(tileset.imageSource) || !isValidUtf8(tileset.name))
         return fileError(mapPath, i18n("the chip sheet's path is not UTF-8, so %1 cannot hold "
@@ -140,7 +135,7 @@ Status runExport(const CliPath& mapPath, const CliPath& tmxPath, TiledOutput for
                                        {formatName}));
 
     const TmxDocument doc =
-        format == TiledOutput::Tmj ? formatTmj(*map, tileset) : formatTmx(*map, tileset);
+        format == TiledOutput::Tmj ? formatTmj(map, tileset) : formatTmx(map, tileset);
     if (auto saved = writeOutput(tmxPath, doc.xml(), out); !saved) return saved;
     if (doc.emptiedCells() > 0)
         note(err, i18n("%1: wrote %2 cells whose chip is not on the chip sheet (negative numbers "

@@ -1,11 +1,11 @@
 #include "FileIO.h"
 
-#include "PathText.h"
 #include "Texts.h"
 
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +14,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <new>
 #include <random>
 #include <system_error>
@@ -286,49 +288,83 @@ bool folderRefused(int err) {
 
 namespace {
 
-// Reads a regular file up to maxBytes; beyond that, a refusal or (for a head) the end of reading.
-Result<std::string> readRegularFile(const std::string& path, std::size_t maxBytes, bool head) {
+// A buffer for a file's bytes. A large one is mapped with its pages made present in one call:
+// faulting them in one by one as read() fills them costs more than reading the file.
+std::shared_ptr<char> makeReadBuffer(std::size_t size) {
+    constexpr std::size_t Large = 256u << 10;
+    if (size >= Large) {
+        void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (p != MAP_FAILED)
+            return std::shared_ptr<char>(static_cast<char*>(p),
+                                         [size](char* q) { ::munmap(q, size); });
+    }
+    return std::shared_ptr<char>(new char[std::max<std::size_t>(size, 1)],
+                                 std::default_delete<char[]>());
+}
+
+// Reads a regular file up to `limit` bytes; beyond that, a refusal or (for a head) the end of
+// reading.
+Result<FileBytes> readRegularFile(const std::string& path, std::size_t limit, bool head) {
     // Opening a pipe without a writer would wait for one; opened without blocking, it is refused
     // below like every other file that is not a regular one.
     Descriptor fd{openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY)};
-    if (fd.get() < 0) return readRefusal(reason(errno));
-    const auto tooLarge = [&] {
-        return readRefusal(i18n("the file is too large (the limit is %1 bytes)", {maxBytes}));
-    };
+    if (fd.get() < 0)
+        return readRefusal(errno == ENOENT ? i18n("the file does not exist") : reason(errno));
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) return readRefusal(reason(errno));
     if (!S_ISREG(st.st_mode))
-        return readRefusal(i18n("not an ordinary file (%1)", {pathForMessage(path)}));
-    if (!head && std::uintmax_t(st.st_size) > maxBytes) return tooLarge();
+        return readRefusal(S_ISDIR(st.st_mode) ? i18n("it is a folder")
+                                               : i18n("not an ordinary file"));
+    const auto tooLarge = [&] {
+        return readRefusal(i18n("the file is too large (the limit is %1 bytes)", {limit}));
+    };
+    if (!head && std::uintmax_t(st.st_size) > limit) return tooLarge();
 
-    std::string data;
-    data.reserve(std::size_t(std::min<std::uintmax_t>(std::uintmax_t(st.st_size), maxBytes)));
-    char chunk[65536];
+    // One byte more than the size seen, so that a file that grew since shows; the size is only a
+    // hint, and a file that grew is read on, to one byte past the limit at most.
+    const std::size_t most = limit + 1;
+    std::size_t capacity =
+        std::size_t(std::min<std::uintmax_t>(std::uintmax_t(st.st_size) + 1, most));
+    std::shared_ptr<char> buffer = makeReadBuffer(capacity);
+    std::size_t have = 0;
     for (;;) {
-        const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
+        if (have == capacity) {
+            if (capacity == most) break;
+            const std::size_t larger = std::min(capacity * 2, most);
+            std::shared_ptr<char> grown = makeReadBuffer(larger);
+            std::memcpy(grown.get(), buffer.get(), have);
+            buffer = std::move(grown);
+            capacity = larger;
+        }
+        const ssize_t n = ::read(fd.get(), buffer.get() + have, capacity - have);
         if (n < 0) {
             if (errno == EINTR) continue;
             return readRefusal(reason(errno));
         }
         if (n == 0) break;
-        // The size seen before reading is only a hint: the file may grow, or report none.
-        if (std::size_t(n) > maxBytes - data.size()) {
-            if (!head) return tooLarge();
-            data.append(chunk, maxBytes - data.size());
-            break;
-        }
-        data.append(chunk, std::size_t(n));
+        have += std::size_t(n);
     }
-    return data;
+    if (have > limit) {
+        if (!head) return tooLarge();
+        have = limit;
+    }
+    return FileBytes(std::move(buffer), have);
 }
 
 } // namespace
 
-Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes) {
+FileBytes::FileBytes(std::string bytes) {
+    auto owner = std::make_shared<std::string>(std::move(bytes));
+    size_ = owner->size();
+    data_ = std::shared_ptr<const char>(owner, owner->data());
+}
+
+Result<FileBytes> readWholeFile(const std::string& path, std::size_t maxBytes) {
     return readRegularFile(path, maxBytes, false);
 }
 
-Result<std::string> readFileHead(const std::string& path, std::size_t count) {
+Result<FileBytes> readFileHead(const std::string& path, std::size_t count) {
     return readRegularFile(path, count, true);
 }
 

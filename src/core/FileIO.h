@@ -6,19 +6,42 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace tilora {
 
-// Reads a whole regular file; refuses files larger than maxBytes. Anything else (a pipe, a
-// device, a folder) is refused with a message naming the file, and nothing waits on it: the open
-// does not block.
-Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes = 64u << 20);
+// A file's bytes as read: a view of storage shared by every copy of the value, so passing it on
+// copies nothing.
+class FileBytes {
+  public:
+    FileBytes() = default;
+    FileBytes(std::shared_ptr<const char> data, std::size_t size)
+        : data_(std::move(data)), size_(size) {}
+    // Bytes made in memory (a file unpacked, say), kept as the storage.
+    explicit FileBytes(std::string bytes);
+
+    std::string_view view() const { return {data_.get(), size_}; }
+    operator std::string_view() const { return view(); }
+    const char* data() const { return data_.get(); }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+
+  private:
+    std::shared_ptr<const char> data_;
+    std::size_t size_ = 0;
+};
+
+// The one whole-file reader of both programs. It opens without blocking and reads only a regular
+// file: a pipe, a device or a socket is refused and nothing waits on it, a folder is refused as
+// such, a missing file is named so, and a file larger than maxBytes is refused (also one that
+// grew past it while being read). A large file is read into pages made present at once.
+Result<FileBytes> readWholeFile(const std::string& path, std::size_t maxBytes = 64u << 20);
 
 // The first `count` bytes of a regular file (all of a shorter one), opened and refused as
 // readWholeFile opens and refuses a file.
-Result<std::string> readFileHead(const std::string& path, std::size_t count);
+Result<FileBytes> readFileHead(const std::string& path, std::size_t count);
 
 // What a save does with a target that exists and is neither a regular file nor a folder.
 enum class SpecialTargets {

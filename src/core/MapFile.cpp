@@ -1,5 +1,6 @@
 #include "MapFile.h"
 
+#include "MapDocument.h"
 #include "Texts.h"
 
 #include <algorithm>
@@ -13,7 +14,7 @@ namespace tilora {
 // ---------------------------------------------------------------------------------------------
 // Contents <-> state
 
-MapContents mapContentsFromState(const EditorState& state) {
+MapContents mapContentsFromState(const MapDocument& state) {
     MapContents m;
     m.sheetPath = state.SheetFileName;
     // Sizes are held to the grid so the copy never reads outside it; the state before any map
@@ -28,7 +29,7 @@ MapContents mapContentsFromState(const EditorState& state) {
     return m;
 }
 
-void applyMapContents(const MapContents& contents, EditorState& state) {
+void applyMapContents(const MapContents& contents, MapDocument& state) {
     assert(contents.width >= 0 && contents.width <= GridSide);
     assert(contents.height >= 0 && contents.height <= GridSide);
     assert(contents.cells.size() == std::size_t(contents.width) * contents.height);
@@ -53,21 +54,28 @@ namespace {
 
 constexpr int MinFileSide = 1;
 
-bool isStorablePathByte(char ch) {
-    return ch != ',' && ch != '\r' && ch != '\n' && ch != '\0';
-}
-
 } // namespace
 
+SheetPathFault sheetPathFault(std::string_view path) {
+    if (path.size() > MaxSheetPathBytes) return SheetPathFault::TooLong;
+    if (path.find_first_of(std::string_view(",\r\n\0", 4)) != std::string_view::npos)
+        return SheetPathFault::Unstorable;
+    return SheetPathFault::None;
+}
+
 Status checkMapContents(const MapContents& contents) {
-    if (contents.sheetPath.size() > MaxSheetPathBytes)
+    switch (sheetPathFault(contents.sheetPath)) {
+    case SheetPathFault::TooLong:
         return Error{i18n(
             "Cannot save: %1",
             {i18n("the chip sheet's path is too long (at most %1 bytes)", {MaxSheetPathBytes})})};
-    if (!std::all_of(contents.sheetPath.begin(), contents.sheetPath.end(), isStorablePathByte))
+    case SheetPathFault::Unstorable:
         return Error{i18n("Cannot save: %1", {i18n("the chip sheet's path holds characters a "
                                                    "map file cannot hold, such as \",\" or a "
                                                    "line break")})};
+    case SheetPathFault::None:
+        break;
+    }
     if (contents.width < MinFileSide || contents.width > MaxMapSide ||
         contents.height < MinFileSide || contents.height > MaxMapSide)
         return Error{
@@ -313,7 +321,8 @@ Result<MapContents> parseMapFile(std::string_view bytes) {
     const char* pathEnd = nullptr;
     auto first = headerLine(p, end, 1, I18N_NOOP("the chip sheet's path"), pathEnd);
     if (!first) return first.error();
-    if (!std::all_of(first->begin, pathEnd, isStorablePathByte))
+    if (sheetPathFault(std::string_view(first->begin, std::size_t(pathEnd - first->begin))) !=
+        SheetPathFault::None)
         return readError(
             i18n("the chip sheet's path on line 1 holds characters that cannot be used"));
     if (!first->terminated) return missingLine(2);

@@ -3,7 +3,6 @@
 // one line per row, CR LF line ends. Reading produces a separate value, so a file that fails
 // to read leaves the editor's state as it was; applying it is a separate step.
 
-#include "EditorState.h"
 #include "Result.h"
 
 #include <cstddef>
@@ -13,6 +12,8 @@
 #include <vector>
 
 namespace tilora {
+
+struct MapDocument;
 
 // Longest sheet path a map file may hold: the system's own path limit (PATH_MAX), so every path
 // the system can open fits and a line 1 of megabytes is refused at once.
@@ -29,17 +30,22 @@ struct MapContents {
     friend bool operator==(const MapContents&, const MapContents&) = default;
 };
 
-// The map rectangle of the state (SheetFileName, MapWidth x MapHeight cells).
-MapContents mapContentsFromState(const EditorState& state);
+// What keeps a chip sheet's path from being line 1 of a map file and read back the same: the
+// format has no escape, so a ',', CR, LF or NUL would end the field early; and a path longer than
+// MaxSheetPathBytes is more than any system opens. The one rule for every path a map may name.
+enum class SheetPathFault { None, TooLong, Unstorable };
+SheetPathFault sheetPathFault(std::string_view path);
 
-// Writes SheetFileName, MapWidth, MapHeight and the map rectangle into the state; grid cells
+// The map rectangle of the document (SheetFileName, MapWidth x MapHeight cells).
+MapContents mapContentsFromState(const MapDocument& state);
+
+// Writes SheetFileName, MapWidth, MapHeight and the map rectangle into the document; grid cells
 // outside the rectangle keep their values. The contents must be valid (sizes within the grid).
-void applyMapContents(const MapContents& contents, EditorState& state);
+void applyMapContents(const MapContents& contents, MapDocument& state);
 
 // Whether the contents can be written so that they read back the same: sizes within 1..1000,
-// width * height cells, and a sheet path of at most MaxSheetPathBytes without ',', CR, LF or NUL
-// (the format has no escape, so such a path would end the field early). The message is ready for
-// the user.
+// width * height cells, and a sheet path without a SheetPathFault. The message is ready for the
+// user.
 Status checkMapContents(const MapContents& contents);
 
 // The exact bytes of a map file: "%s,\r\n%d,\r\n%d,\r\n", then per row "%d," x width and "\r\n".
@@ -48,8 +54,8 @@ std::string formatMapFile(const MapContents& contents);
 // Strict reader: accepts what formatMapFile writes and LF-only line ends; refuses anything
 // else with a message that says what is wrong and where (line, and column for cells).
 // Also taken: a missing line end after the last row, empty lines after it, and blanks or a '+'
-// in front of a number. A sheet path with NUL or CR, or longer than MaxSheetPathBytes, is
-// refused, as checkMapContents refuses it. A file saved by another editor in a form this one does
+// in front of a number. A sheet path with a SheetPathFault is refused, as checkMapContents
+// refuses it. A file saved by another editor in a form this one does
 // not write is named for what it is: UTF-16 text, a UTF-8 byte-order mark, CR-only line ends.
 Result<MapContents> parseMapFile(std::string_view bytes);
 

@@ -20,7 +20,7 @@ FileStamp stampFile(const std::string& path) {
             ns(st.st_ctim)};
 }
 
-bool mapMatchesState(const MapContents& map, const EditorState& state) {
+bool mapMatchesState(const MapContents& map, const MapDocument& state) {
     if (map.width != state.MapWidth || map.height != state.MapHeight ||
         map.sheetPath != state.SheetFileName ||
         map.cells.size() != std::size_t(map.width) * map.height)
@@ -34,7 +34,7 @@ bool mapMatchesState(const MapContents& map, const EditorState& state) {
     return true;
 }
 
-MapOnDisk judgeMapOnDisk(bool exists, const Result<MapContents>& read, const EditorState& state) {
+MapOnDisk judgeMapOnDisk(bool exists, const Result<MapContents>& read, const MapDocument& state) {
     if (!exists) return MapOnDisk::Gone;
     if (!read) return MapOnDisk::Unreadable;
     if (mapMatchesState(*read, state)) return MapOnDisk::Same;

@@ -2,6 +2,7 @@
 // Telling whether the map file or the chip sheet the editor shows changed on disk, and what the
 // editor does about a changed map file.
 
+#include "MapDocument.h"
 #include "MapFile.h"
 #include "Result.h"
 
@@ -26,7 +27,7 @@ struct FileStamp {
 FileStamp stampFile(const std::string& path);
 
 // Whether the map rectangle of the state (sheet path, size, cells) is exactly `map`.
-bool mapMatchesState(const MapContents& map, const EditorState& state);
+bool mapMatchesState(const MapContents& map, const MapDocument& state);
 
 enum class MapOnDisk {
     Same,       // the file holds what the editor shows (the editor's own save, say): nothing to do
@@ -38,6 +39,6 @@ enum class MapOnDisk {
 
 // What the editor does once its map file changed on disk. `read` is the file as read now (or
 // why it could not be read); `exists` whether anything is at the path.
-MapOnDisk judgeMapOnDisk(bool exists, const Result<MapContents>& read, const EditorState& state);
+MapOnDisk judgeMapOnDisk(bool exists, const Result<MapContents>& read, const MapDocument& state);
 
 } // namespace tilora

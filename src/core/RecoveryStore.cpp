@@ -186,12 +186,12 @@ std::string OrphanCopy::infoPath() const {
 }
 
 Result<RecoveredMap> OrphanCopy::read() const {
-    Result<std::string> bytes = readWholeFile(mapPath());
+    Result<FileBytes> bytes = readWholeFile(mapPath());
     if (!bytes) return bytes.error();
     Result<MapContents> map = parseMapFile(*bytes);
     if (!map) return map.error();
     RecoveredMap copy{std::move(*map), {}};
-    if (Result<std::string> info = readWholeFile(infoPath())) {
+    if (Result<FileBytes> info = readWholeFile(infoPath())) {
         if (Result<RecoveryInfo> parsed = parseRecoveryInfo(*info)) copy.info = std::move(*parsed);
     }
     return copy;

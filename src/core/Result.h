@@ -11,10 +11,11 @@ struct Error {
     std::string message; // Japanese, ready for a message box
 };
 
-template <class T> class [[nodiscard]] Result {
+// E: what a failure carries; a message, or more where the caller reacts to the kind of failure.
+template <class T, class E = Error> class [[nodiscard]] Result {
   public:
     Result(T value) : v_(std::move(value)) {}
-    Result(Error error) : v_(std::move(error)) {}
+    Result(E error) : v_(std::move(error)) {}
 
     bool ok() const { return v_.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -24,10 +25,10 @@ template <class T> class [[nodiscard]] Result {
     const T& operator*() const { return value(); }
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
-    const Error& error() const { return std::get<1>(v_); }
+    const E& error() const { return std::get<1>(v_); }
 
   private:
-    std::variant<T, Error> v_;
+    std::variant<T, E> v_;
 };
 
 struct Ok {};

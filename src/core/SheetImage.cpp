@@ -102,7 +102,7 @@ Error emptyFile(const std::string& path) {
 } // namespace
 
 Result<Bitmap> loadSheetImage(const std::string& path) {
-    Result<std::string> bytes = readWholeFile(path, MaxSheetFileBytes);
+    Result<FileBytes> bytes = readWholeFile(path, MaxSheetFileBytes);
     if (!bytes) return readFailure(path, bytes.error());
     if (bytes->empty()) return emptyFile(path);
     // The header and the sheet rule first: a sheet refused by them is never decoded.
@@ -114,7 +114,7 @@ Result<Bitmap> loadSheetImage(const std::string& path) {
 }
 
 Result<ImageSize> inspectSheetImage(const std::string& path) {
-    Result<std::string> head = readFileHead(path, SheetHeaderBytes);
+    Result<FileBytes> head = readFileHead(path, SheetHeaderBytes);
     if (!head) return readFailure(path, head.error());
     if (head->empty()) return emptyFile(path);
     Result<ImageSize> size = checkSheetHeader(*head);

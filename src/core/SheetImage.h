@@ -3,7 +3,7 @@
 // so that both read a sheet to the same pixels.
 
 #include "Bitmap.h"
-#include "EditorState.h"
+#include "MapGrid.h"
 #include "Result.h"
 
 #include <cstddef>

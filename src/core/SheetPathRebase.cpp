@@ -20,8 +20,7 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 bool storable(std::string_view path) {
-    return !path.empty() && path.size() <= MaxSheetPathBytes &&
-           path.find_first_of(std::string_view(",\r\n\0", 4)) == std::string_view::npos;
+    return !path.empty() && sheetPathFault(path) == SheetPathFault::None;
 }
 
 } // namespace

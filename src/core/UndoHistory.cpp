@@ -1,5 +1,7 @@
 #include "UndoHistory.h"
 
+#include "MapDocument.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <utility>
@@ -34,7 +36,7 @@ CellArea areaOf(const std::vector<CellChange>& changes) {
 }
 
 // Cells beyond the grid, which no recorded edit can have reached, are left alone.
-void writeRun(EditorState& state, const CellChange& c, std::int32_t chip) {
+void writeRun(MapDocument& state, const CellChange& c, std::int32_t chip) {
     const std::size_t end =
         std::min<std::size_t>(std::size_t(c.index) + c.count, state.MapCells.size());
     if (c.index < end)
@@ -92,7 +94,7 @@ void UndoHistory::closeStep() {
     dropOldest(false);
 }
 
-CellArea UndoHistory::undo(EditorState& state) {
+CellArea UndoHistory::undo(MapDocument& state) {
     closeStep();
     if (applied_ == 0) return {};
     const Step& step = steps_[applied_ - 1];
@@ -104,7 +106,7 @@ CellArea UndoHistory::undo(EditorState& state) {
     return step.area;
 }
 
-CellArea UndoHistory::redo(EditorState& state) {
+CellArea UndoHistory::redo(MapDocument& state) {
     if (open_ || applied_ == steps_.size()) return {};
     const Step& step = steps_[applied_];
     for (const CellChange& c : step.changes)
@@ -147,7 +149,7 @@ CellArea UndoHistory::takeTouched() {
     return std::exchange(touched_, CellArea{GridSide, GridSide, -1, -1});
 }
 
-void UndoHistory::snapshot(const EditorState& state, CellRect area) {
+void UndoHistory::snapshot(const MapDocument& state, CellRect area) {
     // Clipped to the grid in 64 bits: an anchor far outside the map must not wrap around.
     const std::int64_t gridRows = std::int64_t(state.MapCells.size() / GridSide);
     const std::int64_t top = std::clamp<std::int64_t>(area.row, 0, gridRows);
@@ -164,7 +166,7 @@ void UndoHistory::snapshot(const EditorState& state, CellRect area) {
     }
 }
 
-int UndoHistory::collect(const EditorState& state) {
+int UndoHistory::collect(const MapDocument& state) {
     int changed = 0;
     std::size_t k = 0;
     for (int r = 0; r < watched_.rows; ++r) {

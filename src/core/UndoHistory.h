@@ -11,7 +11,7 @@
 // first. It also remembers which point of the history matches the map as last saved or loaded,
 // so that the caller can tell, after an undo or a redo, whether the map differs from its file.
 
-#include "EditorState.h"
+#include "MapGrid.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -20,6 +20,8 @@
 #include <vector>
 
 namespace tilora {
+
+struct MapDocument;
 
 // Elements index .. index + count - 1 of MapCells went from `before` to `after`.
 struct CellChange {
@@ -83,7 +85,7 @@ class UndoHistory {
 
     // Runs `write` (which changes MapCells only inside `area`) and records the cells of `area`
     // that it changed. Returns that number. Meant for the pen and the stamp: a few dozen cells.
-    template <class Write> int recordWrites(EditorState& state, CellRect area, Write&& write) {
+    template <class Write> int recordWrites(MapDocument& state, CellRect area, Write&& write) {
         snapshot(state, area);
         write();
         return collect(state);
@@ -98,9 +100,9 @@ class UndoHistory {
 
     // Closes the open step, then writes the last step's cells back to their earlier chips.
     // Returns the area that changed (empty when there was nothing to undo).
-    CellArea undo(EditorState& state);
+    CellArea undo(MapDocument& state);
     // Writes the next undone step's cells again. Returns the area that changed.
-    CellArea redo(EditorState& state);
+    CellArea redo(MapDocument& state);
 
     // The map now matches its file (it was just saved). Closes the open step first.
     void markSaved();
@@ -144,8 +146,8 @@ class UndoHistory {
     void touch(const CellArea& area);
     void grew(std::size_t oldCapacity, std::size_t newCapacity);
     void dropOldest(bool keepOpenStep);
-    void snapshot(const EditorState& state, CellRect area);
-    int collect(const EditorState& state);
+    void snapshot(const MapDocument& state, CellRect area);
+    int collect(const MapDocument& state);
     // Position in the whole history since the last clear: steps dropped plus steps applied.
     std::uint64_t position() const { return dropped_ + applied_; }
 

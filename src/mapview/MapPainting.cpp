@@ -25,7 +25,7 @@ const UiText kFillHint{QT_TRANSLATE_NOOP("tilora", "塗りつぶし　塗る場�
 
 void TMapWindow::Image1MouseDown(Qt::MouseButton button, int x, int y) {
     EditorState& s = app_.State;
-    UndoHistory& history = app_.History;
+    UndoHistory& history = app_.State.History;
     // The press acts on the cell under the pointer, which the cursor shows from here on.
     trackCell(x, y);
     if (button == Qt::LeftButton) {
@@ -86,12 +86,13 @@ void TMapWindow::DragPaint() {
     const Anchor at = anchorCell(s);
     int written = 0;
     // Only the written cells are drawn; parts beyond the view's bitmap are clipped away.
-    const int changed = app_.History.recordWrites(s, {at.row, at.col, s.PenSize, s.PenSize}, [&] {
-        written = paintPen(s, at, [&](int rowOffset, int colOffset) {
-            app_.Renderer.drawChip(view, left + colOffset * size, top + rowOffset * size, size,
-                                   s.SheetColumns, s.CurrentChip);
+    const int changed =
+        app_.State.History.recordWrites(s, {at.row, at.col, s.PenSize, s.PenSize}, [&] {
+            written = paintPen(s, at, [&](int rowOffset, int colOffset) {
+                app_.Renderer.drawChip(view, left + colOffset * size, top + rowOffset * size, size,
+                                       s.SheetColumns, s.CurrentChip);
+            });
         });
-    });
     // Every stroke that changes the map marks it, so painting that goes on after a save is not
     // lost without the unsaved-changes question.
     if (written > 0) s.MapModified = 1;

@@ -221,7 +221,7 @@ bool TMapWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     // The pointer leaving the view ends the undo step of a painting run; the run goes on.
-    if (watched == Image1 && event->type() == QEvent::Leave) app_.History.closeStep();
+    if (watched == Image1 && event->type() == QEvent::Leave) app_.State.History.closeStep();
     if (watched == Image1 && event->type() == QEvent::Wheel) {
         // The view lies at the client's top-left corner: its pixels are the window's.
         wheelEvent(static_cast<QWheelEvent*>(event));

@@ -1,8 +1,10 @@
 #include "newmap/SheetChecks.h"
 
+#include "core/MapFile.h"
 #include "platform/BmpLoader.h"
 #include "platform/Dialogs.h"
 #include "platform/EditorContext.h"
+#include "platform/SheetSearch.h"
 #include "platform/UiText.h"
 
 namespace tilora {
@@ -24,16 +26,23 @@ bool hasBitmapMark(const QString& name) {
 }
 
 std::optional<QString> sheetPathProblem(const QString& path) {
-    if (path.contains(QLatin1Char(',')) || path.contains(QLatin1Char('\r')) ||
-        path.contains(QLatin1Char('\n'))) {
+    // The bytes the map keeps for the sheet (SheetFileName), under the map file's one rule.
+    switch (sheetPathFault(sheetPathBytes(path))) {
+    case SheetPathFault::Unstorable:
         return uiText(QT_TRANSLATE_NOOP(
             "tilora", "このビットマップはパスにカンマ（,）または改行を含むため使用できません\n"
                       "マップデータに保存すると読み込めなくなります"));
+    case SheetPathFault::TooLong:
+        return uiText(QT_TRANSLATE_NOOP("tilora",
+                                        "このビットマップはパスが長すぎるため使用できません\n"
+                                        "マップデータに保存すると読み込めなくなります"));
+    case SheetPathFault::None:
+        break;
     }
     return std::nullopt;
 }
 
-std::optional<ChosenSheet> chooseSheetFile(EditorContext& app, QWidget* owner) {
+std::optional<QString> chooseSheetName(EditorContext& app, QWidget* owner) {
     FileDialog& dialog = app.openDialog();
     const QString oldName = dialog.FileName;
     dialog.DefaultExt = kSheetDefaultExt;
@@ -54,13 +63,19 @@ std::optional<ChosenSheet> chooseSheetFile(EditorContext& app, QWidget* owner) {
         app.dialogs.messageBox(owner, *problem, CautionCaption, MessageButtons::Ok);
         return std::nullopt;
     }
+    return newName;
+}
+
+std::optional<ChosenSheet> chooseSheetFile(EditorContext& app, QWidget* owner) {
+    std::optional<QString> name = chooseSheetName(app, owner);
+    if (!name) return std::nullopt;
     // The loader applies the one sheet rule: a sheet without a whole chip is refused with it.
-    Result<Bitmap> loaded = loadBmp(newName);
+    Result<Bitmap> loaded = loadBmp(*name);
     if (!loaded) {
         showError(app, owner, QString::fromStdString(loaded.error().message));
         return std::nullopt;
     }
-    return ChosenSheet{newName, std::move(*loaded)};
+    return ChosenSheet{*name, std::move(*loaded)};
 }
 
 } // namespace tilora

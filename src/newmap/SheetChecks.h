@@ -18,8 +18,8 @@ class EditorContext;
 // compared without regard to case ("set.bmp/a.txt" and "a.png.txt" pass; the load decides then).
 bool hasBitmapMark(const QString& name);
 
-// Why a path cannot serve as a map's chip sheet, or nothing. The map file stores the path as one
-// comma-terminated field on its own line, so a comma, CR or LF in it could never be read back.
+// Why a path cannot serve as a map's chip sheet, or nothing: the map file's rule for the path it
+// names (core/MapFile's sheetPathFault), told in the editor's words.
 std::optional<QString> sheetPathProblem(const QString& path);
 
 struct ChosenSheet {
@@ -27,10 +27,14 @@ struct ChosenSheet {
     Bitmap sheet; // its picture, within the sheet rule
 };
 
-// The sheet chooser: the shared open dialog set for chip sheets, the name test, the path check
-// and the load with the one sheet rule (core/SheetImage), each refusal told to the user in a box
-// owned by `owner`. The chosen sheet, or nothing when the dialog was cancelled or the sheet
-// refused. Nothing about the current sheet changes here.
+// The sheet chooser's choice: the shared open dialog set for chip sheets, the name test and the
+// path check, each refusal told to the user in a box owned by `owner`. The name chosen, or
+// nothing when the dialog was cancelled or the name refused.
+std::optional<QString> chooseSheetName(EditorContext& app, QWidget* owner);
+
+// The sheet chooser: chooseSheetName, then the load with the one sheet rule (core/SheetImage),
+// its refusal told as chooseSheetName tells its own. The chosen sheet, or nothing. Nothing about
+// the current sheet changes here.
 std::optional<ChosenSheet> chooseSheetFile(EditorContext& app, QWidget* owner);
 
 } // namespace tilora

@@ -199,12 +199,10 @@ void TStartUpWindow::Button1Click() {
     EditorState& s = app_.State;
     // The sheet tried in this dialog becomes the map's.
     app_.acceptTriedSheet();
+    // A map with no file and no history, counted as modified.
     startNewMap(s, sizeFieldValue(Edit1->text().toStdString()),
                 sizeFieldValue(Edit2->text().toStdString()));
-    app_.History.clear();
     RefreshMapView(app_);
-    app_.saveDialog().FileName.clear();
-    s.MapModified = 1;
 }
 
 void TStartUpWindow::Button3Click() {

@@ -201,7 +201,7 @@ void TMapChipWindow::chooseFramedChip() {
     // Without a sheet there is nothing to choose from.
     if (sheet().isNull()) return;
     // A pick ends the undo step of a painting run in progress.
-    app_.History.closeStep();
+    app_.State.History.closeStep();
     const int left = Shape1->x() + app_.State.SheetScrollX;
     const int top = Shape1->y() + app_.State.SheetScrollY;
     const int columns = sheet().width() / ChipPixels;

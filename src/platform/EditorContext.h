@@ -8,7 +8,6 @@
 #include "core/EditorState.h"
 #include "core/Geometry.h"
 #include "core/SaveQuestion.h"
-#include "core/UndoHistory.h"
 #include "core/ViewSize.h"
 #include "platform/Dialogs.h"
 #include "platform/ScreenMetrics.h"
@@ -62,18 +61,18 @@ class EditorContext {
     EditorContext(const EditorContext&) = delete;
     EditorContext& operator=(const EditorContext&) = delete;
 
+    // The map document (State's MapDocument part: cells, sheet, file, undo history) and the
+    // view and tool settings around it.
     EditorState State;
     Dialogs& dialogs;
     ScreenMetrics Screen;
     // Draws map cells from the chip sheet.
     ChipRenderer Renderer;
-    // The map's undo steps: painting records into it, new map and load clear it, save marks it.
-    UndoHistory History;
 
     // The chip sheet: document data; every chip drawn anywhere is copied from it.
     virtual const Bitmap& sheet() const = 0;
-    // Takes a newly loaded sheet: the renderer draws from it and the palette shows it. A current
-    // chip the new sheet does not have becomes chip 0.
+    // Takes a newly loaded sheet as the document's picture: the renderer draws from it and the
+    // palette shows it. A current chip the new sheet does not have becomes chip 0.
     virtual void setSheet(Bitmap sheet) = 0;
 
     // The one way the current chip changes (palette, map and stamp picks, a new sheet): a chip
@@ -94,10 +93,8 @@ class EditorContext {
     // The dialog abandoned: the sheet put aside is in use again, with the current chip it had.
     virtual void putBackSheet() = 0;
 
-    // The shared file dialogs: the open dialog serves the map load and the sheet chooser; the
-    // save dialog's FileName is the current map's file name.
+    // The shared open dialog: it serves the map load and the sheet chooser.
     virtual FileDialog& openDialog() = 0;
-    virtual FileDialog& saveDialog() = 0;
 
     // The full refresh of the map view, and the palette sized for the sheet and shown.
     virtual void refreshMapView() = 0;

@@ -77,17 +77,21 @@ void Application::offerRecovery() {
 }
 
 void Application::setSheet(Bitmap sheet) {
-    sheet_ = std::move(sheet);
-    Renderer.setSheet(&sheet_);
+    State.SheetPicture = std::make_shared<const Bitmap>(std::move(sheet));
+    sheetReplaced();
+}
+
+void Application::sheetReplaced() {
+    Renderer.setSheet(&State.sheet());
     if (OverviewWindow) OverviewWindow->sheetChanged();
-    MapChipWindow->showSheet(sheet_);
+    MapChipWindow->showSheet(State.sheet());
     chooseChip(State.CurrentChip);
 }
 
 void Application::trySheet(Bitmap sheet, const QString& path) {
     if (!trial_.active) {
         trial_.active = true;
-        trial_.keptSheet = std::exchange(sheet_, Bitmap());
+        trial_.keptSheet = State.SheetPicture;
         trial_.keptChip = State.CurrentChip;
     }
     trial_.triedName = sheetPathBytes(path);
@@ -98,28 +102,26 @@ void Application::trySheet(Bitmap sheet, const QString& path) {
 void Application::acceptTriedSheet() {
     if (!trial_.active) return;
     State.SheetFileName = std::move(trial_.triedName);
-    MainWindow->SheetFoundAt = std::move(trial_.triedFoundAt);
+    State.SheetFoundAt = std::move(trial_.triedFoundAt);
+    State.GeneratedSheetName.clear();
     trial_ = SheetTrial();
 }
 
 void Application::putBackSheet() {
     if (!trial_.active) return;
     SheetTrial kept = std::exchange(trial_, SheetTrial());
-    setSheet(std::move(kept.keptSheet));
+    State.SheetPicture = std::move(kept.keptSheet);
+    sheetReplaced();
     chooseChip(kept.keptChip);
     // The palette laid out for it again, as after its own load, but left hidden.
     State.SheetScrollX = 0;
     State.SheetScrollY = 0;
-    if (!sheet_.isNull())
-        MapChipWindow->fitToSheet(chipWindowLayout(sheet_.width(), sheet_.height()), false);
+    if (!sheet().isNull())
+        MapChipWindow->fitToSheet(chipWindowLayout(sheet().width(), sheet().height()), false);
 }
 
 FileDialog& Application::openDialog() {
     return MainWindow->OpenDialog1;
-}
-
-FileDialog& Application::saveDialog() {
-    return MainWindow->SaveDialog1;
 }
 
 void Application::refreshMapView() {
@@ -236,9 +238,9 @@ ViewSize Application::mapViewSize() const {
 void Application::followMap() {
     // What the history saw written since the last look; taken even while the overview is hidden,
     // which draws itself whole when it appears.
-    const CellArea touched = History.takeTouched();
+    const CellArea touched = State.History.takeTouched();
     if (OverviewWindow && OverviewWindow->isVisible())
-        OverviewWindow->follow(State, sheet_, touched, MapWindow->viewSize());
+        OverviewWindow->follow(State, sheet(), touched, MapWindow->viewSize());
 }
 
 void Application::setOverviewShown(bool shown) {
@@ -261,7 +263,7 @@ void Application::showOverviewIfWanted() {
     OverviewWindow->move(std::max(left, 0), outerHeight(*MainWindow));
     OverviewWindow->sheetChanged(); // drawn whole from the map as it is now
     OverviewWindow->show();
-    OverviewWindow->follow(State, sheet_, CellArea{}, MapWindow->viewSize());
+    OverviewWindow->follow(State, sheet(), CellArea{}, MapWindow->viewSize());
 }
 
 void Application::setGridShown(bool shown) {

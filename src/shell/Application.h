@@ -41,13 +41,15 @@ class Application final : public EditorContext, private OverviewHost {
     // offered back (once per run).
     void offerRecovery();
 
-    const Bitmap& sheet() const override { return sheet_; }
+    const Bitmap& sheet() const override { return State.sheet(); }
     void setSheet(Bitmap sheet) override;
+    // The document's picture was replaced (a load, a restore): the renderer, the palette and the
+    // overview show the new one.
+    void sheetReplaced();
     void trySheet(Bitmap sheet, const QString& path) override;
     void acceptTriedSheet() override;
     void putBackSheet() override;
     FileDialog& openDialog() override;
-    FileDialog& saveDialog() override;
     void refreshMapView() override;
     void layoutChipWindow() override;
     bool askToSave(AskMode mode) override;
@@ -95,18 +97,17 @@ class Application final : public EditorContext, private OverviewHost {
     // when it appears.
     void showOverviewIfWanted();
 
-    Bitmap sheet_;
     bool mapShown_ = false;
     ViewPreferences prefs_ = ViewPreferences::load();
 
-    // While the new-map dialog tries a sheet: the sheet in use, put aside, and the name and
-    // found path the tried one gets at "決定".
+    // While the new-map dialog tries a sheet, the document's picture is the tried one: the sheet
+    // in use, put aside, and the name and found path the tried one gets at "決定".
     struct SheetTrial {
         bool active = false;
-        Bitmap keptSheet;
+        std::shared_ptr<const Bitmap> keptSheet;
         std::int32_t keptChip = 0;
         std::string triedName;    // for SheetFileName
-        std::string triedFoundAt; // for the main window's SheetFoundAt
+        std::string triedFoundAt; // for SheetFoundAt
     };
     SheetTrial trial_;
 };

@@ -12,19 +12,19 @@
 namespace tilora {
 
 void TMainWindow::Undo1Click() {
-    if (!app_.mapShown() || !app_.History.canUndo()) return;
-    afterHistoryMove(app_.History.undo(app_.State));
+    if (!app_.mapShown() || !app_.State.History.canUndo()) return;
+    afterHistoryMove(app_.State.undo());
 }
 
 void TMainWindow::Redo1Click() {
-    if (!app_.mapShown() || !app_.History.canRedo()) return;
-    afterHistoryMove(app_.History.redo(app_.State));
+    if (!app_.mapShown() || !app_.State.History.canRedo()) return;
+    afterHistoryMove(app_.State.redo());
 }
 
 void TMainWindow::afterHistoryMove(const CellArea& changed) {
-    EditorState& s = app_.State;
-    // Back at the point last saved or loaded, the map no longer counts as changed.
-    s.MapModified = app_.History.differsFromSaved() ? 1 : 0;
+    // (Back at the point last saved or loaded, the map no longer counts as changed: the
+    // document's undo and redo see to MapModified.)
+    const EditorState& s = app_.State;
     // The view stays where it is; it is redrawn only when it shows a changed cell. The overview
     // follows either way.
     const ViewSize& view = app_.MapWindow->viewSize();
@@ -48,8 +48,8 @@ void TMainWindow::DisarmKeyClick() {
 
 void TMainWindow::updateEditCommands() {
     const bool shown = app_.mapShown();
-    Undo1->setEnabled(shown && app_.History.canUndo());
-    Redo1->setEnabled(shown && app_.History.canRedo());
+    Undo1->setEnabled(shown && app_.State.History.canUndo());
+    Redo1->setEnabled(shown && app_.State.History.canRedo());
     const bool anyPen = PenButton1->isEnabled() || PenButton2->isEnabled() ||
                         PenButton3->isEnabled() || PenButton4->isEnabled();
     Fill1->setEnabled(anyPen && app_.State.ZoomPending == 0);

@@ -5,19 +5,15 @@
 // leaves MapModified, the file name and the save buttons as they were, and a load that fails at
 // any point (file, contents, chip sheet) leaves the map, the sheet and every window untouched.
 
-#include "core/FileIO.h"
-#include "core/MapFile.h"
+#include "core/MapLoad.h"
 #include "core/PathText.h"
-#include "core/SheetImage.h"
-#include "core/SheetLocator.h"
-#include "core/SheetPathRebase.h"
 #include "newmap/SheetChecks.h"
-#include "platform/BmpLoader.h"
-#include "platform/SheetSearch.h"
 #include "platform/UiText.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
+#include "shell/TiledOpen.h"
 #include "stamps/TStampWindow.h"
+#include "tiled/TiledOpen.h"
 
 #include <QAction>
 #include <QFile>
@@ -37,9 +33,14 @@ const QString kMapSaveExt = QStringLiteral("map");
 const UiText kMapSaveFilter{QT_TRANSLATE_NOOP("tilora", "マップデータ(*.map)|*.map")};
 const UiText kMapSaveTitle{QT_TRANSLATE_NOOP("tilora", "マップデータの保存")};
 
-// OpenDialog1 as the load command sets it before each use (the sheet chooser shares it).
+// OpenDialog1 as the load command sets it before each use (the sheet chooser shares it). Tiled's
+// maps are offered beside map files.
 const QString kMapOpenExt = QStringLiteral("MAP");
-const UiText kMapOpenFilter{QT_TRANSLATE_NOOP("tilora", "マップ(*.MAP)|*.MAP")};
+const UiText kMapOpenFilter{
+    QT_TRANSLATE_NOOP("tilora", "マップ(*.MAP)|*.MAP|Tiledのマップ(*.tmx;*.tmx.gz;*.tmj;*.tmj.gz)|"
+                                "*.tmx;*.tmx.gz;*.tmj;*.tmj.gz")};
+// Shown after a Tiled map was opened, when the import has something to say.
+const UiText kImportNotes{QT_TRANSLATE_NOOP("tilora", "Tiledのマップを読み込みました\n%1")};
 const UiText kMapOpenTitle{QT_TRANSLATE_NOOP("tilora", "使用するＭＡＰファイルの読み込み")};
 
 QString fromCore(const std::string& message) {
@@ -61,23 +62,8 @@ QString shown(const QString& path) {
     return fromCore(pathForMessage(nativePath(path)));
 }
 
-// The sheet the map's line 1 leads to from the map's file, as the load found it; for a map not
-// yet saved, only an absolute line 1 (the sheet chooser's) leads anywhere.
-std::string sheetInUse(const EditorState& state, const QString& mapFile) {
-    const std::string& written = state.SheetFileName;
-    if (mapFile.isEmpty() && (written.empty() || written.front() != '/')) return {};
-    return locateSheet(written, mapFile.isEmpty() ? written : nativePath(mapFile)).path;
-}
-
-// Writes the map rectangle to path, naming the sheet by sheetPath, through a temporary file
-// renamed over it, so a write that fails (no folder, no permission, disk full) leaves any old
-// file as it was. Only a regular file or a new name is written: a pipe would hold the editor
-// until a reader came, and bytes sent into a device are no saved map.
-Status writeMapFile(const EditorState& state, const std::string& sheetPath, const QString& path) {
-    MapContents contents = mapContentsFromState(state);
-    contents.sheetPath = sheetPath;
-    if (Status valid = checkMapContents(contents); !valid) return valid;
-    return saveFileAtomically(nativePath(path), formatMapFile(contents), SpecialTargets::Refuse);
+QString fromBytes(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 // A failed write: the system's reason and the file it was meant for.
@@ -121,7 +107,9 @@ bool TMainWindow::AskToSave(AskMode mode) {
 }
 
 bool TMainWindow::SaveMapAs() {
-    const QString previous = SaveDialog1.FileName;
+    EditorState& s = app_.State;
+    const QString previous = fromBytes(s.CurrentFileName);
+    SaveDialog1.FileName = previous; // the dialog opens on the map's own name
     SaveDialog1.DefaultExt = kMapSaveExt;
     SaveDialog1.Filter = kMapSaveFilter;
     SaveDialog1.Title = kMapSaveTitle;
@@ -129,41 +117,32 @@ bool TMainWindow::SaveMapAs() {
     const QString chosen = SaveDialog1.FileName;
 
     if (!hasMapMark(chosen)) {
-        if (chosen != previous) {
+        // Confirming the map's own name again (as the dialog offered it) says nothing.
+        if (chosen != previous)
             app_.dialogs.messageBox(this, kCannotSave, CautionCaption, MessageButtons::Ok);
-            SaveDialog1.FileName = previous;
-        }
         return false;
     }
     // Line 1 stays as read while it still leads to the sheet from the new file's folder, and
-    // otherwise names the sheet so that it does: a map saved anywhere opens again.
-    const std::string inUse = sheetInUse(app_.State, previous);
-    const std::string sheetPath =
-        sheetPathForMap(app_.State.SheetFileName, inUse, nativePath(chosen));
-    const Status written = writeMapFile(app_.State, sheetPath, chosen);
+    // otherwise names the sheet so that it does: a map saved anywhere opens again. A sheet an
+    // import made is written beside the map first, as a PNG named after both.
+    const Status written = s.saveAs(nativePath(chosen), writeSheetPng);
     if (!written) {
         reportSaveFailure(app_, this, written, chosen);
-        SaveDialog1.FileName = previous;
         return false;
     }
-    app_.State.SheetFileName = sheetPath;
-    if (!inUse.empty()) SheetFoundAt = inUse;
-    app_.History.markSaved();
     setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
-    app_.State.MapModified = 0;
     app_.mapMatchesFile();
     return true;
 }
 
 bool TMainWindow::SaveMap() {
-    if (SaveDialog1.FileName.isEmpty()) return SaveMapAs();
-    const Status written = writeMapFile(app_.State, app_.State.SheetFileName, SaveDialog1.FileName);
+    EditorState& s = app_.State;
+    if (s.CurrentFileName.empty()) return SaveMapAs();
+    const Status written = s.save(writeSheetPng);
     if (!written) {
-        reportSaveFailure(app_, this, written, SaveDialog1.FileName);
+        reportSaveFailure(app_, this, written, fromBytes(s.CurrentFileName));
         return false;
     }
-    app_.History.markSaved();
-    app_.State.MapModified = 0;
     app_.mapMatchesFile();
     return true;
 }
@@ -177,71 +156,80 @@ bool TMainWindow::LoadMap() {
 }
 
 bool TMainWindow::LoadChosenMap(const QString& chosen) {
-    if (!hasMapMark(chosen)) return false;
+    if (!hasMapMark(chosen) && !hasTiledMark(chosen)) return false;
 
     // Asked before the file is read: a Yes may rewrite the very file being opened.
     if (AskToSave(AskMode::LoadOrExit)) return false;
+    if (opensAsTiledMap(chosen)) return OpenTiledMap(chosen);
 
-    // Everything a load needs is gathered and checked before the first change.
-    Result<std::string> bytes = readWholeFile(nativePath(chosen));
-    if (!bytes) {
-        showError(app_, this, fromCore(bytes.error().message) + QLatin1Char('\n') + shown(chosen));
+    // Everything a load needs is gathered and checked (core/MapLoad) before the first change.
+    const std::string path = nativePath(chosen);
+    MapLoadOptions options;
+    Result<LoadedMap, LoadRefusal> loaded = loadMap(path, options);
+    if (!loaded && loaded.error().stage == LoadStage::FindSheet) {
+        // The sheet is not where the map says: the user may pick it (or another) instead, and
+        // the map then names the chosen one so that it opens with it again.
+        std::optional<QString> instead = askForSheet(loaded.error().sheetPath);
+        if (!instead) return false;
+        options.sheetInstead = nativePath(*instead);
+        loaded = loadMap(path, options);
+    }
+    if (!loaded) {
+        reportLoadRefusal(loaded.error(), chosen);
         return false;
     }
-    Result<MapContents> contents = parseMapFile(*bytes);
-    if (!contents) {
-        showError(app_, this,
-                  fromCore(contents.error().message) + QLatin1Char('\n') + shown(chosen));
+    showLoadedMap(std::move(*loaded));
+    return true;
+}
+
+bool TMainWindow::OpenTiledMap(const QString& chosen) {
+    // The import becomes a map with no file: the first save asks where, and writes a sheet the
+    // import made beside it.
+    auto opened = tiled::openTiledMap(nativePath(chosen));
+    if (!opened) {
+        reportLoadRefusal(opened.error(), chosen);
         return false;
     }
-    const SheetSearchResult where = findSheet(contents->sheetPath, chosen);
-    std::string sheetFile = where.bytes;
-    std::string line1 = contents->sheetPath;
-    Result<Bitmap> sheet = Error{};
-    if (where.found()) {
-        // The file found here only serves to load the picture: the map keeps naming its sheet
-        // as line 1 has it, so a comma in the folder the sheet lies in does not matter.
-        sheet = loadSheetImage(where.bytes);
-        if (!sheet) {
-            showError(app_, this, fromCore(sheet.error().message));
-            return false;
-        }
-    } else {
-        // The sheet is not where the map says: the user may pick it (or another) instead, and the
-        // map then names the chosen one so that it opens with it again.
-        const QString question =
-            uiText(QT_TRANSLATE_NOOP("tilora", "マップデータのチップ画像が見つかりません\n%1\n"
-                                               "使用するチップ画像を選びますか？"))
-                .arg(fromCore(pathForMessage(contents->sheetPath)));
-        if (app_.dialogs.messageBox(this, question, CautionCaption, MessageButtons::YesNo) !=
-            Answer::Yes)
-            return false;
-        OpenDialog1.FileName.clear();
-        std::optional<ChosenSheet> picked = chooseSheetFile(app_, this);
-        if (!picked) return false;
-        sheetFile = nativePath(picked->name);
-        line1 = sheetPathForMap(contents->sheetPath, sheetFile, nativePath(chosen));
-        sheet = std::move(picked->sheet);
+    showLoadedMap(std::move(opened->map));
+    if (!opened->notices.empty()) {
+        QStringList notes;
+        for (const std::string& notice : opened->notices)
+            notes << fromCore(notice);
+        app_.dialogs.messageBox(this, QString(kImportNotes).arg(notes.join(QLatin1Char('\n'))),
+                                ApplicationTitle, MessageButtons::Ok);
     }
-    contents->sheetPath = line1;
+    return true;
+}
 
+std::optional<QString> TMainWindow::askForSheet(const std::string& written) {
+    const QString question =
+        uiText(QT_TRANSLATE_NOOP("tilora", "マップデータのチップ画像が見つかりません\n%1\n"
+                                           "使用するチップ画像を選びますか？"))
+            .arg(fromCore(pathForMessage(written)));
+    if (app_.dialogs.messageBox(this, question, CautionCaption, MessageButtons::YesNo) !=
+        Answer::Yes)
+        return std::nullopt;
+    OpenDialog1.FileName.clear();
+    return chooseSheetName(app_, this);
+}
+
+void TMainWindow::reportLoadRefusal(const LoadRefusal& refusal, const QString& chosen) {
+    // A sheet's refusal names the sheet's file; the others are about the map's.
+    QString message = fromCore(refusal.message);
+    if (refusal.stage != LoadStage::LoadSheet) message += QLatin1Char('\n') + shown(chosen);
+    showError(app_, this, message);
+}
+
+void TMainWindow::showLoadedMap(LoadedMap loaded) {
     // Everything is checked: from here on nothing can fail.
     EditorState& s = app_.State;
-    applyMapContents(*contents, s); // SheetFileName: line 1's bytes as read, or the chosen sheet
-    const bool sheetReplaced = !where.found();
-    app_.History.clear();
-    if (!sheetReplaced) app_.History.markSaved();
-    SheetFoundAt = sheetFile;
-    app_.setSheet(std::move(*sheet));
-    SaveDialog1.FileName = chosen;
+    s.open(std::move(loaded)); // SheetFileName: line 1's bytes as read, or the chosen sheet
+    app_.sheetReplaced();
     s.SheetScrollX = 0;
     s.SheetScrollY = 0;
     app_.layoutChipWindow();
     app_.refreshMapView();
-    // A map given another sheet differs from its file until it is saved.
-    s.MapModified = sheetReplaced ? 1 : 0;
     app_.mapMatchesFile();
-    return true;
 }
 
 void TMainWindow::NewButtonClick() {

@@ -68,16 +68,14 @@ void FileWatch::mapMatchesFile() {
 }
 
 void FileWatch::follow() {
-    const std::string map =
-        app_.mapShown() ? QFile::encodeName(app_.MainWindow->SaveDialog1.FileName).toStdString()
-                        : std::string();
+    const std::string map = app_.mapShown() ? app_.State.CurrentFileName : std::string();
     // A file newly followed holds what the editor took from it (a load, a save, the file a
     // restored copy belongs to): what counts is what changes from now on.
     if (map != mapPath_) {
         mapPath_ = map;
         mapSeen_ = stampFile(mapPath_);
     }
-    const std::string sheet = app_.sheet().isNull() ? std::string() : sheetFileInUse(app_);
+    const std::string sheet = app_.sheet().isNull() ? std::string() : app_.State.sheetInUse();
     if (sheet != sheetPath_) {
         sheetPath_ = sheet;
         sheetSeen_ = stampFile(sheetPath_);
@@ -127,7 +125,7 @@ void FileWatch::checkMap() {
     mapSeen_ = now;
     Result<MapContents> read = Error{};
     if (now.exists) {
-        Result<std::string> bytes = readWholeFile(mapPath_);
+        Result<FileBytes> bytes = readWholeFile(mapPath_);
         read = bytes ? parseMapFile(*bytes) : Result<MapContents>(bytes.error());
     }
     const QString name = shownPath(mapPath_);
@@ -161,13 +159,13 @@ void FileWatch::reloadMap() {
     // The question about unsaved changes has been answered (or there were none): the load must
     // not ask it again.
     app_.State.MapModified = 0;
-    if (!app_.MainWindow->LoadChosenMap(app_.MainWindow->SaveDialog1.FileName)) markUnsaved();
+    if (!app_.MainWindow->LoadChosenMap(fromBytes(app_.State.CurrentFileName))) markUnsaved();
 }
 
 void FileWatch::markUnsaved() {
     app_.State.MapModified = 1;
     // An undo back to the last save must not call the map saved either: that save is gone.
-    app_.History.forgetSavedPoint();
+    app_.State.History.forgetSavedPoint();
 }
 
 void FileWatch::checkSheet() {

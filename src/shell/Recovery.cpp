@@ -1,5 +1,6 @@
 #include "shell/Recovery.h"
 
+#include "core/MapLoad.h"
 #include "core/PathText.h"
 #include "core/SheetImage.h"
 #include "newmap/SheetChecks.h"
@@ -40,10 +41,6 @@ QString shownPath(const std::string& bytes) {
     return QString::fromStdString(pathForMessage(bytes));
 }
 
-std::string toBytes(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 // The sheet a copy was drawn with: where it was found then, else looked up again from the map
 // file's folder as a load would.
 Result<Bitmap> loadCopySheet(const RecoveredMap& copy, std::string& foundAt) {
@@ -59,11 +56,6 @@ Result<Bitmap> loadCopySheet(const RecoveredMap& copy, std::string& foundAt) {
 
 } // namespace
 
-std::string sheetFileInUse(const Application& app) {
-    if (app.State.SheetFileName.empty()) return {};
-    return findSheet(app.State.SheetFileName, app.MainWindow->SaveDialog1.FileName).bytes;
-}
-
 Recovery::Recovery(Application& app, std::string folder) : app_(app), keeper_(std::move(folder)) {
     timer_.setInterval(TickMs);
     connect(&timer_, &QTimer::timeout, this, &Recovery::tick);
@@ -78,7 +70,7 @@ void Recovery::start() {
 }
 
 RecoveryInfo Recovery::currentInfo() const {
-    return {toBytes(app_.MainWindow->SaveDialog1.FileName), sheetFileInUse(app_)};
+    return {app_.State.CurrentFileName, app_.State.sheetInUse()};
 }
 
 void Recovery::tick() {
@@ -137,24 +129,28 @@ bool Recovery::restore(OrphanCopy& orphan, const RecoveredMap& copy) {
 
     // As a load does, except that the map stays unsaved and keeps the file it belongs to, so the
     // next save writes that file.
+    LoadedMap restored;
+    restored.file = copy.info.mapFile;
+    restored.contents = copy.map;
+    restored.sheetName = copy.map.sheetPath;
+    restored.sheetFoundAt = std::move(sheetFile);
+    restored.sheetPicture = std::make_shared<const Bitmap>(std::move(*sheet));
+    restored.modified = true;
     EditorState& s = app_.State;
-    applyMapContents(copy.map, s);
-    app_.History.clear();
-    main.SheetFoundAt = sheetFile;
-    app_.setSheet(std::move(*sheet));
-    main.SaveDialog1.FileName = fromBytes(copy.info.mapFile);
+    s.open(std::move(restored));
+    app_.sheetReplaced();
     s.SheetScrollX = 0;
     s.SheetScrollY = 0;
     app_.layoutChipWindow();
     app_.refreshMapView();
-    s.MapModified = 1;
     if (!copy.info.mapFile.empty())
         app_.setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
     // The map named on the command line is this one, with the changes it had: opening the file
     // after it would only ask whether to save them.
     QString& atStart = main.MapToOpenAtStart;
-    const QString restored = QFileInfo(main.SaveDialog1.FileName).canonicalFilePath();
-    if (!restored.isEmpty() && QFileInfo(atStart).canonicalFilePath() == restored) atStart.clear();
+    const QString restoredFile = QFileInfo(fromBytes(s.CurrentFileName)).canonicalFilePath();
+    if (!restoredFile.isEmpty() && QFileInfo(atStart).canonicalFilePath() == restoredFile)
+        atStart.clear();
 
     // The copy becomes this editor's own. Should that fail, it stays where it is and is offered
     // again at the next start, while this editor writes a copy of its own as for any change.

@@ -48,8 +48,4 @@ class Recovery : public QObject {
     bool warned_ = false;
 };
 
-// Where the sheet the editor draws with lies: the map's line 1 looked up as a load does, from
-// the current map file's folder. Empty when it is not found.
-std::string sheetFileInUse(const Application& app);
-
 } // namespace tilora

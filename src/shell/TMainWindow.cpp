@@ -224,7 +224,7 @@ void TMainWindow::connectCommands() {
     // that ended without saving offered first.
     const auto endStep = [this] {
         app_.offerRecovery();
-        app_.History.closeStep();
+        app_.State.History.closeStep();
     };
     for (const ButtonLayout& b : kButtons)
         connect(this->*b.member, &QPushButton::clicked, this, endStep);

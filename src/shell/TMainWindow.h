@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -20,6 +21,8 @@ class QTimer;
 namespace tilora {
 
 class Application;
+struct LoadedMap;
+struct LoadRefusal;
 
 class TMainWindow : public QMainWindow {
     Q_OBJECT
@@ -73,13 +76,10 @@ class TMainWindow : public QMainWindow {
     QAction* ZoomOutKey = nullptr;
     QAction* DisarmKey = nullptr;
 
-    // The shared file dialogs; SaveDialog1.FileName is the current map's file name.
+    // The shared file dialogs. The save dialog opens on the map's file name (the document's
+    // CurrentFileName).
     FileDialog OpenDialog1{FileDialog::Kind::Open};
     FileDialog SaveDialog1{FileDialog::Kind::Save};
-    // Where the loaded map's sheet was found on this machine, as the system's bytes. SheetFileName
-    // keeps the path as the file wrote it; this one is what a save into another folder rebases a
-    // relative path on.
-    std::string SheetFoundAt;
 
     // A map named on the command line: loaded, as if chosen in the open dialog, right after the
     // first placement of the windows at start-up.
@@ -107,8 +107,12 @@ class TMainWindow : public QMainWindow {
     bool SaveMap();
     bool LoadMap();
     // LoadMap from the point where a file has been chosen. Not the open dialog's own name: the
-    // sheet chooser reuses that dialog for a map whose sheet is missing.
+    // sheet chooser reuses that dialog for a map whose sheet is missing. A Tiled map (TMX or
+    // JSON, plain or gzip) is opened through OpenTiledMap.
     bool LoadChosenMap(const QString& chosen);
+    // A Tiled map imported as tilora-cli imports it, shown as a map with no file name (modified);
+    // the first save asks where.
+    bool OpenTiledMap(const QString& chosen);
     void NewButtonClick(); // also the menu item NewFile
     void OpenButtonClick();
     void LoadFileClick();
@@ -156,9 +160,14 @@ class TMainWindow : public QMainWindow {
     void buildMenus();
     void buildKeys();
     void connectCommands();
-    // After an undo or a redo: the modified flag from the history, the view redrawn where it
-    // shows a changed cell.
+    // After an undo or a redo: the view redrawn where it shows a changed cell.
     void afterHistoryMove(const CellArea& changed);
+    // The load's steps around the pipeline (FileCommands.cpp): the question and the chooser for
+    // a sheet that is not found (the file chosen instead, or nothing), a refusal told, and a map
+    // that loaded taken into the document and shown.
+    std::optional<QString> askForSheet(const std::string& written);
+    void reportLoadRefusal(const LoadRefusal& refusal, const QString& chosen);
+    void showLoadedMap(LoadedMap loaded);
 
     Application& app_;
 };

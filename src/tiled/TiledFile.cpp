@@ -5,9 +5,6 @@
 #include "core/Texts.h"
 #include "tiled/Gzip.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <filesystem>
 
 namespace tilora::tiled {
@@ -22,21 +19,18 @@ Error tiledUnsupported(TiledFormat format, const std::string& what) {
 }
 
 Result<TiledDocument> readTiledFile(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 && errno == ENOENT)
-        return Error{i18n("Cannot read the file: %1", {i18n("the file does not exist")})};
-    Result<std::string> bytes = readWholeFile(path, MaxTiledFileBytes);
+    Result<FileBytes> bytes = readWholeFile(path, MaxTiledFileBytes);
     if (!bytes) return bytes.error();
     TiledDocument doc;
     if (isGzip(*bytes)) {
         Result<std::string> unpacked = gunzip(*bytes, MaxTiledFileBytes);
         if (!unpacked) return unpacked.error();
-        doc.bytes = std::move(*unpacked);
+        doc.bytes = FileBytes(std::move(*unpacked));
     } else {
         doc.bytes = std::move(*bytes);
     }
     // A byte order mark and blanks may stand before the first character.
-    std::string_view text = doc.bytes;
+    std::string_view text = doc.bytes.view();
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     const std::size_t first = text.find_first_not_of(" \t\r\n");
     doc.format = first != std::string_view::npos && text[first] == '{' ? TiledFormat::Json

@@ -3,6 +3,7 @@
 // is gzip-compressed, and told apart by its first character: '<' is TMX/TSX, '{' is JSON. The
 // file name's suffix does not matter, so a .tmx.gz, a .json or a renamed file all read.
 
+#include "core/FileIO.h"
 #include "core/Result.h"
 #include "tiled/TiledMap.h"
 
@@ -17,7 +18,7 @@ namespace tilora::tiled {
 inline constexpr std::size_t MaxTiledFileBytes = 64u << 20;
 
 struct TiledDocument {
-    std::string bytes;
+    FileBytes bytes;
     TiledFormat format = TiledFormat::Tmx;
 };
 

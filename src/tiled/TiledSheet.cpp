@@ -70,9 +70,9 @@ Result<TilesetPicture> loadTilesetPicture(const TiledTileset& ts, TiledFormat fo
 
     struct stat st {};
     const bool missing = ::stat(image.path.c_str(), &st) != 0 && errno == ENOENT;
-    std::string bytes;
+    FileBytes bytes;
     if (!missing) {
-        Result<std::string> read = readWholeFile(image.path, std::size_t(512) << 20);
+        Result<FileBytes> read = readWholeFile(image.path, std::size_t(512) << 20);
         if (!read)
             return refuse(i18n("cannot read the tileset's image: %1 (%2)",
                                {image.path, read.error().message}));

@@ -221,6 +221,10 @@ TEST(SpecialFiles, AMapThatIsAFifoIsRefusedAtOnce) {
         EXPECT_EQ(r.status, 1) << command;
         EXPECT_TRUE(oneLineContaining(r.err, "通常のファイルではありません")) << r.err;
     }
+    // "-" names a file like any other: a map is never read from standard input.
+    const auto dash = runBinary({"info", "-"});
+    EXPECT_EQ(dash.status, 1);
+    EXPECT_TRUE(oneLineContaining(dash.err, "ファイルがありません")) << dash.err;
 }
 
 } // namespace

@@ -139,25 +139,5 @@ TEST(StandardOutput, AFullOutputIsAnError) {
     }
 }
 
-// The sheet kept for the next map of a batch is released before another sheet is decoded, so
-// two large sheets are never in memory together: here the second decode fails, and the first
-// sheet is gone all the same.
-TEST(Batch, ThePreviousSheetIsReleasedBeforeTheNextIsDecoded) {
-    Scratch s;
-    s.writeSheet("first.bmp", patternSheet(64, 64));
-    s.write("second.bmp", "BM not a picture");
-    s.writeMap("first.map", makeMap("first.bmp", 1, 1, {0}));
-    s.writeMap("second.map", makeMap("second.bmp", 1, 1, {0}));
-    std::weak_ptr<const Bitmap> first;
-    {
-        const auto sheet = loadMapSheet(s.readMap("first.map"), CliPath{s.path("first.map")});
-        ASSERT_TRUE(sheet.ok());
-        first = sheet->bitmap;
-    }
-    ASSERT_FALSE(first.expired()); // kept for a next map on the same sheet
-    EXPECT_FALSE(loadMapSheet(s.readMap("second.map"), CliPath{s.path("second.map")}).ok());
-    EXPECT_TRUE(first.expired());
-}
-
 } // namespace
 } // namespace tilora::cli::test

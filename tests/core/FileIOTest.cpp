@@ -17,6 +17,7 @@
 #include <new>
 #include <set>
 #include <system_error>
+#include <tuple>
 
 namespace tilora {
 namespace {
@@ -49,7 +50,7 @@ class FileIO : public ::testing::Test {
     }
     static std::string read(const std::string& p) {
         auto r = readWholeFile(p);
-        return r.ok() ? *r : "<unreadable: " + r.error().message + ">";
+        return r.ok() ? std::string(r->view()) : "<unreadable: " + r.error().message + ">";
     }
 
     // Runs body in a child process, bounded by an alarm so that a hang fails instead of
@@ -177,16 +178,16 @@ TEST_F(SaveTargets, FileSizeLimitFailsTheWriteKeepsTheOldFileAndLeavesNoTemporar
     EXPECT_EQ(names(), std::set<std::string>{"full.map"});
 }
 
-TEST_F(FileIO, ReadWholeFileRefusesMissingAndOversizedFiles) {
-    EXPECT_EQ(read(path("none.map")), "<unreadable: ファイルを読み込めません：" +
-                                          std::system_category().message(ENOENT) + ">");
-
+TEST_F(FileIO, ReadGivesTheWholeFileOrItsHead) {
     write(path("ten.map"), "0123456789");
     EXPECT_EQ(read(path("ten.map")), "0123456789");
-    EXPECT_TRUE(readWholeFile(path("ten.map"), 10).ok());
-    auto big = readWholeFile(path("ten.map"), 9);
-    ASSERT_FALSE(big.ok());
-    EXPECT_THAT(big.error().message, HasSubstr("大きすぎます"));
+    EXPECT_EQ(readWholeFile(path("ten.map"), 10)->view(), "0123456789");
+    EXPECT_EQ(readFileHead(path("ten.map"), 4)->view(), "0123");
+    EXPECT_EQ(readFileHead(path("ten.map"), 99)->view(), "0123456789");
+    // Large enough for the buffer mapped at once.
+    const std::string large(std::size_t(1) << 20, 'm');
+    write(path("large.map"), large);
+    EXPECT_TRUE(read(path("large.map")) == large);
 }
 
 // Targets that are not plain files get written into, never replaced.
@@ -349,15 +350,27 @@ TEST_F(SaveTargets, RefusedSpecialTargetsAreNamedAndLeftAlone) {
     EXPECT_EQ(names(), (std::set<std::string>{"folder", "pipe"}));
 }
 
-// A pipe with nobody writing to it would block a plain open for good; the alarm bounds the wait.
-TEST_F(FileIO, ReadWholeFileRefusesWhatIsNotARegularFileWithoutWaiting) {
+// Every refusal of the one reader, with its reason. A pipe with nobody writing to it would block
+// a plain open for good; the alarm bounds the wait.
+TEST_F(FileIO, ReadRefusesWhatIsNotARegularFileWithinTheLimitWithoutWaiting) {
+    write(path("ten.map"), "0123456789");
+    fs::create_directory(path("folder"));
     ASSERT_EQ(::mkfifo(path("pipe.map").c_str(), 0600), 0);
-    const std::string message = inChild([&]() -> std::string {
-        auto r = readWholeFile(path("pipe.map"));
-        return r.ok() ? "<read>" : r.error().message;
-    });
-    EXPECT_EQ(message,
-              "ファイルを読み込めません：通常のファイルではありません（" + path("pipe.map") + "）");
+    const std::tuple<const char*, std::size_t, const char*> cases[] = {
+        {"none.map", 64, "ファイルがありません"},
+        {"folder", 64, "フォルダーです"},
+        {"pipe.map", 64, "通常のファイルではありません"},
+        {"ten.map", 9, "ファイルが大きすぎます"},
+    };
+    for (const auto& [name, limit, reason] : cases) {
+        const std::string message = inChild([&, name = name, limit = limit]() -> std::string {
+            auto r = readWholeFile(path(name), limit);
+            return r.ok() ? "<read>" : r.error().message;
+        });
+        EXPECT_THAT(message, AllOf(StartsWith("ファイルを読み込めません："), HasSubstr(reason)))
+            << name;
+    }
+    EXPECT_FALSE(readFileHead(path("folder"), 4).ok());
 }
 
 } // namespace

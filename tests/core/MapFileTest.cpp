@@ -1,5 +1,7 @@
 #include "core/MapFile.h"
 
+#include "core/MapDocument.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -185,7 +187,7 @@ TEST(MapFileFormat, CheckRefusesContentsThatWouldNotReadBack) {
 // ---- State --------------------------------------------------------------------------------
 
 TEST(MapFileState, ApplyWritesOnlyTheRectangleAndReadsItBack) {
-    EditorState state;
+    MapDocument state;
     for (int r = 0; r < 40; ++r)
         for (int c = 0; c < 40; ++c)
             state.cell(r, c) = 900 + r * 40 + c;
@@ -209,7 +211,7 @@ TEST(MapFileState, ApplyWritesOnlyTheRectangleAndReadsItBack) {
 }
 
 TEST(MapFileState, StateWithoutAMapIsRefusedForSaving) {
-    const EditorState fresh; // height 0 until a map exists
+    const MapDocument fresh; // height 0 until a map exists
     EXPECT_FALSE(checkMapContents(mapContentsFromState(fresh)).ok());
 }
 

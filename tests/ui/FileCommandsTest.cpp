@@ -33,7 +33,7 @@ MapFixture loadFixture(TestApp& t) {
     MapFixture f = writeMapFixture(t, QStringLiteral("start.map"), 30, 30);
     loadThroughMenu(t, f.map);
     EXPECT_EQ(t.state().MapModified, 0);
-    EXPECT_EQ(t->MainWindow->SaveDialog1.FileName, f.map);
+    EXPECT_EQ(t.fileName(), f.map);
     return f;
 }
 
@@ -135,7 +135,7 @@ TEST_F(FileCommands, NewMapAnswersCancelNoYes) {
 
 TEST_F(FileCommands, YesWhoseSaveDidNotHappenStopsTheCommand) {
     edit(t);
-    m.SaveDialog1.FileName.clear(); // an unnamed map: Yes goes through the save dialog
+    t.setFileName({}); // an unnamed map: Yes goes through the save dialog
     t.dialogs.answer(Answer::Yes);
     t.dialogs.cancelFile();
     m.NewButtonClick();
@@ -201,7 +201,7 @@ TEST_F(FileCommands, SaveAsWritesTheMapAndNamesItInAnyLetterCase) {
     for (const auto& [typed, name] : names) {
         SCOPED_TRACE(typed);
         edit(t, ++chip);
-        const QString previous = m.SaveDialog1.FileName;
+        const QString previous = t.fileName();
         const QString target = t.path(QString::fromUtf8(name));
         t.dialogs.chooseFile(t.path(QString::fromUtf8(typed)));
         m.NameSaveButtonClick();
@@ -211,7 +211,7 @@ TEST_F(FileCommands, SaveAsWritesTheMapAndNamesItInAnyLetterCase) {
         EXPECT_EQ(t.dialogs.fileCalls.back().request.fileName, previous);
         EXPECT_EQ(readBytes(target), formatMapFile(heldMap(t)));
         EXPECT_EQ(heldMap(t).at(0, 0), chip);
-        EXPECT_EQ(m.SaveDialog1.FileName, target);
+        EXPECT_EQ(t.fileName(), target);
         EXPECT_EQ(t.state().MapModified, 0);
         EXPECT_TRUE(m.OverWriteSaveButton->isEnabled() && m.Save->isEnabled());
     }
@@ -236,7 +236,7 @@ TEST_F(FileCommands, SaveAsCancelledOrRefusedForANameWithoutMapChangesNothing) {
     EXPECT_EQ(t.dialogs.messages[0].owner, &m);
     EXPECT_FALSE(QFile::exists(target));
 
-    EXPECT_EQ(m.SaveDialog1.FileName, f.map);
+    EXPECT_EQ(t.fileName(), f.map);
     EXPECT_EQ(readBytes(f.map), formatMapFile(f.contents));
     EXPECT_EQ(t.state().MapModified, 1);
     EXPECT_FALSE(m.OverWriteSaveButton->isEnabled());
@@ -262,7 +262,7 @@ TEST_F(FileCommands, SaveWritesToTheCurrentFileOrAsksForAName) {
     EXPECT_TRUE(m.OverWriteSaveButton->isEnabled() && m.Save->isEnabled());
 
     // An unnamed map (as after the new-map dialog) goes through the save dialog.
-    m.SaveDialog1.FileName.clear();
+    t.setFileName({});
     edit(t, 4);
     t.dialogs.cancelFile();
     m.SaveClick();
@@ -282,19 +282,19 @@ TEST_F(FileCommands, SaveIntoAMissingFolderReportsTheReasonAndChangesNothing) {
     EXPECT_TRUE(text.startsWith(QStringLiteral("保存できません"))) << text.toStdString();
     expectMessage(t, 0, kCaution, QString::fromLocal8Bit(std::strerror(ENOENT)));
     expectMessage(t, 0, kCaution, target);
-    EXPECT_EQ(m.SaveDialog1.FileName, f.map);
+    EXPECT_EQ(t.fileName(), f.map);
     EXPECT_EQ(t.state().MapModified, 1);
     EXPECT_FALSE(m.OverWriteSaveButton->isEnabled() || m.Save->isEnabled());
 
     // Overwrite-save to a file whose folder has gone: the same report, the buttons stay enabled.
     m.OverWriteSaveButton->setEnabled(true);
     m.Save->setEnabled(true);
-    m.SaveDialog1.FileName = target;
+    t.setFileName(target);
     m.SaveClick();
     EXPECT_EQ(t.dialogs.messages.size(), 2u);
     EXPECT_EQ(t.state().MapModified, 1);
     EXPECT_TRUE(m.OverWriteSaveButton->isEnabled());
-    EXPECT_EQ(m.SaveDialog1.FileName, target);
+    EXPECT_EQ(t.fileName(), target);
 }
 
 // Lowers this process's file-size limit for the guard's lifetime: a write beyond it fails with
@@ -370,7 +370,7 @@ TEST_F(FileCommands, SaveOntoAPipeADeviceOrAFolderIsRefusedNamingIt) {
         t.dialogs.messages.clear();
         t.dialogs.chooseFile(target);
         m.NameSaveButtonClick(); // 名前をつけて保存
-        m.SaveDialog1.FileName = target;
+        t.setFileName(target);
         m.SaveClick(); // 上書き保存, Ctrl+S and "はい" at the question
         ASSERT_EQ(t.dialogs.messages.size(), 2u) << target.toStdString();
         expectMessage(t, 0, kCaution, QStringLiteral("保存先が") + kind);
@@ -394,13 +394,15 @@ TEST(FileCommandsLoad, LoadReadsTheMapAndTheSheetAndRebuildsTheWindows) {
     loadThroughMenu(t, f.map);
 
     ASSERT_EQ(t.dialogs.fileCalls.size(), 1u);
-    expectFileRequest(t.dialogs.fileCalls[0], false, "マップ(*.MAP)|*.MAP",
+    expectFileRequest(t.dialogs.fileCalls[0], false,
+                      "マップ(*.MAP)|*.MAP|Tiledのマップ(*.tmx;*.tmx.gz;*.tmj;*.tmj.gz)|"
+                      "*.tmx;*.tmx.gz;*.tmj;*.tmj.gz",
                       "使用するＭＡＰファイルの読み込み");
     EXPECT_TRUE(t.dialogs.messages.empty());
 
     EXPECT_EQ(heldMap(t), f.contents);
     EXPECT_EQ(t.state().SheetFileName, f.sheet.toStdString());
-    EXPECT_EQ(t->MainWindow->SaveDialog1.FileName, f.map); // in its own letter case
+    EXPECT_EQ(t.fileName(), f.map); // in its own letter case
     EXPECT_EQ(t.state().SheetScrollX, 0);
     EXPECT_EQ(t.state().SheetScrollY, 0);
     EXPECT_EQ(t.state().CurrentChip, 9);
@@ -426,7 +428,7 @@ TEST_F(FileCommands, LoadOfANameWithoutMapOrACancelledDialogDoesNothing) {
     EXPECT_TRUE(t.dialogs.messages.empty());
     EXPECT_EQ(heldMap(t), before);
     EXPECT_EQ(t.state().MapModified, 1);
-    EXPECT_EQ(m.SaveDialog1.FileName, f.map);
+    EXPECT_EQ(t.fileName(), f.map);
 }
 
 // Everything a failed load must leave alone.
@@ -438,7 +440,7 @@ struct Snapshot {
     bool mapVisible, chipVisible;
 
     explicit Snapshot(TestApp& t)
-        : map(heldMap(t)), grid(t.state().MapCells), fileName(t->MainWindow->SaveDialog1.FileName),
+        : map(heldMap(t)), grid(t.state().MapCells), fileName(t.fileName()),
           sheetWidth(t->MapChipWindow->sheet().width()), modified(t.state().MapModified),
           mapVisible(t->MapWindow->isVisible()), chipVisible(t->MapChipWindow->isVisible()) {}
     bool operator==(const Snapshot&) const = default;
@@ -598,9 +600,8 @@ TEST(FileCommandsLoad, LoadedMapKeepsItsSheetPathAsWritten) {
         TestApp u;
         loadThroughMenu(u, moved);
         EXPECT_TRUE(u.dialogs.messages.empty());
-        EXPECT_EQ(
-            QFileInfo(QFile::decodeName(u->MainWindow->SheetFoundAt.c_str())).canonicalFilePath(),
-            QFileInfo(sheet).canonicalFilePath());
+        EXPECT_EQ(QFileInfo(QFile::decodeName(u.state().SheetFoundAt.c_str())).canonicalFilePath(),
+                  QFileInfo(sheet).canonicalFilePath());
     }
 }
 
@@ -619,7 +620,7 @@ TEST(FileCommandsLoad, ExampleMapOpensWhereverTheFolderLies) {
             EXPECT_TRUE(t.dialogs.messages.empty()) << name.toStdString();
             EXPECT_EQ(t.state().MapModified, 0);
             EXPECT_TRUE(t->MapWindow->isVisible());
-            const QString sheet = QFile::decodeName(t->MainWindow->SheetFoundAt.c_str());
+            const QString sheet = QFile::decodeName(t.state().SheetFoundAt.c_str());
             EXPECT_TRUE(sheet.startsWith(QDir(folder).absolutePath() + QLatin1Char('/')))
                 << sheet.toStdString();
             EXPECT_TRUE(QFileInfo(sheet).isFile());
@@ -651,7 +652,7 @@ TEST_F(FileCommands, LoadAsksFirstThenSavesDropsOrKeepsTheChanges) {
 
     // An unnamed, changed map: Yes, then the save dialog cancelled — the load is abandoned.
     edit(t, 10);
-    m.SaveDialog1.FileName.clear();
+    t.setFileName({});
     const Snapshot before(t);
     const MapFixture third = writeMapFixture(t, QStringLiteral("third.map"), 11, 11, 1);
     t.dialogs.answer(Answer::Yes);
@@ -732,7 +733,7 @@ TEST_F(FileCommands, ExitAsksLikeTheCloseBox) {
     EXPECT_EQ(exits, std::vector<int>{0});
 
     edit(t); // changes, Yes, save dialog cancelled: stays
-    m.SaveDialog1.FileName.clear();
+    t.setFileName({});
     t.dialogs.answer(Answer::Yes);
     t.dialogs.cancelFile();
     m.ExitAppClick();
@@ -757,14 +758,14 @@ TEST_F(FileCommands, CloseBoxLeavesOnlyWhenTheMapIsSafe) {
 
     // Yes, but the write fails: stays open.
     edit(t);
-    m.SaveDialog1.FileName = t.path(QStringLiteral("gone/x.map"));
+    t.setFileName(t.path(QStringLiteral("gone/x.map")));
     t.dialogs.answer(Answer::Yes);
     EXPECT_FALSE(m.FormCloseQuery());
     EXPECT_EQ(t.state().MapModified, 1);
 
     // Through the real close box: Yes and a cancelled save dialog keep the window open.
     t->start();
-    m.SaveDialog1.FileName.clear();
+    t.setFileName({});
     t.dialogs.answer(Answer::Yes);
     t.dialogs.cancelFile();
     m.close();

@@ -251,7 +251,7 @@ TEST(NewMapFlow, ChooseSheetTypeSizeConfirm) {
     s.CurrentChip = 7;
     s.StampBanks[0] = -1;
     s.StampBanks[4999] = 12;
-    main.SaveDialog1.FileName = t.path(QStringLiteral("old.map"));
+    t.setFileName(t.path(QStringLiteral("old.map")));
 
     const QString path = chooseSheet(t, 256, 128); // 8 x 4 chips
     ASSERT_EQ(t.dialogs.fileCalls.size(), 1u);
@@ -292,8 +292,8 @@ TEST(NewMapFlow, ChooseSheetTypeSizeConfirm) {
         std::all_of(s.StampBanks.begin(), s.StampBanks.end(), [](int v) { return v == 0; }));
     EXPECT_EQ(s.MapModified, 1);
     EXPECT_EQ(s.SheetFileName, path.toStdString());
-    EXPECT_EQ(main.SheetFoundAt, QFile::encodeName(path).toStdString());
-    EXPECT_TRUE(main.SaveDialog1.FileName.isEmpty());
+    EXPECT_EQ(t.state().SheetFoundAt, QFile::encodeName(path).toStdString());
+    EXPECT_TRUE(t.fileName().isEmpty());
     EXPECT_FALSE(d.isVisible());
     EXPECT_TRUE(t->MapWindow->isVisible());
     EXPECT_EQ(s.SheetColumns, 8);
@@ -343,7 +343,7 @@ TEST(NewMapFlow, AbandonPutsBackTheSheetInUse) {
         const files::MapFixture f = files::writeMapFixture(t, QStringLiteral("a.map"), 30, 12);
         files::loadThroughMenu(t, f.map);
         t->chooseChip(11);
-        const std::string foundAt = main.SheetFoundAt;
+        const std::string foundAt = t.state().SheetFoundAt;
         s.MapModified = 1;
 
         t.dialogs.answer(Answer::No);
@@ -363,7 +363,7 @@ TEST(NewMapFlow, AbandonPutsBackTheSheetInUse) {
         EXPECT_FALSE(main.MapChipWindow1->isChecked() || main.MapChipWindow1->isEnabled());
         EXPECT_FALSE(main.ChipShowButton->isEnabled());
         EXPECT_EQ(s.SheetFileName, f.contents.sheetPath);
-        EXPECT_EQ(main.SheetFoundAt, foundAt);
+        EXPECT_EQ(t.state().SheetFoundAt, foundAt);
         EXPECT_EQ(t->sheet().width(), 128);
         EXPECT_EQ(t->MapChipWindow->Image1->bitmap().width(), 128);
         EXPECT_TRUE(t->MapChipWindow->ScrollBar1->isHidden());

@@ -174,7 +174,7 @@ struct Walk {
     }
     // A Yes in an unsaved-changes prompt saves over the current file, or through the save dialog.
     QString queueSaveTarget() {
-        if (!main_.SaveDialog1.FileName.isEmpty()) return main_.SaveDialog1.FileName;
+        if (!t_.fileName().isEmpty()) return t_.fileName();
         const QString path = t_.path(QStringLiteral("map%1.map").arg(uniform(0, 2)));
         t_.dialogs.chooseFile(path);
         return path;
@@ -957,7 +957,7 @@ struct Walk {
             std::fill_n(&shadow(r, 0), s_.MapWidth, before.CurrentChip);
         checkGrid(0, GridSide, 0, GridSide);
         REQUIRE(banksAllZero());
-        REQUIRE(s_.MapModified == 1 && main_.SaveDialog1.FileName.isEmpty());
+        REQUIRE(s_.MapModified == 1 && t_.fileName().isEmpty());
         REQUIRE(map_.Shape1->geometry() ==
                 QRect(0, 0, std::max(s_.CellSize, 5), std::max(s_.CellSize, 5)));
         mapLaidOut(before.ZoomPending);
@@ -965,8 +965,8 @@ struct Walk {
     }
 
     void save(bool overwrite) {
-        const QString path = overwrite ? main_.SaveDialog1.FileName
-                                       : t_.path(QStringLiteral("map%1.map").arg(uniform(0, 2)));
+        const QString path =
+            overwrite ? t_.fileName() : t_.path(QStringLiteral("map%1.map").arg(uniform(0, 2)));
         action_ += cat(" to ", str(path));
         const MapContents current = shadowContents();
         if (overwrite) {
@@ -975,7 +975,7 @@ struct Walk {
             t_.dialogs.chooseFile(path);
             main_.NameSaveButton->click();
         }
-        REQUIRE(s_.MapModified == 0 && main_.SaveDialog1.FileName == path);
+        REQUIRE(s_.MapModified == 0 && t_.fileName() == path);
         REQUIRE(main_.OverWriteSaveButton->isEnabled() && main_.Save->isEnabled());
         checkSaved(path, current);
     }
@@ -1009,7 +1009,7 @@ struct Walk {
             for (int c = 0; c < expected.width; ++c)
                 shadow(r, c) = expected.at(r, c);
         checkGrid(0, GridSide, 0, GridSide);
-        REQUIRE(s_.MapModified == 0 && main_.SaveDialog1.FileName == path);
+        REQUIRE(s_.MapModified == 0 && t_.fileName() == path);
         if (viaMenu)
             REQUIRE(stamps_.isVisible() == stampsWere);
         else

@@ -193,7 +193,7 @@ TEST(FileWatch, TheEditorsOwnSaveChangesNothingAndADeletedFileLeavesTheMapUnsave
     pressButton(w.t->MapWindow->Image1, Qt::RightButton, 16, 16);
     w.t->MainWindow->SaveClick();
     w.t->fileWatch->check();
-    EXPECT_TRUE(w.t->History.canUndo()); // not loaded again
+    EXPECT_TRUE(w.t.state().History.canUndo()); // not loaded again
     EXPECT_EQ(w.t.state().MapModified, 0);
 
     QFile::remove(w.f.map);

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFile>
 #include <QMouseEvent>
 #include <QString>
 #include <QTemporaryDir>
@@ -51,6 +52,11 @@ struct TestApp {
     Application* operator->() { return app.get(); }
     EditorState& state() { return app->State; }
     QString path(const QString& name) const { return dir.filePath(name); }
+    // The map's file name (the document's CurrentFileName) as text; empty: the map has none.
+    QString fileName() const { return QFile::decodeName(app->State.CurrentFileName.c_str()); }
+    void setFileName(const QString& name) {
+        app->State.CurrentFileName = QFile::encodeName(name).toStdString();
+    }
 };
 
 // A chip sheet whose every 32 x 32 chip has its own colour (chip k: 0xFF000000 | k * 0x010307 + 1),
