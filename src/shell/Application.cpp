@@ -2,6 +2,7 @@
 
 #include "core/WindowLayout.h"
 #include "core/Zoom.h"
+#include "mapview/MapTools.h"
 #include "mapview/TMapWindow.h"
 #include "newmap/LayoutChipWindow.h"
 #include "newmap/RefreshMapView.h"
@@ -123,8 +124,8 @@ FileDialog& Application::saveDialog() {
 }
 
 void Application::refreshMapView() {
-    // A map shown anew (a load) takes no armed fill over from the one shown before.
-    MapWindow->disarmFill();
+    // A map shown anew (a load) takes no armed tool over from the one shown before.
+    MapWindow->tools().disarm();
     RefreshMapView(*this);
     showOverviewIfWanted();
 }
@@ -146,7 +147,7 @@ void Application::enterNoMapState() {
     StartUpWindow->Button1->setEnabled(false);
     StampWindow->hide();
     OverviewWindow->hide();
-    MapWindow->disarmFill();
+    MapWindow->tools().disarm();
     mapShown_ = false;
     MainWindow->OverviewWindow1->setEnabled(false);
     setCommandsEnabled(Command::SaveItem | Command::SaveButton | Command::SaveAsItem |

@@ -2,7 +2,9 @@
 // commands that follow the history, the tools and the map on screen rather than a fixed rule.
 
 #include "core/Painting.h"
+#include "mapview/MapTools.h"
 #include "mapview/TMapWindow.h"
+#include "mapview/tools/FillTool.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
 
@@ -37,12 +39,12 @@ void TMainWindow::afterHistoryMove(const CellArea& changed) {
 
 void TMainWindow::Fill1Click() {
     if (!Fill1->isEnabled()) return;
-    app_.MapWindow->armFill();
+    app_.MapWindow->tools().arm<FillTool>();
     updateEditCommands();
 }
 
 void TMainWindow::DisarmKeyClick() {
-    app_.MapWindow->disarmFill();
+    app_.MapWindow->tools().disarm();
     updateEditCommands();
 }
 

@@ -4,11 +4,10 @@
 // The pen buttons and the stamp button form one group: the button of the tool in use is the
 // disabled one.
 
-#include "core/Zoom.h"
+#include "mapview/MapTools.h"
 #include "mapview/TMapWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/Layout.h"
-#include "platform/ShapeWidget.h"
 #include "platform/UiText.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
@@ -31,21 +30,9 @@ namespace {
 // Pen button k (1..4) paints a square of this many chips.
 constexpr int kPenSizes[] = {1, 2, 4, 8};
 
-// The cell cursor's hint while a zoom pick is armed; the gap is one ideographic space.
-const UiText kZoomInHint{QT_TRANSLATE_NOOP("tilora", "拡大　基準座標を選んでください")};
-const UiText kZoomOutHint{QT_TRANSLATE_NOOP("tilora", "縮小　基準座標を選んでください")};
-
 const UiText kAboutCaption{QT_TRANSLATE_NOOP("tilora", "バージョン情報")};
 const QString kAboutText =
     QStringLiteral("Tilora ver1.0\ntilora@example.org\nhttps://tilora.example.org/");
-
-// Arms a zoom pick: the next left click on the map view picks the reference cell, which the
-// round cursor and its hint tell the user.
-void armZoomPick(Application& app, const QString& hint) {
-    ShapeWidget& cursor = *app.MapWindow->Shape1;
-    cursor.setShape(ShapeWidget::Shape::Circle);
-    cursor.setToolTip(hint);
-}
 
 } // namespace
 
@@ -71,17 +58,14 @@ void TMainWindow::SEButtonClick() {
 }
 
 void TMainWindow::ZoomInButtonClick() {
-    if (!zoomIn(app_.State)) return; // already at the largest cells: nothing armed, nothing lost
-    // A zoom pick takes the next click from an armed fill.
-    app_.MapWindow->disarmFill();
-    armZoomPick(app_, kZoomInHint);
+    // At the largest cells nothing is armed and nothing lost; otherwise the next left click on the
+    // map view picks the reference cell.
+    if (!app_.MapWindow->tools().armZoomPick(+1)) return;
     setCommandsEnabled(Command::ZoomIn, false);
 }
 
 void TMainWindow::ZoomOutButtonClick() {
-    if (!zoomOut(app_.State)) return; // already at the smallest cells
-    app_.MapWindow->disarmFill();
-    armZoomPick(app_, kZoomOutHint);
+    if (!app_.MapWindow->tools().armZoomPick(-1)) return; // already at the smallest cells
     setCommandsEnabled(Command::ZoomOut, false);
 }
 
