@@ -121,7 +121,7 @@ void TMapWindow::Image1MouseDown(Qt::MouseButton button, int x, int y,
     // The press acts on the cell under the pointer, which the cursor shows from here on.
     trackCell(x, y);
     tools_->press(toolEvent(button, modifiers));
-    app_.updateEditCommands();
+    app_.commandsChanged();
 }
 
 void TMapWindow::Image1MouseDrag(int x, int y, Qt::KeyboardModifiers modifiers) {
@@ -136,7 +136,7 @@ void TMapWindow::Image1MouseUp(Qt::MouseButton button, int x, int y,
     if (tools_->captured() == nullptr) return;
     trackCell(x, y);
     tools_->release(toolEvent(button, modifiers));
-    app_.updateEditCommands();
+    app_.commandsChanged();
 }
 
 ToolEvent TMapWindow::toolEvent(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) const {

@@ -38,7 +38,6 @@ void TStartUpWindow::Button2Click() {
     Button1->setEnabled(true);
     app_.resetChipFrame();
     app_.chooseChip(0);
-    app_.setCommandsEnabled(Command::ChipWindow, true);
     app_.setChipWindowShown(true);
 }
 

@@ -212,7 +212,6 @@ void TStartUpWindow::Button3Click() {
     app_.putBackSheet();
     app_.setChipWindowShown(false);
     hide();
-    app_.setCommandsEnabled(Command::ChipWindow, false);
 }
 
 void TStartUpWindow::FormClose() {

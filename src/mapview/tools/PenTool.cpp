@@ -41,8 +41,8 @@ void PenTool::hover(const ToolEvent& event) {
     const int size = s.CellSize;
     int written = 0;
     // Only the written cells are drawn; parts beyond the view's bitmap are clipped away.
-    const int changed =
-        ctx.app.History.recordWrites(s, {event.cell.row, event.cell.col, s.PenSize, s.PenSize}, [&] {
+    const int changed = ctx.app.History.recordWrites(
+        s, {event.cell.row, event.cell.col, s.PenSize, s.PenSize}, [&] {
             written = paintPen(s, event.cell, [&](int rowOffset, int colOffset) {
                 ctx.app.Renderer.drawChip(view, left + colOffset * size, top + rowOffset * size,
                                           size, s.SheetColumns, s.CurrentChip);
@@ -51,7 +51,7 @@ void PenTool::hover(const ToolEvent& event) {
     // Every stroke that changes the map marks it, so painting that goes on after a save is not
     // lost without the unsaved-changes question.
     if (written > 0) s.MapModified = 1;
-    if (changed > 0) ctx.app.updateEditCommands();
+    if (changed > 0) ctx.app.commandsChanged();
     ctx.window.presentView();
 }
 

@@ -29,10 +29,8 @@ bool ZoomPickTool::press(const ToolEvent& /*event*/) {
     // The refresh still sees the pick pending, so it keeps the new origin and zoom step.
     ctx.app.refreshMapView();
     // The refresh has sized the cursor (never below 5 x 5) and put it, with the hover cell, on
-    // the cell now under the pointer.
+    // the cell now under the pointer, and enabled both zoom buttons.
     s.ZoomPending = 0;
-    if (canZoomIn(s)) ctx.app.setCommandsEnabled(Command::ZoomIn, true);
-    if (canZoomOut(s)) ctx.app.setCommandsEnabled(Command::ZoomOut, true);
     return false;
 }
 
