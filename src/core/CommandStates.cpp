@@ -20,6 +20,7 @@ void CommandMemory::mapLeft() {
     closed = false;
     overwriteAllowed = false;
     sheetReady = false;
+    sheetChosen = false;
     // Every tool button disabled, the 1 x 1 pen's too, whatever tool the map used: the next map's
     // refresh leaves that one marked. The view menu's marks stay as they are.
     toolMark = ToolMark::Pen1;
@@ -75,6 +76,7 @@ CommandStates commandStates(const CommandMemory& memory, const EditorFacts& fact
     row(Command::Disarm, facts.toolArmed);
     row(Command::Help, true);
     row(Command::About, true);
+    row(Command::ConfirmNewMap, memory.sheetChosen);
     return out;
 }
 

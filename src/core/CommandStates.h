@@ -1,6 +1,7 @@
 #pragma once
-// The enabled and checked state of every command of the main window (toolbar buttons, menu items
-// and keys), decided in one place from the editor's state. The main window only applies it.
+// The enabled and checked state of every command (the main window's toolbar buttons, menu items
+// and keys, and the new-map dialog's confirm button), decided in one place from the editor's
+// state. The windows only apply it.
 //
 // Most states follow the editor as it is (a map on screen, the undo history); some follow what
 // the commands did before, as the toolbar was laid out to work: the button of the tool in use is
@@ -38,16 +39,17 @@ enum class Command : std::uint8_t {
     Pen2,
     Pen3,
     Pen4,
-    Stamp,       // StampButton
-    StampEditor, // SEButton
-    Undo,        // "元に戻す"
-    Redo,        // "やり直し"
-    Fill,        // "塗りつぶし"
-    Disarm,      // Esc: drops the armed map tool
-    Help,        // "ヘルプ"
-    About,       // "ﾊﾞｰｼﾞｮﾝ情報"
+    Stamp,         // StampButton
+    StampEditor,   // SEButton
+    Undo,          // "元に戻す"
+    Redo,          // "やり直し"
+    Fill,          // "塗りつぶし"
+    Disarm,        // Esc: drops the armed map tool
+    Help,          // "ヘルプ"
+    About,         // "ﾊﾞｰｼﾞｮﾝ情報"
+    ConfirmNewMap, // the new-map dialog's "決定"
 };
-inline constexpr int CommandCount = int(Command::About) + 1;
+inline constexpr int CommandCount = int(Command::ConfirmNewMap) + 1;
 
 struct CommandState {
     bool enabled = false;
@@ -73,6 +75,7 @@ struct CommandMemory {
     bool overwriteAllowed = false; // a save under a name since the last new-map or close command
     bool sheetReady = false; // the palette has a sheet: a map shown, or one tried for a new map
     ToolMark toolMark = ToolMark::Pen1;
+    bool sheetChosen = false;  // a sheet chosen in the new-map dialog since the new-map command
     bool zoomInArmed = false;  // a zoom-in pick armed since the last full refresh
     bool zoomOutArmed = false; // likewise for zoom out
     bool chipWindowMarked = false;
@@ -87,7 +90,7 @@ struct CommandMemory {
     // The map may be saved over its file: a save under a name, a restored copy that knows it.
     void allowOverwrite() { overwriteAllowed = true; }
     // The new-map dialog: a sheet chosen for the new map, or the dialog abandoned.
-    void sheetTried() { sheetReady = true; }
+    void sheetTried() { sheetReady = sheetChosen = true; }
     void newMapAbandoned() { sheetReady = false; }
     void toolChosen(ToolMark tool) { toolMark = tool; }
     // A zoom button armed a pick: in (direction > 0) or out.

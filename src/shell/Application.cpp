@@ -145,7 +145,6 @@ void Application::enterNoMapState() {
     MapChipWindow->hide();
     StartUpWindow->Image1->hide();
     StartUpWindow->showDialog();
-    StartUpWindow->Button1->setEnabled(false);
     StampWindow->hide();
     OverviewWindow->hide();
     MapWindow->tools().disarm();
@@ -168,7 +167,9 @@ void Application::commandsChanged() {
     facts.overviewWanted = prefs_.overview;
     facts.gridShown = prefs_.grid;
     facts.statusLineShown = prefs_.statusLine;
-    MainWindow->applyCommandStates(commandStates(commandMemory, facts));
+    const CommandStates states = commandStates(commandMemory, facts);
+    MainWindow->applyCommandStates(states);
+    if (StartUpWindow) StartUpWindow->Button1->setEnabled(states[Command::ConfirmNewMap].enabled);
 }
 
 void Application::setChipWindowShown(bool shown) {

@@ -118,13 +118,13 @@ TEST(CommandStates, EnabledStatesFromTheEditorsState) {
              m.mapLeft();
              m.sheetTried();
          },
-         Always + Commands{C::ChipWindowItem, C::ChipWindowButton}},
-        {"the dialog abandoned",
+         Always + Commands{C::ChipWindowItem, C::ChipWindowButton, C::ConfirmNewMap}},
+        {"the dialog abandoned: the palette's commands go, the hidden dialog keeps its confirm",
          [](CommandMemory& m, EditorFacts&) {
              m.sheetTried();
              m.newMapAbandoned();
          },
-         Always},
+         Always + Commands{C::ConfirmNewMap}},
         {"zoom in armed: no fill while the pick waits",
          [&](CommandMemory& m, EditorFacts& f) {
              shown(m, f);
