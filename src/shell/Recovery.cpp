@@ -143,8 +143,10 @@ bool Recovery::restore(OrphanCopy& orphan, const RecoveredMap& copy) {
     s.SheetScrollY = 0;
     app_.layoutChipWindow();
     app_.refreshMapView();
-    if (!copy.info.mapFile.empty())
-        app_.setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
+    if (!copy.info.mapFile.empty()) {
+        app_.commandMemory.allowOverwrite();
+        app_.commandsChanged();
+    }
     // The map named on the command line is this one, with the changes it had: opening the file
     // after it would only ask whether to save them.
     QString& atStart = main.MapToOpenAtStart;
