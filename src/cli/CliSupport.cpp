@@ -18,14 +18,34 @@ Error fileError(const CliPath& path, const std::string& message) {
     return Error{pathForMessage(path.bytes) + ": " + message};
 }
 
-Result<MapContents> loadMapFile(const CliPath& path) {
+namespace {
+
+Result<InputFile> readMapInput(const CliPath& path) {
     auto file = readInputFile(path.bytes);
     if (!file) return fileError(path, file.error().message);
     if (file->missing)
         return fileError(path, i18n("Cannot read the file: %1", {i18n("the file does not exist")}));
+    return file;
+}
+
+} // namespace
+
+Result<MapContents> loadMapFile(const CliPath& path) {
+    auto file = readMapInput(path);
+    if (!file) return file.error();
     auto map = parseMapFile(file->bytes);
     if (!map) return fileError(path, map.error().message);
     return std::move(*map);
+}
+
+Result<MapFileHeader> scanMapFile(const CliPath& path,
+                                  const std::function<void(const MapFileHeader&)>& onHeader,
+                                  const std::function<void(const std::int32_t*, int)>& onRow) {
+    auto file = readMapInput(path);
+    if (!file) return file.error();
+    auto header = tilora::scanMapFile(file->bytes, onHeader, onRow);
+    if (!header) return fileError(path, header.error().message);
+    return header;
 }
 
 Result<std::string> findMapSheet(const MapContents& map, const CliPath& mapPath,

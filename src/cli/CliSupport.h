@@ -33,6 +33,12 @@ Error fileError(const CliPath& path, const std::string& message);
 // Reads and checks a map file; the message names the file.
 Result<MapContents> loadMapFile(const CliPath& path);
 
+// Reads and checks a map file as loadMapFile does, handing out its rows as they are read instead
+// of keeping them (core's scanMapFile).
+Result<MapFileHeader> scanMapFile(const CliPath& path,
+                                  const std::function<void(const MapFileHeader&)>& onHeader,
+                                  const std::function<void(const std::int32_t*, int)>& onRow);
+
 struct LoadedSheet {
     std::string path;                     // absolute path of the file found (bytes)
     std::shared_ptr<const Bitmap> bitmap; // its pixels

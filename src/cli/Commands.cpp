@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -40,47 +42,70 @@ std::filesystem::path absoluteNormal(const std::string& path) {
 
 Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err,
                const CliPath* fallbackSheet) {
-    auto loaded = loadMapFile(mapPath);
-    if (!loaded) return loaded.error();
-    const MapContents& map = *loaded;
-
-    const auto [lowest, highest] = std::minmax_element(map.cells.begin(), map.cells.end());
-    const auto belowZero =
-        std::count_if(map.cells.begin(), map.cells.end(), [](std::int32_t c) { return c < 0; });
-
-    // The sheet is only needed for its size; without it the rest is still worth printing.
-    const Result<std::string> found = findMapSheet(map, mapPath, fallbackSheet);
-    std::string foundText = "-";
-    std::string sheetSize = "-";
-    std::string offSheet = "-";
-    if (!found) {
-        note(err, found.error().message);
-    } else {
-        foundText = *found;
+    // The sheet is looked up as soon as the header names it, so that the cells can be counted
+    // against it as they are read, without building the map; what it says about the sheet is
+    // printed only once the whole map has read well.
+    std::optional<Result<std::string>> found;
+    std::optional<Result<ImageSize>> size;
+    std::uint32_t chips = 0;
+    std::int32_t lowest = std::numeric_limits<std::int32_t>::max();
+    std::int32_t highest = std::numeric_limits<std::int32_t>::min();
+    std::int64_t belowZero = 0;
+    std::int64_t offSheet = 0;
+    const auto onHeader = [&](const MapFileHeader& header) {
+        MapContents named;
+        named.sheetPath = header.sheetPath;
+        found = findMapSheet(named, mapPath, fallbackSheet);
         // Only the header is read: its size is all info needs. It is checked as render checks
         // it, so a sheet render refuses is reported with render's reason, not given a size.
-        const Result<ImageSize> size = inspectSheetImage(*found);
-        if (!size) {
-            note(err, size.error().message);
+        if (*found) size = inspectSheetImage(**found);
+        if (size && *size) chips = std::uint32_t(chipCount((*size)->width, (*size)->height));
+    };
+    const auto onRow = [&](const std::int32_t* cells, int count) {
+        std::int32_t low = lowest, high = highest;
+        int below = 0, off = 0;
+        for (int k = 0; k < count; ++k) {
+            const std::int32_t c = cells[k];
+            low = std::min(low, c);
+            high = std::max(high, c);
+            below += c < 0 ? 1 : 0;
+            // Chip numbers in [0, chips) are exactly the chips whose square lies on the sheet;
+            // a negative one wraps past them.
+            off += std::uint32_t(c) >= chips ? 1 : 0;
+        }
+        lowest = low;
+        highest = high;
+        belowZero += below;
+        offSheet += off;
+    };
+    auto map = scanMapFile(mapPath, onHeader, onRow);
+    if (!map) return map.error();
+
+    // The sheet is only needed for its size; without it the rest is still worth printing.
+    std::string foundText = "-";
+    std::string sheetSize = "-";
+    std::string offSheetText = "-";
+    if (!*found) {
+        note(err, found->error().message);
+    } else {
+        foundText = **found;
+        if (!*size) {
+            note(err, size->error().message);
         } else {
-            const int chips = chipCount(size->width, size->height);
-            sheetSize = std::to_string(size->width) + "x" + std::to_string(size->height) + " (" +
-                        std::to_string(chips) + " chips)";
-            // Chip numbers in [0, chips) are exactly the chips whose square lies on the sheet.
-            offSheet = std::to_string(
-                std::count_if(map.cells.begin(), map.cells.end(),
-                              [chips](std::int32_t c) { return c < 0 || c >= chips; }));
+            sheetSize = std::to_string((*size)->width) + "x" + std::to_string((*size)->height) +
+                        " (" + std::to_string(chips) + " chips)";
+            offSheetText = std::to_string(offSheet);
         }
     }
-    out << "sheet: " << displayPathText(map.sheetPath) << '\n'
+    out << "sheet: " << displayPathText(map->sheetPath) << '\n'
         << "sheet-found: " << foundText << '\n'
         << "sheet-size: " << sheetSize << '\n'
-        << "width: " << map.width << '\n'
-        << "height: " << map.height << '\n'
-        << "lowest-chip: " << *lowest << '\n'
-        << "highest-chip: " << *highest << '\n'
+        << "width: " << map->width << '\n'
+        << "height: " << map->height << '\n'
+        << "lowest-chip: " << lowest << '\n'
+        << "highest-chip: " << highest << '\n'
         << "cells-below-zero: " << belowZero << '\n'
-        << "cells-off-sheet: " << offSheet << '\n';
+        << "cells-off-sheet: " << offSheetText << '\n';
     // A full disk or a closed pipe shows only when the buffered text is written out.
     out.flush();
     if (!out) return Error{i18n("Cannot write to standard output")};

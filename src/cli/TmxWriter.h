@@ -51,8 +51,8 @@ TmxDocument formatTmx(const MapContents& map, const TmxTileset& tileset);
 TmxDocument formatTmj(const MapContents& map, const TmxTileset& tileset);
 
 // The cells' global ids, rows separated by ",\n" (Tiled's CSV, also the body of a JSON array),
-// at p, which has room for 11 bytes a cell and one a row; returns the end. emptied counts the
-// chips written as 0.
+// at p, which has room for 11 bytes a cell and one a row, and 8 bytes more; returns the end.
+// emptied counts the chips written as 0.
 char* writeGidRows(char* p, const MapContents& map, int tileCount, std::int64_t& emptied);
 
 } // namespace tilora::cli

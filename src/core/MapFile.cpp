@@ -3,10 +3,16 @@
 #include "Texts.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <charconv>
 #include <cstring>
 #include <optional>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tilora {
 
@@ -295,12 +301,91 @@ Error diagnoseRow(const char* begin, const char* fileEnd, int line, int width) {
     return readError(i18n("cannot read line %1", {line})); // not reached by a row that failed
 }
 
-} // namespace
+// The fast reading of rows written by the editor. A row is read in two passes: first the
+// position of every comma, 64 bytes at a time, then each value between two commas on its own.
+// The values do not wait for each other (the next value's start is known without reading this
+// one), so the processor reads several at once. Anything but a plain value (a '-' or not, then
+// one to seven digits) stops the fast reading, and the row is read again the careful way.
 
-Result<MapContents> parseMapFile(std::string_view bytes) {
+constexpr int BlockBytes = 64;
+
+// Bit k set where block[k] is a comma.
+std::uint64_t commaBits(const char* block) {
+#if defined(__SSE2__)
+    const __m128i comma = _mm_set1_epi8(',');
+    std::uint64_t bits = 0;
+    for (int k = 0; k < BlockBytes / 16; ++k) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * k));
+        bits |= std::uint64_t(std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, comma))))
+                << (16 * k);
+    }
+    return bits;
+#else
+    std::uint64_t bits = 0;
+    for (int k = 0; k < BlockBytes; ++k)
+        bits |= std::uint64_t(block[k] == ',') << k;
+    return bits;
+#endif
+}
+
+// The value in [begin, end) when it is a plain one; the eight bytes from begin must lie inside
+// the file.
+bool plainValue(const char* begin, const char* end, std::int32_t& out) {
+    const bool negative = *begin == '-';
+    const char* digits = begin + (negative ? 1 : 0);
+    const std::ptrdiff_t length = end - digits;
+    if (length < 1 || length > 7) return false;
+    std::uint64_t word;
+    std::memcpy(&word, digits, sizeof word);
+    // Each byte less '0': a digit leaves 0..9, and adding 0x76 keeps that below 0x80; any other
+    // byte sets its top bit in one of the two. (A borrow or a carry out of a byte changes only the
+    // bytes after it, past a byte already found wrong.)
+    constexpr std::uint64_t Ones = 0x0101010101010101u;
+    const std::uint64_t values = word - 0x30 * Ones;
+    const unsigned unused = unsigned(8 * (8 - length));
+    if ((((values | (values + 0x76 * Ones)) & (0x80 * Ones)) << unused) != 0) return false;
+    // The digits moved to the top of the word, most significant first, zeros below them; then
+    // pairs, fours and the eight combined by multiplication.
+    std::uint64_t v = values << unused;
+    v = v * 10 + (v >> 8);
+    v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
+         (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
+        32;
+    out = negative ? -std::int32_t(v) : std::int32_t(v);
+    return true;
+}
+
+// Reads the `count` values of the row at p into out; the position after the last value's comma,
+// or nullptr when the row holds anything but plain values (or lies too near the file's end).
+// commas is scratch room for count + BlockBytes positions.
+const char* readPlainRow(const char* p, const char* fileEnd, int count, std::int32_t* out,
+                         const char** commas) {
+    const char** found = commas;
+    const char** const wanted = commas + count;
+    for (const char* block = p; found < wanted; block += BlockBytes) {
+        if (fileEnd - block < BlockBytes + 8) return nullptr;
+        for (std::uint64_t bits = commaBits(block); bits != 0; bits &= bits - 1)
+            *found++ = block + std::countr_zero(bits);
+    }
+    const char* begin = p;
+    for (int k = 0; k < count; ++k) {
+        if (!plainValue(begin, commas[k], out[k])) return nullptr;
+        begin = commas[k] + 1;
+    }
+    return begin;
+}
+
+// What the first three lines hold, and where the rows begin.
+struct Header {
+    std::string sheetPath;
+    int width = 0;
+    int height = 0;
+    const char* rows = nullptr;
+};
+
+Result<Header> readHeader(std::string_view bytes) {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
-    MapContents m;
     if (auto problem = encodingProblem(bytes)) return *problem;
 
     // The path's length first: a line 1 of megabytes is refused as what it is.
@@ -317,33 +402,48 @@ Result<MapContents> parseMapFile(std::string_view bytes) {
         return readError(
             i18n("the chip sheet's path on line 1 holds characters that cannot be used"));
     if (!first->terminated) return missingLine(2);
-    m.sheetPath.assign(first->begin, pathEnd);
+    Header h;
+    h.sheetPath.assign(first->begin, pathEnd);
     p = first->next;
 
     auto width = readSide(p, end, 2, I18N_NOOP("the width"));
     if (!width) return width.error();
     auto height = readSide(p, end, 3, I18N_NOOP("the height"));
     if (!height) return height.error();
-    m.width = *width;
-    m.height = *height;
-    m.cells.resize(std::size_t(m.width) * m.height);
+    h.width = *width;
+    h.height = *height;
+    h.rows = p;
+    return h;
+}
 
-    std::int32_t* out = m.cells.data();
-    for (int r = 0; r < m.height; ++r) {
+// Reads the rows from header.rows to the end of the file: row r's values go to rowStart(r),
+// then rowDone(r) is called.
+template <class RowStart, class RowDone>
+Status readRows(std::string_view bytes, const Header& header, RowStart&& rowStart,
+                RowDone&& rowDone) {
+    const char* p = header.rows;
+    const char* const end = bytes.data() + bytes.size();
+    std::vector<const char*> commas(std::size_t(header.width) + BlockBytes);
+    for (int r = 0; r < header.height; ++r) {
         const int line = 4 + r;
         if (p == end) return missingLine(line);
-        const char* const rowStart = p;
-        for (int c = 0; c < m.width; ++c) {
-            // The common case, a value written by the editor, goes straight to the conversion.
+        const char* const rowBegin = p;
+        std::int32_t* const out = rowStart(r);
+        int c = 0;
+        if (const char* after = readPlainRow(p, end, header.width, out, commas.data())) {
+            p = after;
+            c = header.width;
+        }
+        // The careful way, value by value, from the start of the row.
+        for (; c < header.width; ++c) {
             const char* digits = p;
             if (digits != end && !isDigit(*digits) && *digits != '-') {
                 digits = numberStart(digits, end);
-                if (!digits) return diagnoseRow(rowStart, end, line, m.width);
+                if (!digits) return diagnoseRow(rowBegin, end, line, header.width);
             }
-            const auto [next, ec] = std::from_chars(digits, end, *out);
+            const auto [next, ec] = std::from_chars(digits, end, out[c]);
             if (ec != std::errc{} || next == end || *next != ',')
-                return diagnoseRow(rowStart, end, line, m.width);
-            ++out;
+                return diagnoseRow(rowBegin, end, line, header.width);
             p = next + 1;
         }
         // Line end: CR LF or LF; the file may also end here, after an optional CR.
@@ -351,19 +451,55 @@ Result<MapContents> parseMapFile(std::string_view bytes) {
         if (p != end && *p == '\n') {
             ++p;
         } else if (p != end) {
-            return diagnoseRow(rowStart, end, line, m.width);
-        } else if (r + 1 < m.height) {
+            return diagnoseRow(rowBegin, end, line, header.width);
+        } else if (r + 1 < header.height) {
             return missingLine(line + 1);
         }
+        rowDone(r);
     }
 
     // Only empty lines may follow the last row.
-    for (int line = 4 + m.height; p != end; ++line) {
+    for (int line = 4 + header.height; p != end; ++line) {
         const Line ln = lineAt(p, end);
         if (ln.begin != ln.end) return readError(i18n("extra data from line %1 on", {line}));
         p = ln.next;
     }
+    return Ok{};
+}
+
+} // namespace
+
+Result<MapContents> parseMapFile(std::string_view bytes) {
+    auto header = readHeader(bytes);
+    if (!header) return header.error();
+    MapContents m;
+    m.sheetPath = std::move(header->sheetPath);
+    m.width = header->width;
+    m.height = header->height;
+    m.cells.resize(std::size_t(m.width) * m.height);
+    std::int32_t* const cells = m.cells.data();
+    const std::size_t width = std::size_t(m.width);
+    if (auto rows = readRows(
+            bytes, *header, [&](int r) { return cells + std::size_t(r) * width; }, [](int) {});
+        !rows)
+        return rows.error();
     return m;
+}
+
+Result<MapFileHeader> scanMapFile(std::string_view bytes,
+                                  const std::function<void(const MapFileHeader&)>& onHeader,
+                                  const std::function<void(const std::int32_t*, int)>& onRow) {
+    auto header = readHeader(bytes);
+    if (!header) return header.error();
+    MapFileHeader result{std::move(header->sheetPath), header->width, header->height};
+    onHeader(result);
+    std::vector<std::int32_t> row(std::size_t(result.width));
+    if (auto rows = readRows(
+            bytes, *header, [&](int) { return row.data(); },
+            [&](int) { onRow(row.data(), result.width); });
+        !rows)
+        return rows.error();
+    return result;
 }
 
 } // namespace tilora

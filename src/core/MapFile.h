@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,5 +53,20 @@ std::string formatMapFile(const MapContents& contents);
 // refused, as checkMapContents refuses it. A file saved by another editor in a form this one does
 // not write is named for what it is: UTF-16 text, a UTF-8 byte-order mark, CR-only line ends.
 Result<MapContents> parseMapFile(std::string_view bytes);
+
+// A map file's first three lines.
+struct MapFileHeader {
+    std::string sheetPath;
+    int width = 0;
+    int height = 0;
+};
+
+// Reads a map file with parseMapFile's checks and messages but keeps no cells, for a reader that
+// only counts: onHeader is called once the first three lines are read, then onRow with each row
+// read (its width values, valid during the call only). On an error, the rows before the faulty
+// one have been handed out.
+Result<MapFileHeader> scanMapFile(std::string_view bytes,
+                                  const std::function<void(const MapFileHeader&)>& onHeader,
+                                  const std::function<void(const std::int32_t*, int)>& onRow);
 
 } // namespace tilora
