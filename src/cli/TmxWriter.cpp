@@ -155,8 +155,8 @@ TmxDocument formatTmx(const MapContents& map, const TmxTileset& tileset) {
     const std::size_t capacity = 1024 + (tileset.name.size() + tileset.imageSource.size()) * 6 +
                                  cellCount * 11 + std::size_t(map.height) + 8;
     TmxDocument doc;
-    doc.data_ = std::make_unique_for_overwrite<char[]>(capacity);
-    Writer out(doc.data_.get());
+    doc.data_ = PageBuffer(capacity);
+    Writer out(doc.data_.data());
 
     out.raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map version=\"1.8\" "
             "orientation=\"orthogonal\" renderorder=\"right-down\"");
@@ -181,7 +181,7 @@ TmxDocument formatTmx(const MapContents& map, const TmxTileset& tileset) {
     char* p = writeGidRows(out.pos(), map, tileset.tileCount(), emptied);
     out.setPos(p);
     out.raw("</data>\n </layer>\n</map>\n");
-    doc.size_ = std::size_t(out.pos() - doc.data_.get());
+    doc.size_ = std::size_t(out.pos() - doc.data_.data());
     doc.emptied_ = emptied;
     return doc;
 }

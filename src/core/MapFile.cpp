@@ -328,11 +328,9 @@ std::uint64_t commaBits(const char* block) {
 #endif
 }
 
-// The value in [begin, end) when it is a plain one; the eight bytes from begin must lie inside
-// the file.
-bool plainValue(const char* begin, const char* end, std::int32_t& out) {
-    const bool negative = *begin == '-';
-    const char* digits = begin + (negative ? 1 : 0);
+// The number of one to seven digits in [digits, end); the eight bytes from digits must lie
+// inside the file.
+bool plainDigits(const char* digits, const char* end, std::int32_t& out) {
     const std::ptrdiff_t length = end - digits;
     if (length < 1 || length > 7) return false;
     std::uint64_t word;
@@ -351,7 +349,15 @@ bool plainValue(const char* begin, const char* end, std::int32_t& out) {
     v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
          (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
         32;
-    out = negative ? -std::int32_t(v) : std::int32_t(v);
+    out = std::int32_t(v);
+    return true;
+}
+
+// The value in [begin, end) when it is a plain one.
+bool plainValue(const char* begin, const char* end, std::int32_t& out) {
+    if (*begin != '-') return plainDigits(begin, end, out);
+    if (!plainDigits(begin + 1, end, out)) return false;
+    out = -out;
     return true;
 }
 

@@ -4,6 +4,7 @@
 // to read leaves the editor's state as it was; applying it is a separate step.
 
 #include "EditorState.h"
+#include "PageMemory.h"
 #include "Result.h"
 
 #include <cstddef>
@@ -23,7 +24,9 @@ struct MapContents {
     std::string sheetPath;           // bytes as stored, no quoting
     int width = 0;                   // 1..1000 when read from a file
     int height = 0;                  // 1..1000 when read from a file
-    std::vector<std::int32_t> cells; // width * height, row-major, compact (stride = width)
+    // width * height, row-major, compact (stride = width). A million cells take 4 MB, held in
+    // large pages; cells the vector grows by without a value are unspecified until written.
+    std::vector<std::int32_t, PageAllocator<std::int32_t>> cells;
 
     std::int32_t at(int row, int col) const { return cells[std::size_t(row) * width + col]; }
 
