@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #if defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer) ||                       \
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer) ||                         \
     __has_feature(thread_sanitizer)
 #define TILORA_HEAP_ONLY 1
 #endif
