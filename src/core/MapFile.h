@@ -20,13 +20,15 @@ namespace tilora {
 // the system can open fits and a line 1 of megabytes is refused at once.
 inline constexpr std::size_t MaxSheetPathBytes = 4096;
 
+// A map's cells. A million cells take 4 MB, held in large pages; cells the vector grows by
+// without a value are unspecified until written.
+using CellVector = std::vector<std::int32_t, PageAllocator<std::int32_t>>;
+
 struct MapContents {
-    std::string sheetPath;           // bytes as stored, no quoting
-    int width = 0;                   // 1..1000 when read from a file
-    int height = 0;                  // 1..1000 when read from a file
-    // width * height, row-major, compact (stride = width). A million cells take 4 MB, held in
-    // large pages; cells the vector grows by without a value are unspecified until written.
-    std::vector<std::int32_t, PageAllocator<std::int32_t>> cells;
+    std::string sheetPath; // bytes as stored, no quoting
+    int width = 0;         // 1..1000 when read from a file
+    int height = 0;        // 1..1000 when read from a file
+    CellVector cells;      // width * height, row-major, compact (stride = width)
 
     std::int32_t at(int row, int col) const { return cells[std::size_t(row) * width + col]; }
 
