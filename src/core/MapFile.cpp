@@ -309,23 +309,61 @@ Error diagnoseRow(const char* begin, const char* fileEnd, int line, int width) {
 
 constexpr int BlockBytes = 64;
 
-// Bit k set where block[k] is a comma.
-std::uint64_t commaBits(const char* block) {
+// What the 64 bytes of a block are, a bit per byte (bit k for block[k]).
+struct BlockBits {
+    std::uint64_t commas = 0;
+    std::uint64_t minuses = 0;
+    std::uint64_t others = 0; // neither a digit, a comma nor a '-'
+};
+
+BlockBits classifyBlock(const char* block) {
+    BlockBits bits;
 #if defined(__SSE2__)
     const __m128i comma = _mm_set1_epi8(',');
-    std::uint64_t bits = 0;
+    const __m128i minus = _mm_set1_epi8('-');
+    const __m128i zero = _mm_set1_epi8('0');
+    const __m128i nine = _mm_set1_epi8(9);
+    const __m128i none = _mm_setzero_si128();
     for (int k = 0; k < BlockBytes / 16; ++k) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * k));
-        bits |= std::uint64_t(std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, comma))))
-                << (16 * k);
+        const __m128i isComma = _mm_cmpeq_epi8(bytes, comma);
+        const __m128i isMinus = _mm_cmpeq_epi8(bytes, minus);
+        // A digit less '0' is 0..9 unsigned, so taking 9 more away (stopping at 0) leaves 0.
+        const __m128i isDigit =
+            _mm_cmpeq_epi8(_mm_subs_epu8(_mm_sub_epi8(bytes, zero), nine), none);
+        const auto mask = [](__m128i m) {
+            return std::uint64_t(std::uint32_t(_mm_movemask_epi8(m)));
+        };
+        const int shift = 16 * k;
+        bits.commas |= mask(isComma) << shift;
+        bits.minuses |= mask(isMinus) << shift;
+        bits.others |= (~mask(_mm_or_si128(_mm_or_si128(isComma, isMinus), isDigit)) & 0xFFFFu)
+                       << shift;
     }
-    return bits;
 #else
-    std::uint64_t bits = 0;
-    for (int k = 0; k < BlockBytes; ++k)
-        bits |= std::uint64_t(block[k] == ',') << k;
-    return bits;
+    for (int k = 0; k < BlockBytes; ++k) {
+        const char ch = block[k];
+        bits.commas |= std::uint64_t(ch == ',') << k;
+        bits.minuses |= std::uint64_t(ch == '-') << k;
+        bits.others |= std::uint64_t(ch != ',' && ch != '-' && !isDigit(ch)) << k;
+    }
 #endif
+    return bits;
+}
+
+// The number of one to seven digits at digits, `length` of them, known to be digits; the eight
+// bytes from digits must lie inside the file.
+std::int32_t digitsValue(const char* digits, std::ptrdiff_t length) {
+    std::uint64_t word;
+    std::memcpy(&word, digits, sizeof word);
+    // The digits moved to the top of the word, most significant first, zeros below them; then
+    // pairs, fours and the eight combined by multiplication.
+    std::uint64_t v = (word - 0x3030303030303030u) << unsigned(8 * (8 - length));
+    v = v * 10 + (v >> 8);
+    v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
+         (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
+        32;
+    return std::int32_t(v);
 }
 
 // The number of one to seven digits in [digits, end); the eight bytes from digits must lie
@@ -342,14 +380,7 @@ bool plainDigits(const char* digits, const char* end, std::int32_t& out) {
     const std::uint64_t values = word - 0x30 * Ones;
     const unsigned unused = unsigned(8 * (8 - length));
     if ((((values | (values + 0x76 * Ones)) & (0x80 * Ones)) << unused) != 0) return false;
-    // The digits moved to the top of the word, most significant first, zeros below them; then
-    // pairs, fours and the eight combined by multiplication.
-    std::uint64_t v = values << unused;
-    v = v * 10 + (v >> 8);
-    v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
-         (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
-        32;
-    out = std::int32_t(v);
+    out = digitsValue(digits, length);
     return true;
 }
 
@@ -368,14 +399,39 @@ const char* readPlainRow(const char* p, const char* fileEnd, int count, std::int
                          const char** commas) {
     const char** found = commas;
     const char** const wanted = commas + count;
+    std::uint64_t minuses = 0;
+    std::uint64_t others = 0;
     for (const char* block = p; found < wanted; block += BlockBytes) {
         if (fileEnd - block < BlockBytes + 8) return nullptr;
-        for (std::uint64_t bits = commaBits(block); bits != 0; bits &= bits - 1)
-            *found++ = block + std::countr_zero(bits);
+        BlockBits bits = classifyBlock(block);
+        if (wanted - found <= std::popcount(bits.commas)) {
+            // The row's last comma is in this block: what follows it is not the row's.
+            std::uint64_t last = bits.commas;
+            for (std::ptrdiff_t k = wanted - found; k > 1; --k)
+                last &= last - 1;
+            const std::uint64_t upTo = (last & (0 - last)) * 2 - 1; // bits up to that comma
+            bits.minuses &= upTo;
+            bits.others &= upTo;
+        }
+        minuses |= bits.minuses;
+        others |= bits.others;
+        for (std::uint64_t c = bits.commas; c != 0; c &= c - 1)
+            *found++ = block + std::countr_zero(c);
     }
+    if (others != 0) return nullptr;
     const char* begin = p;
+    if (minuses != 0) {
+        for (int k = 0; k < count; ++k) {
+            if (!plainValue(begin, commas[k], out[k])) return nullptr;
+            begin = commas[k] + 1;
+        }
+        return begin;
+    }
+    // Digits and commas only: each value needs only its length checked.
     for (int k = 0; k < count; ++k) {
-        if (!plainValue(begin, commas[k], out[k])) return nullptr;
+        const std::ptrdiff_t length = commas[k] - begin;
+        if (length < 1 || length > 7) return nullptr;
+        out[k] = digitsValue(begin, length);
         begin = commas[k] + 1;
     }
     return begin;
