@@ -416,7 +416,7 @@ const char* readPlainRow(const char* p, const char* fileEnd, int count, std::int
         minuses |= bits.minuses;
         others |= bits.others;
         for (std::uint64_t c = bits.commas; c != 0; c &= c - 1)
-            *found++ = block + std::countr_zero(c);
+            *found++ = block + std::size_t(std::countr_zero(c));
     }
     if (others != 0) return nullptr;
     const char* begin = p;
