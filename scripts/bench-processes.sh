@@ -25,7 +25,7 @@
 # Environment: BENCH_DIR  work folder (default: a new folder in /dev/shm when there is one, so
 #                         that neither side waits for the disk; tilora-cli flushes every file
 #                         it writes to disk before renaming it into place, the peers do not)
-#              RUNS        runs per quick command (default 10)
+#              RUNS        runs per quick command (default 20)
 #              RENDER_RUNS runs per render command (default 3)
 set -euo pipefail
 
@@ -36,7 +36,7 @@ if [[ ! -x $cli ]]; then
   echo "bench-processes: $cli not found; build the tilora-cli target first" >&2
   exit 1
 fi
-runs=${RUNS:-10}
+runs=${RUNS:-20}
 render_runs=${RENDER_RUNS:-3}
 
 if [[ -n ${BENCH_DIR:-} ]]; then
@@ -93,7 +93,9 @@ command -v tiled >/dev/null || have_tiled=0
 command -v tmxrasterizer >/dev/null || have_rasterizer=0
 
 # ---- timing ------------------------------------------------------------------------------------
-# measure RUNS NAME CMD...: appends "NAME wall_ms cpu_ms" (means) to $results.
+# measure RUNS NAME CMD...: appends "NAME wall_ms cpu_ms" to $results: the median wall time (a
+# machine shared with other work stalls a run now and then, which a mean takes in whole) and the
+# mean CPU time.
 results=$work/results.txt
 : >"$results"
 if command -v hyperfine >/dev/null; then
@@ -105,7 +107,7 @@ if command -v hyperfine >/dev/null; then
     hyperfine --shell=none --style none --warmup 1 --runs "$n" \
       --export-csv "$work/$name.csv" "$(printf '%q ' "$@")" >/dev/null
     # command,mean,stddev,median,user,system,min,max (seconds)
-    awk -F, -v name="$name" 'NR == 2 { printf "%s %.1f %.1f\n", name, $2 * 1000, ($5 + $6) * 1000 }' \
+    awk -F, -v name="$name" 'NR == 2 { printf "%s %.1f %.1f\n", name, $4 * 1000, ($5 + $6) * 1000 }' \
       "$work/$name.csv" >>"$results"
   }
 else
@@ -118,8 +120,10 @@ else
     for ((i = 0; i < n; i++)); do
       { time "$@" >/dev/null 2>&1; } 2>>"$work/$name.times"
     done
-    awk -v name="$name" '{ w += $1; c += $2 + $3 } END { printf "%s %.1f %.1f\n", name, w * 1000 / NR, c * 1000 / NR }' \
-      "$work/$name.times" >>"$results"
+    sort -n "$work/$name.times" |
+      awk -v name="$name" '{ w[NR] = $1; c += $2 + $3 }
+        END { printf "%s %.1f %.1f\n", name, (w[int((NR + 1) / 2)] + w[int(NR / 2) + 1]) * 500, c * 1000 / NR }' \
+      >>"$results"
   }
 fi
 
@@ -194,7 +198,7 @@ awk -v tiled="$have_tiled" -v rast="$have_rasterizer" '
     printf "%-38s %s %s %s %s %s\n", label, ms(a), ms(peer), ratio(a, peer), ms(floor), ratio(floor, a)
   }
   END {
-    printf "%-38s %9s %9s %9s %9s %9s\n", "wall time, ms (mean)", "tilora", "peer", "peer/us", "floor", "us/floor"
+    printf "%-38s %9s %9s %9s %9s %9s\n", "wall time, ms (median)", "tilora", "peer", "peer/us", "floor", "us/floor"
     row("export TMX   vs tiled --export-map", "export-tilora", "export-peer", "export-floor")
     row("render BMP 8 vs tmxrasterizer", "render-tilora", "render-peer", "render-floor")
     row("render PNG 8 vs tmxrasterizer", "png-tilora", "png-peer", "")
