@@ -192,20 +192,26 @@ echo "Outputs (bytes): TMX ours $(size "$work/ours.tmx"), Tiled's $(size "$work/
   "PNG ours $(size "$work/ours.png"), tmxrasterizer's $(size "$work/tiled.png")"
 awk -v tiled="$have_tiled" -v rast="$have_rasterizer" '
   { wall[$1] = $2; cpu[$1] = $3 }
-  function ms(k) { return (k in wall) ? sprintf("%9.1f", wall[k]) : sprintf("%9s", "-") }
-  function ratio(a, b) { return (a in wall && b in wall && wall[a] > 0) ? sprintf("%8.1fx", wall[b] / wall[a]) : sprintf("%9s", "-") }
-  function row(label, a, peer, floor) {
-    printf "%-38s %s %s %s %s %s\n", label, ms(a), ms(peer), ratio(a, peer), ms(floor), ratio(floor, a)
+  function ms(t, k) { return (k in t) ? sprintf("%9.1f", t[k]) : sprintf("%9s", "-") }
+  function ratio(t, a, b) { return (a in t && b in t && t[a] > 0) ? sprintf("%8.1fx", t[b] / t[a]) : sprintf("%9s", "-") }
+  function row(t, label, a, peer, floor) {
+    printf "%-38s %s %s %s %s %s\n", label, ms(t, a), ms(t, peer), ratio(t, a, peer), ms(t, floor), ratio(t, floor, a)
+  }
+  function table(t, title) {
+    printf "%-38s %9s %9s %9s %9s %9s\n", title, "tilora", "peer", "peer/us", "floor", "us/floor"
+    row(t, "export TMX   vs tiled --export-map", "export-tilora", "export-peer", "export-floor")
+    row(t, "render BMP 8 vs tmxrasterizer", "render-tilora", "render-peer", "render-floor")
+    row(t, "render PNG 8 vs tmxrasterizer", "png-tilora", "png-peer", "")
+    row(t, "info         vs wc -l", "info-tilora", "", "info-floor")
   }
   END {
-    printf "%-38s %9s %9s %9s %9s %9s\n", "wall time, ms (median)", "tilora", "peer", "peer/us", "floor", "us/floor"
-    row("export TMX   vs tiled --export-map", "export-tilora", "export-peer", "export-floor")
-    row("render BMP 8 vs tmxrasterizer", "render-tilora", "render-peer", "render-floor")
-    row("render PNG 8 vs tmxrasterizer", "png-tilora", "png-peer", "")
-    row("info         vs wc -l", "info-tilora", "", "info-floor")
-    printf "%-38s %9s %9s %9s\n", "batch: 100 maps in one process", ms("batch-tilora"), "", ""
+    table(wall, "wall time, ms (median)")
+    printf "%-38s %9s %9s %9s\n", "batch: 100 maps in one process", ms(wall, "batch-tilora"), "", ""
     if ("single-tilora" in wall)
       printf "%-38s %9.1f   (target: the batch of 100 takes less)\n", "        10 single runs", wall["single-tilora"] * 10
+    # On a machine shared with other work a longer process waits more often for a core, so the
+    # processor time (user + system, all threads) is shown too.
+    table(cpu, "CPU time, ms (mean, user + system)")
     if (!tiled) print "  tiled is not installed (scripts/deps.sh --bench installs it): no peer figure"
     if (!rast) print "  tmxrasterizer is not installed (package tiled): no peer figure"
   }' "$results"
