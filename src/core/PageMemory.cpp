@@ -17,18 +17,18 @@
 
 namespace tilora {
 
+#ifndef TILORA_HEAP_ONLY
 namespace {
 
 constexpr std::size_t HugePage = std::size_t(2) << 20;
 
-#ifndef TILORA_HEAP_ONLY
 // What the system maps for `bytes`: whole 2 MB pages, so that the last one can be a huge page too.
 std::size_t mappedSize(std::size_t bytes) {
     return (bytes + HugePage - 1) & ~(HugePage - 1);
 }
-#endif
 
 } // namespace
+#endif
 
 void* allocatePageMemory(std::size_t bytes) {
 #ifndef TILORA_HEAP_ONLY
@@ -52,7 +52,7 @@ void* allocatePageMemory(std::size_t bytes) {
     return ::operator new(bytes == 0 ? 1 : bytes);
 }
 
-void releasePageMemory(void* p, std::size_t bytes) noexcept {
+void releasePageMemory(void* p, [[maybe_unused]] std::size_t bytes) noexcept {
     if (!p) return;
 #ifndef TILORA_HEAP_ONLY
     if (bytes >= PageMemoryThreshold && bytes <= std::size_t(-1) - 2 * HugePage) {
