@@ -12,19 +12,20 @@
 #            peer  tmxrasterizer --tilesize 8 --no-smoothing IN.tmx OUT.png
 #            and the peak memory of tilora-cli's PNG render at every cell size the limit allows
 #   info     tilora-cli info MAP
+#            floor wc -l MAP (reading the same file and looking at every byte, as a process)
 #   batch    100 maps of 40 x 30 exported by one tilora-cli process (--out-dir) beside 10 single
 #            runs
 #   sheets   peak memory of one batch render over two maps, each on its own 8192 x 8192 sheet
 #            (256 MB decoded), beside the peak of rendering one of them alone
-# Targets, shown and not asserted: export 12x the peer and within 1.5x of its floor; BMP within
-# 2x of its floor; PNG 5x the peer with a peak under 100 MB; info under 15 ms; the batch of 100
-# faster than 10 single runs; the batch over two large sheets within 10% of one sheet alone.
+# Targets, shown and not asserted: export 20x the peer and within 2x of its floor; BMP within 2x
+# of its floor; PNG 8x the peer with a peak under 100 MB; info within 3x of its floor; the batch
+# of 100 faster than 10 single runs; the batch over two large sheets within 10% of one alone.
 #
 # Usage: scripts/bench-processes.sh BUILD_DIR        (make bench passes build/release)
 # Environment: BENCH_DIR  work folder (default: a new folder in /dev/shm when there is one, so
 #                         that neither side waits for the disk; tilora-cli flushes every file
 #                         it writes to disk before renaming it into place, the peers do not)
-#              RUNS        runs per quick command (default 10)
+#              RUNS        runs per quick command (default 20)
 #              RENDER_RUNS runs per render command (default 3)
 set -euo pipefail
 
@@ -35,7 +36,7 @@ if [[ ! -x $cli ]]; then
   echo "bench-processes: $cli not found; build the tilora-cli target first" >&2
   exit 1
 fi
-runs=${RUNS:-10}
+runs=${RUNS:-20}
 render_runs=${RENDER_RUNS:-3}
 
 if [[ -n ${BENCH_DIR:-} ]]; then
@@ -92,7 +93,9 @@ command -v tiled >/dev/null || have_tiled=0
 command -v tmxrasterizer >/dev/null || have_rasterizer=0
 
 # ---- timing ------------------------------------------------------------------------------------
-# measure RUNS NAME CMD...: appends "NAME wall_ms cpu_ms" (means) to $results.
+# measure RUNS NAME CMD...: appends "NAME wall_ms cpu_ms" to $results: the median wall time (a
+# machine shared with other work stalls a run now and then, which a mean takes in whole) and the
+# mean CPU time.
 results=$work/results.txt
 : >"$results"
 if command -v hyperfine >/dev/null; then
@@ -104,7 +107,7 @@ if command -v hyperfine >/dev/null; then
     hyperfine --shell=none --style none --warmup 1 --runs "$n" \
       --export-csv "$work/$name.csv" "$(printf '%q ' "$@")" >/dev/null
     # command,mean,stddev,median,user,system,min,max (seconds)
-    awk -F, -v name="$name" 'NR == 2 { printf "%s %.1f %.1f\n", name, $2 * 1000, ($5 + $6) * 1000 }' \
+    awk -F, -v name="$name" 'NR == 2 { printf "%s %.1f %.1f\n", name, $4 * 1000, ($5 + $6) * 1000 }' \
       "$work/$name.csv" >>"$results"
   }
 else
@@ -117,8 +120,10 @@ else
     for ((i = 0; i < n; i++)); do
       { time "$@" >/dev/null 2>&1; } 2>>"$work/$name.times"
     done
-    awk -v name="$name" '{ w += $1; c += $2 + $3 } END { printf "%s %.1f %.1f\n", name, w * 1000 / NR, c * 1000 / NR }' \
-      "$work/$name.times" >>"$results"
+    sort -n "$work/$name.times" |
+      awk -v name="$name" '{ w[NR] = $1; c += $2 + $3 }
+        END { printf "%s %.1f %.1f\n", name, (w[int((NR + 1) / 2)] + w[int(NR / 2) + 1]) * 500, c * 1000 / NR }' \
+      >>"$results"
   }
 fi
 
@@ -127,6 +132,7 @@ if ((have_tiled)); then
   measure "$runs" export-peer tiled --export-map tmx "$work/map.tmx" "$work/tiled.tmx"
 fi
 measure "$runs" info-tilora "$cli" info "$work/map.map"
+measure "$runs" info-floor wc -l "$work/map.map"
 measure "$render_runs" render-tilora "$cli" render "$work/map.map" "$work/ours.bmp" --cell-size 8
 bmp_mb=$((($(stat -c %s "$work/ours.bmp") + 1048575) / 1048576))
 measure "$render_runs" render-floor dd if=/dev/zero of="$work/floor.bin" bs=1M count="$bmp_mb" status=none
@@ -186,25 +192,31 @@ echo "Outputs (bytes): TMX ours $(size "$work/ours.tmx"), Tiled's $(size "$work/
   "PNG ours $(size "$work/ours.png"), tmxrasterizer's $(size "$work/tiled.png")"
 awk -v tiled="$have_tiled" -v rast="$have_rasterizer" '
   { wall[$1] = $2; cpu[$1] = $3 }
-  function ms(k) { return (k in wall) ? sprintf("%9.1f", wall[k]) : sprintf("%9s", "-") }
-  function ratio(a, b) { return (a in wall && b in wall && wall[a] > 0) ? sprintf("%8.1fx", wall[b] / wall[a]) : sprintf("%9s", "-") }
-  function row(label, a, peer, floor) {
-    printf "%-38s %s %s %s %s %s\n", label, ms(a), ms(peer), ratio(a, peer), ms(floor), ratio(floor, a)
+  function ms(t, k) { return (k in t) ? sprintf("%9.1f", t[k]) : sprintf("%9s", "-") }
+  function ratio(t, a, b) { return (a in t && b in t && t[a] > 0) ? sprintf("%8.1fx", t[b] / t[a]) : sprintf("%9s", "-") }
+  function row(t, label, a, peer, floor) {
+    printf "%-38s %s %s %s %s %s\n", label, ms(t, a), ms(t, peer), ratio(t, a, peer), ms(t, floor), ratio(t, floor, a)
+  }
+  function table(t, title) {
+    printf "%-38s %9s %9s %9s %9s %9s\n", title, "tilora", "peer", "peer/us", "floor", "us/floor"
+    row(t, "export TMX   vs tiled --export-map", "export-tilora", "export-peer", "export-floor")
+    row(t, "render BMP 8 vs tmxrasterizer", "render-tilora", "render-peer", "render-floor")
+    row(t, "render PNG 8 vs tmxrasterizer", "png-tilora", "png-peer", "")
+    row(t, "info         vs wc -l", "info-tilora", "", "info-floor")
   }
   END {
-    printf "%-38s %9s %9s %9s %9s %9s\n", "wall time, ms (mean)", "tilora", "peer", "peer/us", "floor", "us/floor"
-    row("export TMX   vs tiled --export-map", "export-tilora", "export-peer", "export-floor")
-    row("render BMP 8 vs tmxrasterizer", "render-tilora", "render-peer", "render-floor")
-    row("render PNG 8 vs tmxrasterizer", "png-tilora", "png-peer", "")
-    row("info", "info-tilora", "", "")
-    printf "%-38s %9s %9s %9s\n", "batch: 100 maps in one process", ms("batch-tilora"), "", ""
+    table(wall, "wall time, ms (median)")
+    printf "%-38s %9s %9s %9s\n", "batch: 100 maps in one process", ms(wall, "batch-tilora"), "", ""
     if ("single-tilora" in wall)
       printf "%-38s %9.1f   (target: the batch of 100 takes less)\n", "        10 single runs", wall["single-tilora"] * 10
+    # On a machine shared with other work a longer process waits more often for a core, so the
+    # processor time (user + system, all threads) is shown too.
+    table(cpu, "CPU time, ms (mean, user + system)")
     if (!tiled) print "  tiled is not installed (scripts/deps.sh --bench installs it): no peer figure"
     if (!rast) print "  tmxrasterizer is not installed (package tiled): no peer figure"
   }' "$results"
 echo "Peak memory of the PNG render by cell size: $peaks(tmxrasterizer at 8: $peer_peak)"
 echo "Peak memory of a batch over two 8192 x 8192 sheets: $sheets_two MB (one of them alone: $sheets_one MB)"
-echo "Targets: export 12x peer and within 1.5x floor; BMP within 2x floor; PNG 5x peer and under"
-echo "${peak_bound_mb} MB at every cell size; info under 15 ms; 100 maps in one process under 10 single runs;"
-echo "the batch over two large sheets within 10% of one alone."
+echo "Targets: export 20x peer and within 2x floor; BMP within 2x floor; PNG 8x peer and under"
+echo "${peak_bound_mb} MB at every cell size; info within 3x floor; 100 maps in one process under 10 single"
+echo "runs; the batch over two large sheets within 10% of one alone."

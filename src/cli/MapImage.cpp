@@ -101,7 +101,9 @@ class BmpMapEncoder : public MapImageEncoder {
   public:
     BmpMapEncoder(const MapContents& map, const Bitmap& sheet, int cellSize, RenderFilter filter)
         : map_(map), painter_(map, sheet, cellSize, filter), stride_(bmpStride(map, cellSize)),
-          nextMapRow_(map.height - 1) {}
+          nextMapRow_(map.height - 1) {
+        painter_.packFor(MapRowPainter::ByteOrder::Bgr);
+    }
 
     std::string_view next() override {
         const int cellSize = painter_.cellSize();
@@ -126,16 +128,33 @@ class BmpMapEncoder : public MapImageEncoder {
             return {piece_.data(), piece_.size()};
         }
         if (nextMapRow_ < 0) return {};
-        if (strip_.isNull()) {
-            strip_ = Bitmap(width, cellSize);
-            piece_.resize(stride_ * std::size_t(cellSize));
+        const std::size_t mapRowBytes = stride_ * std::size_t(cellSize);
+        if (rowsPerPiece_ == 0) {
+            // Whole map rows, about 2 MB a piece: few writes, little memory.
+            rowsPerPiece_ = int(std::clamp<std::size_t>((2u << 20) / mapRowBytes, 1, 64));
+            piece_.resize(mapRowBytes * std::size_t(rowsPerPiece_));
+            if (painter_.drawsBytes()) {
+                // The padding at the end of each pixel row stays zero; the pixels are drawn over.
+                std::fill(piece_.begin(), piece_.end(), 0);
+            } else {
+                strip_ = Bitmap(width, cellSize);
+            }
         }
-        painter_.drawRow(strip_, nextMapRow_--);
-        // Bottom-up: the strip's last pixel row comes first.
-        for (int y = 0; y < cellSize; ++y)
-            packBgrRow(piece_.data() + stride_ * std::size_t(y), strip_.row(cellSize - 1 - y),
-                       width, stride_);
-        return {piece_.data(), piece_.size()};
+        const int rows = std::min(rowsPerPiece_, nextMapRow_ + 1);
+        for (int k = 0; k < rows; ++k) {
+            char* const at = piece_.data() + mapRowBytes * std::size_t(k);
+            // Bottom-up: the map row's last pixel row comes first.
+            if (painter_.drawsBytes()) {
+                painter_.drawRowBytes(reinterpret_cast<unsigned char*>(at) + mapRowBytes - stride_,
+                                      -std::ptrdiff_t(stride_), nextMapRow_--);
+                continue;
+            }
+            painter_.drawRow(strip_, nextMapRow_--);
+            for (int y = 0; y < cellSize; ++y)
+                packBgrRow(at + stride_ * std::size_t(y), strip_.row(cellSize - 1 - y), width,
+                           stride_);
+        }
+        return {piece_.data(), mapRowBytes * std::size_t(rows)};
     }
 
   private:
@@ -144,7 +163,8 @@ class BmpMapEncoder : public MapImageEncoder {
     std::size_t stride_;
     Bitmap strip_;
     std::vector<char> piece_;
-    int nextMapRow_; // counts down; -1 after the last row
+    int nextMapRow_;       // counts down; -1 after the last row
+    int rowsPerPiece_ = 0; // 0 until the first rows are drawn
     bool headerDone_ = false;
 };
 
@@ -154,7 +174,9 @@ class PngMapEncoder : public MapImageEncoder {
                   int level)
         : painter_(map, sheet, cellSize, filter),
           png_(painter_.pixelWidth(), map.height * cellSize, bandRows(map, cellSize), level,
-               [this](int firstRow, int rows, unsigned char* rgb) { draw(firstRow, rows, rgb); }) {}
+               [this](int firstRow, int rows, unsigned char* rgb) { draw(firstRow, rows, rgb); }) {
+        painter_.packFor(MapRowPainter::ByteOrder::Rgb);
+    }
 
     std::string_view next() override { return png_.next(); }
 
@@ -170,6 +192,13 @@ class PngMapEncoder : public MapImageEncoder {
     void draw(int firstRow, int rows, unsigned char* rgb) const {
         const int cellSize = painter_.cellSize();
         const int width = painter_.pixelWidth();
+        const std::size_t stride = std::size_t(width) * 3;
+        if (painter_.drawsBytes()) {
+            for (int y = 0; y < rows; y += cellSize)
+                painter_.drawRowBytes(rgb + std::size_t(y) * stride, std::ptrdiff_t(stride),
+                                      (firstRow + y) / cellSize);
+            return;
+        }
         Bitmap strip(width, cellSize);
         for (int y = 0; y < rows; y += cellSize) {
             painter_.drawRow(strip, (firstRow + y) / cellSize);
@@ -259,6 +288,36 @@ void MapRowPainter::drawRow(Bitmap& strip, int r) const {
             stretchBlt(strip, to, sheet_, chipSourceRect(chip, sheetColumns_));
         else
             stretchBlt(strip, to, neutralChip(), Rect{0, 0, ChipPixels, ChipPixels});
+    }
+}
+
+void MapRowPainter::packFor(ByteOrder order) {
+    if (reduced_.isNull()) return; // enlarged cells: drawn through drawRow
+    const std::size_t pixels = std::size_t(reduced_.width()) * std::size_t(reduced_.height());
+    packed_.resize(pixels * 3);
+    const Pixel* from = reduced_.data();
+    unsigned char* to = packed_.data();
+    const int first = order == ByteOrder::Bgr ? 0 : 16; // shift of the first byte's channel
+    for (std::size_t k = 0; k < pixels; ++k, to += 3) {
+        to[0] = static_cast<unsigned char>(from[k] >> first);
+        to[1] = static_cast<unsigned char>(from[k] >> 8);
+        to[2] = static_cast<unsigned char>(from[k] >> (16 - first));
+    }
+}
+
+void MapRowPainter::drawRowBytes(unsigned char* rows, std::ptrdiff_t step, int r) const {
+    const std::int32_t* cells = map_.cells.data() + std::size_t(r) * map_.width;
+    const std::size_t cellBytes = std::size_t(cellSize_) * 3;
+    const std::size_t chipBytes = cellBytes * std::size_t(cellSize_);
+    for (int y = 0; y < cellSize_; ++y) {
+        unsigned char* to = rows + step * y;
+        const unsigned char* const rowOfChips = packed_.data() + cellBytes * std::size_t(y);
+        for (int c = 0; c < map_.width; ++c, to += cellBytes) {
+            const std::int32_t chip = cells[c];
+            const int slot =
+                chip >= 0 && std::size_t(chip) < slot_.size() ? slot_[std::size_t(chip)] : 0;
+            std::memcpy(to, rowOfChips + chipBytes * std::size_t(slot), cellBytes);
+        }
     }
 }
 

@@ -45,6 +45,15 @@ class MapRowPainter {
     // Draws map row r into strip (pixelWidth() x cellSize()).
     void drawRow(Bitmap& strip, int r) const;
 
+    // Cells smaller than a chip can also be drawn straight as file bytes, 3 a pixel, in the order
+    // the painter was made for (see bytesFor).
+    enum class ByteOrder { Bgr, Rgb };
+    bool drawsBytes() const { return !packed_.empty(); }
+    // Map row r's cellSize() pixel rows, pixel row y at rows + y * step (step may be negative).
+    void drawRowBytes(unsigned char* rows, std::ptrdiff_t step, int r) const;
+    // Keeps every used chip also as packed bytes in that order, for drawRowBytes.
+    void packFor(ByteOrder order);
+
   private:
     const MapContents& map_;
     const Bitmap& sheet_;
@@ -54,6 +63,8 @@ class MapRowPainter {
     // is the neutral chip. slot_[chip] is the chip's row (0 for a chip not on the sheet).
     Bitmap reduced_;
     std::vector<std::int32_t> slot_;
+    // The rows of reduced_, 3 bytes a pixel (packFor).
+    std::vector<unsigned char> packed_;
 };
 
 // A picture file of the map, handed out piece by piece so it never exists in memory whole. The

@@ -65,12 +65,12 @@ class JsonWriter {
 TmxDocument formatTmj(const MapContents& map, const TmxTileset& tileset) {
     const std::size_t cellCount = std::size_t(map.width) * map.height;
     // Fixed text under 1 KiB, escaped texts at most 6 bytes per byte, each cell at most 10 digits
-    // and a comma, each row a line break.
+    // and a comma, each row a line break, and the 8 bytes the last cell's store may reach past it.
     const std::size_t capacity = 1024 + (tileset.name.size() + tileset.imageSource.size()) * 6 +
-                                 cellCount * 11 + std::size_t(map.height);
+                                 cellCount * 11 + std::size_t(map.height) + 8;
     TmxDocument doc;
-    doc.data_ = std::make_unique_for_overwrite<char[]>(capacity);
-    JsonWriter out(doc.data_.get());
+    doc.data_ = PageBuffer(capacity);
+    JsonWriter out(doc.data_.data());
 
     constexpr std::string_view Top = " ";
     constexpr std::string_view Inner = "         ";
@@ -113,7 +113,7 @@ TmxDocument formatTmj(const MapContents& map, const TmxTileset& tileset) {
     out.raw(" \"width\":");
     out.number(map.width);
     out.raw("\n}\n");
-    doc.size_ = std::size_t(out.pos() - doc.data_.get());
+    doc.size_ = std::size_t(out.pos() - doc.data_.data());
     doc.emptied_ = emptied;
     return doc;
 }

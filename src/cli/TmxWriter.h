@@ -5,6 +5,7 @@
 // tile.
 
 #include "core/MapFile.h"
+#include "core/PageMemory.h"
 
 #include <cstdint>
 #include <memory>
@@ -30,15 +31,15 @@ TiledOutput tiledOutputFor(std::string_view path);
 // A Tiled document, TMX or JSON.
 class TmxDocument {
   public:
-    std::string_view xml() const { return {data_.get(), size_}; }
+    std::string_view xml() const { return {data_.data(), size_}; }
     std::int64_t emptiedCells() const { return emptied_; } // chips written as 0
 
   private:
     friend TmxDocument formatTmx(const MapContents&, const TmxTileset&);
     friend TmxDocument formatTmj(const MapContents&, const TmxTileset&);
     // Sized for the longest possible document and never cleared: only the pages written are
-    // ever touched, which matters for a 1000 x 1000 map.
-    std::unique_ptr<char[]> data_;
+    // ever touched, which matters for a 1000 x 1000 map (and they are large pages).
+    PageBuffer data_;
     std::size_t size_ = 0;
     std::int64_t emptied_ = 0;
 };
@@ -51,8 +52,8 @@ TmxDocument formatTmx(const MapContents& map, const TmxTileset& tileset);
 TmxDocument formatTmj(const MapContents& map, const TmxTileset& tileset);
 
 // The cells' global ids, rows separated by ",\n" (Tiled's CSV, also the body of a JSON array),
-// at p, which has room for 11 bytes a cell and one a row; returns the end. emptied counts the
-// chips written as 0.
+// at p, which has room for 11 bytes a cell and one a row, and 8 bytes more; returns the end.
+// emptied counts the chips written as 0.
 char* writeGidRows(char* p, const MapContents& map, int tileCount, std::int64_t& emptied);
 
 } // namespace tilora::cli

@@ -10,6 +10,7 @@
 #include <emmintrin.h>
 #endif
 #if defined(__x86_64__) && defined(__GNUC__)
+#include <cpuid.h>
 #include <immintrin.h>
 #define TILORA_AVX2_AT_RUN_TIME 1
 #endif
@@ -250,8 +251,19 @@ __attribute__((target("avx2"))) void drawRowOfOnesAvx2(Pixel* out, int n, const 
     std::fill(out + end, out + n, neutral);
 }
 
+// Asked of the processor the first time a view is drawn, not when the program starts, as
+// __builtin_cpu_supports would have it (a constructor that runs CPUID, which a virtual machine
+// makes slow, in every program linking this file, tilora-cli included). AVX2 is usable when the
+// processor has it and the system saves the AVX registers (XCR0 bits 1 and 2).
 bool hasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2");
+    static const bool has = [] {
+        unsigned a = 0, b = 0, c = 0, d = 0;
+        if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_OSXSAVE) || !(c & bit_AVX)) return false;
+        unsigned low = 0, high = 0;
+        __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+        if ((low & 6u) != 6u) return false;
+        return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_AVX2) != 0;
+    }();
     return has;
 }
 #endif

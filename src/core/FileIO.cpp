@@ -1,11 +1,11 @@
 #include "FileIO.h"
 
+#include "PageMemory.h"
 #include "Texts.h"
 
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -288,19 +288,12 @@ bool folderRefused(int err) {
 
 namespace {
 
-// A buffer for a file's bytes. A large one is mapped with its pages made present in one call:
-// faulting them in one by one as read() fills them costs more than reading the file.
+// A buffer for a file's bytes. A large one is taken in large pages (core/PageMemory): faulting
+// 4 KB pages in one by one as read() fills them costs more than reading the file.
 std::shared_ptr<char> makeReadBuffer(std::size_t size) {
-    constexpr std::size_t Large = 256u << 10;
-    if (size >= Large) {
-        void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
-                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-        if (p != MAP_FAILED)
-            return std::shared_ptr<char>(static_cast<char*>(p),
-                                         [size](char* q) { ::munmap(q, size); });
-    }
-    return std::shared_ptr<char>(new char[std::max<std::size_t>(size, 1)],
-                                 std::default_delete<char[]>());
+    auto pages = std::make_shared<PageBuffer>(std::max<std::size_t>(size, 1));
+    char* const data = pages->data();
+    return std::shared_ptr<char>(std::move(pages), data);
 }
 
 // Reads a regular file up to `limit` bytes; beyond that, a refusal or (for a head) the end of

@@ -7,6 +7,7 @@
 #include "SheetPathRebase.h"
 #include "Texts.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,11 +68,15 @@ const Bitmap& MapDocument::sheet() const {
 void MapDocument::startNew(int width, int height, std::int32_t chip) {
     MapWidth = width;
     MapHeight = height;
-    // Only the new map's rectangle is filled; the rest of the grid keeps what it held.
-    for (int r = 0; r < MapHeight; ++r) {
-        for (int c = 0; c < MapWidth; ++c)
-            cell(r, c) = chip;
-    }
+    // Only the new map's rectangle is filled; the rest of the grid keeps what it held. The chip
+    // is read once into a local: a store into the grid could otherwise be taken to change it, and
+    // each cell would read it again.
+    const std::int32_t value = chip;
+    const int rows = std::clamp(height, 0, int(MapCells.size() / GridSide));
+    const int columns = std::clamp(width, 0, GridSide);
+    std::int32_t* const cells = MapCells.data();
+    for (int r = 0; r < rows; ++r)
+        std::fill_n(cells + std::size_t(r) * GridSide, columns, value);
     History.clear();
     CurrentFileName.clear();
     MapModified = 1;

@@ -4,10 +4,16 @@
 #include "Texts.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <charconv>
 #include <cstring>
 #include <optional>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tilora {
 
@@ -303,12 +309,153 @@ Error diagnoseRow(const char* begin, const char* fileEnd, int line, int width) {
     return readError(i18n("cannot read line %1", {line})); // not reached by a row that failed
 }
 
-} // namespace
+// The fast reading of rows written by the editor. A row is read in two passes: first the
+// position of every comma, 64 bytes at a time, then each value between two commas on its own.
+// The values do not wait for each other (the next value's start is known without reading this
+// one), so the processor reads several at once. Anything but a plain value (a '-' or not, then
+// one to seven digits) stops the fast reading, and the row is read again the careful way.
 
-Result<MapContents> parseMapFile(std::string_view bytes) {
+constexpr int BlockBytes = 64;
+
+// What the 64 bytes of a block are, a bit per byte (bit k for block[k]).
+struct BlockBits {
+    std::uint64_t commas = 0;
+    std::uint64_t minuses = 0;
+    std::uint64_t others = 0; // neither a digit, a comma nor a '-'
+};
+
+BlockBits classifyBlock(const char* block) {
+    BlockBits bits;
+#if defined(__SSE2__)
+    const __m128i comma = _mm_set1_epi8(',');
+    const __m128i minus = _mm_set1_epi8('-');
+    const __m128i zero = _mm_set1_epi8('0');
+    const __m128i nine = _mm_set1_epi8(9);
+    const __m128i none = _mm_setzero_si128();
+    for (int k = 0; k < BlockBytes / 16; ++k) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * k));
+        const __m128i isComma = _mm_cmpeq_epi8(bytes, comma);
+        const __m128i isMinus = _mm_cmpeq_epi8(bytes, minus);
+        // A digit less '0' is 0..9 unsigned, so taking 9 more away (stopping at 0) leaves 0.
+        const __m128i isDigit =
+            _mm_cmpeq_epi8(_mm_subs_epu8(_mm_sub_epi8(bytes, zero), nine), none);
+        const auto mask = [](__m128i m) {
+            return std::uint64_t(std::uint32_t(_mm_movemask_epi8(m)));
+        };
+        const int shift = 16 * k;
+        bits.commas |= mask(isComma) << shift;
+        bits.minuses |= mask(isMinus) << shift;
+        bits.others |= (~mask(_mm_or_si128(_mm_or_si128(isComma, isMinus), isDigit)) & 0xFFFFu)
+                       << shift;
+    }
+#else
+    for (int k = 0; k < BlockBytes; ++k) {
+        const char ch = block[k];
+        bits.commas |= std::uint64_t(ch == ',') << k;
+        bits.minuses |= std::uint64_t(ch == '-') << k;
+        bits.others |= std::uint64_t(ch != ',' && ch != '-' && !isDigit(ch)) << k;
+    }
+#endif
+    return bits;
+}
+
+// The number of one to seven digits at digits, `length` of them, known to be digits; the eight
+// bytes from digits must lie inside the file.
+std::int32_t digitsValue(const char* digits, std::ptrdiff_t length) {
+    std::uint64_t word;
+    std::memcpy(&word, digits, sizeof word);
+    // The digits moved to the top of the word, most significant first, zeros below them; then
+    // pairs, fours and the eight combined by multiplication.
+    std::uint64_t v = (word - 0x3030303030303030u) << unsigned(8 * (8 - length));
+    v = v * 10 + (v >> 8);
+    v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
+         (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
+        32;
+    return std::int32_t(v);
+}
+
+// The number of one to seven digits in [digits, end); the eight bytes from digits must lie
+// inside the file.
+bool plainDigits(const char* digits, const char* end, std::int32_t& out) {
+    const std::ptrdiff_t length = end - digits;
+    if (length < 1 || length > 7) return false;
+    std::uint64_t word;
+    std::memcpy(&word, digits, sizeof word);
+    // Each byte less '0': a digit leaves 0..9, and adding 0x76 keeps that below 0x80; any other
+    // byte sets its top bit in one of the two. (A borrow or a carry out of a byte changes only the
+    // bytes after it, past a byte already found wrong.)
+    constexpr std::uint64_t Ones = 0x0101010101010101u;
+    const std::uint64_t values = word - 0x30 * Ones;
+    const unsigned unused = unsigned(8 * (8 - length));
+    if ((((values | (values + 0x76 * Ones)) & (0x80 * Ones)) << unused) != 0) return false;
+    out = digitsValue(digits, length);
+    return true;
+}
+
+// The value in [begin, end) when it is a plain one.
+bool plainValue(const char* begin, const char* end, std::int32_t& out) {
+    if (*begin != '-') return plainDigits(begin, end, out);
+    if (!plainDigits(begin + 1, end, out)) return false;
+    out = -out;
+    return true;
+}
+
+// Reads the `count` values of the row at p into out; the position after the last value's comma,
+// or nullptr when the row holds anything but plain values (or lies too near the file's end).
+// commas is scratch room for count + BlockBytes positions.
+const char* readPlainRow(const char* p, const char* fileEnd, int count, std::int32_t* out,
+                         const char** commas) {
+    const char** found = commas;
+    const char** const wanted = commas + count;
+    std::uint64_t minuses = 0;
+    std::uint64_t others = 0;
+    for (const char* block = p; found < wanted; block += BlockBytes) {
+        if (fileEnd - block < BlockBytes + 8) return nullptr;
+        BlockBits bits = classifyBlock(block);
+        if (wanted - found <= std::popcount(bits.commas)) {
+            // The row's last comma is in this block: what follows it is not the row's.
+            std::uint64_t last = bits.commas;
+            for (std::ptrdiff_t k = wanted - found; k > 1; --k)
+                last &= last - 1;
+            const std::uint64_t upTo = (last & (0 - last)) * 2 - 1; // bits up to that comma
+            bits.minuses &= upTo;
+            bits.others &= upTo;
+        }
+        minuses |= bits.minuses;
+        others |= bits.others;
+        for (std::uint64_t c = bits.commas; c != 0; c &= c - 1)
+            *found++ = block + std::size_t(std::countr_zero(c));
+    }
+    if (others != 0) return nullptr;
+    const char* begin = p;
+    if (minuses != 0) {
+        for (int k = 0; k < count; ++k) {
+            if (!plainValue(begin, commas[k], out[k])) return nullptr;
+            begin = commas[k] + 1;
+        }
+        return begin;
+    }
+    // Digits and commas only: each value needs only its length checked.
+    for (int k = 0; k < count; ++k) {
+        const std::ptrdiff_t length = commas[k] - begin;
+        if (length < 1 || length > 7) return nullptr;
+        out[k] = digitsValue(begin, length);
+        begin = commas[k] + 1;
+    }
+    return begin;
+}
+
+// What the first three lines hold, and where the rows begin.
+struct Header {
+    std::string sheetPath;
+    int width = 0;
+    int height = 0;
+    const char* rows = nullptr;
+};
+
+Result<Header> readHeader(std::string_view bytes) {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
-    MapContents m;
     if (auto problem = encodingProblem(bytes)) return *problem;
 
     // The path's length first: a line 1 of megabytes is refused as what it is.
@@ -326,33 +473,48 @@ Result<MapContents> parseMapFile(std::string_view bytes) {
         return readError(
             i18n("the chip sheet's path on line 1 holds characters that cannot be used"));
     if (!first->terminated) return missingLine(2);
-    m.sheetPath.assign(first->begin, pathEnd);
+    Header h;
+    h.sheetPath.assign(first->begin, pathEnd);
     p = first->next;
 
     auto width = readSide(p, end, 2, I18N_NOOP("the width"));
     if (!width) return width.error();
     auto height = readSide(p, end, 3, I18N_NOOP("the height"));
     if (!height) return height.error();
-    m.width = *width;
-    m.height = *height;
-    m.cells.resize(std::size_t(m.width) * m.height);
+    h.width = *width;
+    h.height = *height;
+    h.rows = p;
+    return h;
+}
 
-    std::int32_t* out = m.cells.data();
-    for (int r = 0; r < m.height; ++r) {
+// Reads the rows from header.rows to the end of the file: row r's values go to rowStart(r),
+// then rowDone(r) is called.
+template <class RowStart, class RowDone>
+Status readRows(std::string_view bytes, const Header& header, RowStart&& rowStart,
+                RowDone&& rowDone) {
+    const char* p = header.rows;
+    const char* const end = bytes.data() + bytes.size();
+    std::vector<const char*> commas(std::size_t(header.width) + BlockBytes);
+    for (int r = 0; r < header.height; ++r) {
         const int line = 4 + r;
         if (p == end) return missingLine(line);
-        const char* const rowStart = p;
-        for (int c = 0; c < m.width; ++c) {
-            // The common case, a value written by the editor, goes straight to the conversion.
+        const char* const rowBegin = p;
+        std::int32_t* const out = rowStart(r);
+        int c = 0;
+        if (const char* after = readPlainRow(p, end, header.width, out, commas.data())) {
+            p = after;
+            c = header.width;
+        }
+        // The careful way, value by value, from the start of the row.
+        for (; c < header.width; ++c) {
             const char* digits = p;
             if (digits != end && !isDigit(*digits) && *digits != '-') {
                 digits = numberStart(digits, end);
-                if (!digits) return diagnoseRow(rowStart, end, line, m.width);
+                if (!digits) return diagnoseRow(rowBegin, end, line, header.width);
             }
-            const auto [next, ec] = std::from_chars(digits, end, *out);
+            const auto [next, ec] = std::from_chars(digits, end, out[c]);
             if (ec != std::errc{} || next == end || *next != ',')
-                return diagnoseRow(rowStart, end, line, m.width);
-            ++out;
+                return diagnoseRow(rowBegin, end, line, header.width);
             p = next + 1;
         }
         // Line end: CR LF or LF; the file may also end here, after an optional CR.
@@ -360,18 +522,38 @@ Result<MapContents> parseMapFile(std::string_view bytes) {
         if (p != end && *p == '\n') {
             ++p;
         } else if (p != end) {
-            return diagnoseRow(rowStart, end, line, m.width);
-        } else if (r + 1 < m.height) {
+            return diagnoseRow(rowBegin, end, line, header.width);
+        } else if (r + 1 < header.height) {
             return missingLine(line + 1);
         }
+        rowDone(r);
     }
 
     // Only empty lines may follow the last row.
-    for (int line = 4 + m.height; p != end; ++line) {
+    for (int line = 4 + header.height; p != end; ++line) {
         const Line ln = lineAt(p, end);
         if (ln.begin != ln.end) return readError(i18n("extra data from line %1 on", {line}));
         p = ln.next;
     }
+    return Ok{};
+}
+
+} // namespace
+
+Result<MapContents> parseMapFile(std::string_view bytes) {
+    auto header = readHeader(bytes);
+    if (!header) return header.error();
+    MapContents m;
+    m.sheetPath = std::move(header->sheetPath);
+    m.width = header->width;
+    m.height = header->height;
+    m.cells.resize(std::size_t(m.width) * m.height);
+    std::int32_t* const cells = m.cells.data();
+    const std::size_t width = std::size_t(m.width);
+    if (auto rows = readRows(
+            bytes, *header, [&](int r) { return cells + std::size_t(r) * width; }, [](int) {});
+        !rows)
+        return rows.error();
     return m;
 }
 

@@ -3,6 +3,7 @@
 // one line per row, CR LF line ends. Reading produces a separate value, so a file that fails
 // to read leaves the editor's state as it was; applying it is a separate step.
 
+#include "PageMemory.h"
 #include "Result.h"
 
 #include <cstddef>
@@ -19,11 +20,15 @@ struct MapDocument;
 // the system can open fits and a line 1 of megabytes is refused at once.
 inline constexpr std::size_t MaxSheetPathBytes = 4096;
 
+// A map's cells. A million cells take 4 MB, held in large pages; cells the vector grows by
+// without a value are unspecified until written.
+using CellVector = std::vector<std::int32_t, PageAllocator<std::int32_t>>;
+
 struct MapContents {
-    std::string sheetPath;           // bytes as stored, no quoting
-    int width = 0;                   // 1..1000 when read from a file
-    int height = 0;                  // 1..1000 when read from a file
-    std::vector<std::int32_t> cells; // width * height, row-major, compact (stride = width)
+    std::string sheetPath; // bytes as stored, no quoting
+    int width = 0;         // 1..1000 when read from a file
+    int height = 0;        // 1..1000 when read from a file
+    CellVector cells;      // width * height, row-major, compact (stride = width)
 
     std::int32_t at(int row, int col) const { return cells[std::size_t(row) * width + col]; }
 

@@ -19,8 +19,8 @@ namespace tilora::cli::test {
 namespace {
 
 // The map's chips as they come back from a TMX: chips the 64-chip sheet lacks become -1.
-std::vector<std::int32_t> expectedAfterRoundTrip(const MapContents& m, int chips) {
-    std::vector<std::int32_t> out = m.cells;
+CellVector expectedAfterRoundTrip(const MapContents& m, int chips) {
+    CellVector out = m.cells;
     for (auto& c : out)
         if (c < 0 || c >= chips) c = -1;
     return out;
@@ -126,7 +126,7 @@ TEST(Export, EscapesXmlInTheSheetName) {
 
 // gids of a 3 x 2 layer: with firstgid 1, chips 0, 1, 2, none, 5, 4.
 const std::vector<std::uint32_t> Gids = {1, 2, 3, 0, 6, 5};
-const std::vector<std::int32_t> Chips = {0, 1, 2, -1, 5, 4};
+const CellVector Chips = {0, 1, 2, -1, 5, 4};
 
 std::string tilesetXml(int firstGid = 1, const std::string& image = "sheet.bmp") {
     return "<tileset firstgid=\"" + std::to_string(firstGid) +
@@ -502,7 +502,7 @@ TEST_P(TiledReadsOurExport, CellForCell) {
     // Tiled's CSV export lists each cell's tile id in its tileset, -1 for an empty cell: with
     // firstgid 1 that is our chip, or -1 for a chip the sheet lacks.
     tiledExport("csv", s.path(ours), s.path("tiled.csv"));
-    std::vector<std::int32_t> cells;
+    CellVector cells;
     std::istringstream in(s.read("tiled.csv"));
     std::string line;
     int rows = 0;

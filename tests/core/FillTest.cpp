@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,42 @@ TEST(FillRegion, WholeWindingMapWithoutDeepCalls) {
     EXPECT_LT(h.bytesUsed(), 64u * 1024);  // a record per row span, not per cell
     h.undo(s);
     EXPECT_EQ(s.MapCells, before.MapCells);
+}
+
+// Random maps of two or three chips, some wider than the runs the fill compares at a time,
+// against the textbook fill: a queue of single cells.
+TEST(FillRegion, MatchesACellByCellFillOnRandomMaps) {
+    std::mt19937 random(26);
+    EditorState s;
+    for (int round = 0; round < 300; ++round) {
+        s.MapWidth = 1 + int(random() % 70);
+        s.MapHeight = 1 + int(random() % 40);
+        const int chips = 2 + int(random() % 2);
+        for (int r = 0; r < s.MapHeight; ++r)
+            for (int c = 0; c < s.MapWidth; ++c)
+                s.cell(r, c) = int(random() % 5) == 0 ? 0 : int(random() % chips);
+        const Anchor at{int(random() % s.MapHeight), int(random() % s.MapWidth)};
+        std::vector<std::int32_t> expected = s.MapCells;
+        const std::int32_t target = s.cell(at.row, at.col);
+        int changed = 0;
+        std::deque<Anchor> queue{at};
+        expected[std::size_t(at.row) * GridSide + at.col] = 9;
+        while (!queue.empty()) {
+            const Anchor a = queue.front();
+            queue.pop_front();
+            ++changed;
+            for (const Anchor n : {Anchor{a.row - 1, a.col}, Anchor{a.row + 1, a.col},
+                                   Anchor{a.row, a.col - 1}, Anchor{a.row, a.col + 1}}) {
+                if (n.row < 0 || n.row >= s.MapHeight || n.col < 0 || n.col >= s.MapWidth) continue;
+                std::int32_t& cell = expected[std::size_t(n.row) * GridSide + n.col];
+                if (cell != target) continue;
+                cell = 9;
+                queue.push_back(n);
+            }
+        }
+        ASSERT_EQ(fillRegion(s, at, 9), changed) << "round " << round;
+        ASSERT_EQ(s.MapCells, expected) << "round " << round;
+    }
 }
 
 TEST(FillRegion, IsOneStepOfItsOwn) {

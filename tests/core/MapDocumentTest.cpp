@@ -41,7 +41,7 @@ class MapDocumentFiles : public ::testing::Test {
     LoadedMap loaded() const {
         LoadedMap m;
         m.file = path("a/m.map");
-        m.contents = MapContents{"sea.bmp", 10, 10, std::vector<std::int32_t>(100, 3)};
+        m.contents = MapContents{"sea.bmp", 10, 10, CellVector(100, 3)};
         m.sheetName = "sea.bmp";
         m.sheetFoundAt = path("a/sea.bmp");
         m.sheetPicture = std::make_shared<const Bitmap>(64, 64);

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 
 namespace tilora {
@@ -167,6 +168,57 @@ TEST(MapFileFormat, RefusesMalformedFilesSayingWhereAndWhat) {
         ASSERT_FALSE(m.ok()) << "accepted: " << c.bytes;
         EXPECT_THAT(m.error().message, StartsWith("マップデータを読み込めません："));
         EXPECT_THAT(m.error().message, HasSubstr(c.fragment)) << c.bytes;
+    }
+}
+
+// Rows long enough for the fast reading: what it does not take is read, or refused, exactly as
+// in a short row.
+TEST(MapFileFormat, LongRowsReadAndRefusedAsShortOnes) {
+    constexpr int Width = 40;
+    // The field stands for value 7 of line 5 (with its comma, or what replaces it).
+    const auto fileWith = [](const std::string& field) {
+        std::string bytes = "s.bmp,\r\n40,\r\n3,\r\n";
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < Width; ++c)
+                bytes += r == 1 && c == 6 ? field : std::to_string(r * 100 + c) + ",";
+            bytes += "\r\n";
+        }
+        return bytes;
+    };
+    struct Case {
+        std::string field;
+        std::optional<std::int32_t> value; // none: refused with the fragment
+        std::string fragment;
+    };
+    const Case cases[] = {
+        {"12345678,", 12345678, ""},
+        {"-1234567,", -1234567, ""},
+        {"-12345678,", -12345678, ""},
+        {" +5,", 5, ""},
+        {"0005,", 5, ""},
+        {"-0,", 0, ""},
+        {"2147483647,", 2147483647, ""},
+        {"x,", std::nullopt, "5行目の7番目の値が数値ではありません"},
+        {",", std::nullopt, "5行目の7番目の値が数値ではありません"},
+        {"-,", std::nullopt, "5行目の7番目の値が数値ではありません"},
+        {"1-2,", std::nullopt, "5行目の7番目の値が数値ではありません"},
+        {"--3,", std::nullopt, "5行目の7番目の値が数値ではありません"},
+        {"2147483648,", std::nullopt, "5行目の7番目の値が-2147483648～2147483647の範囲外です"},
+        {"1,2,", std::nullopt, "5行目の値が多すぎます（40個のはずです）"},
+        {"", std::nullopt, "5行目の値が足りません（40個のところ39個です）"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.field);
+        const std::string bytes = fileWith(k.field);
+        auto parsed = parseMapFile(bytes);
+        if (!k.value) {
+            ASSERT_FALSE(parsed.ok());
+            EXPECT_THAT(parsed.error().message, HasSubstr(k.fragment));
+            continue;
+        }
+        ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+        EXPECT_EQ(parsed->at(1, 6), *k.value);
+        EXPECT_EQ(parsed->at(2, Width - 1), 200 + Width - 1);
     }
 }
 

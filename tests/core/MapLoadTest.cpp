@@ -109,7 +109,7 @@ TEST_F(MapLoad, EachStageRefusesWithItsReason) {
         ASSERT_TRUE(loaded.ok()) << line1;
         ASSERT_TRUE(loaded->sheetProblem.has_value());
         EXPECT_EQ(loaded->sheetProblem->stage, stage);
-        EXPECT_EQ(loaded->contents.cells, (std::vector<std::int32_t>{0, 1}));
+        EXPECT_EQ(loaded->contents.cells, (CellVector{0, 1}));
     }
 }
 
