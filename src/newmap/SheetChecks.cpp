@@ -1,8 +1,8 @@
 #include "newmap/SheetChecks.h"
 
+#include "newmap/NewMapPort.h"
 #include "platform/BmpLoader.h"
 #include "platform/Dialogs.h"
-#include "platform/EditorContext.h"
 #include "platform/UiText.h"
 
 namespace tilora {
@@ -33,7 +33,7 @@ std::optional<QString> sheetPathProblem(const QString& path) {
     return std::nullopt;
 }
 
-std::optional<ChosenSheet> chooseSheetFile(EditorContext& app, QWidget* owner) {
+std::optional<ChosenSheet> chooseSheetFile(NewMapPort& app, QWidget* owner) {
     FileDialog& dialog = app.openDialog();
     const QString oldName = dialog.FileName;
     dialog.DefaultExt = kSheetDefaultExt;
@@ -57,7 +57,7 @@ std::optional<ChosenSheet> chooseSheetFile(EditorContext& app, QWidget* owner) {
     // The loader applies the one sheet rule: a sheet without a whole chip is refused with it.
     Result<Bitmap> loaded = loadBmp(newName);
     if (!loaded) {
-        showError(app, owner, QString::fromStdString(loaded.error().message));
+        showError(app.dialogs, owner, QString::fromStdString(loaded.error().message));
         return std::nullopt;
     }
     return ChosenSheet{newName, std::move(*loaded)};

@@ -12,7 +12,7 @@ class QWidget;
 
 namespace tilora {
 
-class EditorContext;
+class NewMapPort;
 
 // The name test of the sheet chooser: ".BMP" or ".PNG" anywhere in the name, ASCII letters
 // compared without regard to case ("set.bmp/a.txt" and "a.png.txt" pass; the load decides then).
@@ -31,6 +31,6 @@ struct ChosenSheet {
 // and the load with the one sheet rule (core/SheetImage), each refusal told to the user in a box
 // owned by `owner`. The chosen sheet, or nothing when the dialog was cancelled or the sheet
 // refused. Nothing about the current sheet changes here.
-std::optional<ChosenSheet> chooseSheetFile(EditorContext& app, QWidget* owner);
+std::optional<ChosenSheet> chooseSheetFile(NewMapPort& app, QWidget* owner);
 
 } // namespace tilora
