@@ -11,7 +11,7 @@
 
 namespace tilora {
 
-class EditorContext;
+class MapViewPort;
 class MapTools;
 class TMapWindow;
 
@@ -27,7 +27,7 @@ struct ToolEvent {
 
 // What a tool works with: the editor behind the view, the map window, and the tools around it.
 struct ToolContext {
-    EditorContext& app;
+    MapViewPort& app;
     TMapWindow& window;
     MapTools& tools;
 };

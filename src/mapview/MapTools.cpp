@@ -1,18 +1,18 @@
 #include "mapview/MapTools.h"
 
+#include "mapview/MapViewPort.h"
 #include "mapview/TMapWindow.h"
 #include "mapview/tools/FillTool.h"
 #include "mapview/tools/PenTool.h"
 #include "mapview/tools/StampTool.h"
 #include "mapview/tools/ZoomPickTool.h"
-#include "platform/EditorContext.h"
 #include "platform/ShapeWidget.h"
 
 #include <utility>
 
 namespace tilora {
 
-MapTools::MapTools(EditorContext& app, TMapWindow& window) : app_(app), window_(window) {
+MapTools::MapTools(MapViewPort& app, TMapWindow& window) : app_(app), window_(window) {
     // Every tool of the view, one line each; an armed tool is found by its type.
     pen_ = add<PenTool>();
     stamp_ = add<StampTool>();

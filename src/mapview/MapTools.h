@@ -14,7 +14,7 @@ class ZoomPickTool;
 
 class MapTools {
   public:
-    MapTools(EditorContext& app, TMapWindow& window);
+    MapTools(MapViewPort& app, TMapWindow& window);
     ~MapTools();
     MapTools(const MapTools&) = delete;
     MapTools& operator=(const MapTools&) = delete;
@@ -69,7 +69,7 @@ class MapTools {
     // The cell cursor shows the active tool's shape and hint.
     void showActive();
 
-    EditorContext& app_;
+    MapViewPort& app_;
     TMapWindow& window_;
     std::vector<std::unique_ptr<MapTool>> tools_;
     MapTool* pen_ = nullptr;

@@ -6,7 +6,7 @@
 
 #include "core/Painting.h"
 #include "core/Zoom.h"
-#include "platform/EditorContext.h"
+#include "mapview/MapViewPort.h"
 #include "platform/GridOverlay.h"
 #include "platform/PictureWidget.h"
 #include "platform/UiText.h"

@@ -3,8 +3,8 @@
 #include "core/Geometry.h"
 #include "core/Zoom.h"
 #include "mapview/MapTools.h"
+#include "mapview/MapViewPort.h"
 #include "mapview/tools/FillTool.h"
-#include "platform/EditorContext.h"
 #include "platform/GridOverlay.h"
 #include "platform/Layout.h"
 #include "platform/PictureWidget.h"
@@ -45,7 +45,7 @@ constexpr int ScrollLargeStep = 64;
 
 } // namespace
 
-TMapWindow::TMapWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
+TMapWindow::TMapWindow(MapViewPort& app) : QWidget(nullptr), app_(app) {
     // A tool window: small caption, no minimise or maximise box.
     setWindowFlags(Qt::Tool);
     setWindowTitle(uiText(Caption));

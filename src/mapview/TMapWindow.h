@@ -19,7 +19,7 @@ class QScrollBar;
 
 namespace tilora {
 
-class EditorContext;
+class MapViewPort;
 class GridOverlay;
 class MapTools;
 class PictureWidget;
@@ -28,7 +28,7 @@ class ShapeWidget;
 class TMapWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit TMapWindow(EditorContext& app);
+    explicit TMapWindow(MapViewPort& app);
     ~TMapWindow() override;
 
     PictureWidget* Image1 = nullptr;  // the view: a 320 x 320 bitmap, cut to the map's size
@@ -111,7 +111,7 @@ class TMapWindow : public QWidget {
     // A pointer event over the view for the tools: the cell under the cursor.
     ToolEvent toolEvent(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) const;
 
-    EditorContext& app_;
+    MapViewPort& app_;
     std::unique_ptr<MapTools> tools_;
     ViewSize view_;
     // The client size last asked for from here: a resize to any other size is the user's.

@@ -1,11 +1,10 @@
 // The new-map dialog's chip sheet button (Button2 "参照"): the sheet file chosen, checked, loaded
 // and laid out in the palette.
 
-#include "newmap/LayoutChipWindow.h"
 #include "newmap/SheetChecks.h"
 #include "newmap/TStartUpWindow.h"
 
-#include "platform/EditorContext.h"
+#include "newmap/NewMapPort.h"
 #include "platform/PictureWidget.h"
 
 #include <optional>
@@ -25,7 +24,7 @@ void TStartUpWindow::Button2Click() {
     // Only tried: the palette shows it for choosing the initial chip, but the map names it only
     // once "決定" is pressed; abandoning the dialog puts the sheet in use back.
     app_.trySheet(std::move(chosen->sheet), chosen->name);
-    LayoutChipWindow(app_);
+    app_.layoutChipWindow();
 
     // The preview shows chip 0, the sheet's top-left square.
     const Rect chip0{0, 0, ChipPixels, ChipPixels};

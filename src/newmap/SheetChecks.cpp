@@ -1,9 +1,9 @@
 #include "newmap/SheetChecks.h"
 
 #include "core/MapFile.h"
+#include "newmap/NewMapPort.h"
 #include "platform/BmpLoader.h"
 #include "platform/Dialogs.h"
-#include "platform/EditorContext.h"
 #include "platform/SheetSearch.h"
 #include "platform/UiText.h"
 
@@ -42,7 +42,7 @@ std::optional<QString> sheetPathProblem(const QString& path) {
     return std::nullopt;
 }
 
-std::optional<QString> chooseSheetName(EditorContext& app, QWidget* owner) {
+std::optional<QString> chooseSheetName(NewMapPort& app, QWidget* owner) {
     FileDialog& dialog = app.openDialog();
     const QString oldName = dialog.FileName;
     dialog.DefaultExt = kSheetDefaultExt;
@@ -66,13 +66,13 @@ std::optional<QString> chooseSheetName(EditorContext& app, QWidget* owner) {
     return newName;
 }
 
-std::optional<ChosenSheet> chooseSheetFile(EditorContext& app, QWidget* owner) {
+std::optional<ChosenSheet> chooseSheetFile(NewMapPort& app, QWidget* owner) {
     std::optional<QString> name = chooseSheetName(app, owner);
     if (!name) return std::nullopt;
     // The loader applies the one sheet rule: a sheet without a whole chip is refused with it.
     Result<Bitmap> loaded = loadBmp(*name);
     if (!loaded) {
-        showError(app, owner, QString::fromStdString(loaded.error().message));
+        showError(app.dialogs, owner, QString::fromStdString(loaded.error().message));
         return std::nullopt;
     }
     return ChosenSheet{*name, std::move(*loaded)};

@@ -12,7 +12,7 @@ class QWidget;
 
 namespace tilora {
 
-class EditorContext;
+class NewMapPort;
 
 // The name test of the sheet chooser: ".BMP" or ".PNG" anywhere in the name, ASCII letters
 // compared without regard to case ("set.bmp/a.txt" and "a.png.txt" pass; the load decides then).
@@ -30,11 +30,11 @@ struct ChosenSheet {
 // The sheet chooser's choice: the shared open dialog set for chip sheets, the name test and the
 // path check, each refusal told to the user in a box owned by `owner`. The name chosen, or
 // nothing when the dialog was cancelled or the name refused.
-std::optional<QString> chooseSheetName(EditorContext& app, QWidget* owner);
+std::optional<QString> chooseSheetName(NewMapPort& app, QWidget* owner);
 
 // The sheet chooser: chooseSheetName, then the load with the one sheet rule (core/SheetImage),
 // its refusal told as chooseSheetName tells its own. The chosen sheet, or nothing. Nothing about
 // the current sheet changes here.
-std::optional<ChosenSheet> chooseSheetFile(EditorContext& app, QWidget* owner);
+std::optional<ChosenSheet> chooseSheetFile(NewMapPort& app, QWidget* owner);
 
 } // namespace tilora

@@ -2,8 +2,7 @@
 
 #include "core/NewMap.h"
 #include "core/SizeField.h"
-#include "newmap/RefreshMapView.h"
-#include "platform/EditorContext.h"
+#include "newmap/NewMapPort.h"
 #include "platform/Fonts.h"
 #include "platform/PictureWidget.h"
 #include "platform/UiText.h"
@@ -92,7 +91,7 @@ void setEnabledTextColour(QWidget* w, QPalette::ColorRole role, const QColor& co
 
 } // namespace
 
-TStartUpWindow::TStartUpWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
+TStartUpWindow::TStartUpWindow(NewMapPort& app) : QWidget(nullptr), app_(app) {
     // Dialog border: title and close box only, no minimise or maximise button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -202,7 +201,7 @@ void TStartUpWindow::Button1Click() {
     // A map with no file and no history, counted as modified.
     startNewMap(s, sizeFieldValue(Edit1->text().toStdString()),
                 sizeFieldValue(Edit2->text().toStdString()));
-    RefreshMapView(app_);
+    app_.refreshMapView();
 }
 
 void TStartUpWindow::Button3Click() {

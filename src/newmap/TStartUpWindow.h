@@ -10,13 +10,13 @@ class QPushButton;
 
 namespace tilora {
 
-class EditorContext;
+class NewMapPort;
 class PictureWidget;
 
 class TStartUpWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit TStartUpWindow(EditorContext& app);
+    explicit TStartUpWindow(NewMapPort& app);
 
     QLabel* Label5 = nullptr;
     QGroupBox* GroupBox1 = nullptr;
@@ -54,7 +54,7 @@ class TStartUpWindow : public QWidget {
     // The size field check: "1000" above 1000, "10" below 10, otherwise the text stays.
     void checkField(QLineEdit* field);
 
-    EditorContext& app_;
+    NewMapPort& app_;
 };
 
 } // namespace tilora

@@ -1,7 +1,7 @@
 #include "palette/TMapChipWindow.h"
 
 #include "core/Geometry.h"
-#include "platform/EditorContext.h"
+#include "palette/PalettePort.h"
 #include "platform/Layout.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
@@ -39,7 +39,7 @@ Pixel toPixel(const QColor& c) {
 
 } // namespace
 
-TMapChipWindow::TMapChipWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
+TMapChipWindow::TMapChipWindow(PalettePort& app) : QWidget(nullptr), app_(app) {
     // A fixed dialog-style border with only a close box; setClientSize keeps it unresizable.
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);

@@ -13,14 +13,14 @@ class QScrollBar;
 
 namespace tilora {
 
-class EditorContext;
+class PalettePort;
 class PictureWidget;
 class ShapeWidget;
 
 class TMapChipWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit TMapChipWindow(EditorContext& app);
+    explicit TMapChipWindow(PalettePort& app);
 
     PictureWidget* Image2 = nullptr;  // the still copy of the viewport, 553 x 545
     PictureWidget* Image1 = nullptr;  // the whole chip sheet
@@ -72,7 +72,7 @@ class TMapChipWindow : public QWidget {
     // The still copy: the viewport's part of the sheet into Image2, then Image1 hidden.
     void showStillCopy();
 
-    EditorContext& app_;
+    PalettePort& app_;
     WheelNotches wheel_;
 };
 

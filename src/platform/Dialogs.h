@@ -2,6 +2,8 @@
 // The host's modal services: message boxes, file dialogs and help. The windows call them only
 // through this interface, so tests can answer every prompt from a script and assert its text.
 
+#include "platform/UiText.h"
+
 #include <QString>
 
 #include <optional>
@@ -9,6 +11,10 @@
 class QWidget;
 
 namespace tilora {
+
+inline const QString ApplicationTitle = QStringLiteral("Tilora ForWIndows");
+// The caption of the boxes that refuse a file name, a sheet or a save.
+inline const UiText CautionCaption{QT_TRANSLATE_NOOP("tilora", "注意")};
 
 enum class MessageButtons { Ok, YesNo, YesNoCancel };
 // Cancel is also the answer of a question dismissed without a choice (Esc, the box's close
@@ -69,5 +75,11 @@ struct FileDialog {
 
     bool Execute(Dialogs& dialogs, QWidget* owner);
 };
+
+// Shows an error raised inside a handler (an unreadable bitmap, a failed save) in a box captioned
+// with the application title.
+inline void showError(Dialogs& dialogs, QWidget* owner, const QString& message) {
+    dialogs.messageBox(owner, message, ApplicationTitle, MessageButtons::Ok);
+}
 
 } // namespace tilora

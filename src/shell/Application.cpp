@@ -1,11 +1,10 @@
 #include "shell/Application.h"
 
+#include "core/Geometry.h"
 #include "core/WindowLayout.h"
 #include "core/Zoom.h"
 #include "mapview/MapTools.h"
 #include "mapview/TMapWindow.h"
-#include "newmap/LayoutChipWindow.h"
-#include "newmap/RefreshMapView.h"
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/Layout.h"
@@ -13,7 +12,9 @@
 #include "platform/ShapeWidget.h"
 #include "platform/SheetSearch.h"
 #include "shell/FileWatch.h"
+#include "shell/LayoutChipWindow.h"
 #include "shell/Recovery.h"
+#include "shell/RefreshMapView.h"
 #include "shell/TMainWindow.h"
 #include "shell/TTitleWindow.h"
 #include "stamps/TStampWindow.h"
@@ -27,7 +28,10 @@
 
 namespace tilora {
 
-Application::Application(Dialogs& d, ScreenMetrics screen) : EditorContext(d, screen) {
+Application::Application(Dialogs& d, ScreenMetrics screen)
+    : EditorData(d, screen), MapViewPort(State, History, Renderer, Screen),
+      PalettePort(State, History), NewMapPort(State, History, dialogs),
+      StampEditorPort(State, Renderer) {
     // Each window may refer to the ones created before it, never to later ones.
     MainWindow = std::make_unique<TMainWindow>(*this);
     TitleWindow = std::make_unique<TTitleWindow>(*this);
@@ -86,6 +90,12 @@ void Application::sheetReplaced() {
     chooseChip(State.CurrentChip);
 }
 
+bool Application::chooseChip(std::int32_t chip) {
+    State.CurrentChip =
+        guardedChip(chip, State.CurrentChip, chipCount(sheet().width(), sheet().height()));
+    return State.CurrentChip == chip;
+}
+
 void Application::trySheet(Bitmap sheet, const QString& path) {
     if (!trial_.active) {
         trial_.active = true;
@@ -135,10 +145,6 @@ void Application::refreshMapView() {
 
 void Application::layoutChipWindow() {
     LayoutChipWindow(*this);
-}
-
-bool Application::askToSave(AskMode mode) {
-    return MainWindow->AskToSave(mode);
 }
 
 void Application::enterNoMapState() {
@@ -207,14 +213,6 @@ void Application::arrangeWindows() {
     MapChipWindow->move(MapWindow->x() + outerWidth(*MapWindow), underMain);
 }
 
-void Application::fitChipWindow(const ChipWindowLayout& layout) {
-    MapChipWindow->fitToSheet(layout);
-}
-
-void Application::fitMapWindow(const MapViewLayout& layout) {
-    MapWindow->fitToMap(layout);
-}
-
 void Application::resetChipFrame() {
     MapChipWindow->Shape1->move(0, 0);
     MapChipWindow->Shape1->show();
@@ -226,10 +224,6 @@ void Application::showChipPreview(int left, int top) {
 
 int Application::currentStampBank() const {
     return StampWindow->CurrentBank();
-}
-
-ViewSize Application::mapViewSize() const {
-    return MapWindow->viewSize();
 }
 
 void Application::followMap() {

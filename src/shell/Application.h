@@ -1,15 +1,25 @@
 #pragma once
 // The application object: owns the editor state, the chip sheet, the host services and the six
 // windows, created in the fixed order MainWindow, TitleWindow, MapChipWindow, StartUpWindow,
-// MapWindow, StampWindow, and the overview after them. Windows see it only as their EditorContext
-// and reach each other through its named operations; there are no globals, so a test builds a fresh
+// MapWindow, StampWindow, and the overview after them. Each window sees it only as the small port
+// its folder declares (MapViewPort, PalettePort, NewMapPort, StampEditorPort, OverviewHost) and
+// reaches the others through its named operations; there are no globals, so a test builds a fresh
 // one with scripted dialogs and drives it.
 
 #include "core/Bitmap.h"
+#include "core/ChipRenderer.h"
 #include "core/CommandStates.h"
+#include "core/EditorState.h"
+#include "core/UndoHistory.h"
+#include "core/ViewSize.h"
+#include "mapview/MapViewPort.h"
+#include "newmap/NewMapPort.h"
 #include "overview/TOverviewWindow.h"
-#include "platform/EditorContext.h"
+#include "palette/PalettePort.h"
+#include "platform/Dialogs.h"
+#include "platform/ScreenMetrics.h"
 #include "shell/ViewPreferences.h"
+#include "stamps/StampEditorPort.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,11 +36,40 @@ class TStampWindow;
 class Recovery;
 class FileWatch;
 
-class Application final : public EditorContext, private OverviewHost {
+// What the windows share, made before the ports that refer to it.
+struct EditorData {
+    EditorData(Dialogs& d, ScreenMetrics screen) : dialogs(d), Screen(screen) {}
+
+    EditorState State;
+    Dialogs& dialogs;
+    ScreenMetrics Screen;
+    // Draws map cells from the chip sheet.
+    ChipRenderer Renderer;
+    // The map document's undo steps (painting records into them, new map and load clear them,
+    // save marks them), as the windows' ports name them.
+    UndoHistory& History = State.History;
+};
+
+class Application final : private EditorData,
+                          public MapViewPort,
+                          public PalettePort,
+                          public NewMapPort,
+                          public StampEditorPort,
+                          private OverviewHost {
   public:
     explicit Application(Dialogs& dialogs,
                          ScreenMetrics screen = ScreenMetrics::fromPrimaryScreen());
     ~Application() override;
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+    Application(Application&&) = delete;
+    Application& operator=(Application&&) = delete;
+
+    using EditorData::dialogs;
+    using EditorData::History;
+    using EditorData::Renderer;
+    using EditorData::Screen;
+    using EditorData::State;
 
     // Shows the main window (what the message loop's start does); recovery copies and the watch
     // on the map and sheet files start with it.
@@ -42,32 +81,40 @@ class Application final : public EditorContext, private OverviewHost {
     // offered back (once per run).
     void offerRecovery();
 
+    // The chip sheet: the document's picture; every chip drawn anywhere is copied from it.
     const Bitmap& sheet() const override { return State.sheet(); }
-    void setSheet(Bitmap sheet) override;
+    // Takes a newly loaded sheet as the document's picture: the renderer draws from it and the
+    // palette shows it. A current chip the new sheet does not have becomes chip 0.
+    void setSheet(Bitmap sheet);
     // The document's picture was replaced (a load, a restore): the renderer, the palette and the
     // overview show the new one.
     void sheetReplaced();
+    // The one way the current chip changes (palette, map and stamp picks, a new sheet): a chip the
+    // sheet does not have is refused and the current one stays. True when `chip` is current now.
+    bool chooseChip(std::int32_t chip) override;
     void trySheet(Bitmap sheet, const QString& path) override;
     void acceptTriedSheet() override;
     void putBackSheet() override;
     FileDialog& openDialog() override;
+    // The full refresh of the map view (shell/RefreshMapView), with no tool armed from before.
     void refreshMapView() override;
+    // The palette sized for the sheet and shown (shell/LayoutChipWindow).
     void layoutChipWindow() override;
-    bool askToSave(AskMode mode) override;
-    void enterNoMapState() override;
-    void enableMapCommands() override;
+    // Back to the state without a map: the map windows hidden, the new-map dialog shown, every
+    // map command disabled.
+    void enterNoMapState();
+    // A map is on screen (the full refresh): the commands it makes available.
+    void enableMapCommands();
     void commandsChanged() override;
     bool mapShown() const override { return commandMemory.mapShown; }
     void setChipWindowShown(bool shown) override;
     void setMapWindowShown(bool shown) override;
-    void setNewMapDialogShown(bool shown) override;
-    void arrangeWindows() override;
-    void fitChipWindow(const ChipWindowLayout& layout) override;
-    void fitMapWindow(const MapViewLayout& layout) override;
+    void setNewMapDialogShown(bool shown);
+    // The map window, the palette and the main window placed side by side under the toolbar.
+    void arrangeWindows();
     void resetChipFrame() override;
     void showChipPreview(int left, int top) override;
     int currentStampBank() const override;
-    ViewSize mapViewSize() const override;
     void followMap() override;
 
     // The view menu's remembered marks: each shows or hides its part, sets its mark and is kept
@@ -114,5 +161,10 @@ class Application final : public EditorContext, private OverviewHost {
     };
     SheetTrial trial_;
 };
+
+// An error raised inside a handler, in a box captioned with the application title.
+inline void showError(Application& app, QWidget* owner, const QString& message) {
+    showError(app.dialogs, owner, message);
+}
 
 } // namespace tilora

@@ -1,6 +1,6 @@
 #include "shell/GuardedApplication.h"
 
-#include "platform/EditorContext.h"
+#include "platform/Dialogs.h"
 #include "platform/UiText.h"
 
 #include <QMessageBox>

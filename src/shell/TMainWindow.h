@@ -4,8 +4,8 @@
 
 #include "core/CommandStates.h"
 #include "core/SaveQuestion.h"
+#include "core/UndoHistory.h"
 #include "platform/Dialogs.h"
-#include "platform/EditorContext.h"
 
 #include <QCoreApplication>
 #include <QMainWindow>

@@ -2,11 +2,11 @@
 
 #include "core/Geometry.h"
 #include "core/StampBanks.h"
-#include "platform/EditorContext.h"
 #include "platform/Fonts.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
 #include "platform/UiText.h"
+#include "stamps/StampEditorPort.h"
 
 #include <QGroupBox>
 #include <QIcon>
@@ -164,7 +164,7 @@ void blackOnWhite(QLabel* label) {
 
 } // namespace
 
-TStampWindow::TStampWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
+TStampWindow::TStampWindow(StampEditorPort& app) : QWidget(nullptr), app_(app) {
     setWindowTitle(uiText(QT_TRANSLATE_NOOP("tilora", "スタンプエディター")));
     setFont(layoutFont(Gothic, 12));
     QPalette silver = palette();

@@ -12,14 +12,14 @@ class QSlider;
 
 namespace tilora {
 
-class EditorContext;
+class StampEditorPort;
 class PictureWidget;
 class ShapeWidget;
 
 class TStampWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit TStampWindow(EditorContext& app);
+    explicit TStampWindow(StampEditorPort& app);
 
     PictureWidget* Image1 = nullptr;      // the 10 x 10 grid, 320 x 320
     ShapeWidget* Shape1 = nullptr;        // rounded frame, red pen 2, 32 x 32
@@ -73,7 +73,7 @@ class TStampWindow : public QWidget {
     // The pointer shape over the grid, the frame and the labels.
     void setGridPointer(Qt::CursorShape shape);
 
-    EditorContext& app_;
+    StampEditorPort& app_;
 };
 
 } // namespace tilora

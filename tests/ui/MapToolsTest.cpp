@@ -10,6 +10,7 @@
 #include "mapview/tools/ZoomPickTool.h"
 
 #include <QAction>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 

@@ -4,12 +4,12 @@
 #include "TestApp.h"
 
 #include "mapview/TMapWindow.h"
-#include "newmap/RefreshMapView.h"
 #include "newmap/SheetChecks.h"
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
+#include "shell/RefreshMapView.h"
 #include "shell/TMainWindow.h"
 
 #include <QAction>

@@ -2,11 +2,11 @@
 
 #include "TestApp.h"
 
-#include "newmap/LayoutChipWindow.h"
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
+#include "shell/LayoutChipWindow.h"
 #include "shell/TMainWindow.h"
 
 #include <QAction>

@@ -3,6 +3,7 @@
 
 #include "TestApp.h"
 
+#include "newmap/TStartUpWindow.h"
 #include "overview/TOverviewWindow.h"
 #include "platform/GridOverlay.h"
 
@@ -94,6 +95,19 @@ TEST(ViewFeatures, TheOverviewShowsTheMapAndMovesTheView) {
     o.close();
     EXPECT_FALSE(e.main.OverviewWindow1->isChecked());
     EXPECT_FALSE(e.t->viewPreferences().overview);
+}
+
+// The overview wanted: the new-map command hides it with the map, the new map brings it back.
+TEST(ViewFeatures, TheOverviewComesBackWithTheNewMap) {
+    Editor e(20);
+    e.main.OverviewWindow1->trigger();
+    e.main.NewButtonClick();
+    EXPECT_FALSE(e.t->OverviewWindow->isVisible());
+    e.t.dialogs.chooseFile(writeSheetBmp(e.t.path(QStringLiteral("s.bmp")), 64, 64));
+    e.t->StartUpWindow->Button2Click();
+    e.t->StartUpWindow->Button1->click();
+    EXPECT_TRUE(e.t->OverviewWindow->isVisible());
+    EXPECT_TRUE(e.main.OverviewWindow1->isChecked());
 }
 
 TEST(ViewFeatures, TheGridIsDrawnOverThePictureOnly) {

@@ -1,8 +1,8 @@
 #include "mapview/tools/FillTool.h"
 
 #include "core/Fill.h"
+#include "mapview/MapViewPort.h"
 #include "mapview/TMapWindow.h"
-#include "platform/EditorContext.h"
 #include "platform/UiText.h"
 
 namespace tilora {

@@ -1,7 +1,7 @@
 #include "mapview/tools/PenTool.h"
 
+#include "mapview/MapViewPort.h"
 #include "mapview/TMapWindow.h"
-#include "platform/EditorContext.h"
 #include "platform/PictureWidget.h"
 #include "platform/ShapeWidget.h"
 

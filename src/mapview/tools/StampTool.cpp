@@ -1,7 +1,7 @@
 #include "mapview/tools/StampTool.h"
 
+#include "mapview/MapViewPort.h"
 #include "mapview/TMapWindow.h"
-#include "platform/EditorContext.h"
 
 namespace tilora {
 

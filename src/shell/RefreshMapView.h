@@ -2,10 +2,10 @@
 
 namespace tilora {
 
-class EditorContext;
+class Application;
 
 // The full refresh of the map view: view reset (unless a zoom pick is pending), SheetColumns,
 // window arrangement, control states, every view cell redrawn, image, bars and cursor laid out.
-void RefreshMapView(EditorContext& app);
+void RefreshMapView(Application& app);
 
 } // namespace tilora

@@ -2,9 +2,9 @@
 
 namespace tilora {
 
-class EditorContext;
+class Application;
 
 // Sizes and arranges the chip palette window for the current sheet, and shows it.
-void LayoutChipWindow(EditorContext& app);
+void LayoutChipWindow(Application& app);
 
 } // namespace tilora
