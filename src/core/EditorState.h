@@ -1,6 +1,7 @@
 #pragma once
 // The editor's shared state: one map open at a time, read and written by the windows' handlers.
 
+#include "CellRect.h"
 #include "ViewSize.h"
 #include "Zoom.h"
 
@@ -49,6 +50,9 @@ struct EditorState {
     std::int32_t HoverRow = 0;
 
     std::string SheetFileName; // full path of the chip sheet, any length
+
+    // The cells the selection tool chose (empty: none); always inside the map when it is set.
+    CellRect Selection;
 
     // Bank b, row r, column c is element b * 100 + r * 10 + c.
     StampBankArray StampBanks{};
