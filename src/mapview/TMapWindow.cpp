@@ -2,6 +2,8 @@
 
 #include "core/Geometry.h"
 #include "core/Zoom.h"
+#include "mapview/MapTools.h"
+#include "mapview/tools/FillTool.h"
 #include "platform/EditorContext.h"
 #include "platform/GridOverlay.h"
 #include "platform/Layout.h"
@@ -78,8 +80,11 @@ TMapWindow::TMapWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     StatusLine->setIndent(4); // off the window's left edge
     StatusLine->hide();
 
+    tools_ = std::make_unique<MapTools>(app_, *this);
     connect(Image1, &PictureWidget::mouseMoved, this, &TMapWindow::Image1MouseMove);
     connect(Image1, &PictureWidget::mousePressed, this, &TMapWindow::Image1MouseDown);
+    connect(Image1, &PictureWidget::mouseDragged, this, &TMapWindow::Image1MouseDrag);
+    connect(Image1, &PictureWidget::mouseReleased, this, &TMapWindow::Image1MouseUp);
     // Every user scroll (arrows, page areas, thumb tracking, keyboard, wheel over the bar) comes
     // as an action whose proposed position is in sliderPosition(); positions set from code come
     // through setValue and raise no action. An action that leaves the position where it was
@@ -94,6 +99,8 @@ TMapWindow::TMapWindow(EditorContext& app) : QWidget(nullptr), app_(app) {
     });
 }
 
+TMapWindow::~TMapWindow() = default;
+
 void TMapWindow::ScrollBar1Scroll(int position) {
     app_.State.ViewRow = position / app_.State.CellSize;
     redrawView();
@@ -106,7 +113,38 @@ void TMapWindow::ScrollBar2Scroll(int position) {
 
 void TMapWindow::Image1MouseMove(int x, int y) {
     trackCell(x, y);
-    if (app_.State.PenDragActive == 1) DragPaint();
+    tools_->hover(toolEvent(Qt::NoButton, Qt::NoModifier));
+}
+
+void TMapWindow::Image1MouseDown(Qt::MouseButton button, int x, int y,
+                                 Qt::KeyboardModifiers modifiers) {
+    // The press acts on the cell under the pointer, which the cursor shows from here on.
+    trackCell(x, y);
+    tools_->press(toolEvent(button, modifiers));
+    app_.commandsChanged();
+}
+
+void TMapWindow::Image1MouseDrag(int x, int y, Qt::KeyboardModifiers modifiers) {
+    // The cursor stays where the press put it unless a tool holds the pointer.
+    if (tools_->captured() == nullptr) return;
+    trackCell(x, y);
+    tools_->move(toolEvent(Qt::NoButton, modifiers));
+}
+
+void TMapWindow::Image1MouseUp(Qt::MouseButton button, int x, int y,
+                               Qt::KeyboardModifiers modifiers) {
+    if (tools_->captured() == nullptr) return;
+    trackCell(x, y);
+    tools_->release(toolEvent(button, modifiers));
+    app_.commandsChanged();
+}
+
+ToolEvent TMapWindow::toolEvent(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) const {
+    return {button, modifiers, anchorCell(app_.State)};
+}
+
+bool TMapWindow::fillArmed() const {
+    return tools_->isArmed<FillTool>();
 }
 
 void TMapWindow::trackCell(int x, int y) {

@@ -1,14 +1,18 @@
 #pragma once
 // The map window: a view of the map (320 x 320 as laid out, larger when the window is made
 // larger by its edge), its scroll bars and the red cell cursor that shows the cell under the
-// pointer; painting, picking and the zoom pick all start from a press on the view, on that cell.
-// On request a grid over the view and a status line under it (MapWindowView.cpp).
+// pointer; every press, move and release on the view goes, with that cell, to the active map
+// tool (MapTools.h). On request a grid over the view and a status line under it
+// (MapWindowView.cpp).
 
 #include "core/ViewSize.h"
 #include "core/WindowLayout.h"
+#include "mapview/MapTool.h"
 #include "platform/Layout.h"
 
 #include <QWidget>
+
+#include <memory>
 
 class QLabel;
 class QScrollBar;
@@ -17,6 +21,7 @@ namespace tilora {
 
 class EditorContext;
 class GridOverlay;
+class MapTools;
 class PictureWidget;
 class ShapeWidget;
 
@@ -24,6 +29,7 @@ class TMapWindow : public QWidget {
     Q_OBJECT
   public:
     explicit TMapWindow(EditorContext& app);
+    ~TMapWindow() override;
 
     PictureWidget* Image1 = nullptr;  // the view: a 320 x 320 bitmap, cut to the map's size
     ShapeWidget* Shape1 = nullptr;    // the cell cursor: rounded square, red pen 2
@@ -34,15 +40,21 @@ class TMapWindow : public QWidget {
 
     void ScrollBar1Scroll(int position);
     void ScrollBar2Scroll(int position);
+    // A move with no button held; the cursor follows the pointer.
     void Image1MouseMove(int x, int y);
-    // A press at pixel (x, y) of the view: it acts on the cell there (MapPainting.cpp).
-    void Image1MouseDown(Qt::MouseButton button, int x, int y);
+    // A press at pixel (x, y) of the view: the active tool acts on the cell there.
+    void Image1MouseDown(Qt::MouseButton button, int x, int y,
+                         Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // A move with a button held, and the release: only a tool that captured the press sees them.
+    void Image1MouseDrag(int x, int y, Qt::KeyboardModifiers modifiers);
+    void Image1MouseUp(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers);
     void FormClose();
-    // The painting part of a pointer move, run after the cursor has moved (MapPainting.cpp).
-    void DragPaint();
 
     // Draws every view cell into Image1's bitmap and repaints it once.
     void redrawView();
+    // What was drawn into the view's bitmap shown: the picture repainted, the grid and the status
+    // line brought along, and the rest of the editor told (the overview follows).
+    void presentView();
     // Every view cell redrawn, then the image, the bars and the cursor laid out for the map; the
     // window is shown.
     void fitToMap(const MapViewLayout& layout);
@@ -66,11 +78,10 @@ class TMapWindow : public QWidget {
     void setStatusLineShown(bool shown);
     bool statusLineShown() const { return statusLineShown_; }
 
-    // The one-shot fill: armed, the next left click on the view fills the region under it; the
-    // cell cursor shows a square frame and the fill's hint meanwhile (MapPainting.cpp).
-    void armFill();
-    void disarmFill();
-    bool fillArmed() const { return fillArmed_; }
+    // The view's tools: which one is active, arming and disarming.
+    MapTools& tools() { return *tools_; }
+    // Whether the one-shot fill is armed.
+    bool fillArmed() const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -87,9 +98,6 @@ class TMapWindow : public QWidget {
     // One zoom step per notch, in (notches > 0) or out, as far as the limits allow; the cell
     // under view pixel `at` stays under it.
     void zoomByWheel(int notches, QPoint at);
-    // What was drawn into the view's bitmap shown: the picture repainted, the grid and the status
-    // line brought along, and the rest of the editor told (the overview follows).
-    void presentView();
     // The bars and the status line placed beside a view of the given pixel size, and the
     // window's size limits set for it.
     void placeAroundView(int viewWidth, int viewHeight);
@@ -100,9 +108,11 @@ class TMapWindow : public QWidget {
     QSize chromeSize() const;
     ViewSize roomOnScreen() const;
     void updateStatusLine();
+    // A pointer event over the view for the tools: the cell under the cursor.
+    ToolEvent toolEvent(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) const;
 
     EditorContext& app_;
-    bool fillArmed_ = false;
+    std::unique_ptr<MapTools> tools_;
     ViewSize view_;
     // The client size last asked for from here: a resize to any other size is the user's.
     QSize requestedClient_;

@@ -8,8 +8,6 @@
 #include "platform/EditorContext.h"
 #include "platform/PictureWidget.h"
 
-#include <QPushButton>
-
 #include <optional>
 
 namespace tilora {
@@ -35,10 +33,8 @@ void TStartUpWindow::Button2Click() {
     Image1->refresh();
     Image1->show();
 
-    Button1->setEnabled(true);
     app_.resetChipFrame();
     app_.chooseChip(0);
-    app_.setCommandsEnabled(Command::ChipWindow, true);
     app_.setChipWindowShown(true);
 }
 

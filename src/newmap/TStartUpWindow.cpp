@@ -155,8 +155,8 @@ TStartUpWindow::TStartUpWindow(EditorContext& app) : QWidget(nullptr), app_(app)
     Image1->hide();
 
     Button1->setFont(layoutFont(Gothic, 15));
+    // Enabled once a sheet is chosen (core/CommandStates).
     setEnabledTextColour(Button1, QPalette::ButtonText, Qt::black);
-    Button1->setEnabled(false);
     // No default (Enter) or cancel (Escape) button.
     for (QPushButton* b : {Button1, Button2, Button3}) {
         b->setAutoDefault(false);
@@ -212,7 +212,6 @@ void TStartUpWindow::Button3Click() {
     app_.putBackSheet();
     app_.setChipWindowShown(false);
     hide();
-    app_.setCommandsEnabled(Command::ChipWindow, false);
 }
 
 void TStartUpWindow::FormClose() {

@@ -29,32 +29,6 @@ inline const QString ApplicationTitle = QStringLiteral("Tilora ForWIndows");
 // The caption of the boxes that refuse a file name, a sheet or a save.
 inline const UiText CautionCaption{QT_TRANSLATE_NOOP("tilora", "注意")};
 
-// The main window's commands whose enabled state changes while the editor runs, one bit each
-// (a menu item and its toolbar button are separate commands).
-using Commands = std::uint32_t;
-namespace Command {
-constexpr Commands SaveItem = 1u << 0;       // "上書き保存" in the file menu
-constexpr Commands SaveButton = 1u << 1;     // OverWriteSaveButton
-constexpr Commands SaveAsItem = 1u << 2;     // "名前をつけて保存" in the file menu
-constexpr Commands SaveAsButton = 1u << 3;   // NameSaveButton
-constexpr Commands CloseItem = 1u << 4;      // "閉じる"
-constexpr Commands ChipWindowItem = 1u << 5; // the checkable "チップウィンドウ" item
-constexpr Commands ChipShowButton = 1u << 6;
-constexpr Commands MapWindowItem = 1u << 7; // the checkable "マップウィンドウ" item
-constexpr Commands MapShowButton = 1u << 8;
-constexpr Commands ZoomIn = 1u << 9;
-constexpr Commands ZoomOut = 1u << 10;
-constexpr Commands Pen1 = 1u << 11; // PenButton1..4: pens of 1, 2, 4 and 8 chips
-constexpr Commands Pen2 = 1u << 12;
-constexpr Commands Pen3 = 1u << 13;
-constexpr Commands Pen4 = 1u << 14;
-constexpr Commands Stamp = 1u << 15;       // StampButton
-constexpr Commands StampEditor = 1u << 16; // SEButton
-constexpr Commands ChipWindow = ChipWindowItem | ChipShowButton;
-constexpr Commands MapWindow = MapWindowItem | MapShowButton;
-constexpr Commands Pens = Pen1 | Pen2 | Pen3 | Pen4;
-} // namespace Command
-
 class EditorContext {
   public:
     EditorContext(Dialogs& d, ScreenMetrics screen) : dialogs(d), Screen(screen) {}
@@ -87,11 +61,13 @@ class EditorContext {
 
     // A sheet chosen in the new-map dialog is only tried until the dialog confirms: the palette
     // and the renderer show it, while the map still names the sheet in use. The first sheet tried
-    // in an opening of the dialog puts the one in use aside with the current chip.
+    // in an opening of the dialog puts the one in use aside with the current chip. The palette's
+    // commands are offered from here on.
     virtual void trySheet(Bitmap sheet, const QString& path) = 0;
     // "決定": the sheet tried last becomes the map's sheet (SheetFileName and where it was found).
     virtual void acceptTriedSheet() = 0;
-    // The dialog abandoned: the sheet put aside is in use again, with the current chip it had.
+    // The dialog abandoned: the sheet put aside is in use again, with the current chip it had, and
+    // the palette's commands are taken back.
     virtual void putBackSheet() = 0;
 
     // The shared file dialogs: the open dialog serves the map load and the sheet chooser; the
@@ -107,12 +83,11 @@ class EditorContext {
     // Back to the state without a map: the map windows hidden, the new-map dialog shown, every
     // map command disabled.
     virtual void enterNoMapState() = 0;
-    // The commands a map on screen makes available.
+    // A map is on screen (the full refresh): the commands it makes available.
     virtual void enableMapCommands() = 0;
-    virtual void setCommandsEnabled(Commands which, bool enabled) = 0;
-    // Brings the commands whose state follows the editor rather than a fixed rule (undo, redo,
-    // fill, the save key) up to date; called after anything that may change them.
-    virtual void updateEditCommands() = 0;
+    // Something the commands' states follow has changed (the undo history, an armed tool): the
+    // main window applies them anew.
+    virtual void commandsChanged() = 0;
     // Whether a map is on screen: from the first full refresh until the new-map command.
     virtual bool mapShown() const = 0;
     // A window shown or hidden together with its check mark in the view menu.

@@ -49,17 +49,24 @@ void PictureWidget::paintEvent(QPaintEvent*) {
 
 void PictureWidget::mouseMoveEvent(QMouseEvent* event) {
     // A press keeps the mouse for this picture until its release; the moves in between belong
-    // to that press and are not reported, wherever the pointer goes meanwhile.
-    if (event->buttons() == Qt::NoButton) {
-        const QPoint p = event->position().toPoint();
+    // to that press and are told apart from the moves with no button held.
+    const QPoint p = event->position().toPoint();
+    if (event->buttons() == Qt::NoButton)
         emit mouseMoved(p.x(), p.y());
-    }
+    else
+        emit mouseDragged(p.x(), p.y(), event->modifiers());
     event->accept();
 }
 
 void PictureWidget::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    emit mousePressed(event->button(), p.x(), p.y());
+    emit mousePressed(event->button(), p.x(), p.y(), event->modifiers());
+    event->accept();
+}
+
+void PictureWidget::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    emit mouseReleased(event->button(), p.x(), p.y(), event->modifiers());
     event->accept();
 }
 

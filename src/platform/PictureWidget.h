@@ -27,12 +27,17 @@ class PictureWidget : public QWidget {
     // Pointer moves with no button held, in the picture's own pixels.
     void mouseMoved(int x, int y);
     // Every press (a double click too) at the pixel under the pointer.
-    void mousePressed(Qt::MouseButton button, int x, int y);
+    void mousePressed(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers);
+    // The moves while a button is held after a press here (the picture keeps the pointer until
+    // the release, wherever it goes meanwhile), and each button's release.
+    void mouseDragged(int x, int y, Qt::KeyboardModifiers modifiers);
+    void mouseReleased(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     void wrap();

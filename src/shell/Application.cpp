@@ -2,6 +2,7 @@
 
 #include "core/WindowLayout.h"
 #include "core/Zoom.h"
+#include "mapview/MapTools.h"
 #include "mapview/TMapWindow.h"
 #include "newmap/LayoutChipWindow.h"
 #include "newmap/RefreshMapView.h"
@@ -17,7 +18,6 @@
 #include "shell/TTitleWindow.h"
 #include "stamps/TStampWindow.h"
 
-#include <QAction>
 #include <QFile>
 #include <QPushButton>
 #include <QScrollBar>
@@ -38,9 +38,7 @@ Application::Application(Dialogs& d, ScreenMetrics screen) : EditorContext(d, sc
     OverviewWindow = std::make_unique<TOverviewWindow>(static_cast<OverviewHost&>(*this));
 
     // The view menu's marks as the last run left them (all off the first time).
-    MainWindow->OverviewWindow1->setChecked(prefs_.overview);
-    MainWindow->Grid1->setChecked(prefs_.grid);
-    MainWindow->StatusLine1->setChecked(prefs_.statusLine);
+    commandsChanged();
     MapWindow->setGridShown(prefs_.grid);
     MapWindow->setStatusLineShown(prefs_.statusLine);
     recovery = std::make_unique<Recovery>(*this, recoveryFolderFromEnvironment());
@@ -93,6 +91,8 @@ void Application::trySheet(Bitmap sheet, const QString& path) {
     trial_.triedName = sheetPathBytes(path);
     trial_.triedFoundAt = QFile::encodeName(path).toStdString();
     setSheet(std::move(sheet));
+    commandMemory.sheetTried();
+    commandsChanged();
 }
 
 void Application::acceptTriedSheet() {
@@ -103,6 +103,8 @@ void Application::acceptTriedSheet() {
 }
 
 void Application::putBackSheet() {
+    commandMemory.newMapAbandoned();
+    commandsChanged();
     if (!trial_.active) return;
     SheetTrial kept = std::exchange(trial_, SheetTrial());
     setSheet(std::move(kept.keptSheet));
@@ -123,8 +125,8 @@ FileDialog& Application::saveDialog() {
 }
 
 void Application::refreshMapView() {
-    // A map shown anew (a load) takes no armed fill over from the one shown before.
-    MapWindow->disarmFill();
+    // A map shown anew (a load) takes no armed tool over from the one shown before.
+    MapWindow->tools().disarm();
     RefreshMapView(*this);
     showOverviewIfWanted();
 }
@@ -143,48 +145,43 @@ void Application::enterNoMapState() {
     MapChipWindow->hide();
     StartUpWindow->Image1->hide();
     StartUpWindow->showDialog();
-    StartUpWindow->Button1->setEnabled(false);
     StampWindow->hide();
     OverviewWindow->hide();
-    MapWindow->disarmFill();
-    mapShown_ = false;
-    MainWindow->OverviewWindow1->setEnabled(false);
-    setCommandsEnabled(Command::SaveItem | Command::SaveButton | Command::SaveAsItem |
-                           Command::SaveAsButton | Command::CloseItem | Command::ChipWindow |
-                           Command::MapWindow | Command::ZoomIn | Command::ZoomOut | Command::Pens |
-                           Command::Stamp | Command::StampEditor,
-                       false);
+    MapWindow->tools().disarm();
+    commandMemory.mapLeft();
+    commandsChanged();
 }
 
 void Application::enableMapCommands() {
-    mapShown_ = true;
-    MainWindow->OverviewWindow1->setEnabled(true);
-    MainWindow->MapChipWindow1->setChecked(true);
-    MainWindow->MapWindow1->setChecked(true);
-    // PenButton1, the Save item and OverWriteSaveButton keep their states.
-    setCommandsEnabled(Command::SaveAsItem | Command::SaveAsButton | Command::CloseItem |
-                           Command::ChipWindow | Command::MapWindow | Command::ZoomIn |
-                           Command::ZoomOut | Command::Pen2 | Command::Pen3 | Command::Pen4 |
-                           Command::Stamp | Command::StampEditor,
-                       true);
+    commandMemory.mapShownAnew();
+    commandsChanged();
 }
 
-void Application::setCommandsEnabled(Commands which, bool enabled) {
-    MainWindow->setCommandsEnabled(which, enabled);
-}
-
-void Application::updateEditCommands() {
-    MainWindow->updateEditCommands();
+void Application::commandsChanged() {
+    EditorFacts facts;
+    facts.zoomPending = State.ZoomPending == 1;
+    facts.canUndo = History.canUndo();
+    facts.canRedo = History.canRedo();
+    // The windows are made one after another; until the map window is, no tool is armed.
+    facts.toolArmed = MapWindow && MapWindow->tools().armed() != nullptr;
+    facts.overviewWanted = prefs_.overview;
+    facts.gridShown = prefs_.grid;
+    facts.statusLineShown = prefs_.statusLine;
+    const CommandStates states = commandStates(commandMemory, facts);
+    MainWindow->applyCommandStates(states);
+    if (StartUpWindow) StartUpWindow->Button1->setEnabled(states[Command::ConfirmNewMap].enabled);
 }
 
 void Application::setChipWindowShown(bool shown) {
     MapChipWindow->setVisible(shown);
-    MainWindow->MapChipWindow1->setChecked(shown);
+    commandMemory.chipWindowMarked = shown;
+    commandsChanged();
 }
 
 void Application::setMapWindowShown(bool shown) {
     MapWindow->setVisible(shown);
-    MainWindow->MapWindow1->setChecked(shown);
+    commandMemory.mapWindowMarked = shown;
+    commandsChanged();
 }
 
 void Application::setNewMapDialogShown(bool shown) {
@@ -244,7 +241,7 @@ void Application::followMap() {
 void Application::setOverviewShown(bool shown) {
     prefs_.overview = shown;
     prefs_.save();
-    MainWindow->OverviewWindow1->setChecked(shown);
+    commandsChanged();
     if (shown)
         showOverviewIfWanted();
     else
@@ -252,7 +249,7 @@ void Application::setOverviewShown(bool shown) {
 }
 
 void Application::showOverviewIfWanted() {
-    if (!prefs_.overview || !mapShown_ || OverviewWindow->isVisible()) return;
+    if (!prefs_.overview || !mapShown() || OverviewWindow->isVisible()) return;
     // Beside the palette or the map window, whichever reaches farther right (the map window may
     // have been made larger), under the main window, inside the screen.
     const int right = std::max(MapChipWindow->x() + outerWidth(*MapChipWindow),
@@ -267,19 +264,19 @@ void Application::showOverviewIfWanted() {
 void Application::setGridShown(bool shown) {
     prefs_.grid = shown;
     prefs_.save();
-    MainWindow->Grid1->setChecked(shown);
+    commandsChanged();
     MapWindow->setGridShown(shown);
 }
 
 void Application::setStatusLineShown(bool shown) {
     prefs_.statusLine = shown;
     prefs_.save();
-    MainWindow->StatusLine1->setChecked(shown);
+    commandsChanged();
     MapWindow->setStatusLineShown(shown);
 }
 
 void Application::centreMapViewOn(int row, int col) {
-    if (!mapShown_) return;
+    if (!mapShown()) return;
     centreViewOn(State, MapWindow->viewSize(), row, col);
     MapWindow->showOrigin();
 }

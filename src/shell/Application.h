@@ -6,6 +6,7 @@
 // one with scripted dialogs and drives it.
 
 #include "core/Bitmap.h"
+#include "core/CommandStates.h"
 #include "overview/TOverviewWindow.h"
 #include "platform/EditorContext.h"
 #include "shell/ViewPreferences.h"
@@ -53,9 +54,8 @@ class Application final : public EditorContext, private OverviewHost {
     bool askToSave(AskMode mode) override;
     void enterNoMapState() override;
     void enableMapCommands() override;
-    void setCommandsEnabled(Commands which, bool enabled) override;
-    void updateEditCommands() override;
-    bool mapShown() const override { return mapShown_; }
+    void commandsChanged() override;
+    bool mapShown() const override { return commandMemory.mapShown; }
     void setChipWindowShown(bool shown) override;
     void setMapWindowShown(bool shown) override;
     void setNewMapDialogShown(bool shown) override;
@@ -84,6 +84,10 @@ class Application final : public EditorContext, private OverviewHost {
     std::unique_ptr<TStampWindow> StampWindow;
     // Not one of the laid-out windows: shown on request, beside the palette.
     std::unique_ptr<TOverviewWindow> OverviewWindow;
+    // What the commands' states remember of the commands run so far; the commands that change it
+    // call commandsChanged() afterwards.
+    CommandMemory commandMemory;
+
     // Made after the windows, gone before them (shell/Recovery.h, shell/FileWatch.h).
     std::unique_ptr<Recovery> recovery;
     std::unique_ptr<FileWatch> fileWatch;
@@ -96,7 +100,6 @@ class Application final : public EditorContext, private OverviewHost {
     void showOverviewIfWanted();
 
     Bitmap sheet_;
-    bool mapShown_ = false;
     ViewPreferences prefs_ = ViewPreferences::load();
 
     // While the new-map dialog tries a sheet: the sheet in use, put aside, and the name and

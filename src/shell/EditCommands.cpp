@@ -1,8 +1,9 @@
-// The edit menu: undo and redo of map steps, and the one-shot fill; and the enabled states of the
-// commands that follow the history, the tools and the map on screen rather than a fixed rule.
+// The edit menu: undo and redo of map steps, the one-shot fill, and Esc, which disarms it.
 
 #include "core/Painting.h"
+#include "mapview/MapTools.h"
 #include "mapview/TMapWindow.h"
+#include "mapview/tools/FillTool.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
 
@@ -32,33 +33,18 @@ void TMainWindow::afterHistoryMove(const CellArea& changed) {
         app_.MapWindow->redrawView();
     else
         app_.followMap();
-    updateEditCommands();
+    app_.commandsChanged();
 }
 
 void TMainWindow::Fill1Click() {
     if (!Fill1->isEnabled()) return;
-    app_.MapWindow->armFill();
-    updateEditCommands();
+    app_.MapWindow->tools().arm<FillTool>();
+    app_.commandsChanged();
 }
 
 void TMainWindow::DisarmKeyClick() {
-    app_.MapWindow->disarmFill();
-    updateEditCommands();
-}
-
-void TMainWindow::updateEditCommands() {
-    const bool shown = app_.mapShown();
-    Undo1->setEnabled(shown && app_.History.canUndo());
-    Redo1->setEnabled(shown && app_.History.canRedo());
-    const bool anyPen = PenButton1->isEnabled() || PenButton2->isEnabled() ||
-                        PenButton3->isEnabled() || PenButton4->isEnabled();
-    Fill1->setEnabled(anyPen && app_.State.ZoomPending == 0);
-    // Ctrl+S is the key of "上書き保存"; while that is disabled it saves under a new name, if
-    // that command is enabled, and otherwise does nothing.
-    SaveKey->setEnabled(!Save->isEnabled() && NameSave->isEnabled());
-    ZoomInKey->setEnabled(ZoomInButton->isEnabled());
-    ZoomOutKey->setEnabled(ZoomOutButton->isEnabled());
-    DisarmKey->setEnabled(app_.MapWindow && app_.MapWindow->fillArmed());
+    app_.MapWindow->tools().disarm();
+    app_.commandsChanged();
 }
 
 } // namespace tilora

@@ -149,7 +149,8 @@ bool TMainWindow::SaveMapAs() {
     app_.State.SheetFileName = sheetPath;
     if (!inUse.empty()) SheetFoundAt = inUse;
     app_.History.markSaved();
-    setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
+    app_.commandMemory.allowOverwrite();
+    app_.commandsChanged();
     app_.State.MapModified = 0;
     app_.mapMatchesFile();
     return true;
@@ -270,12 +271,9 @@ void TMainWindow::NameSaveButtonClick() {
 
 void TMainWindow::CloseFileClick() {
     if (AskToSave(AskMode::CloseMap)) return;
-    MapChipWindow1->setChecked(false);
-    MapWindow1->setChecked(false);
-    setCommandsEnabled(Command::ChipWindowItem | Command::MapWindowItem | Command::SaveAsItem |
-                           Command::SaveAsButton | Command::SaveItem | Command::SaveButton |
-                           Command::CloseItem,
-                       false);
+    // The map stays on screen and in memory; the save, close and view-menu items go.
+    app_.commandMemory.mapClosed();
+    app_.commandsChanged();
 }
 
 void TMainWindow::ExitAppClick() {

@@ -148,8 +148,10 @@ bool Recovery::restore(OrphanCopy& orphan, const RecoveredMap& copy) {
     app_.layoutChipWindow();
     app_.refreshMapView();
     s.MapModified = 1;
-    if (!copy.info.mapFile.empty())
-        app_.setCommandsEnabled(Command::SaveButton | Command::SaveItem, true);
+    if (!copy.info.mapFile.empty()) {
+        app_.commandMemory.allowOverwrite();
+        app_.commandsChanged();
+    }
     // The map named on the command line is this one, with the changes it had: opening the file
     // after it would only ask whether to save them.
     QString& atStart = main.MapToOpenAtStart;

@@ -32,74 +32,71 @@ struct ButtonLayout {
     const char* hint;
     const char* caption; // nullptr: picture only
     ButtonPicture picture;
-    bool enabled;
 };
 
-// The toolbar as laid out: two rows, top edges 4 and 30.
+// The toolbar as laid out: two rows, top edges 4 and 30. The enabled states come from
+// core/CommandStates, applied as the window is made and whenever they change.
 const ButtonLayout kButtons[] = {
     {&TMainWindow::NewButton, 4, 4, 25, 25, QT_TRANSLATE_NOOP("tilora", "マップ新規作成"), nullptr,
-     ButtonPicture::New, true},
+     ButtonPicture::New},
     {&TMainWindow::OverWriteSaveButton, 4, 30, 25, 25, QT_TRANSLATE_NOOP("tilora", "上書き保存"),
-     nullptr, ButtonPicture::Save, false},
+     nullptr, ButtonPicture::Save},
     {&TMainWindow::OpenButton, 30, 4, 25, 25, QT_TRANSLATE_NOOP("tilora", "マップ読み込み"),
-     nullptr, ButtonPicture::Open, true},
+     nullptr, ButtonPicture::Open},
     {&TMainWindow::NameSaveButton, 30, 30, 25, 25, QT_TRANSLATE_NOOP("tilora", "名前をつけて保存"),
-     nullptr, ButtonPicture::SaveAs, false},
+     nullptr, ButtonPicture::SaveAs},
     {&TMainWindow::ChipShowButton, 56, 4, 25, 25,
      QT_TRANSLATE_NOOP("tilora", "チップウィンドウの表示／非表示"), nullptr,
-     ButtonPicture::ChipWindow, false},
+     ButtonPicture::ChipWindow},
     {&TMainWindow::MapShowButton, 56, 30, 25, 25,
      QT_TRANSLATE_NOOP("tilora", "マップウィンドウの表示／非表示"), nullptr,
-     ButtonPicture::MapWindow, false},
+     ButtonPicture::MapWindow},
     {&TMainWindow::ZoomInButton, 82, 4, 25, 25, QT_TRANSLATE_NOOP("tilora", "拡大表示"), nullptr,
-     ButtonPicture::ZoomIn, false},
+     ButtonPicture::ZoomIn},
     {&TMainWindow::ZoomOutButton, 82, 30, 25, 25, QT_TRANSLATE_NOOP("tilora", "縮小表示"), nullptr,
-     ButtonPicture::ZoomOut, false},
+     ButtonPicture::ZoomOut},
     {&TMainWindow::PenButton1, 108, 4, 50, 25, QT_TRANSLATE_NOOP("tilora", "標準サイズ"), "×1",
-     ButtonPicture::Pen1, false},
+     ButtonPicture::Pen1},
     {&TMainWindow::PenButton2, 108, 30, 50, 25, QT_TRANSLATE_NOOP("tilora", "縦横２倍サイズ"), "×2",
-     ButtonPicture::Pen2, false},
+     ButtonPicture::Pen2},
     {&TMainWindow::PenButton3, 159, 4, 50, 25, QT_TRANSLATE_NOOP("tilora", "縦横４倍サイズ"), "×4",
-     ButtonPicture::Pen4, false},
+     ButtonPicture::Pen4},
     {&TMainWindow::PenButton4, 159, 30, 50, 25, QT_TRANSLATE_NOOP("tilora", "縦横８倍サイズ"), "×8",
-     ButtonPicture::Pen8, false},
+     ButtonPicture::Pen8},
     {&TMainWindow::StampButton, 210, 4, 25, 25,
      QT_TRANSLATE_NOOP("tilora", "スタンプエディタで選択されているスタンプを使用"), nullptr,
-     ButtonPicture::Stamp, false},
+     ButtonPicture::Stamp},
     {&TMainWindow::SEButton, 210, 30, 25, 25,
-     QT_TRANSLATE_NOOP("tilora", "スタンプエディターの表示"), "SE", ButtonPicture::None, false},
+     QT_TRANSLATE_NOOP("tilora", "スタンプエディターの表示"), "SE", ButtonPicture::None},
 };
 
 struct MenuItemLayout {
     QAction* TMainWindow::*member;
     int menu; // 0 "ファイル", 1 "表示", 2 "ヘルプ", 3 "編集"
     const char* caption;
-    bool enabled;
     bool checkable;
     const char* keys = nullptr; // shortcuts, "; "-separated
 };
 
 const MenuItemLayout kMenuItems[] = {
-    {&TMainWindow::NewFile, 0, QT_TRANSLATE_NOOP("tilora", "マップ新規作成"), true, false,
-     "Ctrl+N"},
-    {&TMainWindow::LoadFile, 0, QT_TRANSLATE_NOOP("tilora", "マップの読み込み"), true, false,
-     "Ctrl+O"},
-    {&TMainWindow::Save, 0, QT_TRANSLATE_NOOP("tilora", "上書き保存"), false, false, "Ctrl+S"},
-    {&TMainWindow::NameSave, 0, QT_TRANSLATE_NOOP("tilora", "名前をつけて保存"), false, false,
+    {&TMainWindow::NewFile, 0, QT_TRANSLATE_NOOP("tilora", "マップ新規作成"), false, "Ctrl+N"},
+    {&TMainWindow::LoadFile, 0, QT_TRANSLATE_NOOP("tilora", "マップの読み込み"), false, "Ctrl+O"},
+    {&TMainWindow::Save, 0, QT_TRANSLATE_NOOP("tilora", "上書き保存"), false, "Ctrl+S"},
+    {&TMainWindow::NameSave, 0, QT_TRANSLATE_NOOP("tilora", "名前をつけて保存"), false,
      "Ctrl+Shift+S"},
-    {&TMainWindow::CloseFile, 0, QT_TRANSLATE_NOOP("tilora", "閉じる"), false, false, "Ctrl+W"},
-    {&TMainWindow::ExitApp, 0, QT_TRANSLATE_NOOP("tilora", "終了"), true, false, "Ctrl+Q"},
-    {&TMainWindow::Undo1, 3, QT_TRANSLATE_NOOP("tilora", "元に戻す"), false, false, "Ctrl+Z"},
-    {&TMainWindow::Redo1, 3, QT_TRANSLATE_NOOP("tilora", "やり直し"), false, false,
+    {&TMainWindow::CloseFile, 0, QT_TRANSLATE_NOOP("tilora", "閉じる"), false, "Ctrl+W"},
+    {&TMainWindow::ExitApp, 0, QT_TRANSLATE_NOOP("tilora", "終了"), false, "Ctrl+Q"},
+    {&TMainWindow::Undo1, 3, QT_TRANSLATE_NOOP("tilora", "元に戻す"), false, "Ctrl+Z"},
+    {&TMainWindow::Redo1, 3, QT_TRANSLATE_NOOP("tilora", "やり直し"), false,
      "Ctrl+Y; Ctrl+Shift+Z"},
-    {&TMainWindow::Fill1, 3, QT_TRANSLATE_NOOP("tilora", "塗りつぶし"), false, false, "F"},
-    {&TMainWindow::MapChipWindow1, 1, QT_TRANSLATE_NOOP("tilora", "チップウィンドウ"), false, true},
-    {&TMainWindow::MapWindow1, 1, QT_TRANSLATE_NOOP("tilora", "マップウィンドウ"), false, true},
-    {&TMainWindow::OverviewWindow1, 1, QT_TRANSLATE_NOOP("tilora", "全体図"), false, true, "O"},
-    {&TMainWindow::Grid1, 1, QT_TRANSLATE_NOOP("tilora", "グリッド"), true, true, "G"},
-    {&TMainWindow::StatusLine1, 1, QT_TRANSLATE_NOOP("tilora", "ステータスバー"), true, true},
-    {&TMainWindow::Help1, 2, QT_TRANSLATE_NOOP("tilora", "ヘルプ"), true, false, "F1"},
-    {&TMainWindow::About1, 2, QT_TRANSLATE_NOOP("tilora", "ﾊﾞｰｼﾞｮﾝ情報"), true, false},
+    {&TMainWindow::Fill1, 3, QT_TRANSLATE_NOOP("tilora", "塗りつぶし"), false, "F"},
+    {&TMainWindow::MapChipWindow1, 1, QT_TRANSLATE_NOOP("tilora", "チップウィンドウ"), true},
+    {&TMainWindow::MapWindow1, 1, QT_TRANSLATE_NOOP("tilora", "マップウィンドウ"), true},
+    {&TMainWindow::OverviewWindow1, 1, QT_TRANSLATE_NOOP("tilora", "全体図"), true, "O"},
+    {&TMainWindow::Grid1, 1, QT_TRANSLATE_NOOP("tilora", "グリッド"), true, "G"},
+    {&TMainWindow::StatusLine1, 1, QT_TRANSLATE_NOOP("tilora", "ステータスバー"), true},
+    {&TMainWindow::Help1, 2, QT_TRANSLATE_NOOP("tilora", "ヘルプ"), false, "F1"},
+    {&TMainWindow::About1, 2, QT_TRANSLATE_NOOP("tilora", "ﾊﾞｰｼﾞｮﾝ情報"), false},
 };
 
 struct KeyLayout {
@@ -112,6 +109,46 @@ const KeyLayout kKeys[] = {
     {&TMainWindow::ZoomInKey, "+"},
     {&TMainWindow::ZoomOutKey, "-"},
     {&TMainWindow::DisarmKey, "Esc"},
+};
+
+// Which controls show each command's state: a toolbar button, a menu item, a key, as it has them.
+struct CommandControls {
+    Command command;
+    QPushButton* TMainWindow::*button;
+    QAction* TMainWindow::*item;
+    QAction* TMainWindow::*key;
+};
+
+const CommandControls kCommandControls[] = {
+    {Command::NewMap, &TMainWindow::NewButton, &TMainWindow::NewFile, nullptr},
+    {Command::OpenMap, &TMainWindow::OpenButton, nullptr, nullptr},
+    {Command::LoadMap, nullptr, &TMainWindow::LoadFile, nullptr},
+    {Command::Save, &TMainWindow::OverWriteSaveButton, &TMainWindow::Save, nullptr},
+    {Command::SaveAs, &TMainWindow::NameSaveButton, &TMainWindow::NameSave, nullptr},
+    {Command::SaveKey, nullptr, nullptr, &TMainWindow::SaveKey},
+    {Command::CloseMap, nullptr, &TMainWindow::CloseFile, nullptr},
+    {Command::Exit, nullptr, &TMainWindow::ExitApp, nullptr},
+    {Command::ChipWindowItem, nullptr, &TMainWindow::MapChipWindow1, nullptr},
+    {Command::ChipWindowButton, &TMainWindow::ChipShowButton, nullptr, nullptr},
+    {Command::MapWindowItem, nullptr, &TMainWindow::MapWindow1, nullptr},
+    {Command::MapWindowButton, &TMainWindow::MapShowButton, nullptr, nullptr},
+    {Command::Overview, nullptr, &TMainWindow::OverviewWindow1, nullptr},
+    {Command::Grid, nullptr, &TMainWindow::Grid1, nullptr},
+    {Command::StatusLine, nullptr, &TMainWindow::StatusLine1, nullptr},
+    {Command::ZoomIn, &TMainWindow::ZoomInButton, nullptr, &TMainWindow::ZoomInKey},
+    {Command::ZoomOut, &TMainWindow::ZoomOutButton, nullptr, &TMainWindow::ZoomOutKey},
+    {Command::Pen1, &TMainWindow::PenButton1, nullptr, nullptr},
+    {Command::Pen2, &TMainWindow::PenButton2, nullptr, nullptr},
+    {Command::Pen3, &TMainWindow::PenButton3, nullptr, nullptr},
+    {Command::Pen4, &TMainWindow::PenButton4, nullptr, nullptr},
+    {Command::Stamp, &TMainWindow::StampButton, nullptr, nullptr},
+    {Command::StampEditor, &TMainWindow::SEButton, nullptr, nullptr},
+    {Command::Undo, nullptr, &TMainWindow::Undo1, nullptr},
+    {Command::Redo, nullptr, &TMainWindow::Redo1, nullptr},
+    {Command::Fill, nullptr, &TMainWindow::Fill1, nullptr},
+    {Command::Disarm, nullptr, nullptr, &TMainWindow::DisarmKey},
+    {Command::Help, nullptr, &TMainWindow::Help1, nullptr},
+    {Command::About, nullptr, &TMainWindow::About1, nullptr},
 };
 
 // A key works in whichever editor window is active; a text field that uses the key itself
@@ -157,6 +194,8 @@ TMainWindow::TMainWindow(Application& app) : QMainWindow(nullptr), app_(app) {
     Timer2->setInterval(5000);
 
     connectCommands();
+    // The states the commands start with: nothing done yet, no map.
+    applyCommandStates(commandStates(CommandMemory{}, EditorFacts{}));
     FormCreate();
 }
 
@@ -173,7 +212,6 @@ void TMainWindow::buildMenus() {
         menu->setFont(font());
     for (const MenuItemLayout& item : kMenuItems) {
         QAction* action = menus[item.menu]->addAction(uiText(item.caption));
-        action->setEnabled(item.enabled);
         action->setCheckable(item.checkable);
         if (item.keys) setKeys(action, item.keys);
         this->*item.member = action;
@@ -184,7 +222,6 @@ void TMainWindow::buildKeys() {
     for (const KeyLayout& key : kKeys) {
         auto* action = new QAction(this);
         setKeys(action, key.keys);
-        action->setEnabled(false);
         addAction(action);
         this->*key.member = action;
     }
@@ -209,7 +246,6 @@ void TMainWindow::buildToolbar() {
             button->setIcon(buttonIcon(b.picture));
             button->setIconSize(QSize(16, 16));
         }
-        button->setEnabled(b.enabled);
         this->*b.member = button;
     }
 }
@@ -294,36 +330,17 @@ void TMainWindow::fitToScreen() {
     setFixedSize(app_.Screen.width - frameExtra, menuBar()->sizeHint().height() + ClientHeight);
 }
 
-void TMainWindow::setCommandsEnabled(Commands which, bool enabled) {
-    const std::pair<Commands, QAction*> items[] = {
-        {Command::SaveItem, Save},
-        {Command::SaveAsItem, NameSave},
-        {Command::CloseItem, CloseFile},
-        {Command::ChipWindowItem, MapChipWindow1},
-        {Command::MapWindowItem, MapWindow1},
-    };
-    const std::pair<Commands, QPushButton*> buttons[] = {
-        {Command::SaveButton, OverWriteSaveButton},
-        {Command::SaveAsButton, NameSaveButton},
-        {Command::ChipShowButton, ChipShowButton},
-        {Command::MapShowButton, MapShowButton},
-        {Command::ZoomIn, ZoomInButton},
-        {Command::ZoomOut, ZoomOutButton},
-        {Command::Pen1, PenButton1},
-        {Command::Pen2, PenButton2},
-        {Command::Pen3, PenButton3},
-        {Command::Pen4, PenButton4},
-        {Command::Stamp, StampButton},
-        {Command::StampEditor, SEButton},
-    };
-    for (const auto& [command, item] : items) {
-        if (which & command) item->setEnabled(enabled);
+void TMainWindow::applyCommandStates(const CommandStates& states) {
+    for (const CommandControls& c : kCommandControls) {
+        const CommandState state = states[c.command];
+        if (c.button) (this->*c.button)->setEnabled(state.enabled);
+        for (QAction* TMainWindow::*action : {c.item, c.key}) {
+            if (!action) continue;
+            QAction* a = this->*action;
+            a->setEnabled(state.enabled);
+            if (a->isCheckable()) a->setChecked(state.checked);
+        }
     }
-    for (const auto& [command, button] : buttons) {
-        if (which & command) button->setEnabled(enabled);
-    }
-    // The fill follows the pen buttons, the zoom keys their buttons.
-    updateEditCommands();
 }
 
 void TMainWindow::Timer1Timer() {

@@ -2,6 +2,7 @@
 // The main window: the menu bar and the two-row toolbar strip across the top of the screen, and
 // the file, tool and view commands behind them.
 
+#include "core/CommandStates.h"
 #include "core/SaveQuestion.h"
 #include "platform/Dialogs.h"
 #include "platform/EditorContext.h"
@@ -141,12 +142,10 @@ class TMainWindow : public QMainWindow {
     void Redo1Click();
     void Fill1Click();
     void DisarmKeyClick();
-    // Undo, redo, fill and the save key enabled as the history, the tools and the map allow.
-    void updateEditCommands();
 
-    // The one place the enabled states of the commands change after start-up (the layout gives
-    // the initial ones).
-    void setCommandsEnabled(Commands which, bool enabled);
+    // The one place the commands' controls take their states: every toolbar button, menu item
+    // and key of a command, enabled and checked as core/CommandStates decided.
+    void applyCommandStates(const CommandStates& states);
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -4,11 +4,10 @@
 // The pen buttons and the stamp button form one group: the button of the tool in use is the
 // disabled one.
 
-#include "core/Zoom.h"
+#include "mapview/MapTools.h"
 #include "mapview/TMapWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/Layout.h"
-#include "platform/ShapeWidget.h"
 #include "platform/UiText.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
@@ -30,37 +29,25 @@ namespace {
 
 // Pen button k (1..4) paints a square of this many chips.
 constexpr int kPenSizes[] = {1, 2, 4, 8};
-
-// The cell cursor's hint while a zoom pick is armed; the gap is one ideographic space.
-const UiText kZoomInHint{QT_TRANSLATE_NOOP("tilora", "拡大　基準座標を選んでください")};
-const UiText kZoomOutHint{QT_TRANSLATE_NOOP("tilora", "縮小　基準座標を選んでください")};
+constexpr ToolMark kPenMarks[] = {ToolMark::Pen1, ToolMark::Pen2, ToolMark::Pen3, ToolMark::Pen4};
 
 const UiText kAboutCaption{QT_TRANSLATE_NOOP("tilora", "バージョン情報")};
 const QString kAboutText =
     QStringLiteral("Tilora ver1.0\ntilora@example.org\nhttps://tilora.example.org/");
 
-// Arms a zoom pick: the next left click on the map view picks the reference cell, which the
-// round cursor and its hint tell the user.
-void armZoomPick(Application& app, const QString& hint) {
-    ShapeWidget& cursor = *app.MapWindow->Shape1;
-    cursor.setShape(ShapeWidget::Shape::Circle);
-    cursor.setToolTip(hint);
-}
-
 } // namespace
 
 void TMainWindow::PenButtonClick(int k) {
     if (k < 1 || k > 4) return;
-    const Commands pens[] = {Command::Pen1, Command::Pen2, Command::Pen3, Command::Pen4};
-    setCommandsEnabled((Command::Pens & ~pens[k - 1]) | Command::Stamp, true);
-    setCommandsEnabled(pens[k - 1], false);
+    app_.commandMemory.toolChosen(kPenMarks[k - 1]);
+    app_.commandsChanged();
     app_.State.PenSize = kPenSizes[k - 1];
     app_.State.StampMode = 0;
 }
 
 void TMainWindow::StampButtonClick() {
-    setCommandsEnabled(Command::Pens, true);
-    setCommandsEnabled(Command::Stamp, false);
+    app_.commandMemory.toolChosen(ToolMark::Stamp);
+    app_.commandsChanged();
     app_.State.StampMode = 1;
 }
 
@@ -71,40 +58,32 @@ void TMainWindow::SEButtonClick() {
 }
 
 void TMainWindow::ZoomInButtonClick() {
-    if (!zoomIn(app_.State)) return; // already at the largest cells: nothing armed, nothing lost
-    // A zoom pick takes the next click from an armed fill.
-    app_.MapWindow->disarmFill();
-    armZoomPick(app_, kZoomInHint);
-    setCommandsEnabled(Command::ZoomIn, false);
+    // At the largest cells nothing is armed and nothing lost; otherwise the next left click on the
+    // map view picks the reference cell.
+    if (!app_.MapWindow->tools().armZoomPick(+1)) return;
+    app_.commandMemory.zoomArmed(+1);
+    app_.commandsChanged();
 }
 
 void TMainWindow::ZoomOutButtonClick() {
-    if (!zoomOut(app_.State)) return; // already at the smallest cells
-    app_.MapWindow->disarmFill();
-    armZoomPick(app_, kZoomOutHint);
-    setCommandsEnabled(Command::ZoomOut, false);
+    if (!app_.MapWindow->tools().armZoomPick(-1)) return; // already at the smallest cells
+    app_.commandMemory.zoomArmed(-1);
+    app_.commandsChanged();
 }
 
 void TMainWindow::ToggleChipWindow() {
     TMapChipWindow& palette = *app_.MapChipWindow;
     const TMapWindow& map = *app_.MapWindow;
     palette.move(map.x() + outerWidth(map), outerHeight(*this));
-    // Decided by the window itself; the menu item has already flipped its own mark when it was
-    // the one chosen, so the mark is set from the outcome.
-    const bool show = !palette.isVisible();
-    palette.setVisible(show);
-    MapChipWindow1->setChecked(show);
+    // Decided by the window itself; the mark is set from the outcome.
+    app_.setChipWindowShown(!palette.isVisible());
 }
 
 void TMainWindow::ToggleMapWindow() {
-    TMapWindow& map = *app_.MapWindow;
-    map.move(0, outerHeight(*this));
-    // Decided by the menu item's mark as it was before the command: choosing the item from the
-    // menu has already flipped it.
-    const bool fromMenuItem = sender() == MapWindow1;
-    const bool wasChecked = fromMenuItem ? !MapWindow1->isChecked() : MapWindow1->isChecked();
-    map.setVisible(!wasChecked);
-    MapWindow1->setChecked(!wasChecked);
+    app_.MapWindow->move(0, outerHeight(*this));
+    // Decided by the menu item's mark as the commands last set it (choosing the item from the
+    // menu has already flipped the item's own).
+    app_.setMapWindowShown(!app_.commandMemory.mapWindowMarked);
 }
 
 void TMainWindow::OverviewWindow1Click() {

@@ -1,0 +1,101 @@
+#include "mapview/MapTools.h"
+
+#include "mapview/TMapWindow.h"
+#include "mapview/tools/FillTool.h"
+#include "mapview/tools/PenTool.h"
+#include "mapview/tools/StampTool.h"
+#include "mapview/tools/ZoomPickTool.h"
+#include "platform/EditorContext.h"
+#include "platform/ShapeWidget.h"
+
+#include <utility>
+
+namespace tilora {
+
+MapTools::MapTools(EditorContext& app, TMapWindow& window) : app_(app), window_(window) {
+    // Every tool of the view, one line each; an armed tool is found by its type.
+    pen_ = add<PenTool>();
+    stamp_ = add<StampTool>();
+    zoomPick_ = add<ZoomPickTool>();
+    add<FillTool>();
+}
+
+MapTools::~MapTools() = default;
+
+MapTool& MapTools::active() const {
+    const EditorState& s = app_.State;
+    // A pending zoom pick takes the next click whatever else is armed or chosen.
+    if (s.ZoomPending == 1) return *zoomPick_;
+    if (armed_ != nullptr) return *armed_;
+    if (s.StampMode == 1) return *stamp_;
+    return *pen_;
+}
+
+void MapTools::arm(MapTool& tool) {
+    if (armed_ != &tool) disarm();
+    armed_ = &tool;
+    showActive();
+}
+
+void MapTools::disarm() {
+    if (armed_ == nullptr) return;
+    MapTool* dropped = std::exchange(armed_, nullptr);
+    if (captured_ == dropped) captured_ = nullptr;
+    dropped->cancel();
+    showActive();
+}
+
+bool MapTools::armZoomPick(int direction) {
+    if (!zoomPick_->step(direction)) return false;
+    // The pick takes the next click from an armed tool.
+    disarm();
+    showActive();
+    return true;
+}
+
+void MapTools::press(const ToolEvent& event) {
+    MapTool& before = active();
+    if (event.button == Qt::LeftButton) {
+        if (before.oneShot() && armed_ == &before) armed_ = nullptr;
+        captured_ = before.press(event) ? &before : nullptr;
+    }
+    if (event.button == Qt::RightButton) pickChipAt(event);
+    if (&active() != &before) showActive();
+}
+
+void MapTools::move(const ToolEvent& event) {
+    if (captured_ != nullptr) captured_->move(event);
+}
+
+void MapTools::release(const ToolEvent& event) {
+    if (captured_ == nullptr) return;
+    MapTool* tool = std::exchange(captured_, nullptr);
+    tool->release(event);
+}
+
+void MapTools::hover(const ToolEvent& event) {
+    MapTool& tool = active();
+    // A run started by another tool goes on under this one.
+    for (const std::unique_ptr<MapTool>& other : tools_) {
+        if (other.get() != &tool && other->running()) other->hover(event);
+    }
+    tool.hover(event);
+}
+
+void MapTools::pickChipAt(const ToolEvent& event) {
+    // An armed tool is dropped and every run ends; a pending zoom pick stays pending.
+    disarm();
+    app_.History.closeStep();
+    captured_ = nullptr;
+    for (const std::unique_ptr<MapTool>& tool : tools_)
+        tool->cancel();
+    app_.chooseChip(pickChip(app_.State, event.cell));
+}
+
+void MapTools::showActive() {
+    const MapTool& tool = active();
+    window_.Shape1->setShape(tool.cursor());
+    window_.Shape1->setToolTip(tool.hint());
+}
+
+} // namespace tilora
