@@ -32,8 +32,9 @@ struct MapContents {
 // The map rectangle of the state (SheetFileName, MapWidth x MapHeight cells).
 MapContents mapContentsFromState(const EditorState& state);
 
-// Writes SheetFileName, MapWidth, MapHeight and the map rectangle into the state; grid cells
-// outside the rectangle keep their values. The contents must be valid (sizes within the grid).
+// Writes SheetFileName, MapWidth, MapHeight and the map rectangle into the state, and drops the
+// selection; grid cells outside the rectangle keep their values. The contents must be valid
+// (sizes within the grid).
 void applyMapContents(const MapContents& contents, EditorState& state);
 
 // Whether the contents can be written so that they read back the same: sizes within 1..1000,

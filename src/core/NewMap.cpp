@@ -11,6 +11,7 @@ void startNewMap(EditorState& s, int width, int height) {
             s.cell(r, c) = s.CurrentChip;
     }
     s.clearStampBanks();
+    s.Selection = {}; // it was the old map's
 }
 
 } // namespace tilora

@@ -6,7 +6,7 @@
 namespace tilora {
 
 // A width x height map of CurrentChip: only the map's rectangle is filled, the rest of the grid
-// keeps what it held; the stamp banks are cleared.
+// keeps what it held; the stamp banks are cleared and the selection dropped.
 void startNewMap(EditorState& state, int width, int height);
 
 } // namespace tilora
