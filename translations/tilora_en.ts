@@ -425,5 +425,71 @@ A map saved with it could not be read again</translation>
         <source>チップ画像をPNGにできません</source>
         <translation>The chip sheet cannot be made into a PNG</translation>
     </message>
+    <message>
+        <source>&#x3000;選択 %1 x %2</source>
+        <translation>  Selected %1 x %2</translation>
+    </message>
+    <message>
+        <source>貼り付け&#x3000;クリックで配置、右クリックかEscでやめる</source>
+        <translation>Paste: click to place, right-click or Esc to drop</translation>
+    </message>
+    <message>
+        <source>範囲選択&#x3000;ドラッグで選択、選択範囲の中からドラッグで移動</source>
+        <translation>Select: drag to select, drag from inside the selection to move it</translation>
+    </message>
+    <message>
+        <source>四角形&#x3000;ドラッグで選んだ範囲を塗りつぶします</source>
+        <translation>Rectangle: drag to fill the rectangle</translation>
+    </message>
+    <message>
+        <source>直線&#x3000;ドラッグで線を引きます</source>
+        <translation>Line: drag to draw a line</translation>
+    </message>
+    <message>
+        <source>別のチップ画像のマップからコピーしたチップです。
+番号のまま貼り付けます。</source>
+        <translation>These chips were copied from a map drawn with another chip sheet.
+They are pasted by their numbers.</translation>
+    </message>
+    <message>
+        <source>範囲選択</source>
+        <translation>Select</translation>
+    </message>
+    <message>
+        <source>すべて選択</source>
+        <translation>Select All</translation>
+    </message>
+    <message>
+        <source>切り取り</source>
+        <translation>Cut</translation>
+    </message>
+    <message>
+        <source>コピー</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>貼り付け</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
+        <source>元の位置に貼り付け</source>
+        <translation>Paste in Place</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>スタンプに取り込む</source>
+        <translation>Capture to Stamp</translation>
+    </message>
+    <message>
+        <source>四角形</source>
+        <translation>Rectangle</translation>
+    </message>
+    <message>
+        <source>直線</source>
+        <translation>Line</translation>
+    </message>
 </context>
 </TS>

@@ -73,7 +73,18 @@ CommandStates commandStates(const CommandMemory& memory, const EditorFacts& fact
     row(Command::Redo, map && facts.canRedo);
     // A pending zoom pick owns the next click.
     row(Command::Fill, map && !facts.zoomPending);
-    row(Command::Disarm, facts.toolArmed);
+    // The other tools that are armed likewise; the commands on the selection need one.
+    row(Command::Select, map && !facts.zoomPending);
+    row(Command::SelectAll, map);
+    row(Command::Copy, map && facts.selection);
+    row(Command::Cut, map && facts.selection);
+    row(Command::Delete, map && facts.selection);
+    row(Command::Paste, map && !facts.zoomPending);
+    row(Command::PasteInPlace, map);
+    row(Command::Capture, map && facts.selection);
+    row(Command::Rectangle, map && !facts.zoomPending);
+    row(Command::Line, map && !facts.zoomPending);
+    row(Command::Disarm, facts.toolArmed || facts.selection);
     row(Command::Help, true);
     row(Command::About, true);
     row(Command::ConfirmNewMap, memory.sheetChosen);

@@ -44,7 +44,17 @@ enum class Command : std::uint8_t {
     Undo,          // "元に戻す"
     Redo,          // "やり直し"
     Fill,          // "塗りつぶし"
-    Disarm,        // Esc: drops the armed map tool
+    Select,        // "範囲選択" (S): arms the selection tool
+    SelectAll,     // "すべて選択" (Ctrl+A)
+    Copy,          // "コピー" (Ctrl+C)
+    Cut,           // "切り取り" (Ctrl+X)
+    Delete,        // "削除" (Delete): the selection takes the current chip
+    Paste,         // "貼り付け" (Ctrl+V): the block follows the pointer until a click
+    PasteInPlace,  // "元の位置に貼り付け" (Ctrl+Shift+V)
+    Capture,       // "スタンプに取り込む" (Ctrl+Shift+C)
+    Rectangle,     // "四角形" (R)
+    Line,          // "直線" (L)
+    Disarm,        // Esc: drops the armed map tool and the selection
     Help,          // "ヘルプ"
     About,         // "ﾊﾞｰｼﾞｮﾝ情報"
     ConfirmNewMap, // the new-map dialog's "決定"
@@ -103,6 +113,7 @@ struct EditorFacts {
     bool canUndo = false;
     bool canRedo = false;
     bool toolArmed = false; // a map tool armed over the pen or stamp
+    bool selection = false; // a rectangle of the map is selected
     bool overviewWanted = false;
     bool gridShown = false;
     bool statusLineShown = false;

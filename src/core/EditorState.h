@@ -1,7 +1,7 @@
 #pragma once
 // The editor's shared state: one map open at a time, read and written by the windows' handlers.
-// The map itself (cells, size, sheet, file, modified flag, undo steps) is the MapDocument this
-// state is made of; the rest is the view and the tools.
+// The map itself (cells, size, sheet, file, modified flag, selection, undo steps) is the
+// MapDocument this state is made of; the rest is the view and the tools.
 
 #include "MapDocument.h"
 #include "ViewSize.h"
@@ -11,13 +11,6 @@
 #include <cstdint>
 
 namespace tilora {
-
-inline constexpr int StampBankCount = 50;
-inline constexpr int StampSide = 10;
-inline constexpr int StampCells = StampSide * StampSide;
-inline constexpr std::int32_t TransparentChip = -1; // a stamp cell that leaves the map untouched
-
-using StampBankArray = std::array<std::int32_t, StampBankCount * StampCells>;
 
 struct EditorState : MapDocument {
     std::int32_t CellSize = 32;   // 1, 2, 4, 8, 16, 32 or 64 pixels per chip in the map view
@@ -39,6 +32,12 @@ struct EditorState : MapDocument {
     StampBankArray StampBanks{};
 
     void clearStampBanks() { StampBanks.fill(0); }
+
+    // The last step undone or done again: the cells, the selection's outline and the stamp bank
+    // it changed. MapModified then says whether the map differs from its file. Returns the area
+    // of cells that changed.
+    CellArea undo();
+    CellArea redo();
 };
 
 } // namespace tilora

@@ -142,16 +142,4 @@ Status MapDocument::save(const SheetFileWriter& writeSheet) {
     return Ok{};
 }
 
-CellArea MapDocument::undo() {
-    const CellArea changed = History.undo(*this);
-    MapModified = History.differsFromSaved() ? 1 : 0;
-    return changed;
-}
-
-CellArea MapDocument::redo() {
-    const CellArea changed = History.redo(*this);
-    MapModified = History.differsFromSaved() ? 1 : 0;
-    return changed;
-}
-
 } // namespace tilora

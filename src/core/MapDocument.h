@@ -6,6 +6,7 @@
 // document and the view and tool settings around it (core/EditorState).
 
 #include "Bitmap.h"
+#include "CellRect.h"
 #include "MapGrid.h"
 #include "Result.h"
 #include "UndoHistory.h"
@@ -40,6 +41,9 @@ struct MapDocument {
     std::string GeneratedSheetName;
 
     std::string CurrentFileName; // the map's file (bytes); empty for a new or imported map
+
+    // The cells the selection tool chose (empty: none); always inside the map when it is set.
+    CellRect Selection;
 
     // The map's undo steps: painting records into it; a new map and a load clear it.
     UndoHistory History;
@@ -76,11 +80,6 @@ struct MapDocument {
     Status saveAs(const std::string& path, const SheetFileWriter& writeSheet = {});
     // Writes the map to its own file with line 1 as it is (a map without a file: refused).
     Status save(const SheetFileWriter& writeSheet = {});
-
-    // One step back or forward in the history; MapModified follows whether the map is back at
-    // the point last saved or loaded. The area that changed (empty: nothing to undo or redo).
-    CellArea undo();
-    CellArea redo();
 };
 
 } // namespace tilora

@@ -47,6 +47,7 @@ void applyMapContents(const MapContents& contents, MapDocument& state) {
     state.SheetFileName = contents.sheetPath;
     state.MapWidth = contents.width;
     state.MapHeight = contents.height;
+    state.Selection = {}; // it was the old map's
     for (int r = 0; r < contents.height; ++r) {
         const auto src = contents.cells.begin() + std::ptrdiff_t(r) * contents.width;
         std::copy(src, src + contents.width, state.MapCells.begin() + std::ptrdiff_t(r) * GridSide);

@@ -44,8 +44,9 @@ SheetPathFault sheetPathFault(std::string_view path);
 // The map rectangle of the document (SheetFileName, MapWidth x MapHeight cells).
 MapContents mapContentsFromState(const MapDocument& state);
 
-// Writes SheetFileName, MapWidth, MapHeight and the map rectangle into the document; grid cells
-// outside the rectangle keep their values. The contents must be valid (sizes within the grid).
+// Writes SheetFileName, MapWidth, MapHeight and the map rectangle into the document, and drops
+// the selection; grid cells outside the rectangle keep their values. The contents must be valid
+// (sizes within the grid).
 void applyMapContents(const MapContents& contents, MapDocument& state);
 
 // Whether the contents can be written so that they read back the same: sizes within 1..1000,

@@ -10,17 +10,28 @@
 // The history is bounded: when the steps together hold more than the byte limit, the oldest go
 // first. It also remembers which point of the history matches the map as last saved or loaded,
 // so that the caller can tell, after an undo or a redo, whether the map differs from its file.
+//
+// The region edits (paste, move, delete, rectangle, line) rewrite whole spans of cells; they keep
+// each span's cells as they were, one copy, instead of a record per run: a million different cells
+// are four megabytes, not sixteen. The spans' new cells are taken from the map only when the step
+// is first undone (until then the map holds them). A step may also hold the selection before and
+// after it (undo and redo put the outline back) and one stamp bank before and after it (capture
+// to stamp), which changes no map cell and so does not make the map differ from its file.
 
+#include "CellRect.h"
 #include "MapGrid.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <vector>
 
 namespace tilora {
 
+struct EditorState;
 struct MapDocument;
 
 // Elements index .. index + count - 1 of MapCells went from `before` to `after`.
@@ -46,14 +57,6 @@ struct CellArea {
         return !empty() && rows > 0 && cols > 0 && top < row + rows && row <= bottom &&
                left < col + cols && col <= right;
     }
-};
-
-// A rectangle of grid cells for recordWrites: `rows` x `cols` cells from (row, col).
-struct CellRect {
-    int row = 0;
-    int col = 0;
-    int rows = 0;
-    int cols = 0;
 };
 
 class UndoHistory {
@@ -91,6 +94,41 @@ class UndoHistory {
         return collect(state);
     }
 
+    // Writes `chip` into the `count` elements of MapCells from `index` and records them. Returns
+    // how many of them changed. One pass over the cells: what a rectangle, a line or a delete
+    // costs beyond writing its cells is a comparison per cell.
+    int writeCells(MapDocument& state, std::size_t index, std::uint32_t count, std::int32_t chip);
+
+    // A region edit: beginSpans closes the open step; each writeSpan hands `write` the `count`
+    // elements of MapCells from `index` to rewrite, and fillSpan writes `chip` into them (spans
+    // must lie in the grid and not overlap); endSpans opens a step holding the spans that
+    // changed, left open so the caller can add the selection (the caller closes it), and returns
+    // the number of cells that changed (0: no step). `cells` and `spans` are the expected totals,
+    // so the copies are made without growing.
+    void beginSpans(std::size_t cells, std::size_t spans);
+    template <class Write>
+    void writeSpan(std::int32_t* grid, std::size_t index, std::uint32_t count, Write&& write) {
+        std::int32_t* const at = grid + index;
+        std::int32_t* const was = spanRoom(count);
+        std::copy_n(at, count, was);
+        write(at);
+        std::uint32_t changed = 0;
+        for (std::uint32_t k = 0; k < count; ++k)
+            changed += at[k] != was[k] ? 1u : 0u;
+        keepSpan(index, count, changed);
+    }
+    void fillSpan(MapDocument& state, std::size_t index, std::uint32_t count, std::int32_t chip);
+    int endSpans();
+
+    // The open step, if there is one, puts the selection back to `before` when it is undone and
+    // to `after` when it is redone.
+    void recordSelection(CellRect before, CellRect after);
+
+    // Stamp bank `bank` of StampBanks went from `before` to the bank the state holds now; the
+    // caller has written it. Opens a step when none is open. Nothing happens when they are equal.
+    void recordStamp(const EditorState& state, int bank,
+                     const std::array<std::int32_t, StampCells>& before);
+
     // Ends the open step, if any. A step that changed no cell was never opened.
     void closeStep();
     bool stepOpen() const { return open_; }
@@ -100,9 +138,9 @@ class UndoHistory {
 
     // Closes the open step, then writes the last step's cells back to their earlier chips.
     // Returns the area that changed (empty when there was nothing to undo).
-    CellArea undo(MapDocument& state);
+    CellArea undo(EditorState& state);
     // Writes the next undone step's cells again. Returns the area that changed.
-    CellArea redo(MapDocument& state);
+    CellArea redo(EditorState& state);
 
     // The map now matches its file (it was just saved). Closes the open step first.
     void markSaved();
@@ -126,9 +164,36 @@ class UndoHistory {
     std::size_t stepCount() const { return steps_.size(); }
 
   private:
+    struct Span {
+        std::uint32_t index;
+        std::uint32_t count;
+    };
+    // A region edit's spans and their cells before it, span after span; `after` is filled the
+    // first time the step is undone. The buffers are left uninitialised until written.
+    struct Block {
+        std::vector<Span> spans;
+        std::unique_ptr<std::int32_t[]> before;
+        std::unique_ptr<std::int32_t[]> after;
+        std::size_t cells = 0;    // values in use
+        std::size_t capacity = 0; // values `before` has room for
+        CellArea area{GridSide, GridSide, -1, -1};
+        std::uint64_t changed = 0;
+    };
+    struct StampChange {
+        int bank = 0;
+        std::array<std::int32_t, StampCells> before{};
+        std::array<std::int32_t, StampCells> after{};
+    };
     struct Step {
         std::vector<CellChange> changes;
         CellArea area;
+        std::unique_ptr<Block> block; // no cell of it is also one of the step's runs
+        std::unique_ptr<StampChange> stamp;
+        bool keepsSelection = false;
+        CellRect selectionBefore;
+        CellRect selectionAfter;
+
+        bool changesMap() const { return !changes.empty() || block; }
     };
 
     void openStep();
@@ -148,6 +213,13 @@ class UndoHistory {
     void dropOldest(bool keepOpenStep);
     void snapshot(const MapDocument& state, CellRect area);
     int collect(const MapDocument& state);
+    static std::size_t bytesOf(const Step& step);
+    // Room for `count` more values of the pending edit's `before`.
+    std::int32_t* spanRoom(std::uint32_t count);
+    // The span just copied is kept when it changed.
+    void keepSpan(std::size_t index, std::uint32_t count, std::uint32_t changed);
+    // Whether a step that changes map cells lies between two positions of the history.
+    bool mapChangedBetween(std::uint64_t a, std::uint64_t b) const;
     // Position in the whole history since the last clear: steps dropped plus steps applied.
     std::uint64_t position() const { return dropped_ + applied_; }
 
@@ -168,6 +240,10 @@ class UndoHistory {
     // recordWrites' copy of the area before the write.
     CellRect watched_;
     std::vector<std::int32_t> watchedBefore_;
+
+    // The region edit being recorded.
+    std::unique_ptr<Block> pending_;
+    std::uint32_t runsChanged_ = 0; // its cells kept as runs
 };
 
 } // namespace tilora

@@ -51,6 +51,8 @@ class MapTool {
     virtual void release(const ToolEvent& /*event*/) {}
     // A move with no button held, the cursor already on the new cell.
     virtual void hover(const ToolEvent& /*event*/) {}
+    // The pointer's path is broken: it left the view, or the view was laid out anew.
+    virtual void leave() {}
     // The cell cursor's shape and hint while the tool is active.
     virtual ShapeWidget::Shape cursor() const { return ShapeWidget::Shape::RoundSquare; }
     virtual QString hint() const { return {}; }
@@ -62,6 +64,9 @@ class MapTool {
     virtual bool running() const { return false; }
     // An armed tool that serves one press only: the press disarms it.
     virtual bool oneShot() const { return false; }
+    // An armed tool that a right click only drops (a paste waiting for its place), picking no
+    // chip.
+    virtual bool dropsOnRightClick() const { return false; }
 
   protected:
     const ToolContext ctx;

@@ -3,7 +3,10 @@
 #include "mapview/MapViewPort.h"
 #include "mapview/TMapWindow.h"
 #include "mapview/tools/FillTool.h"
+#include "mapview/tools/PasteTool.h"
 #include "mapview/tools/PenTool.h"
+#include "mapview/tools/SelectTool.h"
+#include "mapview/tools/ShapeTool.h"
 #include "mapview/tools/StampTool.h"
 #include "mapview/tools/ZoomPickTool.h"
 #include "platform/ShapeWidget.h"
@@ -18,6 +21,10 @@ MapTools::MapTools(MapViewPort& app, TMapWindow& window) : app_(app), window_(wi
     stamp_ = add<StampTool>();
     zoomPick_ = add<ZoomPickTool>();
     add<FillTool>();
+    add<SelectTool>();
+    add<PasteTool>();
+    add<RectangleTool>();
+    add<LineTool>();
 }
 
 MapTools::~MapTools() = default;
@@ -45,6 +52,13 @@ void MapTools::disarm() {
     showActive();
 }
 
+bool MapTools::cancelDrag() {
+    MapTool* tool = std::exchange(captured_, nullptr);
+    if (tool == nullptr) return false;
+    tool->cancel();
+    return true;
+}
+
 bool MapTools::armZoomPick(int direction) {
     if (!zoomPick_->step(direction)) return false;
     // The pick takes the next click from an armed tool.
@@ -59,7 +73,12 @@ void MapTools::press(const ToolEvent& event) {
         if (before.oneShot() && armed_ == &before) armed_ = nullptr;
         captured_ = before.press(event) ? &before : nullptr;
     }
-    if (event.button == Qt::RightButton) pickChipAt(event);
+    if (event.button == Qt::RightButton) {
+        if (armed_ != nullptr && armed_->dropsOnRightClick())
+            disarm();
+        else
+            pickChipAt(event);
+    }
     if (&active() != &before) showActive();
 }
 
@@ -80,6 +99,11 @@ void MapTools::hover(const ToolEvent& event) {
         if (other.get() != &tool && other->running()) other->hover(event);
     }
     tool.hover(event);
+}
+
+void MapTools::leave() {
+    for (const std::unique_ptr<MapTool>& tool : tools_)
+        tool->leave();
 }
 
 void MapTools::pickChipAt(const ToolEvent& event) {

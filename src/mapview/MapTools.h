@@ -40,6 +40,9 @@ class MapTools {
     }
     // Drops the armed tool, if any. A pending zoom pick is not armed here: only its pick ends it.
     void disarm();
+    // Ends the drag of the tool that holds the pointer (a rectangle, a line, a selection being
+    // dragged), the tool staying armed. False when there was none.
+    bool cancelDrag();
     MapTool* armed() const { return armed_; }
     // The tool whose press holds the pointer, or nullptr.
     MapTool* captured() const { return captured_; }
@@ -61,6 +64,7 @@ class MapTools {
     void move(const ToolEvent& event);
     void release(const ToolEvent& event);
     void hover(const ToolEvent& event);
+    void leave();
 
   private:
     void arm(MapTool& tool);

@@ -5,6 +5,7 @@
 #include "mapview/TMapWindow.h"
 
 #include "core/Painting.h"
+#include "core/Selection.h"
 #include "core/Zoom.h"
 #include "mapview/MapViewPort.h"
 #include "platform/GridOverlay.h"
@@ -77,7 +78,7 @@ void TMapWindow::presentView() {
     Image1->refresh();
     const EditorState& s = app_.State;
     if (Grid->isVisible()) Grid->setView(s.CellSize, s.ViewCol, s.ViewRow);
-    updateStatusLine();
+    showSelection(); // (the status line with it)
     app_.followMap();
 }
 
@@ -103,12 +104,18 @@ void TMapWindow::updateStatusLine() {
     const Anchor at = anchorCell(s);
     // Columns and rows counted from 0, as the map file lists them. The gaps are ideographic
     // spaces.
-    StatusLine->setText(
-        uiText(QT_TRANSLATE_NOOP("tilora", "列 %1　行 %2　チップ %3　%4ドット/チップ"))
-            .arg(at.col)
-            .arg(at.row)
-            .arg(pickChip(s, at))
-            .arg(s.CellSize));
+    QString text = uiText(QT_TRANSLATE_NOOP("tilora", "列 %1　行 %2　チップ %3　%4ドット/チップ"))
+                       .arg(at.col)
+                       .arg(at.row)
+                       .arg(pickChip(s, at))
+                       .arg(s.CellSize);
+    const CellRect selected = clipToMap(s, s.Selection);
+    if (!selected.empty()) {
+        text += uiText(QT_TRANSLATE_NOOP("tilora", "　選択 %1 x %2"))
+                    .arg(selected.cols)
+                    .arg(selected.rows);
+    }
+    StatusLine->setText(text);
 }
 
 } // namespace tilora

@@ -5,6 +5,7 @@
 #include "mapview/MapTools.h"
 #include "mapview/MapViewPort.h"
 #include "mapview/tools/FillTool.h"
+#include "platform/EditOverlay.h"
 #include "platform/GridOverlay.h"
 #include "platform/Layout.h"
 #include "platform/PictureWidget.h"
@@ -61,6 +62,8 @@ TMapWindow::TMapWindow(MapViewPort& app) : QWidget(nullptr), app_(app) {
     Grid = new GridOverlay(this);
     place(Grid, Image1Place);
     Grid->hide();
+    Edits = new EditOverlay(this);
+    place(Edits, Image1Place);
 
     // The cursor is only drawn: the view beneath takes every press and move. A press keeps the
     // mouse for the view until release, and the moves in between are not reported.
@@ -179,6 +182,9 @@ void TMapWindow::redrawView() {
 }
 
 void TMapWindow::fitToMap(const MapViewLayout& layout) {
+    // A view laid out anew (a new map, a load, a zoom): the pen's run does not join the cells
+    // under the pointer now to those it painted before.
+    tools_->leave();
     // The picture holds the view's whole cells: 320 x 320 as laid out.
     if (Image1->bitmap().width() != layout.viewWidth ||
         Image1->bitmap().height() != layout.viewHeight)
@@ -207,6 +213,7 @@ void TMapWindow::fitToMap(const MapViewLayout& layout) {
     }
     Image1->resize(layout.imageWidth, layout.imageHeight);
     Grid->setGeometry(Image1->geometry());
+    Edits->setGeometry(Image1->geometry());
     show();
 
     for (QScrollBar* bar : {ScrollBar1, ScrollBar2}) {
@@ -259,7 +266,10 @@ bool TMapWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     // The pointer leaving the view ends the undo step of a painting run; the run goes on.
-    if (watched == Image1 && event->type() == QEvent::Leave) app_.State.History.closeStep();
+    if (watched == Image1 && event->type() == QEvent::Leave) {
+        app_.History.closeStep();
+        tools_->leave();
+    }
     if (watched == Image1 && event->type() == QEvent::Wheel) {
         // The view lies at the client's top-left corner: its pixels are the window's.
         wheelEvent(static_cast<QWheelEvent*>(event));

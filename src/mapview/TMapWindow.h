@@ -5,6 +5,9 @@
 // tool (MapTools.h). On request a grid over the view and a status line under it
 // (MapWindowView.cpp).
 
+#include "core/CellRect.h"
+#include "core/ChipBlock.h"
+#include "core/Shapes.h"
 #include "core/ViewSize.h"
 #include "core/WindowLayout.h"
 #include "mapview/MapTool.h"
@@ -12,13 +15,18 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
+class QImage;
 class QLabel;
 class QScrollBar;
 
 namespace tilora {
 
+class Bitmap;
+class EditOverlay;
 class MapViewPort;
 class GridOverlay;
 class MapTools;
@@ -36,6 +44,7 @@ class TMapWindow : public QWidget {
     QScrollBar* ScrollBar1 = nullptr; // vertical: left 323, top 4, 16 x 317
     QScrollBar* ScrollBar2 = nullptr; // horizontal: left 0, top 324, 321 x 17
     GridOverlay* Grid = nullptr;      // lines between cells over the view; hidden unless asked
+    EditOverlay* Edits = nullptr;     // the selection's outline and the tools' previews
     QLabel* StatusLine = nullptr;     // the cell under the pointer, under the bars; hidden
 
     void ScrollBar1Scroll(int position);
@@ -83,6 +92,14 @@ class TMapWindow : public QWidget {
     // Whether the one-shot fill is armed.
     bool fillArmed() const;
 
+    // The editing tools' marks over the view (MapEditPreview.cpp), never written into the map:
+    // the selection's dashed outline as the state has it, a block see-through with its top-left
+    // cell on `at` (its transparent cells clear), the cells of a shape in the current chip.
+    void showSelection();
+    void showBlockPreview(const ChipBlock& block, Anchor at);
+    void showSpansPreview(const std::vector<RowSpan>& spans);
+    void clearPreview();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     // A resize by the user: the view grows or shrinks in whole cells (MapWindowView.cpp).
@@ -108,6 +125,11 @@ class TMapWindow : public QWidget {
     QSize chromeSize() const;
     ViewSize roomOnScreen() const;
     void updateStatusLine();
+    // The map's cells the view shows.
+    CellRect visibleCells() const;
+    // A chip drawn into a preview's picture, its pixels opaque whatever the sheet's alpha.
+    void drawOpaqueChip(Bitmap& picture, int x, int y, std::int32_t chip);
+    static QImage previewImage(const Bitmap& picture);
     // A pointer event over the view for the tools: the cell under the cursor.
     ToolEvent toolEvent(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) const;
 

@@ -1,6 +1,7 @@
 #include "shell/Application.h"
 
 #include "core/Geometry.h"
+#include "core/Selection.h"
 #include "core/WindowLayout.h"
 #include "core/Zoom.h"
 #include "mapview/MapTools.h"
@@ -172,6 +173,7 @@ void Application::commandsChanged() {
     facts.canRedo = State.History.canRedo();
     // The windows are made one after another; until the map window is, no tool is armed.
     facts.toolArmed = MapWindow && MapWindow->tools().armed() != nullptr;
+    facts.selection = !clipToMap(State, State.Selection).empty();
     facts.overviewWanted = prefs_.overview;
     facts.gridShown = prefs_.grid;
     facts.statusLineShown = prefs_.statusLine;

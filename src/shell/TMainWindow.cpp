@@ -90,6 +90,18 @@ const MenuItemLayout kMenuItems[] = {
     {&TMainWindow::Redo1, 3, QT_TRANSLATE_NOOP("tilora", "やり直し"), false,
      "Ctrl+Y; Ctrl+Shift+Z"},
     {&TMainWindow::Fill1, 3, QT_TRANSLATE_NOOP("tilora", "塗りつぶし"), false, "F"},
+    {&TMainWindow::Select1, 3, QT_TRANSLATE_NOOP("tilora", "範囲選択"), false, "S"},
+    {&TMainWindow::SelectAll1, 3, QT_TRANSLATE_NOOP("tilora", "すべて選択"), false, "Ctrl+A"},
+    {&TMainWindow::Cut1, 3, QT_TRANSLATE_NOOP("tilora", "切り取り"), false, "Ctrl+X"},
+    {&TMainWindow::Copy1, 3, QT_TRANSLATE_NOOP("tilora", "コピー"), false, "Ctrl+C"},
+    {&TMainWindow::Paste1, 3, QT_TRANSLATE_NOOP("tilora", "貼り付け"), false, "Ctrl+V"},
+    {&TMainWindow::PasteInPlace1, 3, QT_TRANSLATE_NOOP("tilora", "元の位置に貼り付け"), false,
+     "Ctrl+Shift+V"},
+    {&TMainWindow::Delete1, 3, QT_TRANSLATE_NOOP("tilora", "削除"), false, "Del"},
+    {&TMainWindow::Capture1, 3, QT_TRANSLATE_NOOP("tilora", "スタンプに取り込む"), false,
+     "Ctrl+Shift+C"},
+    {&TMainWindow::Rectangle1, 3, QT_TRANSLATE_NOOP("tilora", "四角形"), false, "R"},
+    {&TMainWindow::Line1, 3, QT_TRANSLATE_NOOP("tilora", "直線"), false, "L"},
     {&TMainWindow::MapChipWindow1, 1, QT_TRANSLATE_NOOP("tilora", "チップウィンドウ"), true},
     {&TMainWindow::MapWindow1, 1, QT_TRANSLATE_NOOP("tilora", "マップウィンドウ"), true},
     {&TMainWindow::OverviewWindow1, 1, QT_TRANSLATE_NOOP("tilora", "全体図"), true, "O"},
@@ -146,6 +158,16 @@ const CommandControls kCommandControls[] = {
     {Command::Undo, nullptr, &TMainWindow::Undo1, nullptr},
     {Command::Redo, nullptr, &TMainWindow::Redo1, nullptr},
     {Command::Fill, nullptr, &TMainWindow::Fill1, nullptr},
+    {Command::Select, nullptr, &TMainWindow::Select1, nullptr},
+    {Command::SelectAll, nullptr, &TMainWindow::SelectAll1, nullptr},
+    {Command::Cut, nullptr, &TMainWindow::Cut1, nullptr},
+    {Command::Copy, nullptr, &TMainWindow::Copy1, nullptr},
+    {Command::Paste, nullptr, &TMainWindow::Paste1, nullptr},
+    {Command::PasteInPlace, nullptr, &TMainWindow::PasteInPlace1, nullptr},
+    {Command::Delete, nullptr, &TMainWindow::Delete1, nullptr},
+    {Command::Capture, nullptr, &TMainWindow::Capture1, nullptr},
+    {Command::Rectangle, nullptr, &TMainWindow::Rectangle1, nullptr},
+    {Command::Line, nullptr, &TMainWindow::Line1, nullptr},
     {Command::Disarm, nullptr, nullptr, &TMainWindow::DisarmKey},
     {Command::Help, nullptr, &TMainWindow::Help1, nullptr},
     {Command::About, nullptr, &TMainWindow::About1, nullptr},
@@ -301,6 +323,16 @@ void TMainWindow::connectCommands() {
     connect(Undo1, &QAction::triggered, this, &TMainWindow::Undo1Click);
     connect(Redo1, &QAction::triggered, this, &TMainWindow::Redo1Click);
     connect(Fill1, &QAction::triggered, this, &TMainWindow::Fill1Click);
+    connect(Select1, &QAction::triggered, this, &TMainWindow::Select1Click);
+    connect(SelectAll1, &QAction::triggered, this, &TMainWindow::SelectAll1Click);
+    connect(Cut1, &QAction::triggered, this, &TMainWindow::Cut1Click);
+    connect(Copy1, &QAction::triggered, this, &TMainWindow::Copy1Click);
+    connect(Paste1, &QAction::triggered, this, &TMainWindow::Paste1Click);
+    connect(PasteInPlace1, &QAction::triggered, this, &TMainWindow::PasteInPlace1Click);
+    connect(Delete1, &QAction::triggered, this, &TMainWindow::Delete1Click);
+    connect(Capture1, &QAction::triggered, this, &TMainWindow::Capture1Click);
+    connect(Rectangle1, &QAction::triggered, this, &TMainWindow::Rectangle1Click);
+    connect(Line1, &QAction::triggered, this, &TMainWindow::Line1Click);
     connect(SaveKey, &QAction::triggered, this, &TMainWindow::NameSaveButtonClick);
     connect(ZoomInKey, &QAction::triggered, ZoomInButton, &QPushButton::click);
     connect(ZoomOutKey, &QAction::triggered, ZoomOutButton, &QPushButton::click);

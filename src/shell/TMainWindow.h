@@ -6,6 +6,7 @@
 #include "core/SaveQuestion.h"
 #include "core/UndoHistory.h"
 #include "platform/Dialogs.h"
+#include "shell/MapClipboard.h"
 
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -68,10 +69,22 @@ class TMainWindow : public QMainWindow {
     QAction* Undo1 = nullptr; // "元に戻す"
     QAction* Redo1 = nullptr; // "やり直し"
     QAction* Fill1 = nullptr; // "塗りつぶし"
+    // The editing tools and the commands on the selection, each with its key.
+    QAction* Select1 = nullptr;       // "範囲選択", S
+    QAction* SelectAll1 = nullptr;    // "すべて選択", Ctrl+A
+    QAction* Cut1 = nullptr;          // "切り取り", Ctrl+X
+    QAction* Copy1 = nullptr;         // "コピー", Ctrl+C
+    QAction* Paste1 = nullptr;        // "貼り付け", Ctrl+V
+    QAction* PasteInPlace1 = nullptr; // "元の位置に貼り付け", Ctrl+Shift+V
+    QAction* Delete1 = nullptr;       // "削除", Delete
+    QAction* Capture1 = nullptr;      // "スタンプに取り込む", Ctrl+Shift+C
+    QAction* Rectangle1 = nullptr;    // "四角形", R
+    QAction* Line1 = nullptr;         // "直線", L
 
     // Keys with no menu item of their own, working in every editor window: Ctrl+S where the
     // menu item "上書き保存" (which has the key) is disabled and "名前をつけて保存" is not, "+"
-    // and "-" (the zoom buttons), Esc (disarms an armed fill).
+    // and "-" (the zoom buttons), Esc (ends a drag; else drops the armed tool and the
+    // selection).
     QAction* SaveKey = nullptr;
     QAction* ZoomInKey = nullptr;
     QAction* ZoomOutKey = nullptr;
@@ -146,6 +159,17 @@ class TMainWindow : public QMainWindow {
     void Redo1Click();
     void Fill1Click();
     void DisarmKeyClick();
+    // --- the editing tools and the commands on the selection (EditCommands.cpp)
+    void Select1Click();
+    void SelectAll1Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void PasteInPlace1Click();
+    void Delete1Click();
+    void Capture1Click();
+    void Rectangle1Click();
+    void Line1Click();
 
     // The one place the commands' controls take their states: every toolbar button, menu item
     // and key of a command, enabled and checked as core/CommandStates decided.
@@ -167,6 +191,12 @@ class TMainWindow : public QMainWindow {
     std::optional<QString> askForSheet(const std::string& written);
     void reportLoadRefusal(const LoadRefusal& refusal, const QString& chosen);
     void showLoadedMap(LoadedMap loaded);
+    // After an edit of the selection's commands: the view redrawn when cells changed, the
+    // outline shown, the commands' states brought up to date.
+    void afterEdit(int changed);
+    // The block on the clipboard, or nothing after saying why there is none; says too when it
+    // was copied from a map drawn with another sheet.
+    std::optional<ClipboardBlock> takeClipboardBlock();
 
     Application& app_;
 };

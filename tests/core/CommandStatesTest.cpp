@@ -35,7 +35,10 @@ const Commands MapItems = {C::SaveAs,        C::SaveKey,  C::CloseMap,         C
                            C::MapWindowItem, C::Overview, C::ChipWindowButton, C::MapWindowButton};
 const Commands MapToolbar = {C::ZoomIn, C::ZoomOut, C::Pen2,        C::Pen3,
                              C::Pen4,   C::Stamp,   C::StampEditor, C::Fill};
-const Commands MapOn = Always + MapItems + MapToolbar;
+// The map tools that are armed, none while a zoom pick waits for its click.
+const Commands ArmedTools = {C::Fill, C::Select, C::Paste, C::Rectangle, C::Line};
+const Commands MapOn =
+    Always + MapItems + MapToolbar + ArmedTools + Commands{C::SelectAll, C::PasteInPlace};
 
 struct Row {
     const char* name;
@@ -131,7 +134,7 @@ TEST(CommandStates, EnabledStatesFromTheEditorsState) {
              m.zoomArmed(+1);
              f.zoomPending = true;
          },
-         MapOn - Commands{C::ZoomIn, C::Fill}},
+         MapOn - Commands{C::ZoomIn} - ArmedTools},
         {"zoom in and out armed, then the pick's refresh",
          [&](CommandMemory& m, EditorFacts& f) {
              shown(m, f);
@@ -148,7 +151,7 @@ TEST(CommandStates, EnabledStatesFromTheEditorsState) {
              m.mapShownAnew();
              f.zoomPending = true;
          },
-         MapOn - Commands{C::Fill}},
+         MapOn - ArmedTools},
         {"steps to undo and redo",
          [&](CommandMemory& m, EditorFacts& f) {
              shown(m, f);
@@ -159,6 +162,12 @@ TEST(CommandStates, EnabledStatesFromTheEditorsState) {
          [](CommandMemory&, EditorFacts& f) { f.canUndo = f.canRedo = true; }, Always},
         {"a tool armed", [](CommandMemory&, EditorFacts& f) { f.toolArmed = true; },
          Always + Commands{C::Disarm}},
+        {"a selection: the commands on it, and Esc to drop it",
+         [&](CommandMemory& m, EditorFacts& f) {
+             shown(m, f);
+             f.selection = true;
+         },
+         MapOn + Commands{C::Copy, C::Cut, C::Delete, C::Capture, C::Disarm}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -2,6 +2,7 @@
 // sheet an import made), undo and redo.
 
 #include "core/MapDocument.h"
+#include "core/EditorState.h"
 
 #include "core/FileIO.h"
 #include "core/MapFile.h"
@@ -119,7 +120,7 @@ TEST_F(MapDocumentFiles, SheetMadeByAnImportIsWrittenBesideTheMapAtTheFirstSave)
 }
 
 TEST(MapDocument, UndoAndRedoTellWhetherTheMapIsBackAtItsFile) {
-    MapDocument doc;
+    EditorState doc;
     doc.startNew(10, 10, 0);
     EXPECT_EQ(doc.MapModified, 1);
     doc.History.markSaved();

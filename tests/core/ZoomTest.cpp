@@ -145,14 +145,18 @@ TEST(ViewInsideMap, PullsTheOriginBackAsFarAsTheMapNeeds) {
 }
 
 TEST(SettleViewForRefresh, ResetsUnlessAZoomPickIsPending) {
-    EditorState s;
-    s.MapWidth = s.MapHeight = 100;
-    s.CellSize = 8;
-    s.ZoomStep = 4;
-    s.ViewCol = 70;
-    s.ViewRow = 3;
-    EditorState pending = s;
-    pending.ZoomPending = 1;
+    const auto scrolled = [](int zoomPending) {
+        EditorState s;
+        s.MapWidth = s.MapHeight = 100;
+        s.CellSize = 8;
+        s.ZoomStep = 4;
+        s.ViewCol = 70;
+        s.ViewRow = 3;
+        s.ZoomPending = zoomPending;
+        return s;
+    };
+    EditorState s = scrolled(0);
+    EditorState pending = scrolled(1);
 
     settleViewForRefresh(s, ViewSize{});
     EXPECT_EQ(s.ViewCol, 0);
@@ -160,7 +164,7 @@ TEST(SettleViewForRefresh, ResetsUnlessAZoomPickIsPending) {
     EXPECT_EQ(s.ZoomStep, DefaultZoomStep);
     EXPECT_EQ(s.CellSize, 8); // the cell size is the zoom pick's to set
 
-    EditorState pendingLarger = pending;
+    EditorState pendingLarger = scrolled(1);
     settleViewForRefresh(pending, ViewSize{}); // 40 cells of 8 fit: the view ends at the map's edge
     EXPECT_EQ(pending.ViewCol, 60);
     EXPECT_EQ(pending.ViewRow, 3);

@@ -254,8 +254,11 @@ TEST(Painting, DragStepsMarkTheMapModifiedAgain) {
     e.press(Qt::LeftButton);
     s.MapModified = 0; // saved while the pen keeps dragging
 
-    // Outside the map nothing is written, drawn or marked.
+    // Outside the map nothing is written, drawn or marked. (The pointer comes back there from
+    // outside the view, so no line joins it to the cell painted before.)
     e.m.Image1->bitmap().setPixel(15 * 16 + 8, 4 * 16 + 8, 0xFF123456u);
+    QEvent left(QEvent::Leave);
+    QCoreApplication::sendEvent(e.m.Image1, &left);
     e.pointAt(4, 15);
     EXPECT_EQ(e.s().MapModified, 0);
     EXPECT_EQ(e.viewPixel(4, 15), 0xFF123456u);

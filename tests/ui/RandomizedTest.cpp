@@ -8,6 +8,7 @@
 #include "TestApp.h"
 
 #include "core/MapFile.h"
+#include "core/Shapes.h"
 #include "core/StampBanks.h"
 #include "mapview/TMapWindow.h"
 #include "newmap/TStartUpWindow.h"
@@ -183,6 +184,7 @@ struct Walk {
         if (zoomPendingBefore == 0) REQUIRE(s_.ViewCol == 0 && s_.ViewRow == 0 && s_.ZoomStep == 6);
         REQUIRE(!dialog_.isVisible() && map_.isVisible());
         mapExists_ = mapShown_ = true;
+        join_.reset();
     }
 
     TestApp t_;
@@ -223,6 +225,13 @@ struct Walk {
     std::size_t messagesBefore_ = 0;
     bool messagesAllowed_ = false; // the step may show OK boxes (a refused sheet)
     std::optional<Cell> painted_;  // anchor of the block painted in this step
+    // The pen run's last painted cell and the view's origin and cell size then: a move in the
+    // same view joins its cell to it by a line of pen squares.
+    struct Join {
+        Cell cell;
+        int viewRow, viewCol, cellSize;
+    };
+    std::optional<Join> join_;
     bool stampGridRedrawn_ = false;
 
     explicit Walk(std::uint32_t seed)
@@ -603,7 +612,20 @@ struct Walk {
             REQUIRE(map_.Shape1->pos() == QPoint(col * cs, row * cs));
             if (before.PenDragActive == 0) return;
             painted_ = Cell{before.ViewRow + row, before.ViewCol + col};
-            paintShadow(*painted_, before.PenSize, before.CurrentChip);
+            const bool moved =
+                join_ && (join_->cell.row != painted_->row || join_->cell.col != painted_->col);
+            if (moved && join_->viewRow == before.ViewRow && join_->viewCol == before.ViewCol &&
+                join_->cellSize == cs) {
+                for (const RowSpan& span :
+                     penLineSpans({join_->cell.row, join_->cell.col},
+                                  {painted_->row, painted_->col}, before.PenSize, true))
+                    for (int c = span.col; c < span.col + span.cols; ++c)
+                        if (span.row >= 0 && c >= 0)
+                            paintShadow({span.row, c}, 1, before.CurrentChip);
+            } else {
+                paintShadow(*painted_, before.PenSize, before.CurrentChip);
+            }
+            join_ = Join{*painted_, before.ViewRow, before.ViewCol, cs};
             ++tally["drag-painting moves"];
         } else if (target == stamps_.Image1) {
             const int col = cellAt(local.x(), ChipPixels), row = cellAt(local.y(), ChipPixels);
@@ -666,6 +688,7 @@ struct Walk {
             REQUIRE(s_.HoverCol == 0 && s_.HoverRow == 0);
             REQUIRE(s_.PenDragActive == before.PenDragActive &&
                     s_.MapModified == before.MapModified);
+            join_.reset();
             ++tally["zoom picks"];
         } else if (button == Qt::LeftButton) {
             painted_ = at;
@@ -675,6 +698,7 @@ struct Walk {
                 ++tally["stamp pastes"];
             } else {
                 paintShadow(at, before.PenSize, before.CurrentChip);
+                join_ = Join{at, s_.ViewRow, s_.ViewCol, s_.CellSize};
                 REQUIRE(s_.PenDragActive == 1);
                 ++tally["pen clicks"];
             }
@@ -683,6 +707,7 @@ struct Walk {
             // The chip under the cursor, read even outside the map but never outside the grid.
             const bool inGrid = at.row < GridSide && at.col < GridSide;
             REQUIRE(s_.PenDragActive == 0 && s_.ZoomPending == before.ZoomPending);
+            join_.reset();
             const std::int32_t picked = inGrid ? shadow(at.row, at.col) : before.CurrentChip;
             REQUIRE(s_.CurrentChip == (sheetHas(picked) ? picked : before.CurrentChip));
         } else {

@@ -1,16 +1,23 @@
 // Keys and the wheel through the real windows: each shortcut from whichever editor window gets
-// the key, a text field keeping its own keys, and the wheel over the view and the palette.
+// the key (the editing tools' keys too), a text field keeping its own keys, and the wheel over the
+// view and the palette.
 
 #include "TestApp.h"
 
 #include "core/WindowLayout.h"
+#include "mapview/MapTools.h"
+#include "mapview/tools/PasteTool.h"
+#include "mapview/tools/SelectTool.h"
+#include "mapview/tools/ShapeTool.h"
 #include "newmap/TStartUpWindow.h"
 #include "palette/TMapChipWindow.h"
 #include "platform/GridOverlay.h"
 #include "stamps/TStampWindow.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -22,6 +29,10 @@
 
 namespace tilora::test {
 namespace {
+
+template <class Tool> bool armed(Editor& e) {
+    return e.view.tools().isArmed<Tool>();
+}
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -50,6 +61,18 @@ TEST(Shortcuts, EachKeyRunsItsCommandFromAnyEditorWindow) {
     const auto paintAndUndo = [&](Editor& e) {
         paintOne(e);
         e.main.Undo1->trigger();
+    };
+    // Cell (2, 2) holds chip 5 and is selected; the current chip is 0.
+    const auto selectOne = [](Editor& e) {
+        e.s().cell(2, 2) = 5;
+        e.s().Selection = {2, 2, 1, 1};
+        e.t->commandsChanged();
+    };
+    // Cell (2, 2) copied, and changed since.
+    const auto copyOne = [&](Editor& e) {
+        selectOne(e);
+        e.main.Copy1->trigger();
+        e.s().cell(2, 2) = 0;
     };
     const Row rows[] = {
         {"Ctrl+N", Qt::Key_N, Qt::ControlModifier, none,
@@ -88,6 +111,24 @@ TEST(Shortcuts, EachKeyRunsItsCommandFromAnyEditorWindow) {
         {"O", Qt::Key_O, Qt::NoModifier, none,
          [](Editor& e) { return e.t->OverviewWindow->isVisible(); }},
         {"G", Qt::Key_G, Qt::NoModifier, none, [](Editor& e) { return e.view.Grid->isVisible(); }},
+        {"S", Qt::Key_S, Qt::NoModifier, none, armed<SelectTool>},
+        {"R", Qt::Key_R, Qt::NoModifier, none, armed<RectangleTool>},
+        {"L", Qt::Key_L, Qt::NoModifier, none, armed<LineTool>},
+        {"Ctrl+A", Qt::Key_A, Qt::ControlModifier, none,
+         [](Editor& e) {
+             return e.s().Selection == CellRect{0, 0, 100, 100};
+         }},
+        {"Ctrl+C", Qt::Key_C, Qt::ControlModifier, selectOne,
+         [](Editor&) { return QGuiApplication::clipboard()->text() == QStringLiteral("5,\r\n"); }},
+        {"Ctrl+X", Qt::Key_X, Qt::ControlModifier, selectOne,
+         [](Editor& e) { return e.s().cell(2, 2) == 0; }},
+        {"Del", Qt::Key_Delete, Qt::NoModifier, selectOne,
+         [](Editor& e) { return e.s().cell(2, 2) == 0; }},
+        {"Ctrl+V", Qt::Key_V, Qt::ControlModifier, copyOne, armed<PasteTool>},
+        {"Ctrl+Shift+V", Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier, copyOne,
+         [](Editor& e) { return e.t->History.canUndo(); }},
+        {"Ctrl+Shift+C", Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier, selectOne,
+         [](Editor& e) { return e.s().StampBanks[0] == 5; }},
     };
     for (const Row& row : rows) {
         BigEditor e;
