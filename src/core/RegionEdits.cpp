@@ -30,14 +30,11 @@ RowSpan clipSpan(const CellRect& map, RowSpan span) {
 int writeStep(EditorState& state, UndoHistory& history, const std::vector<RowSpan>& spans,
               std::int32_t chip, bool keepSelection) {
     const CellRect map = mapRect(state);
+    // Room for every span whole: the spans on the map need no more.
     std::size_t cells = 0;
-    std::size_t count = 0;
-    for (const RowSpan& s : spans) {
-        const RowSpan on = clipSpan(map, s);
-        cells += std::size_t(on.cols);
-        count += on.cols > 0 ? 1 : 0;
-    }
-    history.beginSpans(cells, count);
+    for (const RowSpan& s : spans)
+        cells += std::size_t(std::clamp(s.cols, 0, map.cols));
+    history.beginSpans(cells, spans.size());
     for (const RowSpan& s : spans) {
         const RowSpan on = clipSpan(map, s);
         if (on.cols > 0)

@@ -87,6 +87,7 @@ std::vector<RowSpan> penLineSpans(Anchor from, Anchor to, int pen, bool skipFrom
         }
     }
     std::vector<RowSpan> spans;
+    spans.reserve(std::size_t(std::max(usedBottom - usedTop + 1, 0)));
     for (int k = usedTop; k <= usedBottom; ++k) {
         if (left[std::size_t(k)] == None) continue;
         spans.push_back({int(k + base), left[std::size_t(k)],

@@ -8,6 +8,10 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tilora {
 
 namespace {
@@ -37,6 +41,26 @@ CellArea areaOf(const std::vector<CellChange>& changes) {
     for (const CellChange& c : changes)
         include(a, c.index, c.count);
     return a;
+}
+
+// The first of cells[from, count) that does not hold `chip`, or count. Eight cells at a time
+// while they all hold it (a long run of one chip), then one by one.
+std::uint32_t runEnd(const std::int32_t* cells, std::uint32_t from, std::uint32_t count,
+                     std::int32_t chip) {
+    std::uint32_t k = from;
+#if defined(__SSE2__)
+    const __m128i same = _mm_set1_epi32(chip);
+    while (k + 8 <= count) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cells + k));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cells + k + 4));
+        const __m128i equal = _mm_and_si128(_mm_cmpeq_epi32(a, same), _mm_cmpeq_epi32(b, same));
+        if (_mm_movemask_epi8(equal) != 0xFFFF) break;
+        k += 8;
+    }
+#endif
+    while (k < count && cells[k] == chip)
+        ++k;
+    return k;
 }
 
 // The spans' cells of the map into `cells`, span after span, and back.
@@ -280,8 +304,7 @@ int UndoHistory::writeCells(MapDocument& state, std::size_t index, std::uint32_t
         // A run of cells that held the same chip is one record.
         const std::int32_t before = cells[k];
         std::uint32_t end = k + 1;
-        while (end < count && cells[end] == before)
-            ++end;
+        end = runEnd(cells, end, count, before);
         if (before != chip) {
             std::fill(cells + k, cells + end, chip);
             record(index + k, before, chip, end - k);
@@ -301,25 +324,14 @@ void UndoHistory::beginSpans(std::size_t cells, std::size_t spans) {
     pending_->spans.reserve(spans);
 }
 
-std::int32_t* UndoHistory::spanRoom(std::uint32_t count) {
+void UndoHistory::growPending(std::uint32_t count) {
+    // More than the caller expected.
     Block& b = *pending_;
-    if (b.cells + count > b.capacity) { // more than the caller expected
-        const std::size_t capacity = std::max(b.capacity * 2, b.cells + count);
-        auto grown = std::make_unique_for_overwrite<std::int32_t[]>(capacity);
-        std::copy_n(b.before.get(), b.cells, grown.get());
-        b.before = std::move(grown);
-        b.capacity = capacity;
-    }
-    return b.before.get() + b.cells;
-}
-
-void UndoHistory::keepSpan(std::size_t index, std::uint32_t count, std::uint32_t changed) {
-    if (changed == 0) return; // nothing of it to undo
-    Block& b = *pending_;
-    b.cells += count;
-    b.spans.push_back({std::uint32_t(index), count});
-    b.changed += changed;
-    include(b.area, std::uint32_t(index), count);
+    const std::size_t capacity = std::max(b.capacity * 2, b.cells + count);
+    auto grown = std::make_unique_for_overwrite<std::int32_t[]>(capacity);
+    std::copy_n(b.before.get(), b.cells, grown.get());
+    b.before = std::move(grown);
+    b.capacity = capacity;
 }
 
 int UndoHistory::endSpans() {

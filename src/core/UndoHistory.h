@@ -215,9 +215,26 @@ class UndoHistory {
     int collect(const MapDocument& state);
     static std::size_t bytesOf(const Step& step);
     // Room for `count` more values of the pending edit's `before`.
-    std::int32_t* spanRoom(std::uint32_t count);
-    // The span just copied is kept when it changed.
-    void keepSpan(std::size_t index, std::uint32_t count, std::uint32_t changed);
+    std::int32_t* spanRoom(std::uint32_t count) {
+        Block& b = *pending_;
+        if (b.cells + count > b.capacity) growPending(count);
+        return b.before.get() + b.cells;
+    }
+    void growPending(std::uint32_t count);
+    // The span just copied is kept when it changed. A span lies within one row.
+    void keepSpan(std::size_t index, std::uint32_t count, std::uint32_t changed) {
+        if (changed == 0) return; // nothing of it to undo
+        Block& b = *pending_;
+        b.cells += count;
+        b.spans.push_back({std::uint32_t(index), count});
+        b.changed += changed;
+        const int row = int(index / GridSide);
+        const int col = int(index - std::size_t(row) * GridSide);
+        b.area.top = std::min(b.area.top, row);
+        b.area.bottom = std::max(b.area.bottom, row);
+        b.area.left = std::min(b.area.left, col);
+        b.area.right = std::max(b.area.right, col + int(count) - 1);
+    }
     // Whether a step that changes map cells lies between two positions of the history.
     bool mapChangedBetween(std::uint64_t a, std::uint64_t b) const;
     // Position in the whole history since the last clear: steps dropped plus steps applied.

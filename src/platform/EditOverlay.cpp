@@ -9,7 +9,7 @@ namespace tilora {
 namespace {
 
 // The preview lets the map show through it.
-constexpr double PreviewOpacity = 0.6;
+constexpr double PreviewOpacity = 0.75;
 
 } // namespace
 

@@ -65,6 +65,8 @@ TEST(EditingTools, SelectionByDragDrawnDashedAndClippedToTheMap) {
     EXPECT_EQ(e.view.Edits->outline(), QRect(5 * 32, 2 * 32, 3 * 32, 5 * 32));
     const QImage shown = e.view.Edits->grab().toImage();
     EXPECT_NE(shown.pixel(5 * 32 + 1, 2 * 32), shown.pixel(5 * 32 + 5, 2 * 32)); // dashes
+    e.main.StatusLine1->trigger();
+    EXPECT_TRUE(e.view.StatusLine->text().endsWith(QStringLiteral("選択 3 x 5")));
 
     e.s().CellSize = 1; // every zoom: a selection of a few pixels still shows
     e.view.redrawView();
