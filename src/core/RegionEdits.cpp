@@ -159,7 +159,7 @@ bool captureToStamp(EditorState& state, UndoHistory& history, int bank) {
     for (int r = 0; r < StampSide; ++r)
         for (int c = 0; c < StampSide; ++c) {
             std::int32_t& cell = stampCell(state.StampBanks, bank, r, c);
-            before[std::size_t(r * StampSide + c)] = cell;
+            before[std::size_t(r) * StampSide + std::size_t(c)] = cell;
             cell = r < sel.rows && c < sel.cols ? state.cell(sel.row + r, sel.col + c)
                                                 : TransparentChip;
         }
