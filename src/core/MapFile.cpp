@@ -488,11 +488,9 @@ Result<Header> readHeader(std::string_view bytes) {
     return h;
 }
 
-// Reads the rows from header.rows to the end of the file: row r's values go to rowStart(r),
-// then rowDone(r) is called.
-template <class RowStart, class RowDone>
-Status readRows(std::string_view bytes, const Header& header, RowStart&& rowStart,
-                RowDone&& rowDone) {
+// Reads the rows from header.rows to the end of the file into `cells` (width * height values,
+// row after row).
+Status readRows(std::string_view bytes, const Header& header, std::int32_t* cells) {
     const char* p = header.rows;
     const char* const end = bytes.data() + bytes.size();
     std::vector<const char*> commas(std::size_t(header.width) + BlockBytes);
@@ -500,7 +498,7 @@ Status readRows(std::string_view bytes, const Header& header, RowStart&& rowStar
         const int line = 4 + r;
         if (p == end) return missingLine(line);
         const char* const rowBegin = p;
-        std::int32_t* const out = rowStart(r);
+        std::int32_t* const out = cells + std::size_t(r) * std::size_t(header.width);
         int c = 0;
         if (const char* after = readPlainRow(p, end, header.width, out, commas.data())) {
             p = after;
@@ -527,7 +525,6 @@ Status readRows(std::string_view bytes, const Header& header, RowStart&& rowStar
         } else if (r + 1 < header.height) {
             return missingLine(line + 1);
         }
-        rowDone(r);
     }
 
     // Only empty lines may follow the last row.
@@ -549,12 +546,7 @@ Result<MapContents> parseMapFile(std::string_view bytes) {
     m.width = header->width;
     m.height = header->height;
     m.cells.resize(std::size_t(m.width) * m.height);
-    std::int32_t* const cells = m.cells.data();
-    const std::size_t width = std::size_t(m.width);
-    if (auto rows = readRows(
-            bytes, *header, [&](int r) { return cells + std::size_t(r) * width; }, [](int) {});
-        !rows)
-        return rows.error();
+    if (auto rows = readRows(bytes, *header, m.cells.data()); !rows) return rows.error();
     return m;
 }
 

@@ -5,7 +5,6 @@
 
 #include "core/ChipRenderer.h"
 #include "core/EditorState.h"
-#include "core/UndoHistory.h"
 #include "platform/ScreenMetrics.h"
 
 #include <cstdint>
@@ -14,9 +13,8 @@ namespace tilora {
 
 class MapViewPort {
   public:
-    MapViewPort(EditorState& state, UndoHistory& history, ChipRenderer& renderer,
-                const ScreenMetrics& screen)
-        : State(state), History(history), Renderer(renderer), Screen(screen) {}
+    MapViewPort(EditorState& state, ChipRenderer& renderer, const ScreenMetrics& screen)
+        : State(state), Renderer(renderer), Screen(screen) {}
     virtual ~MapViewPort() = default;
     MapViewPort(const MapViewPort&) = delete;
     MapViewPort& operator=(const MapViewPort&) = delete;
@@ -24,8 +22,6 @@ class MapViewPort {
     MapViewPort& operator=(MapViewPort&&) = delete;
 
     EditorState& State;
-    // The map's undo steps: painting records into it.
-    UndoHistory& History;
     // Draws map cells from the chip sheet.
     ChipRenderer& Renderer;
     const ScreenMetrics& Screen;

@@ -267,7 +267,7 @@ bool TMapWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     // The pointer leaving the view ends the undo step of a painting run; the run goes on.
     if (watched == Image1 && event->type() == QEvent::Leave) {
-        app_.History.closeStep();
+        app_.State.History.closeStep();
         tools_->leave();
     }
     if (watched == Image1 && event->type() == QEvent::Wheel) {

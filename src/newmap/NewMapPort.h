@@ -5,7 +5,6 @@
 
 #include "core/Bitmap.h"
 #include "core/EditorState.h"
-#include "core/UndoHistory.h"
 #include "platform/Dialogs.h"
 
 #include <QString>
@@ -16,8 +15,7 @@ namespace tilora {
 
 class NewMapPort {
   public:
-    NewMapPort(EditorState& state, UndoHistory& history, Dialogs& d)
-        : State(state), History(history), dialogs(d) {}
+    NewMapPort(EditorState& state, Dialogs& d) : State(state), dialogs(d) {}
     virtual ~NewMapPort() = default;
     NewMapPort(const NewMapPort&) = delete;
     NewMapPort& operator=(const NewMapPort&) = delete;
@@ -25,7 +23,6 @@ class NewMapPort {
     NewMapPort& operator=(NewMapPort&&) = delete;
 
     EditorState& State;
-    UndoHistory& History;
     Dialogs& dialogs;
 
     // The chip sheet in use, or the one tried.

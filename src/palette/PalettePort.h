@@ -5,7 +5,6 @@
 
 #include "core/Bitmap.h"
 #include "core/EditorState.h"
-#include "core/UndoHistory.h"
 
 #include <cstdint>
 
@@ -13,7 +12,7 @@ namespace tilora {
 
 class PalettePort {
   public:
-    PalettePort(EditorState& state, UndoHistory& history) : State(state), History(history) {}
+    explicit PalettePort(EditorState& state) : State(state) {}
     virtual ~PalettePort() = default;
     PalettePort(const PalettePort&) = delete;
     PalettePort& operator=(const PalettePort&) = delete;
@@ -21,7 +20,6 @@ class PalettePort {
     PalettePort& operator=(PalettePort&&) = delete;
 
     EditorState& State;
-    UndoHistory& History;
 
     // The chip sheet in use (or tried by the new-map dialog).
     virtual const Bitmap& sheet() const = 0;

@@ -30,9 +30,8 @@
 namespace tilora {
 
 Application::Application(Dialogs& d, ScreenMetrics screen)
-    : EditorData(d, screen), MapViewPort(State, History, Renderer, Screen),
-      PalettePort(State, History), NewMapPort(State, History, dialogs),
-      StampEditorPort(State, Renderer) {
+    : EditorData(d, screen), MapViewPort(State, Renderer, Screen), PalettePort(State),
+      NewMapPort(State, dialogs), StampEditorPort(State, Renderer) {
     // Each window may refer to the ones created before it, never to later ones.
     MainWindow = std::make_unique<TMainWindow>(*this);
     TitleWindow = std::make_unique<TTitleWindow>(*this);

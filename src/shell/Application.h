@@ -10,7 +10,6 @@
 #include "core/ChipRenderer.h"
 #include "core/CommandStates.h"
 #include "core/EditorState.h"
-#include "core/UndoHistory.h"
 #include "core/ViewSize.h"
 #include "mapview/MapViewPort.h"
 #include "newmap/NewMapPort.h"
@@ -45,9 +44,6 @@ struct EditorData {
     ScreenMetrics Screen;
     // Draws map cells from the chip sheet.
     ChipRenderer Renderer;
-    // The map document's undo steps (painting records into them, new map and load clear them,
-    // save marks them), as the windows' ports name them.
-    UndoHistory& History = State.History;
 };
 
 class Application final : private EditorData,
@@ -66,7 +62,6 @@ class Application final : private EditorData,
     Application& operator=(Application&&) = delete;
 
     using EditorData::dialogs;
-    using EditorData::History;
     using EditorData::Renderer;
     using EditorData::Screen;
     using EditorData::State;

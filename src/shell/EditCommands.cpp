@@ -99,12 +99,12 @@ void TMainWindow::Copy1Click() {
 void TMainWindow::Cut1Click() {
     if (!Cut1->isEnabled()) return;
     Copy1Click();
-    afterEdit(deleteSelection(app_.State, app_.History));
+    afterEdit(deleteSelection(app_.State, app_.State.History));
 }
 
 void TMainWindow::Delete1Click() {
     if (!Delete1->isEnabled()) return;
-    afterEdit(deleteSelection(app_.State, app_.History));
+    afterEdit(deleteSelection(app_.State, app_.State.History));
 }
 
 std::optional<ClipboardBlock> TMainWindow::takeClipboardBlock() {
@@ -145,14 +145,14 @@ void TMainWindow::PasteInPlace1Click() {
     EditorState& s = app_.State;
     // Text from another program says nowhere: it goes to the view's top-left cell.
     const Anchor at = taken->origin.value_or(Anchor{s.ViewRow, s.ViewCol});
-    const int changed = pasteBlock(s, app_.History, taken->block, at);
+    const int changed = pasteBlock(s, app_.State.History, taken->block, at);
     app_.MapWindow->tools().arm<SelectTool>();
     afterEdit(changed);
 }
 
 void TMainWindow::Capture1Click() {
     if (!Capture1->isEnabled()) return;
-    if (!captureToStamp(app_.State, app_.History, app_.currentStampBank())) return;
+    if (!captureToStamp(app_.State, app_.State.History, app_.currentStampBank())) return;
     TStampWindow& editor = *app_.StampWindow;
     editor.DrawStampBank();
     editor.show();

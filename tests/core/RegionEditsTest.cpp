@@ -4,6 +4,8 @@
 #include "core/StampBanks.h"
 #include "core/UndoHistory.h"
 
+#include "DigitMaps.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,29 +13,6 @@
 
 namespace tilora {
 namespace {
-
-// A small map drawn as rows of digits, one chip per character; the grid beyond it holds 7.
-EditorState mapFrom(const std::vector<std::string>& rows) {
-    EditorState s;
-    s.MapCells.assign(s.MapCells.size(), 7);
-    s.MapHeight = int(rows.size());
-    s.MapWidth = int(rows[0].size());
-    for (int r = 0; r < s.MapHeight; ++r)
-        for (int c = 0; c < s.MapWidth; ++c)
-            s.cell(r, c) = rows[r][c] - '0';
-    return s;
-}
-
-std::vector<std::string> rowsOf(const EditorState& s) {
-    std::vector<std::string> rows;
-    for (int r = 0; r < s.MapHeight; ++r) {
-        std::string row;
-        for (int c = 0; c < s.MapWidth; ++c)
-            row += char('0' + s.cell(r, c));
-        rows.push_back(row);
-    }
-    return rows;
-}
 
 const std::vector<std::string> Digits = {"0123", "4567", "8901", "2345"};
 

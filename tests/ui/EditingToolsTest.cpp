@@ -91,7 +91,7 @@ TEST(EditingTools, CopyCutAndDeleteEachOneStepThatUndoesTheOutlineToo) {
     select(e, {1, 2, 2, 2});
     e.main.Copy1->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("12,13,\r\n22,23,\r\n"));
-    EXPECT_FALSE(e.t->History.canUndo());
+    EXPECT_FALSE(e.t->State.History.canUndo());
 
     e.main.Cut1->trigger();
     EXPECT_EQ(e.s().cell(2, 3), 7);
@@ -167,7 +167,7 @@ TEST(EditingTools, ClipboardTextFromElsewhereIsReadStrictly) {
     e.main.PasteInPlace1->trigger();
     ASSERT_EQ(e.t.dialogs.messages.size(), 1u);
     EXPECT_TRUE(e.t.dialogs.messages[0].text.contains(QStringLiteral("2行目の2番目の値")));
-    EXPECT_FALSE(e.t->History.canUndo());
+    EXPECT_FALSE(e.t->State.History.canUndo());
 
     // Another editor's copy, from a map drawn with another sheet: said, and pasted anyway.
     auto* data = new QMimeData;

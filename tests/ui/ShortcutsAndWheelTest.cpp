@@ -126,7 +126,7 @@ TEST(Shortcuts, EachKeyRunsItsCommandFromAnyEditorWindow) {
          [](Editor& e) { return e.s().cell(2, 2) == 0; }},
         {"Ctrl+V", Qt::Key_V, Qt::ControlModifier, copyOne, armed<PasteTool>},
         {"Ctrl+Shift+V", Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier, copyOne,
-         [](Editor& e) { return e.t->History.canUndo(); }},
+         [](Editor& e) { return e.t->State.History.canUndo(); }},
         {"Ctrl+Shift+C", Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier, selectOne,
          [](Editor& e) { return e.s().StampBanks[0] == 5; }},
     };

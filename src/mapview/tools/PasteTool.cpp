@@ -29,7 +29,7 @@ bool PasteTool::press(const ToolEvent& event) {
     EditorState& s = ctx.app.State;
     const ChipBlock block = std::exchange(block_, {});
     ctx.window.clearPreview();
-    if (pasteBlock(s, ctx.app.History, block, event.cell) > 0) ctx.window.redrawView();
+    if (pasteBlock(s, ctx.app.State.History, block, event.cell) > 0) ctx.window.redrawView();
     // The placed cells are the selection; the selection tool takes them from here.
     ctx.tools.arm<SelectTool>();
     ctx.window.showSelection();

@@ -45,7 +45,7 @@ void PenTool::hover(const ToolEvent& event) {
     // nothing to join then.
     const Anchor from = joinFrom_ && joinFrom_->sameView(s) ? joinFrom_->cell : event.cell;
     const StrokeResult stroke =
-        paintStroke(s, &ctx.app.History, from, event.cell, [&](int row, int col) {
+        paintStroke(s, &ctx.app.State.History, from, event.cell, [&](int row, int col) {
             ctx.app.Renderer.drawChip(view, (col - s.ViewCol) * size, (row - s.ViewRow) * size,
                                       size, s.SheetColumns, s.CurrentChip);
         });

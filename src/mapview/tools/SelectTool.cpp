@@ -50,7 +50,7 @@ void SelectTool::release(const ToolEvent& event) {
         const int rows = event.cell.row - start_.row;
         const int cols = event.cell.col - start_.col;
         ctx.window.clearPreview();
-        if ((rows != 0 || cols != 0) && moveSelection(s, ctx.app.History, rows, cols) > 0)
+        if ((rows != 0 || cols != 0) && moveSelection(s, ctx.app.State.History, rows, cols) > 0)
             ctx.window.redrawView();
     }
     drag_ = Drag::None;

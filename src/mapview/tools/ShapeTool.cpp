@@ -45,7 +45,7 @@ std::vector<RowSpan> RectangleTool::spans(Anchor from, Anchor to) const {
 }
 
 int RectangleTool::commit(Anchor from, Anchor to) {
-    return fillRectangle(ctx.app.State, ctx.app.History, from, to);
+    return fillRectangle(ctx.app.State, ctx.app.State.History, from, to);
 }
 
 QString RectangleTool::hint() const {
@@ -57,7 +57,7 @@ std::vector<RowSpan> LineTool::spans(Anchor from, Anchor to) const {
 }
 
 int LineTool::commit(Anchor from, Anchor to) {
-    return drawLine(ctx.app.State, ctx.app.History, from, to);
+    return drawLine(ctx.app.State, ctx.app.State.History, from, to);
 }
 
 QString LineTool::hint() const {
