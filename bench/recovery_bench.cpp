@@ -48,7 +48,7 @@ Fixture& fixture() {
 void updateTilora(benchmark::State& bs) {
     Fixture& f = fixture();
     RecoveryKeeper keeper(f.folder);
-    const RecoveryInfo info{"/maps/level.map", "/maps/sheet.bmp"};
+    const RecoveryInfo info{"/maps/level.map", "/maps/sheet.bmp", ""};
     std::int64_t n = 0;
     for (auto _ : bs) {
         f.paint(n++);

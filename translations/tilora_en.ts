@@ -491,5 +491,15 @@ They are pasted by their numbers.</translation>
         <source>直線</source>
         <translation>Line</translation>
     </message>
+    <message>
+        <source>このマップにはタイルレイヤーが%1枚あります。
+読み込むレイヤーを選んでください</source>
+        <translation>This map has %1 tile layers.
+Choose the layer to open</translation>
+    </message>
+    <message>
+        <source>表示中のレイヤーをすべて重ねる</source>
+        <translation>All visible layers, stacked</translation>
+    </message>
 </context>
 </TS>

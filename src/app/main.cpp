@@ -22,7 +22,8 @@ namespace {
 const char* const kUsage =
     "Usage: tilora [MAP]\n"
     "Tile map editor. MAP, a .map file, is opened once the windows are in\n"
-    "place, as if it had been chosen with the Open Map command.\n"
+    "place, as if it had been chosen with the Open Map command. A Tiled map\n"
+    "(.tmx, .tmx.gz, .tmj, .tmj.gz) is imported as that command imports it.\n"
     "\n"
     "  -h, --help  print this text and exit\n"
     "  --version   print the version and exit\n"

@@ -6,8 +6,8 @@
 
 namespace tilora {
 
-RecoveryKeeper::RecoveryKeeper(std::string folder)
-    : store_(std::move(folder)), worker_([this] { run(); }) {}
+RecoveryKeeper::RecoveryKeeper(std::string folder, SheetEncoder encodeSheet)
+    : store_(std::move(folder)), encodeSheet_(std::move(encodeSheet)), worker_([this] { run(); }) {}
 
 RecoveryKeeper::~RecoveryKeeper() {
     {
@@ -23,8 +23,12 @@ void RecoveryKeeper::update(const EditorState& state, const RecoveryInfo& info) 
         if (haveCopy_) removeCopy();
         return;
     }
-    if (last_ && last_->info == info && mapMatchesState(last_->map, state)) return;
-    last_ = std::make_shared<const Snapshot>(Snapshot{mapContentsFromState(state), info});
+    std::shared_ptr<const Bitmap> sheet = state.sheetUnwritten() ? state.SheetPicture : nullptr;
+    if (last_ && last_->info == info && last_->unwrittenSheet == sheet &&
+        mapMatchesState(last_->map, state))
+        return;
+    last_ = std::make_shared<const Snapshot>(
+        Snapshot{mapContentsFromState(state), info, std::move(sheet)});
     haveCopy_ = true;
     submit(last_);
 }
@@ -69,10 +73,21 @@ Status RecoveryKeeper::adopt(OrphanCopy& orphan, const RecoveredMap& copy) {
     std::lock_guard lock(storeMutex_);
     Status adopted = store_.adopt(orphan);
     if (adopted) {
-        last_ = std::make_shared<const Snapshot>(Snapshot{copy.map, copy.info});
+        last_ = std::make_shared<const Snapshot>(Snapshot{copy.map, copy.info, nullptr});
         haveCopy_ = true;
     }
     return adopted;
+}
+
+Status RecoveryKeeper::write(const Snapshot& job) {
+    // The sheet before the copy that needs it, and only when it is another picture.
+    if (job.unwrittenSheet && job.unwrittenSheet != sheetKept_ && encodeSheet_) {
+        Result<std::string> png = encodeSheet_(*job.unwrittenSheet);
+        if (!png) return png.error();
+        if (Status saved = store_.writeSheet(*png); !saved) return saved;
+        sheetKept_ = job.unwrittenSheet;
+    }
+    return store_.write(job.map, job.info);
 }
 
 void RecoveryKeeper::run() {
@@ -88,9 +103,11 @@ void RecoveryKeeper::run() {
         {
             std::lock_guard store(storeMutex_);
             if (job)
-                done = store_.write(job->map, job->info);
-            else
+                done = write(*job);
+            else {
                 store_.remove();
+                sheetKept_.reset();
+            }
         }
         lock.lock();
         busy_ = false;

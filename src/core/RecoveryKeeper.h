@@ -8,6 +8,7 @@
 #include "RecoveryStore.h"
 
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -17,9 +18,14 @@
 
 namespace tilora {
 
+// A sheet as the bytes of a PNG file (called on the worker thread).
+using SheetEncoder = std::function<Result<std::string>(const Bitmap&)>;
+
 class RecoveryKeeper {
   public:
-    explicit RecoveryKeeper(std::string folder);
+    // encodeSheet: how a sheet with no file of its own (an import's) is kept beside the copy;
+    // without one such a sheet is not kept.
+    explicit RecoveryKeeper(std::string folder, SheetEncoder encodeSheet = {});
     // Finishes the write in hand and the one waiting, then stops. A copy on disk stays for a later
     // start to offer: a clean end calls removeCopy first.
     ~RecoveryKeeper();
@@ -27,7 +33,8 @@ class RecoveryKeeper {
     RecoveryKeeper& operator=(const RecoveryKeeper&) = delete;
 
     // With unsaved changes (MapModified 1), a copy of the map and `info` is handed to the worker
-    // unless the last one handed over is the same; without, the copy is removed.
+    // unless the last one handed over is the same; without, the copy is removed. A sheet with no
+    // file (state.sheetUnwritten()) goes with it, written once for each picture.
     void update(const EditorState& state, const RecoveryInfo& info);
     // The map was saved, loaded or otherwise matches its file: the copy goes (after any write
     // still in hand).
@@ -48,15 +55,20 @@ class RecoveryKeeper {
     struct Snapshot {
         MapContents map;
         RecoveryInfo info;
+        std::shared_ptr<const Bitmap> unwrittenSheet; // the sheet to keep beside the copy, if any
     };
     // A write of the snapshot, or a removal when it is null.
     using Job = std::shared_ptr<const Snapshot>;
 
     void submit(Job job);
     void run();
+    Status write(const Snapshot& job); // the worker's, with storeMutex_ held
 
     RecoveryStore store_; // touched only with storeMutex_ held
     std::mutex storeMutex_;
+    const SheetEncoder encodeSheet_;
+    std::shared_ptr<const Bitmap>
+        sheetKept_; // the worker's: the sheet last written beside the copy
 
     std::mutex mutex_;
     std::condition_variable wake_;

@@ -137,6 +137,7 @@ std::string formatRecoveryInfo(const RecoveryInfo& info) {
     std::string out(InfoHeader);
     appendField(out, "map", info.mapFile);
     appendField(out, "sheet", info.sheetFile);
+    if (!info.generatedSheet.empty()) appendField(out, "generated", info.generatedSheet);
     return out;
 }
 
@@ -145,8 +146,10 @@ Result<RecoveryInfo> parseRecoveryInfo(std::string_view bytes) {
     if (bytes.substr(0, InfoHeader.size()) != InfoHeader) return damaged;
     std::string_view rest = bytes.substr(InfoHeader.size());
     RecoveryInfo info;
-    if (!takeField(rest, "map", info.mapFile) || !takeField(rest, "sheet", info.sheetFile) ||
-        !rest.empty())
+    if (!takeField(rest, "map", info.mapFile) || !takeField(rest, "sheet", info.sheetFile))
+        return damaged;
+    if (!rest.empty() && (!takeField(rest, "generated", info.generatedSheet) ||
+                          info.generatedSheet.empty() || !rest.empty()))
         return damaged;
     return info;
 }
@@ -185,6 +188,10 @@ std::string OrphanCopy::infoPath() const {
     return fileOf(folder_, id_, ".info");
 }
 
+std::string OrphanCopy::sheetPath() const {
+    return fileOf(folder_, id_, ".sheet.png");
+}
+
 Result<RecoveredMap> OrphanCopy::read() const {
     Result<FileBytes> bytes = readWholeFile(mapPath());
     if (!bytes) return bytes.error();
@@ -194,6 +201,7 @@ Result<RecoveredMap> OrphanCopy::read() const {
     if (Result<FileBytes> info = readWholeFile(infoPath())) {
         if (Result<RecoveryInfo> parsed = parseRecoveryInfo(*info)) copy.info = std::move(*parsed);
     }
+    if (!copy.info.generatedSheet.empty()) copy.info.sheetFile = sheetPath();
     return copy;
 }
 
@@ -248,24 +256,30 @@ Status RecoveryStore::lockOwn() {
     return notSaved(folder_, EEXIST);
 }
 
-Status RecoveryStore::write(const MapContents& map, const RecoveryInfo& info) {
+Status RecoveryStore::save(const char* ext, std::string_view bytes) {
     if (Status locked = lockOwn(); !locked) return locked;
-    const auto save = [&](const char* ext, std::string_view bytes) -> Status {
-        hasCopy_ = true;
-        if (Status saved = saveFileAtomically(fileOf(folder_, id_, ext), bytes); !saved)
-            return Error{
-                i18n("Cannot save the recovery data: %1\n%2", {folder_, saved.error().message})};
-        return Ok{};
-    };
+    hasCopy_ = true;
+    if (Status saved = saveFileAtomically(fileOf(folder_, id_, ext), bytes); !saved)
+        return Error{
+            i18n("Cannot save the recovery data: %1\n%2", {folder_, saved.error().message})};
+    return Ok{};
+}
+
+Status RecoveryStore::write(const MapContents& map, const RecoveryInfo& info) {
     // The info first: a copy is found by its map file, which then always has its info beside it.
     if (Status saved = save(".info", formatRecoveryInfo(info)); !saved) return saved;
     return save(".map", formatMapFile(map));
+}
+
+Status RecoveryStore::writeSheet(std::string_view png) {
+    return save(".sheet.png", png);
 }
 
 void RecoveryStore::remove() {
     if (id_.empty()) return;
     ::unlink(fileOf(folder_, id_, ".map").c_str());
     ::unlink(fileOf(folder_, id_, ".info").c_str());
+    ::unlink(fileOf(folder_, id_, ".sheet.png").c_str());
     hasCopy_ = false;
 }
 
@@ -301,6 +315,8 @@ Status RecoveryStore::adopt(OrphanCopy& orphan) {
     if (Status locked = lockOwn(); !locked) return locked;
     const std::string info = fileOf(folder_, id_, ".info");
     if (::rename(orphan.infoPath().c_str(), info.c_str()) != 0) ::unlink(info.c_str());
+    const std::string sheet = fileOf(folder_, id_, ".sheet.png");
+    if (::rename(orphan.sheetPath().c_str(), sheet.c_str()) != 0) ::unlink(sheet.c_str());
     if (::rename(orphan.mapPath().c_str(), fileOf(folder_, id_, ".map").c_str()) != 0)
         return Error{i18n("Cannot move the recovery data: %1", {reason(errno)})};
     hasCopy_ = true;

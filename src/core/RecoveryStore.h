@@ -7,7 +7,8 @@
 //              process however it ends, so a copy whose lock can be taken is an orphan;
 //   <id>.map   the copy itself, an ordinary map file (any map reader opens it);
 //   <id>.info  the map file the copy belongs to and the sheet it was drawn with (see
-//              formatRecoveryInfo), since line 1 of the copy may be relative to that map's folder.
+//              formatRecoveryInfo), since line 1 of the copy may be relative to that map's folder;
+//   <id>.sheet.png  for a map whose sheet has no file yet (an import's), that sheet.
 // The lock file is created before the first copy and removed at a clean end. Copies go through
 // the safe save (temporary file, fsync, rename), so a copy is whole or absent, never half.
 // flock locks belong to an open file, not to a process: two stores in one process exclude each
@@ -30,15 +31,19 @@ std::string recoveryFolder(const char* xdgStateHome, const char* home);
 std::string recoveryFolderFromEnvironment();
 
 // What a copy records beside the map: the path of the map file it belongs to (empty for a map
-// never saved) and where its chip sheet was found; both as the system's bytes.
+// never saved) and where its chip sheet was found; both as the system's bytes. A sheet with no
+// file of its own (an import's) is kept in the folder beside the copy: generatedSheet is then the
+// name its file is to be given at the first save, and a copy read back finds it at sheetFile.
 struct RecoveryInfo {
     std::string mapFile;
     std::string sheetFile;
+    std::string generatedSheet;
     friend bool operator==(const RecoveryInfo&, const RecoveryInfo&) = default;
 };
 
 // "tilora recovery 1\n", then one line per field: "<name> <byte count> <bytes>\n". The counts make
-// any byte of a path (a newline too) read back as written.
+// any byte of a path (a newline too) read back as written. "generated" follows only when set, so
+// the files of earlier editors read as before.
 std::string formatRecoveryInfo(const RecoveryInfo& info);
 Result<RecoveryInfo> parseRecoveryInfo(std::string_view bytes);
 
@@ -61,6 +66,7 @@ class OrphanCopy {
 
     std::string mapPath() const;
     std::string infoPath() const;
+    std::string sheetPath() const;
     const std::string& id() const { return id_; }
     // The copy and what it records. A missing or unreadable info file reads as an empty one: the
     // map is what matters.
@@ -93,6 +99,8 @@ class RecoveryStore {
     // Writes this editor's copy: the folder (mode 0700) and the lock are made first if needed,
     // then the info and the map through the safe save. The message names the folder.
     Status write(const MapContents& map, const RecoveryInfo& info);
+    // Writes the sheet kept beside this editor's copy (PNG bytes), before the copy that needs it.
+    Status writeSheet(std::string_view png);
     // Deletes this editor's copy; the lock stays while the editor runs.
     void remove();
 
@@ -106,6 +114,8 @@ class RecoveryStore {
 
   private:
     Status lockOwn();
+    // Writes one of this editor's files (by its extension) through the safe save.
+    Status save(const char* ext, std::string_view bytes);
 
     std::string folder_;
     std::string id_;

@@ -64,6 +64,9 @@ class MapTool {
     virtual bool running() const { return false; }
     // An armed tool that serves one press only: the press disarms it.
     virtual bool oneShot() const { return false; }
+    // Arming it ends every run going on (a pen run would otherwise go on painting under a tool
+    // that works by dragging).
+    virtual bool endsRuns() const { return false; }
     // An armed tool that a right click only drops (a paste waiting for its place), picking no
     // chip.
     virtual bool dropsOnRightClick() const { return false; }

@@ -40,8 +40,17 @@ MapTool& MapTools::active() const {
 
 void MapTools::arm(MapTool& tool) {
     if (armed_ != &tool) disarm();
+    if (tool.endsRuns()) endRuns();
     armed_ = &tool;
     showActive();
+}
+
+void MapTools::endRuns() {
+    for (const std::unique_ptr<MapTool>& other : tools_) {
+        if (!other->running()) continue;
+        app_.State.History.closeStep();
+        other->cancel();
+    }
 }
 
 void MapTools::disarm() {

@@ -68,6 +68,8 @@ class MapTools {
 
   private:
     void arm(MapTool& tool);
+    // Ends every run going on, each as its own undo step.
+    void endRuns();
     // A right click, whatever tool is active: the chip under the pointer becomes the current chip.
     void pickChipAt(const ToolEvent& event);
     // The cell cursor shows the active tool's shape and hint.

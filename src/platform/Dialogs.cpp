@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -72,6 +73,23 @@ Answer QtDialogs::messageBox(QWidget* owner, const QString& text, const QString&
     if (clicked && clicked == yes) return Answer::Yes;
     if (clicked && clicked == no) return Answer::No;
     return Answer::Cancel;
+}
+
+std::optional<int> QtDialogs::chooseItem(QWidget* owner, const QString& text,
+                                         const QString& caption, const QStringList& items) {
+    QInputDialog dialog(owner);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(text);
+    dialog.setComboBoxItems(items);
+    dialog.setComboBoxEditable(false);
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(uiText(QT_TRANSLATE_NOOP("tilora", "キャンセル")));
+    if (!items.isEmpty()) dialog.setTextValue(items.front());
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const auto chosen = items.indexOf(dialog.textValue());
+    if (chosen < 0) return std::nullopt;
+    return int(chosen);
 }
 
 QString toQtFilter(const QString& tableFilter) {

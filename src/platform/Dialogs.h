@@ -5,6 +5,7 @@
 #include "platform/UiText.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -38,6 +39,9 @@ class Dialogs {
     // The chosen path, or nothing when the user cancels. Open dialogs only return existing files.
     virtual std::optional<QString> openFile(QWidget* owner, const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFile(QWidget* owner, const FileDialogRequest& request) = 0;
+    // One of `items`, chosen from a list under `text`, by its index; nothing when cancelled.
+    virtual std::optional<int> chooseItem(QWidget* owner, const QString& text,
+                                          const QString& caption, const QStringList& items) = 0;
     // Shows the editor's help document.
     virtual void showHelp(QWidget* owner) = 0;
 };
@@ -49,6 +53,8 @@ class QtDialogs : public Dialogs {
                       MessageButtons buttons) override;
     std::optional<QString> openFile(QWidget* owner, const FileDialogRequest& request) override;
     std::optional<QString> saveFile(QWidget* owner, const FileDialogRequest& request) override;
+    std::optional<int> chooseItem(QWidget* owner, const QString& text, const QString& caption,
+                                  const QStringList& items) override;
     void showHelp(QWidget* owner) override;
 };
 

@@ -1,6 +1,7 @@
 #include "shell/CommandLine.h"
 
 #include "platform/Dialogs.h"
+#include "shell/TiledOpen.h"
 
 #include <QFile>
 
@@ -78,9 +79,11 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
         if (!line.map.empty()) {
             return refuse("tilora: one map at a time: '" + std::string(arg) + "' is one too many");
         }
-        if (!containsIgnoringAsciiCase(QFile::decodeName(argv[i]), QLatin1String(".map"))) {
+        // A Tiled map is opened as the open command opens it: imported, with no file name.
+        const QString name = QFile::decodeName(argv[i]);
+        if (!containsIgnoringAsciiCase(name, QLatin1String(".map")) && !hasTiledMark(name)) {
             return refuse("tilora: '" + std::string(arg) +
-                          "' is not a map file: its name has no .map");
+                          "' is not a map file: its name has no .map, .tmx or .tmj");
         }
         line.map = arg;
     }

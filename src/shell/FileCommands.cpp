@@ -13,6 +13,7 @@
 #include "shell/TMainWindow.h"
 #include "shell/TiledOpen.h"
 #include "stamps/TStampWindow.h"
+#include "tiled/TiledImport.h"
 #include "tiled/TiledOpen.h"
 
 #include <QAction>
@@ -41,6 +42,9 @@ const UiText kMapOpenFilter{
                                 "*.tmx;*.tmx.gz;*.tmj;*.tmj.gz")};
 // Shown after a Tiled map was opened, when the import has something to say.
 const UiText kImportNotes{QT_TRANSLATE_NOOP("tilora", "Tiledのマップを読み込みました\n%1")};
+const UiText kWhichLayer{QT_TRANSLATE_NOOP(
+    "tilora", "このマップにはタイルレイヤーが%1枚あります。\n読み込むレイヤーを選んでください")};
+const UiText kStackAllLayers{QT_TRANSLATE_NOOP("tilora", "表示中のレイヤーをすべて重ねる")};
 const UiText kMapOpenTitle{QT_TRANSLATE_NOOP("tilora", "使用するＭＡＰファイルの読み込み")};
 
 QString fromCore(const std::string& message) {
@@ -186,15 +190,27 @@ bool TMainWindow::LoadChosenMap(const QString& chosen) {
 bool TMainWindow::OpenTiledMap(const QString& chosen) {
     // The import becomes a map with no file: the first save asks where, and writes a sheet the
     // import made beside it.
-    auto opened = tiled::openTiledMap(nativePath(chosen));
+    const auto chooseLayer = [this](const std::vector<std::string>& layers) -> std::optional<int> {
+        QStringList items;
+        for (const std::string& name : layers)
+            items << fromCore(name);
+        items << QString(kStackAllLayers);
+        const std::optional<int> chosen = app_.dialogs.chooseItem(
+            this, QString(kWhichLayer).arg(layers.size()), ApplicationTitle, items);
+        if (chosen && *chosen == int(layers.size())) return tiled::StackAllLayers;
+        return chosen;
+    };
+    auto opened = tiled::openTiledMap(nativePath(chosen), chooseLayer);
     if (!opened) {
         reportLoadRefusal(opened.error(), chosen);
         return false;
     }
-    showLoadedMap(std::move(opened->map));
-    if (!opened->notices.empty()) {
+    if (!*opened) return false; // no layer chosen: the map shown stays as it was
+    tiled::TiledOpen& open = **opened;
+    showLoadedMap(std::move(open.map));
+    if (!open.notices.empty()) {
         QStringList notes;
-        for (const std::string& notice : opened->notices)
+        for (const std::string& notice : open.notices)
             notes << fromCore(notice);
         app_.dialogs.messageBox(this, QString(kImportNotes).arg(notes.join(QLatin1Char('\n'))),
                                 ApplicationTitle, MessageButtons::Ok);

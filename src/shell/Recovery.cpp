@@ -8,6 +8,7 @@
 #include "platform/UiText.h"
 #include "shell/Application.h"
 #include "shell/TMainWindow.h"
+#include "shell/TiledOpen.h"
 
 #include <QApplication>
 #include <QFile>
@@ -56,7 +57,8 @@ Result<Bitmap> loadCopySheet(const RecoveredMap& copy, std::string& foundAt) {
 
 } // namespace
 
-Recovery::Recovery(Application& app, std::string folder) : app_(app), keeper_(std::move(folder)) {
+Recovery::Recovery(Application& app, std::string folder)
+    : app_(app), keeper_(std::move(folder), encodeSheetPng) {
     timer_.setInterval(TickMs);
     connect(&timer_, &QTimer::timeout, this, &Recovery::tick);
 }
@@ -70,7 +72,7 @@ void Recovery::start() {
 }
 
 RecoveryInfo Recovery::currentInfo() const {
-    return {app_.State.CurrentFileName, app_.State.sheetInUse()};
+    return {app_.State.CurrentFileName, app_.State.sheetInUse(), app_.State.GeneratedSheetName};
 }
 
 void Recovery::tick() {
@@ -132,8 +134,14 @@ bool Recovery::restore(OrphanCopy& orphan, const RecoveredMap& copy) {
     LoadedMap restored;
     restored.file = copy.info.mapFile;
     restored.contents = copy.map;
-    restored.sheetName = copy.map.sheetPath;
-    restored.sheetFoundAt = std::move(sheetFile);
+    if (copy.info.generatedSheet.empty()) {
+        restored.sheetName = copy.map.sheetPath;
+        restored.sheetFoundAt = std::move(sheetFile);
+    } else {
+        // An import's sheet, kept beside the copy: it still has no file, and the first save
+        // writes one beside the map as it would have.
+        restored.generatedSheetName = copy.info.generatedSheet;
+    }
     restored.sheetPicture = std::make_shared<const Bitmap>(std::move(*sheet));
     restored.modified = true;
     EditorState& s = app_.State;

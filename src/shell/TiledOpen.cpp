@@ -24,14 +24,19 @@ bool opensAsTiledMap(const QString& name) {
     return head && tiled::looksLikeTiledDocument(*head);
 }
 
-Status writeSheetPng(const std::string& file, const Bitmap& picture) {
+Result<std::string> encodeSheetPng(const Bitmap& picture) {
     QByteArray png;
     QBuffer buffer(&png);
     if (!buffer.open(QIODevice::WriteOnly) || !imageFromBitmap(picture).save(&buffer, "PNG"))
         return Error{
             uiText(QT_TRANSLATE_NOOP("tilora", "チップ画像をPNGにできません")).toStdString()};
-    return saveFileAtomically(file, std::string_view(png.constData(), std::size_t(png.size())),
-                              SpecialTargets::Refuse);
+    return png.toStdString();
+}
+
+Status writeSheetPng(const std::string& file, const Bitmap& picture) {
+    Result<std::string> png = encodeSheetPng(picture);
+    if (!png) return png.error();
+    return saveFileAtomically(file, *png, SpecialTargets::Refuse);
 }
 
 } // namespace tilora

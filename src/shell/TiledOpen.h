@@ -1,6 +1,6 @@
 #pragma once
 // What the editor's file commands need around a Tiled map: telling one from a map file, and
-// writing the chip sheet an import made when the map is first saved.
+// writing the chip sheet an import made when the map is first saved (or kept for recovery).
 
 #include "core/Bitmap.h"
 #include "core/Result.h"
@@ -19,6 +19,9 @@ bool hasTiledMark(const QString& name);
 // bytes are a Tiled document (gzip, TMX or JSON, told by content as tilora-cli tells them). Any
 // other file, ".map" names above all, goes to the map file reader.
 bool opensAsTiledMap(const QString& name);
+
+// The sheet as the bytes of a PNG file (safe on any thread); the refusal says why.
+Result<std::string> encodeSheetPng(const Bitmap& picture);
 
 // The sheet as a PNG file at `file` (colours only, as tilora-cli writes a generated sheet),
 // through the safe save; a refusal says why.

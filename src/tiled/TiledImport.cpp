@@ -47,7 +47,7 @@ class Importer {
         out_.map.width = int(map_.width);
         out_.map.height = int(map_.height);
         out_.map.cells.assign(cellCount(), TransparentChip);
-        Status built = options_.flatten ? buildStacks() : plain_ ? usePlainSheet() : buildBlocks();
+        Status built = flatten_ ? buildStacks() : plain_ ? usePlainSheet() : buildBlocks();
         if (!built) return built.error();
         return std::move(out_);
     }
@@ -78,7 +78,24 @@ class Importer {
                 text += quoted(l->name);
             return text;
         };
-        if (options_.flatten) {
+        bool flatten = options_.flatten;
+        const std::string& layer = options_.layer;
+        const TiledLayer* picked = nullptr;
+        if (!flatten && layer.empty() && tileLayers.size() > 1 && options_.chooseLayer) {
+            std::vector<std::string> choices;
+            for (const TiledLayer* l : tileLayers)
+                choices.push_back(l->name);
+            const std::optional<int> chosen = options_.chooseLayer(choices);
+            if (!chosen) return Error{}; // the user stopped the import
+            if (*chosen == StackAllLayers)
+                flatten = true;
+            else
+                picked = tileLayers.at(std::size_t(*chosen));
+        }
+        flatten_ = flatten;
+        if (picked) {
+            chosen_.push_back(picked);
+        } else if (flatten) {
             for (const TiledLayer* l : tileLayers) {
                 if (l->visible)
                     chosen_.push_back(l);
@@ -87,22 +104,25 @@ class Importer {
                         i18n("the hidden tile layer %1 was not stacked", {quoted(l->name)}));
             }
             if (chosen_.empty()) return refuse(i18n("there is no visible tile layer"));
-        } else if (!options_.layer.empty()) {
-            const auto named =
-                std::find_if(tileLayers.begin(), tileLayers.end(),
-                             [&](const TiledLayer* l) { return l->name == options_.layer; });
+        } else if (!layer.empty()) {
+            const auto named = std::find_if(tileLayers.begin(), tileLayers.end(),
+                                            [&](const TiledLayer* l) { return l->name == layer; });
             if (named == tileLayers.end())
                 return refuse(i18n("there is no tile layer %1 (the tile layers are %2)",
-                                   {quoted(options_.layer), names(tileLayers)}));
+                                   {quoted(layer), names(tileLayers)}));
             chosen_.push_back(*named);
         } else {
             chosen_.push_back(tileLayers.front());
             if (tileLayers.size() > 1)
                 out_.notices.push_back(
-                    i18n("read the tile layer %1 only (choose one of the other tile layers, %2, "
-                         "with --layer, or stack them with --flatten)",
-                         {quoted(tileLayers.front()->name),
-                          names({tileLayers.begin() + 1, tileLayers.end()})}));
+                    options_.optionHints
+                        ? i18n("read the tile layer %1 only (choose one of the other tile "
+                               "layers, %2, with --layer, or stack them with --flatten)",
+                               {quoted(tileLayers.front()->name),
+                                names({tileLayers.begin() + 1, tileLayers.end()})})
+                        : i18n("read the tile layer %1 only (the others are %2)",
+                               {quoted(tileLayers.front()->name),
+                                names({tileLayers.begin() + 1, tileLayers.end()})}));
         }
         for (const TiledLayer* l : chosen_)
             if (l->offset)
@@ -126,8 +146,11 @@ class Importer {
                      {options_.scale, w, h, factor_}));
         if (factor_ > 1 && options_.scale == 0)
             out_.notices.push_back(
-                i18n("enlarged the %1 x %2 tiles %3 times into 32 x 32 chips (--scale)",
-                     {w, h, factor_}));
+                options_.optionHints
+                    ? i18n("enlarged the %1 x %2 tiles %3 times into 32 x 32 chips (--scale)",
+                           {w, h, factor_})
+                    : i18n("enlarged the %1 x %2 tiles %3 times into 32 x 32 chips",
+                           {w, h, factor_}));
         return Ok{};
     }
 
@@ -165,7 +188,7 @@ class Importer {
                 // Flattened, a flipped tile is drawn flipped into its stack's chip; a layer taken
                 // as it is has no way to say a chip is flipped.
                 const std::uint32_t refused =
-                    options_.flatten ? (gid & RotatedHexagonal120) : (gid & FlagBits);
+                    flatten_ ? (gid & RotatedHexagonal120) : (gid & FlagBits);
                 if (refused) {
                     std::string flags;
                     for (int bit = 0; bit < 4; ++bit)
@@ -176,7 +199,7 @@ class Importer {
                         unsupported(i18n("flipped or turned tiles (%1%2: %3)",
                                          {layerPrefix(*layer), cellName(k), flags}))
                             .message;
-                    return Error{options_.flatten
+                    return Error{flatten_ || !options_.optionHints
                                      ? message
                                      : i18n("%1 (--flatten makes chips of the flipped pictures)",
                                             {message})};
@@ -219,7 +242,7 @@ class Importer {
             }
         }
         const TiledTileset& first = map_.tilesets[used_.front()];
-        plain_ = !options_.flatten && used_.size() == 1 && factor_ == 1 && first.margin == 0 &&
+        plain_ = !flatten_ && used_.size() == 1 && factor_ == 1 && first.margin == 0 &&
                  first.spacing == 0;
         const ImageUse use = !plain_                ? ImageUse::TransparentPicture
                              : options_.decodeSheet ? ImageUse::Picture
@@ -340,9 +363,13 @@ class Importer {
         }
         const auto count = std::int64_t(chipOf.size());
         if (count > MaxGeneratedChips)
-            return refuse(i18n("the stacked tiles make %1 combinations, more than the %2 a chip "
-                               "sheet holds (--layer reads one layer at a time)",
-                               {count, MaxGeneratedChips}));
+            return refuse(options_.optionHints
+                              ? i18n("the stacked tiles make %1 combinations, more than the %2 a "
+                                     "chip sheet holds (--layer reads one layer at a time)",
+                                     {count, MaxGeneratedChips})
+                              : i18n("the stacked tiles make %1 combinations, more than the %2 a "
+                                     "chip sheet holds",
+                                     {count, MaxGeneratedChips}));
         const std::int64_t chips = std::max<std::int64_t>(count, 1);
         auto sheet = newSheet(std::min<std::int64_t>(chips, StackSheetColumns),
                               (chips + StackSheetColumns - 1) / StackSheetColumns);
@@ -375,6 +402,7 @@ class Importer {
     const TiledImportOptions& options_;
     TiledImport out_;
     std::vector<const TiledLayer*> chosen_;
+    bool flatten_ = false; // every visible tile layer stacked into one
     int factor_ = 1;
     std::vector<std::size_t> used_; // tilesets the chosen layers use, rising
     bool plain_ = false;

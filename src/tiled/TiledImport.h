@@ -18,6 +18,7 @@
 #include "core/Result.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,7 +30,16 @@ struct TiledImportOptions {
     bool flatten = false;    // draw every visible tile layer into one
     int scale = 0;           // 0: whatever makes the tiles 32 pixels; else tile size x scale = 32
     bool decodeSheet = true; // also decode a tileset image the map names as it is
+    // Notices and refusals name tilora-cli's options (--layer, --flatten, --scale) where one
+    // would help; the editor, which asks instead, leaves them out.
+    bool optionHints = true;
+    // Asked when the map has several tile layers and neither `layer` nor `flatten` decides: the
+    // tile layers' names, in order. The answer is a layer's index, StackAllLayers, or nothing to
+    // stop the import, which then fails with an empty message. Without it the first is taken.
+    std::function<std::optional<int>(const std::vector<std::string>&)> chooseLayer;
 };
+
+inline constexpr int StackAllLayers = -1;
 
 struct TiledImport {
     // sheetPath: the tileset image's absolute path (bytes) when the map uses it as it is; empty

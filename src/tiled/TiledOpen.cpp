@@ -13,10 +13,15 @@ bool looksLikeTiledDocument(std::string_view head) {
     return first != std::string_view::npos && (head[first] == '<' || head[first] == '{');
 }
 
-Result<TiledOpen, LoadRefusal> openTiledMap(const std::string& path) {
+Result<std::optional<TiledOpen>, LoadRefusal> openTiledMap(
+    const std::string& path,
+    const std::function<std::optional<int>(const std::vector<std::string>&)>& chooseLayer) {
     TiledImportOptions options;
     options.decodeSheet = true;
+    options.optionHints = false;
+    options.chooseLayer = chooseLayer;
     Result<TiledImport> imported = importTiledMap(path, options);
+    if (!imported && imported.error().message.empty()) return std::optional<TiledOpen>{};
     if (!imported) return LoadRefusal{LoadStage::Parse, imported.error().message, {}};
 
     TiledOpen open;
@@ -51,7 +56,7 @@ Result<TiledOpen, LoadRefusal> openTiledMap(const std::string& path) {
             i18n("read %1 empty cells as chip -1 (no chip)", {imported->emptyCells}));
     for (std::string& notice : imported->notices)
         open.notices.push_back(std::move(notice));
-    return open;
+    return std::optional<TiledOpen>{std::move(open)};
 }
 
 } // namespace tilora::tiled

@@ -5,6 +5,8 @@
 
 #include "core/MapLoad.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,8 +25,12 @@ struct TiledOpen {
 
 // The Tiled map at `path` as a map with no file of its own, counted as modified: its sheet is the
 // tileset's image where it serves as it is (named by its absolute path, under the one sheet rule)
-// or a picture made for it, to be written beside the map at the first save. A refusal says why
-// at stage Parse (the import) or LoadSheet (the tileset's image); it does not name the map.
-Result<TiledOpen, LoadRefusal> openTiledMap(const std::string& path);
+// or a picture made for it, to be written beside the map at the first save. A map of several tile
+// layers asks `chooseLayer` which to take (see TiledImportOptions); when the user stops there the
+// result is nothing. A refusal says why at stage Parse (the import) or LoadSheet (the tileset's
+// image); it does not name the map. Its notices name no tilora-cli option.
+Result<std::optional<TiledOpen>, LoadRefusal>
+openTiledMap(const std::string& path,
+             const std::function<std::optional<int>(const std::vector<std::string>&)>& chooseLayer);
 
 } // namespace tilora::tiled

@@ -60,19 +60,22 @@ TEST(RecoveryFolder, StateHomeWhenAbsoluteElseHome) {
 }
 
 TEST(RecoveryInfo, AnyBytesReadBackAndDamageIsRefused) {
-    const RecoveryInfo info{"/maps/a b\nc,d.map", ""};
+    const RecoveryInfo info{"/maps/a b\nc,d.map", "", ""};
     const std::string bytes = formatRecoveryInfo(info);
     EXPECT_EQ(parseRecoveryInfo(bytes).value(), info);
+    const RecoveryInfo imported{"", "", "isle tiles"};
+    EXPECT_EQ(parseRecoveryInfo(formatRecoveryInfo(imported)).value(), imported);
     const std::string hugeCount = "tilora recovery 1\nmap 18446744073709551614 x\n";
-    for (const std::string& bad : {bytes.substr(0, bytes.size() - 1), bytes + "x",
-                                   "x" + bytes.substr(1), std::string(), hugeCount})
+    for (const std::string& bad :
+         {bytes.substr(0, bytes.size() - 1), bytes + "x", "x" + bytes.substr(1), std::string(),
+          hugeCount, bytes + "generated 0 \n", bytes + "generated 1 a\nx"})
         EXPECT_FALSE(parseRecoveryInfo(bad).ok()) << bad;
 }
 
 TEST(RecoveryKeeper, WritesAMapFileCopyWhileUnsavedOnlyWhenItChangedAndRemovesItWhenSaved) {
     TempFolder dir;
     RecoveryKeeper keeper(dir.path);
-    const RecoveryInfo info{"/maps/level.map", "/maps/sheet.bmp"};
+    const RecoveryInfo info{"/maps/level.map", "/maps/sheet.bmp", ""};
     EditorState s = paintedState(7);
     s.MapModified = 0;
     keeper.update(s, info);
@@ -108,7 +111,7 @@ TEST(RecoveryKeeper, WritesAMapFileCopyWhileUnsavedOnlyWhenItChangedAndRemovesIt
 
 TEST(RecoveryKeeper, TwoEditorsKeepTheirOwnCopiesAndOnlyADeadOnesCopyIsOfferedThenTakenOrDeleted) {
     TempFolder dir;
-    const RecoveryInfo info{"/maps/a.map", "/maps/sheet.bmp"};
+    const RecoveryInfo info{"/maps/a.map", "/maps/sheet.bmp", ""};
     auto first = std::make_unique<RecoveryKeeper>(dir.path);
     auto second = std::make_unique<RecoveryKeeper>(dir.path);
     first->update(paintedState(1), info);

@@ -108,5 +108,19 @@ TEST(MapTools, OnlyACapturingToolSeesTheDragAndTheRelease) {
     EXPECT_EQ(tool.events, std::vector<std::string>{"cancel"});
 }
 
+// A pen run goes on under a tool that takes single clicks (fill), and ends when a tool that
+// works by dragging is chosen, so selecting cells paints none.
+TEST(MapTools, ADragToolEndsThePensRun) {
+    for (const bool select : {false, true}) {
+        SCOPED_TRACE(select ? "select" : "fill");
+        Editor e;
+        e.s().CurrentChip = 4;
+        e.click(0, 0); // starts the run
+        (select ? e.main.Select1 : e.main.Fill1)->trigger();
+        e.moveTo(0, 3);
+        EXPECT_EQ(e.s().cell(0, 3), select ? 0 : 4);
+    }
+}
+
 } // namespace
 } // namespace tilora::test

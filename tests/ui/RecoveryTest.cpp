@@ -6,6 +6,7 @@
 #include "FileCommandsSupport.h"
 #include "RecoveryChild.h"
 #include "TestApp.h"
+#include "TiledFixture.h"
 
 #include "core/FileIO.h"
 #include "shell/FileWatch.h"
@@ -66,27 +67,33 @@ int copiesIn(const QString& stateHome) {
     return n;
 }
 
+// Runs an editor in a child process that opens `map`, paints ChildChip at (ChildCol, ChildRow)
+// and is killed with SIGKILL once its recovery copy is written (into stateHome); what it printed.
+QByteArray paintAndKill(const QString& map, const QString& stateHome) {
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_STATE_HOME"), stateHome);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QString::fromLatin1(RecoveryChildOption), map});
+    EXPECT_TRUE(child.waitForStarted());
+    QByteArray out;
+    while (!out.contains('\n') && child.waitForReadyRead(40000))
+        out += child.readAllStandardOutput();
+    ::kill(pid_t(child.processId()), SIGKILL);
+    child.waitForFinished();
+    return out.startsWith("written ") ? out : out + child.readAllStandardError();
+}
+
 TEST(Recovery, AKilledEditorsPaintingComesBackAndItsFileStaysAsItWas) {
     TestApp t;
     const files::MapFixture f = files::writeMapFixture(t, QStringLiteral("level.map"), 12, 11);
     const std::string original = files::readBytes(f.map);
     QTemporaryDir state;
 
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QString::fromLatin1(RecoveryChildOption), f.map});
-    ASSERT_TRUE(child.waitForStarted());
-    QByteArray out;
-    while (!out.contains('\n') && child.waitForReadyRead(40000))
-        out += child.readAllStandardOutput();
-    ::kill(pid_t(child.processId()), SIGKILL);
-    child.waitForFinished();
-    ASSERT_TRUE(out.startsWith("written "))
-        << out.toStdString() << child.readAllStandardError().toStdString();
+    const QByteArray out = paintAndKill(f.map, state.path());
+    ASSERT_TRUE(out.startsWith("written ")) << out.toStdString();
     EXPECT_LT(out.mid(8).trimmed().toInt(), 10000); // within ten seconds of the change
     EXPECT_EQ(files::readBytes(f.map), original);
 
@@ -113,6 +120,38 @@ TEST(Recovery, AKilledEditorsPaintingComesBackAndItsFileStaysAsItWas) {
     EXPECT_EQ(parseMapFile(files::readBytes(f.map)).value(), expected);
     again->recovery->keeper().flush();
     EXPECT_EQ(copiesIn(state.path()), 0);
+}
+
+// An imported map's sheet has no file until the first save: the copy keeps it, so the map comes
+// back drawn as it was even with the tileset gone, and its first save still writes the sheet.
+TEST(Recovery, AnImportedMapComesBackWithTheSheetItMade) {
+    TestApp t;
+    std::string csv = "1";
+    for (int k = 1; k < 100; ++k)
+        csv += ",1";
+    const QString tiled = t.path(QStringLiteral("isle.tmx"));
+    files::writeBytes(tiled, tiledFixture(t, 16, {{"ground", csv}}));
+    QTemporaryDir state;
+    const QByteArray out = paintAndKill(tiled, state.path());
+    ASSERT_TRUE(out.startsWith("written ")) << out.toStdString();
+    ASSERT_TRUE(QFile::remove(t.path(QStringLiteral("tiles.png"))));
+
+    const StateHome home(state.path());
+    TestApp again;
+    again.dialogs.answer(Answer::Yes);
+    again->start();
+    again->MainWindow->Timer1Timer();
+    ASSERT_EQ(again.dialogs.messages.size(), 1u)
+        << again.dialogs.messages.back().text.toStdString();
+    EXPECT_EQ(files::heldMap(again).at(ChildRow, ChildCol), ChildChip);
+    EXPECT_EQ(again->sheet().pixel(32 * (ChildChip % 4), 32 * (ChildChip / 4)),
+              chipColour(ChildChip));
+
+    const QString saved = t.path(QStringLiteral("isle.map"));
+    again.dialogs.chooseFile(saved);
+    again->MainWindow->SaveClick();
+    EXPECT_EQ(parseMapFile(files::readBytes(saved)).value().sheetPath, "isle-tiles.png");
+    EXPECT_TRUE(QFile::exists(t.path(QStringLiteral("isle-tiles.png"))));
 }
 
 TEST(Recovery, AnUnwritableFolderWarnsOnceAndEditingGoesOn) {

@@ -10,6 +10,7 @@
 #include <deque>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace tilora::test {
@@ -58,6 +59,14 @@ class ScriptedDialogs : public Dialogs {
     std::optional<QString> saveFile(QWidget*, const FileDialogRequest& request) override {
         return nextFile(true, request);
     }
+    std::optional<int> chooseItem(QWidget*, const QString& text, const QString&,
+                                  const QStringList& items) override {
+        itemCalls.push_back({text, items});
+        if (choices.empty()) throw std::runtime_error("unexpected list: " + text.toStdString());
+        const std::optional<int> chosen = choices.front();
+        choices.pop_front();
+        return chosen;
+    }
     void showHelp(QWidget*) override { ++helpShown; }
 
     // Set: questions (Yes/No, Yes/No/Cancel) are real message boxes, for tests that answer
@@ -67,6 +76,8 @@ class ScriptedDialogs : public Dialogs {
     std::deque<std::optional<QString>> files;
     std::vector<MessageCall> messages;
     std::vector<FileCall> fileCalls;
+    std::deque<std::optional<int>> choices; // chooseItem's answers: an index, or cancel
+    std::vector<std::pair<QString, QStringList>> itemCalls;
     int helpShown = 0;
 
   private:

@@ -17,6 +17,7 @@ class PasteTool final : public MapTool {
     bool press(const ToolEvent& event) override;
     void hover(const ToolEvent& event) override;
     void cancel() override;
+    bool endsRuns() const override { return true; }
     ShapeWidget::Shape cursor() const override { return ShapeWidget::Shape::Rectangle; }
     QString hint() const override;
     bool oneShot() const override { return true; }

@@ -17,6 +17,7 @@ class SelectTool final : public MapTool {
     void move(const ToolEvent& event) override;
     void release(const ToolEvent& event) override;
     void cancel() override;
+    bool endsRuns() const override { return true; }
     ShapeWidget::Shape cursor() const override { return ShapeWidget::Shape::Rectangle; }
     QString hint() const override;
 
