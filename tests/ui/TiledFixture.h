@@ -48,9 +48,8 @@ inline std::string tiledFixture(TestApp& t, int tile,
                       "\"><tileset firstgid=\"1\" name=\"tiles\" tilewidth=\"" + size +
                       "\" tileheight=\"" + size + "\"><image source=\"tiles.png\"/></tileset>";
     for (const auto& [name, csv] : layers)
-        tmx += "<layer name=\"" + name +
-               "\" width=\"10\" height=\"10\"><data encoding=\"csv\">" + csv +
-               "</data></layer>";
+        tmx += "<layer name=\"" + name + "\" width=\"10\" height=\"10\"><data encoding=\"csv\">" +
+               csv + "</data></layer>";
     return tmx + "</map>\n";
 }
 
