@@ -27,17 +27,32 @@ Error loadError(const CliPath& path, const LoadRefusal& refusal) {
     return fileError(path, refusal.message);
 }
 
-Result<LoadedMap> loadCliMap(const CliPath& path, SheetUse use, const CliPath* fallback,
-                             const std::function<Status(const MapContents&)>& check) {
+namespace {
+
+Result<LoadedMap> loadWith(const CliPath& path, MapLoadOptions options, const CliPath* fallback) {
     static SheetCache sheets;
-    MapLoadOptions options;
-    options.sheet = use;
     if (fallback) options.sheetInstead = fallback->bytes;
-    options.check = check;
     options.cache = &sheets;
     auto loaded = loadMap(path.bytes, options);
     if (!loaded) return loadError(path, loaded.error());
     return std::move(*loaded);
+}
+
+} // namespace
+
+Result<LoadedMap> loadCliMap(const CliPath& path, SheetUse use, const CliPath* fallback,
+                             const std::function<Status(const MapContents&)>& check) {
+    MapLoadOptions options;
+    options.sheet = use;
+    options.check = check;
+    return loadWith(path, std::move(options), fallback);
+}
+
+Result<LoadedMap> countCliMap(const CliPath& path, const CliPath* fallback) {
+    MapLoadOptions options;
+    options.sheet = SheetUse::Header;
+    options.countOnly = true;
+    return loadWith(path, std::move(options), fallback);
 }
 
 void InputFiles::add(const std::string& path) {

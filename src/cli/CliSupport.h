@@ -37,6 +37,10 @@ Error fileError(const CliPath& path, const std::string& message);
 Result<LoadedMap> loadCliMap(const CliPath& path, SheetUse use, const CliPath* fallback = nullptr,
                              const std::function<Status(const MapContents&)>& check = {});
 
+// The same load with only the sheet's size read and the cells counted, not kept
+// (MapLoadOptions::countOnly): what describing a map needs.
+Result<LoadedMap> countCliMap(const CliPath& path, const CliPath* fallback = nullptr);
+
 // The line for a refusal of the pipeline (as loadCliMap words it).
 Error loadError(const CliPath& path, const LoadRefusal& refusal);
 

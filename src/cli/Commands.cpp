@@ -42,13 +42,10 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err,
     // The sheet is only needed for its size, read from its header checked as render checks it,
     // so a sheet render refuses is reported with render's reason, not given a size. Without it
     // the rest is still worth printing.
-    auto loaded = loadCliMap(mapPath, SheetUse::Header, fallbackSheet);
+    auto loaded = countCliMap(mapPath, fallbackSheet);
     if (!loaded) return loaded.error();
     const MapContents& map = loaded->contents;
-
-    const auto [lowest, highest] = std::minmax_element(map.cells.begin(), map.cells.end());
-    const auto belowZero =
-        std::count_if(map.cells.begin(), map.cells.end(), [](std::int32_t c) { return c < 0; });
+    const CellCounts& counts = *loaded->counts;
 
     std::string foundText = loaded->sheetFoundAt.empty() ? "-" : loaded->sheetFoundAt;
     std::string sheetSize = "-";
@@ -60,19 +57,18 @@ Status runInfo(const CliPath& mapPath, std::ostream& out, std::ostream& err,
         const int chips = chipCount(size.width, size.height);
         sheetSize = std::to_string(size.width) + "x" + std::to_string(size.height) + " (" +
                     std::to_string(chips) + " chips)";
-        // Chip numbers in [0, chips) are exactly the chips whose square lies on the sheet.
-        offSheet =
-            std::to_string(std::count_if(map.cells.begin(), map.cells.end(),
-                                         [chips](std::int32_t c) { return c < 0 || c >= chips; }));
+        // Chip numbers in [0, chips) are exactly the chips whose square lies on the sheet; the
+        // load counted those from chips on.
+        offSheet = std::to_string(counts.belowZero + counts.fromBound);
     }
     out << "sheet: " << displayPathText(map.sheetPath) << '\n'
         << "sheet-found: " << foundText << '\n'
         << "sheet-size: " << sheetSize << '\n'
         << "width: " << map.width << '\n'
         << "height: " << map.height << '\n'
-        << "lowest-chip: " << *lowest << '\n'
-        << "highest-chip: " << *highest << '\n'
-        << "cells-below-zero: " << belowZero << '\n'
+        << "lowest-chip: " << counts.lowest << '\n'
+        << "highest-chip: " << counts.highest << '\n'
+        << "cells-below-zero: " << counts.belowZero << '\n'
         << "cells-off-sheet: " << offSheet << '\n';
     // A full disk or a closed pipe shows only when the buffered text is written out.
     out.flush();

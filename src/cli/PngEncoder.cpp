@@ -85,8 +85,12 @@ PngEncoder::Band PngEncoder::encodeBand(int band) {
     draw_(first, rows, rgb);
 
     // Filters: a row equal to the one above (an enlarged cell repeats its rows) is filtered Up,
-    // which makes it zeros; every other row, and the band's first (so every band stands alone),
-    // Sub, which turns the smooth runs of a chip into small repeating values.
+    // which makes it zeros, however wide the row; every other row, and the band's first (so every
+    // band stands alone), None. The picture is made of chips repeated across the map, so a row
+    // repeats the same few runs of bytes over and over, which deflate finds as long matches (and
+    // skips over quickly). Sub would tie each cell's first pixel to its neighbour's last and cut
+    // every match short: on a map of varied chips it made the file twice as large and took three
+    // times as long.
     std::string filteredBuffer = takeBuffer();
     filteredBuffer.resize((stride + 1) * std::size_t(rows));
     auto* filtered = reinterpret_cast<unsigned char*>(filteredBuffer.data());
@@ -97,10 +101,8 @@ PngEncoder::Band PngEncoder::encodeBand(int band) {
             out[0] = 2;
             std::memset(out + 1, 0, stride);
         } else {
-            out[0] = 1;
-            std::copy(row, row + std::min<std::size_t>(3, stride), out + 1);
-            for (std::size_t x = 3; x < stride; ++x)
-                out[1 + x] = static_cast<unsigned char>(row[x] - row[x - 3]);
+            out[0] = 0;
+            std::memcpy(out + 1, row, stride);
         }
     }
     giveBuffer(std::move(rgbBuffer));

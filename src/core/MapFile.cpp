@@ -8,6 +8,7 @@
 #include <cassert>
 #include <charconv>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -413,19 +414,17 @@ const char* readPlainRow(const char* p, const char* fileEnd, int count, std::int
     for (const char* block = p; found < wanted; block += BlockBytes) {
         if (fileEnd - block < BlockBytes + 8) return nullptr;
         BlockBits bits = classifyBlock(block);
-        if (wanted - found <= std::popcount(bits.commas)) {
+        for (std::uint64_t c = bits.commas; c != 0; c &= c - 1)
+            *found++ = block + std::size_t(std::countr_zero(c));
+        if (found >= wanted) {
             // The row's last comma is in this block: what follows it is not the row's.
-            std::uint64_t last = bits.commas;
-            for (std::ptrdiff_t k = wanted - found; k > 1; --k)
-                last &= last - 1;
-            const std::uint64_t upTo = (last & (0 - last)) * 2 - 1; // bits up to that comma
+            const auto last = unsigned(commas[count - 1] - block);
+            const std::uint64_t upTo = (std::uint64_t(2) << last) - 1; // bits up to that comma
             bits.minuses &= upTo;
             bits.others &= upTo;
         }
         minuses |= bits.minuses;
         others |= bits.others;
-        for (std::uint64_t c = bits.commas; c != 0; c &= c - 1)
-            *found++ = block + std::size_t(std::countr_zero(c));
     }
     if (others != 0) return nullptr;
     const char* begin = p;
@@ -488,9 +487,10 @@ Result<Header> readHeader(std::string_view bytes) {
     return h;
 }
 
-// Reads the rows from header.rows to the end of the file into `cells` (width * height values,
-// row after row).
-Status readRows(std::string_view bytes, const Header& header, std::int32_t* cells) {
+// Reads the rows from header.rows to the end of the file, each into rowAt(r) (width values),
+// and calls rowRead(r) once row r is read whole.
+template <class RowAt, class RowRead>
+Status readRows(std::string_view bytes, const Header& header, RowAt rowAt, RowRead rowRead) {
     const char* p = header.rows;
     const char* const end = bytes.data() + bytes.size();
     std::vector<const char*> commas(std::size_t(header.width) + BlockBytes);
@@ -498,7 +498,7 @@ Status readRows(std::string_view bytes, const Header& header, std::int32_t* cell
         const int line = 4 + r;
         if (p == end) return missingLine(line);
         const char* const rowBegin = p;
-        std::int32_t* const out = cells + std::size_t(r) * std::size_t(header.width);
+        std::int32_t* const out = rowAt(r);
         int c = 0;
         if (const char* after = readPlainRow(p, end, header.width, out, commas.data())) {
             p = after;
@@ -525,6 +525,7 @@ Status readRows(std::string_view bytes, const Header& header, std::int32_t* cell
         } else if (r + 1 < header.height) {
             return missingLine(line + 1);
         }
+        rowRead(r);
     }
 
     // Only empty lines may follow the last row.
@@ -536,18 +537,74 @@ Status readRows(std::string_view bytes, const Header& header, std::int32_t* cell
     return Ok{};
 }
 
+MapContents contentsOf(Header& header) {
+    MapContents m;
+    m.sheetPath = std::move(header.sheetPath);
+    m.width = header.width;
+    m.height = header.height;
+    return m;
+}
+
+// Adds one row's values to the counts.
+void countRow(const std::int32_t* row, int width, std::int64_t bound, CellCounts& counts) {
+    // A bound past every value counts none; one below every value counts all.
+    constexpr std::int64_t Lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int64_t Highest = std::numeric_limits<std::int32_t>::max();
+    const bool none = bound > Highest;
+    const auto from = std::int32_t(std::clamp(bound, Lowest, Highest));
+    std::int32_t lowest = counts.lowest;
+    std::int32_t highest = counts.highest;
+    int below = 0;
+    int above = 0;
+    for (int c = 0; c < width; ++c) {
+        const std::int32_t v = row[c];
+        lowest = v < lowest ? v : lowest;
+        highest = v > highest ? v : highest;
+        below += v < 0 ? 1 : 0;
+        above += v >= from ? 1 : 0;
+    }
+    counts.lowest = lowest;
+    counts.highest = highest;
+    counts.belowZero += below;
+    if (!none) counts.fromBound += above;
+}
+
 } // namespace
 
 Result<MapContents> parseMapFile(std::string_view bytes) {
     auto header = readHeader(bytes);
     if (!header) return header.error();
-    MapContents m;
-    m.sheetPath = std::move(header->sheetPath);
-    m.width = header->width;
-    m.height = header->height;
+    MapContents m = contentsOf(*header);
     m.cells.resize(std::size_t(m.width) * m.height);
-    if (auto rows = readRows(bytes, *header, m.cells.data()); !rows) return rows.error();
+    std::int32_t* const cells = m.cells.data();
+    const std::size_t width = std::size_t(m.width);
+    if (auto rows = readRows(
+            bytes, *header, [cells, width](int r) { return cells + std::size_t(r) * width; },
+            [](int) {});
+        !rows)
+        return rows.error();
     return m;
+}
+
+Result<CountedMap> countMapFile(std::string_view bytes,
+                                const std::function<std::int64_t(const MapContents&)>& bound) {
+    auto header = readHeader(bytes);
+    if (!header) return header.error();
+    CountedMap counted;
+    counted.contents = contentsOf(*header);
+    const std::int64_t from =
+        bound ? bound(counted.contents) : std::numeric_limits<std::int64_t>::max();
+    CellCounts& counts = counted.counts;
+    counts.lowest = std::numeric_limits<std::int32_t>::max();
+    counts.highest = std::numeric_limits<std::int32_t>::min();
+    std::vector<std::int32_t> row(std::size_t(header->width));
+    const int width = header->width;
+    if (auto rows = readRows(
+            bytes, *header, [&row](int) { return row.data(); },
+            [&](int) { countRow(row.data(), width, from, counts); });
+        !rows)
+        return rows.error();
+    return counted;
 }
 
 } // namespace tilora

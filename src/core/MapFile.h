@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,5 +65,25 @@ std::string formatMapFile(const MapContents& contents);
 // refuses it. A file saved by another editor in a form this one does
 // not write is named for what it is: UTF-16 text, a UTF-8 byte-order mark, CR-only line ends.
 Result<MapContents> parseMapFile(std::string_view bytes);
+
+// What a counting read keeps of the cells instead of the cells themselves.
+struct CellCounts {
+    std::int32_t lowest = 0;
+    std::int32_t highest = 0;
+    std::int64_t belowZero = 0; // cells < 0
+    std::int64_t fromBound = 0; // cells >= the bound the reader was given
+};
+
+struct CountedMap {
+    MapContents contents; // the path and the sizes; no cells
+    CellCounts counts;
+};
+
+// Reads the file as parseMapFile does, with the same checks and the same messages, but keeps no
+// cells, only their counts. bound is asked once, after the first three lines are read and before
+// any row, with the contents so far (no cells); fromBound counts the cells at or above what it
+// answers (a bound past every 32-bit number counts none).
+Result<CountedMap> countMapFile(std::string_view bytes,
+                                const std::function<std::int64_t(const MapContents&)>& bound);
 
 } // namespace tilora

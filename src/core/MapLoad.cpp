@@ -1,6 +1,7 @@
 #include "MapLoad.h"
 
 #include "FileIO.h"
+#include "Geometry.h"
 #include "PathText.h"
 #include "SheetLocator.h"
 #include "SheetPathRebase.h"
@@ -69,9 +70,71 @@ std::optional<LoadRefusal> readSheet(LoadedMap& map, const MapLoadOptions& optio
 
 } // namespace
 
+namespace {
+
+// Finds the sheet of map.contents and reads it as the options ask. A refusal of the load is
+// returned; a sheet problem that does not refuse it is kept in map.sheetProblem.
+std::optional<LoadRefusal> attachSheet(LoadedMap& map, const MapLoadOptions& options) {
+    map.sheetName = map.contents.sheetPath;
+    const std::string& written = map.contents.sheetPath;
+    const SheetLocation found = locateSheet(written, map.file);
+    if (found.found()) {
+        map.sheetFoundAt = found.path;
+    } else if (!options.sheetInstead.empty()) {
+        // Another sheet stands in: the map names it from now on, in a way that finds it again
+        // from the map's folder, and so differs from its file.
+        map.sheetFoundAt = absoluteNormal(options.sheetInstead);
+        map.sheetName = sheetPathForMap(written, map.sheetFoundAt, map.file);
+        map.modified = true;
+    } else {
+        LoadRefusal missing =
+            refusal(LoadStage::FindSheet,
+                    i18n("The chip sheet is not found: %1", {pathForMessage(written)}), written);
+        if (options.sheet == SheetUse::Picture) return missing;
+        map.sheetProblem = std::move(missing);
+        return std::nullopt;
+    }
+    if (std::optional<LoadRefusal> refused = readSheet(map, options)) {
+        if (options.sheet == SheetUse::Picture) return refused;
+        map.sheetProblem = std::move(refused);
+    }
+    return std::nullopt;
+}
+
+Result<LoadedMap, LoadRefusal> countMap(const std::string& path, const FileBytes& bytes,
+                                        const MapLoadOptions& options) {
+    LoadedMap map;
+    map.file = path;
+    // A refusal of the check or of the sheet, held until the rows are read: a refusal of theirs
+    // comes first, as in a full load.
+    std::optional<LoadRefusal> held;
+    const auto bound = [&](const MapContents& header) -> std::int64_t {
+        constexpr std::int64_t None = std::int64_t(1) << 32; // past every cell
+        if (options.check) {
+            if (Status checked = options.check(header); !checked) {
+                held = refusal(LoadStage::Check, checked.error().message);
+                return None;
+            }
+        }
+        map.contents = header;
+        held = attachSheet(map, options);
+        if (held || map.sheetProblem) return None;
+        return chipCount(map.sheetSize.width, map.sheetSize.height);
+    };
+    Result<CountedMap> counted = countMapFile(bytes, bound);
+    if (!counted) return refusal(LoadStage::Parse, counted.error().message);
+    if (held) return std::move(*held);
+    map.contents = std::move(counted->contents);
+    map.counts = counted->counts;
+    return map;
+}
+
+} // namespace
+
 Result<LoadedMap, LoadRefusal> loadMap(const std::string& path, const MapLoadOptions& options) {
     Result<FileBytes> bytes = readWholeFile(path);
     if (!bytes) return refusal(LoadStage::Read, bytes.error().message);
+    if (options.countOnly) return countMap(path, *bytes, options);
     Result<MapContents> contents = parseMapFile(*bytes);
     if (!contents) return refusal(LoadStage::Parse, contents.error().message);
     if (options.check) {
@@ -82,29 +145,7 @@ Result<LoadedMap, LoadRefusal> loadMap(const std::string& path, const MapLoadOpt
     LoadedMap map;
     map.file = path;
     map.contents = std::move(*contents);
-    map.sheetName = map.contents.sheetPath;
-    const std::string& written = map.contents.sheetPath;
-    const SheetLocation found = locateSheet(written, path);
-    if (found.found()) {
-        map.sheetFoundAt = found.path;
-    } else if (!options.sheetInstead.empty()) {
-        // Another sheet stands in: the map names it from now on, in a way that finds it again
-        // from the map's folder, and so differs from its file.
-        map.sheetFoundAt = absoluteNormal(options.sheetInstead);
-        map.sheetName = sheetPathForMap(written, map.sheetFoundAt, path);
-        map.modified = true;
-    } else {
-        LoadRefusal missing =
-            refusal(LoadStage::FindSheet,
-                    i18n("The chip sheet is not found: %1", {pathForMessage(written)}), written);
-        if (options.sheet == SheetUse::Picture) return missing;
-        map.sheetProblem = std::move(missing);
-        return map;
-    }
-    if (std::optional<LoadRefusal> refused = readSheet(map, options)) {
-        if (options.sheet == SheetUse::Picture) return std::move(*refused);
-        map.sheetProblem = std::move(refused);
-    }
+    if (std::optional<LoadRefusal> refused = attachSheet(map, options)) return std::move(*refused);
     return map;
 }
 

@@ -76,6 +76,12 @@ struct MapLoadOptions {
     std::function<Status(const MapContents&)> check;
     // Where sheets are kept between loads; none: each load decodes its sheet.
     SheetCache* cache = nullptr;
+    // Only count the cells (LoadedMap::counts), with every check and refusal of a full load, for
+    // a command that describes a map without drawing it: contents.cells stays empty. The sheet is
+    // looked for once the first three lines are read, so that the cells past its last chip are
+    // counted in the same pass; its refusals, and the check's (given the contents without cells),
+    // still come after a refusal of the rows.
+    bool countOnly = false;
 };
 
 struct LoadedMap {
@@ -91,6 +97,9 @@ struct LoadedMap {
     bool modified = false;
     // A sheet made for the map (an import), not yet on disk: the name its file is to be given.
     std::string generatedSheetName;
+    // MapLoadOptions::countOnly: what the cells hold. fromBound counts the cells past the sheet's
+    // last chip when the sheet's size is known (sheetProblem is empty), and none otherwise.
+    std::optional<CellCounts> counts;
 };
 
 Result<LoadedMap, LoadRefusal> loadMap(const std::string& path, const MapLoadOptions& options = {});

@@ -108,10 +108,11 @@ struct Malformed {
     std::string fragment;
 };
 
-TEST(MapFileFormat, RefusesMalformedFilesSayingWhereAndWhat) {
+// Files the reader refuses, each with a fragment of its message.
+std::vector<Malformed> malformedFiles() {
     const std::string head = "s.bmp,\r\n3,\r\n2,\r\n";
     const std::string row = "1,2,3,\r\n";
-    const std::vector<Malformed> cases = {
+    return {
         {"", "ファイルが途中で終わっています（1行目がありません）"},
         {"s.bmp", "ファイルが1行目の途中で終わっています"},
         {"s.bmp\r\n3,\r\n", "1行目のチップ画像のパスの後に「,」がありません"},
@@ -163,7 +164,10 @@ TEST(MapFileFormat, RefusesMalformedFilesSayingWhereAndWhat) {
         {std::string("s\0.\0b\0m\0p\0,\0\r\0\n\0", 16), "文字コードがUTF-16です"},
         {std::string("\0s\0,\0\r\0\n", 8), "文字コードがUTF-16です"},
     };
-    for (const Malformed& c : cases) {
+}
+
+TEST(MapFileFormat, RefusesMalformedFilesSayingWhereAndWhat) {
+    for (const Malformed& c : malformedFiles()) {
         auto m = parseMapFile(c.bytes);
         ASSERT_FALSE(m.ok()) << "accepted: " << c.bytes;
         EXPECT_THAT(m.error().message, StartsWith("マップデータを読み込めません："));
@@ -219,6 +223,60 @@ TEST(MapFileFormat, LongRowsReadAndRefusedAsShortOnes) {
         ASSERT_TRUE(parsed.ok()) << parsed.error().message;
         EXPECT_EQ(parsed->at(1, 6), *k.value);
         EXPECT_EQ(parsed->at(2, Width - 1), 200 + Width - 1);
+    }
+}
+
+TEST(MapFileFormat, CountingRefusesWhatReadingRefusesInTheSameWords) {
+    std::vector<std::string> files;
+    for (const Malformed& c : malformedFiles())
+        files.push_back(c.bytes);
+    // Rows long enough for the fast reading, refused inside it and at its end.
+    for (const char* bad : {"x,", "-,", "1,2,"}) {
+        std::string row;
+        for (int c = 0; c < 40; ++c)
+            row += std::to_string(c) + ",";
+        files.push_back("s.bmp,\r\n40,\r\n2,\r\n" + row + "\r\n" + row + bad + "\r\n");
+    }
+    for (const std::string& bytes : files) {
+        SCOPED_TRACE(bytes.substr(0, 80));
+        const auto counted =
+            countMapFile(bytes, [](const MapContents&) { return std::int64_t(0); });
+        const auto parsed = parseMapFile(bytes);
+        ASSERT_FALSE(parsed.ok());
+        ASSERT_FALSE(counted.ok());
+        EXPECT_EQ(counted.error().message, parsed.error().message);
+    }
+}
+
+TEST(MapFileFormat, CountingSaysWhatTheCellsHold) {
+    MapContents m = makeMap("s.bmp", 70, 3, 5);
+    m.cells[3] = -7;
+    m.cells[100] = -1;
+    m.cells[150] = 2147483647;
+    m.cells[151] = 64;
+    m.cells[209] = 63;
+    const std::string bytes = formatMapFile(m);
+    struct Case {
+        std::int64_t bound;
+        std::int64_t fromBound;
+    };
+    for (const Case& k : {Case{64, 2}, Case{63, 3}, Case{0, 208}, Case{std::int64_t(1) << 32, 0},
+                          Case{-(std::int64_t(1) << 32), 210}}) {
+        SCOPED_TRACE(k.bound);
+        MapContents asked;
+        const auto counted = countMapFile(bytes, [&](const MapContents& header) {
+            asked = header;
+            return k.bound;
+        });
+        ASSERT_TRUE(counted.ok()) << counted.error().message;
+        EXPECT_EQ(asked.sheetPath, "s.bmp");
+        EXPECT_EQ(counted->contents.width, 70);
+        EXPECT_EQ(counted->contents.height, 3);
+        EXPECT_TRUE(counted->contents.cells.empty());
+        EXPECT_EQ(counted->counts.lowest, -7);
+        EXPECT_EQ(counted->counts.highest, 2147483647);
+        EXPECT_EQ(counted->counts.belowZero, 2);
+        EXPECT_EQ(counted->counts.fromBound, k.fromBound);
     }
 }
 

@@ -101,6 +101,22 @@ TEST_F(MapLoad, EachStageRefusesWithItsReason) {
         if (c.stage == LoadStage::FindSheet) {
             EXPECT_EQ(loaded.error().sheetPath, c.line1);
         }
+        // Counting the cells refuses at the same stage in the same words.
+        MapLoadOptions counting = c.options;
+        counting.countOnly = true;
+        const auto counted = loadMap(file, counting);
+        ASSERT_FALSE(counted.ok()) << c.what;
+        EXPECT_EQ(counted.error().stage, loaded.error().stage) << c.what;
+        EXPECT_EQ(counted.error().message, loaded.error().message) << c.what;
+    }
+    // Rows that are not a map come before a refused check or a missing sheet, counting or not.
+    write("maps/badrows.map", "gone.bmp,\r\n2,\r\n1,\r\n0,x,\r\n");
+    for (bool countOnly : {false, true}) {
+        MapLoadOptions o = checked;
+        o.countOnly = countOnly;
+        const auto loaded = loadMap(path("maps/badrows.map"), o);
+        ASSERT_FALSE(loaded.ok());
+        EXPECT_EQ(loaded.error().stage, LoadStage::Parse) << countOnly;
     }
     // Where only the sheet's size is wanted, a sheet not found or refused is told, not refused.
     for (const auto& [line1, stage] : {std::pair{"gone.bmp", LoadStage::FindSheet},
@@ -137,6 +153,30 @@ TEST_F(MapLoad, LoadsTheMapWithItsSheetOrTheOneGivenInstead) {
     EXPECT_EQ(header->sheetSize, (ImageSize{64, 64}));
     EXPECT_EQ(header->sheetPicture, nullptr);
     EXPECT_FALSE(header->modified);
+}
+
+TEST_F(MapLoad, CountingKeepsNoCellsAndCountsThoseOffTheSheet) {
+    // good.bmp holds 4 chips (0..3).
+    write("maps/c.map", "good.bmp,\r\n3,\r\n2,\r\n-2,0,3,\r\n4,9,1,\r\n");
+    MapLoadOptions o;
+    o.sheet = SheetUse::Header;
+    o.countOnly = true;
+    const auto counted = loadMap(path("maps/c.map"), o);
+    ASSERT_TRUE(counted.ok()) << counted.error().message;
+    EXPECT_TRUE(counted->contents.cells.empty());
+    EXPECT_EQ(counted->sheetSize, (ImageSize{64, 64}));
+    ASSERT_TRUE(counted->counts.has_value());
+    EXPECT_EQ(counted->counts->lowest, -2);
+    EXPECT_EQ(counted->counts->highest, 9);
+    EXPECT_EQ(counted->counts->belowZero, 1);
+    EXPECT_EQ(counted->counts->fromBound, 2);
+
+    // Without a sheet nothing is counted past it.
+    write("maps/c.map", "gone.bmp,\r\n3,\r\n2,\r\n-2,0,3,\r\n4,9,1,\r\n");
+    const auto unsheeted = loadMap(path("maps/c.map"), o);
+    ASSERT_TRUE(unsheeted.ok());
+    EXPECT_TRUE(unsheeted->sheetProblem.has_value());
+    EXPECT_EQ(unsheeted->counts->fromBound, 0);
 }
 
 // The sheet kept for the next map of a batch is released before another sheet is decoded, so
