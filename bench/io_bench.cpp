@@ -2,6 +2,7 @@
 // writer, the floor (one pass over the same bytes), and the naive way (string streams).
 
 #include "core/MapFile.h"
+#include "core/MapGrid.h"
 
 #include <benchmark/benchmark.h>
 

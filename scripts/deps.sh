@@ -6,7 +6,7 @@
 #   test     package, and the test frameworks, clang's tools, the validators of the desktop files,
 #            lintian, Tiled for the interoperability tests, and the en_US.UTF-8 and ja_JP.UTF-8
 #            locales the programs are tested in (make test; the default)
-#   bench    test, and Google Benchmark, hyperfine and GNU time (make bench)
+#   bench    test, and hyperfine and GNU time (make bench; Google Benchmark comes with test)
 # Safe to run again: it installs only what is missing, and asks apt nothing when all is there.
 set -euo pipefail
 
@@ -32,8 +32,10 @@ test=(
   clang libclang-rt-14-dev clang-format clang-tidy
   desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db lintian
   tiled locales
+  # Google Benchmark's headers: clang-tidy compiles the benchmarks' sources too.
+  libbenchmark-dev
 )
-bench=(libbenchmark-dev hyperfine time)
+bench=(hyperfine time)
 
 case $profile in
 run) packages=("${run[@]}") ;;
