@@ -155,30 +155,6 @@ TEST_F(MapLoad, LoadsTheMapWithItsSheetOrTheOneGivenInstead) {
     EXPECT_FALSE(header->modified);
 }
 
-TEST_F(MapLoad, CountingKeepsNoCellsAndCountsThoseOffTheSheet) {
-    // good.bmp holds 4 chips (0..3).
-    write("maps/c.map", "good.bmp,\r\n3,\r\n2,\r\n-2,0,3,\r\n4,9,1,\r\n");
-    MapLoadOptions o;
-    o.sheet = SheetUse::Header;
-    o.countOnly = true;
-    const auto counted = loadMap(path("maps/c.map"), o);
-    ASSERT_TRUE(counted.ok()) << counted.error().message;
-    EXPECT_TRUE(counted->contents.cells.empty());
-    EXPECT_EQ(counted->sheetSize, (ImageSize{64, 64}));
-    ASSERT_TRUE(counted->counts.has_value());
-    EXPECT_EQ(counted->counts->lowest, -2);
-    EXPECT_EQ(counted->counts->highest, 9);
-    EXPECT_EQ(counted->counts->belowZero, 1);
-    EXPECT_EQ(counted->counts->fromBound, 2);
-
-    // Without a sheet nothing is counted past it.
-    write("maps/c.map", "gone.bmp,\r\n3,\r\n2,\r\n-2,0,3,\r\n4,9,1,\r\n");
-    const auto unsheeted = loadMap(path("maps/c.map"), o);
-    ASSERT_TRUE(unsheeted.ok());
-    EXPECT_TRUE(unsheeted->sheetProblem.has_value());
-    EXPECT_EQ(unsheeted->counts->fromBound, 0);
-}
-
 // The sheet kept for the next map of a batch is released before another sheet is decoded, so
 // two large sheets are never in memory together: here the second decode fails, and the first
 // sheet is gone all the same.
