@@ -13,6 +13,16 @@
 
 namespace tilora {
 
+namespace {
+
+Result<std::shared_ptr<const Bitmap>> decodeSheet(const std::string& file) {
+    Result<Bitmap> decoded = loadSheetImage(file);
+    if (!decoded) return decoded.error();
+    return std::make_shared<const Bitmap>(std::move(*decoded));
+}
+
+} // namespace
+
 bool SheetCache::Identity::operator==(const Identity& o) const {
     return device == o.device && inode == o.inode && size == o.size &&
            modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
@@ -26,9 +36,9 @@ Result<std::shared_ptr<const Bitmap>> SheetCache::load(const std::string& path) 
 
     // Let go of the previous sheet before decoding the next.
     sheet_.reset();
-    Result<Bitmap> decoded = loadSheetImage(path);
+    Result<std::shared_ptr<const Bitmap>> decoded = decodeSheet(path);
     if (!decoded) return decoded.error();
-    sheet_ = std::make_shared<const Bitmap>(std::move(*decoded));
+    sheet_ = std::move(*decoded);
     path_ = path;
     identity_ = identity;
     return sheet_;
@@ -43,12 +53,6 @@ LoadRefusal refusal(LoadStage stage, std::string message, std::string sheetPath 
 std::string absoluteNormal(const std::string& path) {
     std::error_code ec;
     return std::filesystem::absolute(path, ec).lexically_normal().string();
-}
-
-Result<std::shared_ptr<const Bitmap>> decodeSheet(const std::string& file) {
-    Result<Bitmap> decoded = loadSheetImage(file);
-    if (!decoded) return decoded.error();
-    return std::make_shared<const Bitmap>(std::move(*decoded));
 }
 
 // Reads the sheet file found: its picture, or only its size.
@@ -67,10 +71,6 @@ std::optional<LoadRefusal> readSheet(LoadedMap& map, const MapLoadOptions& optio
     map.sheetSize = {map.sheetPicture->width(), map.sheetPicture->height()};
     return std::nullopt;
 }
-
-} // namespace
-
-namespace {
 
 // Finds the sheet of map.contents and reads it as the options ask. A refusal of the load is
 // returned; a sheet problem that does not refuse it is kept in map.sheetProblem.

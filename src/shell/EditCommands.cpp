@@ -49,10 +49,14 @@ void TMainWindow::afterHistoryMove(const CellArea& changed) {
     app_.commandsChanged();
 }
 
-void TMainWindow::Fill1Click() {
-    if (!Fill1->isEnabled()) return;
-    app_.MapWindow->tools().arm<FillTool>();
+template <class Tool> void TMainWindow::armFromMenu(const QAction* item) {
+    if (!item->isEnabled()) return;
+    app_.MapWindow->tools().arm<Tool>();
     app_.commandsChanged();
+}
+
+void TMainWindow::Fill1Click() {
+    armFromMenu<FillTool>(Fill1);
 }
 
 void TMainWindow::DisarmKeyClick() {
@@ -74,9 +78,7 @@ void TMainWindow::afterEdit(int changed) {
 }
 
 void TMainWindow::Select1Click() {
-    if (!Select1->isEnabled()) return;
-    app_.MapWindow->tools().arm<SelectTool>();
-    app_.commandsChanged();
+    armFromMenu<SelectTool>(Select1);
 }
 
 void TMainWindow::SelectAll1Click() {
@@ -160,15 +162,11 @@ void TMainWindow::Capture1Click() {
 }
 
 void TMainWindow::Rectangle1Click() {
-    if (!Rectangle1->isEnabled()) return;
-    app_.MapWindow->tools().arm<RectangleTool>();
-    app_.commandsChanged();
+    armFromMenu<RectangleTool>(Rectangle1);
 }
 
 void TMainWindow::Line1Click() {
-    if (!Line1->isEnabled()) return;
-    app_.MapWindow->tools().arm<LineTool>();
-    app_.commandsChanged();
+    armFromMenu<LineTool>(Line1);
 }
 
 } // namespace tilora

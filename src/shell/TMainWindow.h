@@ -194,6 +194,8 @@ class TMainWindow : public QMainWindow {
     // After an edit of the selection's commands: the view redrawn when cells changed, the
     // outline shown, the commands' states brought up to date.
     void afterEdit(int changed);
+    // A tool of the 編集 menu armed, when its item is enabled.
+    template <class Tool> void armFromMenu(const QAction* item);
     // The block on the clipboard, or nothing after saying why there is none; says too when it
     // was copied from a map drawn with another sheet.
     std::optional<ClipboardBlock> takeClipboardBlock();

@@ -25,6 +25,10 @@
 
 namespace tilora::tiled {
 
+// Asked which tile layer to take: given the tile layers' names, a layer's index, StackAllLayers,
+// or nothing to stop.
+using LayerChooser = std::function<std::optional<int>(const std::vector<std::string>&)>;
+
 struct TiledImportOptions {
     std::string layer;       // the tile layer to take, by name ("group/name" inside groups)
     bool flatten = false;    // draw every visible tile layer into one
@@ -36,7 +40,7 @@ struct TiledImportOptions {
     // Asked when the map has several tile layers and neither `layer` nor `flatten` decides: the
     // tile layers' names, in order. The answer is a layer's index, StackAllLayers, or nothing to
     // stop the import, which then fails with an empty message. Without it the first is taken.
-    std::function<std::optional<int>(const std::vector<std::string>&)> chooseLayer;
+    LayerChooser chooseLayer;
 };
 
 inline constexpr int StackAllLayers = -1;

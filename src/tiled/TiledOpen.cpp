@@ -13,9 +13,8 @@ bool looksLikeTiledDocument(std::string_view head) {
     return first != std::string_view::npos && (head[first] == '<' || head[first] == '{');
 }
 
-Result<std::optional<TiledOpen>, LoadRefusal> openTiledMap(
-    const std::string& path,
-    const std::function<std::optional<int>(const std::vector<std::string>&)>& chooseLayer) {
+Result<std::optional<TiledOpen>, LoadRefusal> openTiledMap(const std::string& path,
+                                                           const LayerChooser& chooseLayer) {
     TiledImportOptions options;
     options.decodeSheet = true;
     options.optionHints = false;

@@ -1,11 +1,11 @@
 #pragma once
-// A Tiled map opened in the editor: the import tilora-cli makes (TiledImport, with its defaults:
-// the first tile layer, tiles enlarged to 32 pixels), turned into what the editor's load takes
-// from the load pipeline (core/MapLoad), so that the editor shows it as it shows a map file.
+// A Tiled map opened in the editor: the import tilora-cli makes (TiledImport: tiles enlarged to
+// 32 pixels, the tile layer the user picks or all stacked), turned into what the editor's load
+// takes from the load pipeline (core/MapLoad), so that the editor shows it as it shows a map file.
 
 #include "core/MapLoad.h"
+#include "tiled/TiledImport.h"
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,8 +29,7 @@ struct TiledOpen {
 // layers asks `chooseLayer` which to take (see TiledImportOptions); when the user stops there the
 // result is nothing. A refusal says why at stage Parse (the import) or LoadSheet (the tileset's
 // image); it does not name the map. Its notices name no tilora-cli option.
-Result<std::optional<TiledOpen>, LoadRefusal>
-openTiledMap(const std::string& path,
-             const std::function<std::optional<int>(const std::vector<std::string>&)>& chooseLayer);
+Result<std::optional<TiledOpen>, LoadRefusal> openTiledMap(const std::string& path,
+                                                           const LayerChooser& chooseLayer);
 
 } // namespace tilora::tiled
